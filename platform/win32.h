@@ -16,8 +16,13 @@ using LRESULT = intptr_t;
 using LPSTR = char*;
 using LPCSTR = const char*;
 
+using HRESULT = int32_t;
+
 struct InstanceRecord;
 using HINSTANCE = InstanceRecord*;
+// A window: an SDL window with an OpenGL-capable surface (defined by the win32 stand-in).
+struct WindowRecord;
+using HWND = WindowRecord*;
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;

@@ -106,3 +106,19 @@ TEST(StrictFloatingPoint, NoFusedMultiplyAdd) {
 }
 
 }  // namespace
+
+#include "platform/kernel32.h"
+
+namespace {
+
+TEST(Kernel32MulDiv, RoundsHalfAwayFromZeroWithWideIntermediate) {
+  EXPECT_EQ(MulDiv(12, 96, 72), 16);
+  EXPECT_EQ(MulDiv(5, 1, 2), 3);    // 2.5 -> 3
+  EXPECT_EQ(MulDiv(-5, 1, 2), -3);  // -2.5 -> -3
+  EXPECT_EQ(MulDiv(7, 1, -2), -4);
+  EXPECT_EQ(MulDiv(100000, 100000, 1000), 10000000);  // product beyond 32 bits
+  EXPECT_EQ(MulDiv(1, 1, 0), -1);
+  EXPECT_EQ(MulDiv(INT32_MAX, 4, 1), -1);  // result does not fit
+}
+
+}  // namespace

@@ -25,6 +25,10 @@ function(halvex_tests folder)
   endif()
   add_executable(test_${folder} ${sources} ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support.cpp)
   target_link_libraries(test_${folder} PRIVATE halvex_core GTest::gtest GTest::gtest_main GTest::gmock)
+  if(folder STREQUAL "tools")
+    get_property(tool_libs GLOBAL PROPERTY HALVEX_TOOL_LIBS)
+    target_link_libraries(test_tools PRIVATE ${tool_libs})
+  endif()
   target_include_directories(test_${folder} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   gtest_discover_tests(test_${folder} DISCOVERY_MODE PRE_TEST
                        PROPERTIES LABELS ${folder} TIMEOUT 600)
@@ -34,4 +38,30 @@ endfunction()
 function(halvex_bench name)
   add_executable(bench_${name} ${ARGN})
   target_link_libraries(bench_${name} PRIVATE halvex_core benchmark::benchmark)
+endfunction()
+
+# halvex_tool(<name>): a build-time compiler for data/. tools/<name>/*.cpp except main.cpp
+# become the library hx_tool_<name> (which tests/tools links to test the tool's logic);
+# main.cpp becomes the executable <name>.
+function(halvex_tool name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  add_library(hx_tool_${name} STATIC ${sources})
+  target_include_directories(hx_tool_${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+  target_link_libraries(${name} PRIVATE hx_tool_${name})
+  set_property(GLOBAL APPEND PROPERTY HALVEX_TOOL_LIBS hx_tool_${name})
+endfunction()
+
+# halvex_embed(<tool> <output.cpp> <inputs>...): runs `<tool> <output> <inputs>...` at build
+# time and compiles the generated C++ into halvex_core. The output lands in
+# build/generated/ (which is on the include path, for a generated header beside it).
+function(halvex_embed tool output)
+  set(out ${CMAKE_BINARY_DIR}/generated/${output})
+  add_custom_command(OUTPUT ${out}
+                     COMMAND ${tool} ${out} ${ARGN}
+                     DEPENDS ${tool} ${ARGN}
+                     COMMENT "Compiling ${output} with ${tool}"
+                     VERBATIM)
+  target_sources(halvex_core PRIVATE ${out})
 endfunction()

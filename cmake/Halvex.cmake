@@ -63,5 +63,9 @@ function(halvex_embed tool output)
                      DEPENDS ${tool} ${ARGN}
                      COMMENT "Compiling ${output} with ${tool}"
                      VERBATIM)
+  # The rule lives in the calling directory; a target there makes halvex_core wait for it.
+  get_filename_component(stem ${output} NAME_WE)
+  add_custom_target(embed_${stem} DEPENDS ${out})
+  add_dependencies(halvex_core embed_${stem})
   target_sources(halvex_core PRIVATE ${out})
 endfunction()

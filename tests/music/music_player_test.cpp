@@ -90,7 +90,7 @@ TEST_F(MusicPlayerTest, EventsComeInTimeOrderLowerTrackFirstAndDriftByTheBlock) 
 }
 
 TEST_F(MusicPlayerTest, SongEndStopsTheBufferAndStopWithoutThreadDoesNothing) {
-  Prepare(DsoundTestBackend::kStepped, EncodeTestSong({{{2, 0x90, 57, 100}, {2, 0x80, 57, 0}}}));
+  Prepare(DsoundTestBackend::kStepped, EncodeTestSong({{{50, 0x90, 57, 100}, {20, 0x80, 57, 0}}}));
   MusicPlayerStop(&player_);  // never started: nothing happens
   EXPECT_FALSE(MusicPlayerIsPlaying(&player_));
   MusicPlayerStart(&player_);

@@ -8,6 +8,8 @@
 #include "music/sound_stream.h"
 #include "platform/crt.h"
 #include "platform/testing.h"
+#include "synth/channel.h"
+#include "synth/patch.h"
 
 namespace {
 
@@ -174,6 +176,46 @@ TEST_F(SoundStreamTest, SourcesFillTheFirstFreeSlots) {
   for (int i = 0; i < kSoundSources + 3; ++i) SoundStreamAddSource(&stream_, a);
   EXPECT_EQ(stream_.sources[kSoundSources - 1], a);
   for (Channel*& slot : stream_.sources) slot = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// A centred sine patch at 0 dB through the stream: 4000 x 0.1 (gain) x sqrt(0.5) (equal-power
+// pan) x 127/128 (velocity) at 440 Hz.
+TEST_F(SoundStreamTest, SineChannelPlaysAtTheComputedLevelAndPitch) {
+  DsoundTestSetBackend(DsoundTestBackend::kDrain);
+  ASSERT_TRUE(SoundStreamOpen(&stream_, nullptr));
+  Channel* channel = ChannelInit(crt::AlignedNew<Channel>());
+  const int settings[][2] = {{2, 16}, {18, 1}, {26, 1}, {32, 1}, {33, 0},
+                             {34, 0}, {35, 0}, {37, 1}};
+  Patch* patch = channel->patches[0];
+  for (const auto& s : settings) ParamSet(PatchParam(patch, s[0]), static_cast<float>(s[1]));
+  ParamSet(PatchParam(patch, 0), 0.0f);    // 0 dB
+  ParamSet(PatchParam(patch, 36), 0.5f);   // pan
+  SoundStreamAddSource(&stream_, channel);
+  ASSERT_TRUE(SoundStreamPlay(&stream_));
+  ChannelNoteOn(channel, 57, 127);
+  for (int i = 0; i < 500; ++i) SoundStreamRenderBlock(&stream_);
+  SoundStreamStop(&stream_);
+  const std::vector<uint8_t> bytes = DsoundTestTakeCaptured();
+  ASSERT_EQ(bytes.size(), 500u * 400u);
+  const auto* pcm = reinterpret_cast<const int16_t*>(bytes.data());
+  double sum = 0;
+  int crossings = 0;
+  const int from = 4410, to = 4410 + 44100;  // one second after the fade-in
+  for (int i = from; i < to; ++i) {
+    sum += double(pcm[2 * i]) * pcm[2 * i];
+    crossings += (pcm[2 * (i - 1)] < 0) != (pcm[2 * i] < 0);
+    ASSERT_EQ(pcm[2 * i], pcm[2 * i + 1]);
+  }
+  const double amplitude = 4000.0 * 0.1 * std::sqrt(0.5) * 127.0 / 128.0;
+  EXPECT_NEAR(std::sqrt(sum / (to - from)), amplitude / std::sqrt(2.0), 0.01 * amplitude);
+  EXPECT_NEAR(crossings / 2.0, 440.0, 4.0);
+  SoundStreamRemoveSource(&stream_, channel);
+  ChannelCleanup(channel);
+  crt::AlignedDelete(channel);
 }
 
 }  // namespace

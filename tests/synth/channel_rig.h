@@ -35,8 +35,10 @@ struct ChannelRig {
   // Pulls `frames` frames in pieces of `piece` frames; returns the left channel (right appended).
   std::vector<float> Pull(int frames, int piece) {
     std::vector<float> left(frames, 0.0f), right(frames, 0.0f);
-    for (int at = 0; at < frames; at += piece)
-      ChannelRenderFrames(channel, {left.data() + at, right.data() + at}, piece);
+    for (int at = 0; at < frames; at += piece) {
+      const int n = frames - at < piece ? frames - at : piece;
+      ChannelRenderFrames(channel, {left.data() + at, right.data() + at}, n);
+    }
     left.insert(left.end(), right.begin(), right.end());
     return left;
   }

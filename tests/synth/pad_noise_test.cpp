@@ -106,9 +106,7 @@ uint32_t NextState(uint32_t s) { return s * 214013u + 2531011u; }
 int ValueOf(uint32_t s) { return static_cast<int>((s >> 16) & 0x7FFF); }
 
 TEST(SharedRandomTables, PhasesAreDrawnFirstThenNoise) {
-  synthtest::EnsureSharedTables();
-  Patch patch{};
-  PatchInit(&patch);  // builds both tables if no earlier test did
+  synthtest::EnsureSharedTables();  // its first patch built both tables
   // Recover the generator state of the first phase draw from the first four phases. Bit 31
   // of the state never reaches the values, so the low 16 bits are all that is unknown.
   int draws[4];
@@ -134,7 +132,6 @@ TEST(SharedRandomTables, PhasesAreDrawnFirstThenNoise) {
     const float u = static_cast<float>(ValueOf(s)) * (1.0f / 32768.0f);
     EXPECT_EQ(NoiseTableEntry(i), (6.0f * 10923.0f * u - 3.0f * 10922.0f) * 3.0518509e-5f) << i;
   }
-  PatchCleanup(&patch);
 }
 
 // ---- Noise --------------------------------------------------------------------------------

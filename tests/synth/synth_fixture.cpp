@@ -15,6 +15,10 @@ void EnsureSharedTables() {
   NoteFrequencyTableBuild();
   SqrtTableBuild();
   WavetableBankBuild();
+  // A patch that lives as long as the process holds a reference to the white-noise table, so
+  // the table built by this first patch (right after the random phases) is never rebuilt.
+  static Patch keeper{};
+  PatchInit(&keeper);
 }
 
 int OscParam(int n, int offset) {

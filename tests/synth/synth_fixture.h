@@ -10,7 +10,8 @@
 
 namespace synthtest {
 
-// Builds the shared tables (note frequencies, square roots, wavetable bank) once per process.
+// Builds the shared tables (note frequencies, square roots, wavetable bank, random phases and
+// white noise) once per process and keeps them for its whole life.
 void EnsureSharedTables();
 
 // Parameter index of oscillator n's parameter `offset`.

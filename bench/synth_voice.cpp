@@ -18,15 +18,6 @@
 
 namespace {
 
-void SharedTables() {
-  static bool built = false;
-  if (built) return;
-  built = true;
-  NoteFrequencyTableBuild();
-  SqrtTableBuild();
-  WavetableBankBuild();
-}
-
 void Set(Patch* patch, int index, float plain) { ParamSet(PatchParam(patch, index), plain); }
 int Osc(int n, int offset) { return kParamOscillatorBase + kOscillatorParamStride * n + offset; }
 
@@ -37,7 +28,9 @@ struct BenchVoice {
   std::vector<float> left = std::vector<float>(kBlockFrames), right = left;
 
   BenchVoice(int waveform, int oscillators, int copies) {
-    SharedTables();
+    NoteFrequencyTableBuild();
+    SqrtTableBuild();
+    WavetableBankBuild();
     PatchInit(&patch);
     VoiceInit(&voice);
     for (int n = 0; n < oscillators; ++n) {
@@ -45,7 +38,8 @@ struct BenchVoice {
       Set(&patch, Osc(n, kOscLevel), 0.5f);
       Set(&patch, Osc(n, kOscPan), 0.5f);
       Set(&patch, Osc(n, kOscPanLaw), 1.0f);
-      for (int k : {kOscOctave, kOscSemitone, kOscFineLeft, kOscFineRight}) Set(&patch, Osc(n, k), 0);
+      for (int k : {kOscOctave, kOscSemitone, kOscFineLeft, kOscFineRight})
+        Set(&patch, Osc(n, k), 0);
     }
     if (waveform == kWavePad) OscillatorUpdatePadTable(patch.oscillators[0], 0.1f, 0.5f, 0.5f);
     Set(&patch, kParamUnisonCopies, static_cast<float>(copies));
@@ -60,6 +54,7 @@ struct BenchVoice {
   ~BenchVoice() {
     VoiceCleanup(&voice);
     PatchCleanup(&patch);
+    WavetableBankRelease();
   }
   bool Render() {
     std::fill(left.begin(), left.end(), 0.0f);
@@ -123,14 +118,10 @@ void BM_BiquadDesignAndRun(benchmark::State& state) {
 BENCHMARK(BM_BiquadDesignAndRun);
 
 void BM_WavetableBankBuild(benchmark::State& state) {
-  SharedTables();
-  const int refs = WavetableBankGet()->refs;
-  for (int i = 0; i < refs; ++i) WavetableBankRelease();
   for (auto _ : state) {
     WavetableBankBuild();
     WavetableBankRelease();
   }
-  for (int i = 0; i < refs; ++i) WavetableBankBuild();
   state.SetLabel("whole bank, 512 tables");
 }
 BENCHMARK(BM_WavetableBankBuild)->Unit(benchmark::kMillisecond);

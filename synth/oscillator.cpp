@@ -79,13 +79,20 @@ struct BankWave {
 template <class Fn>
 auto VisitWave(const OscWave& wave, Fn&& fn) {
   switch (wave.waveform) {
-    case kWaveSine: return fn(SineWave{wave.table});
-    case kWaveSawUp: return fn(SawUpWave{});
-    case kWaveSawDown: return fn(SawDownWave{});
-    case kWavePulse: return fn(PulseWave{wave.shape});
-    case kWaveTriangle: return fn(TriangleWave{});
-    case kWavePad: return fn(PadWave{wave.table});
-    default: return fn(BankWave{wave.table});
+    case kWaveSine:
+      return fn(SineWave{wave.table});
+    case kWaveSawUp:
+      return fn(SawUpWave{});
+    case kWaveSawDown:
+      return fn(SawDownWave{});
+    case kWavePulse:
+      return fn(PulseWave{wave.shape});
+    case kWaveTriangle:
+      return fn(TriangleWave{});
+    case kWavePad:
+      return fn(PadWave{wave.table});
+    default:
+      return fn(BankWave{wave.table});
   }
 }
 

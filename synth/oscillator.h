@@ -55,9 +55,9 @@ enum OscillatorWaveform : int32_t {
 // Patch side: one per oscillator of a patch.
 struct Oscillator {
   Patch* patch;
-  int32_t index;      // n, 0..2
-  int32_t paramBase;  // 23n
-  float* padTable;    // kPadTableSize floats, owned; null until built
+  int32_t index;           // n, 0..2
+  int32_t paramBase;       // 23n
+  float* padTable;         // kPadTableSize floats, owned; null until built
   float padA, padB, padC;  // parameters the PAD table was built from, 0 at first
 };
 

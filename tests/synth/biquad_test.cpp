@@ -32,8 +32,8 @@ double MeasuredGain(Biquad q, double f) {
   for (int b = 0; b < blocks; ++b) {
     float l[kBlockFrames], r[kBlockFrames];
     for (int i = 0; i < kBlockFrames; ++i) {
-      l[i] = r[i] = static_cast<float>(0.5 * std::sin(2.0 * kPi * f * (b * kBlockFrames + i) /
-                                                      kSampleRate));
+      l[i] = r[i] =
+          static_cast<float>(0.5 * std::sin(2.0 * kPi * f * (b * kBlockFrames + i) / kSampleRate));
     }
     StereoPair block{l, r};
     BiquadRun(block, block, &q, 0.0f);
@@ -58,7 +58,7 @@ class BiquadTest : public VoiceTest {
 TEST_F(BiquadTest, MeasuredGainMatchesTheDesignedResponseForEveryKind) {
   Set(177, std::sqrt(1000.0f));  // low-pass at 1 kHz
   Set(178, 0.7f);
-  Set(184, std::sqrt(500.0f));   // high-pass at 500 Hz
+  Set(184, std::sqrt(500.0f));  // high-pass at 500 Hz
   Set(185, 0.3f);
   Set(191, std::sqrt(2000.0f));  // band-pass at 2 kHz, +6 dB
   Set(192, 6.0f);

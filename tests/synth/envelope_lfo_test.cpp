@@ -119,8 +119,6 @@ TEST_F(EnvelopeTest, CurveExponentShapesTheOutput) {
 
 // ---- LFOs ---------------------------------------------------------------------------------
 
-
-
 class LfoShapes : public PatchTest {
  protected:
   void SetLfo(int n, float waveform, float rate, float amount) {

@@ -39,7 +39,10 @@ TEST_F(OscSetupTest, OctaveAndSemitoneFactors) {
   const float f = voice_.frequency;
   const struct {
     float octave, semitone, factor;
-  } cases[] = {{-2, 0, 0.25f}, {0, 12, 2.0f}, {1, 0, 2.0f}, {0, 7, 1.0f + 7.0f / 12.0f},
+  } cases[] = {{-2, 0, 0.25f},
+               {0, 12, 2.0f},
+               {1, 0, 2.0f},
+               {0, 7, 1.0f + 7.0f / 12.0f},
                {-8, -12, 0.0f}};  // 2^-8 - 1 < 0: held at 0
   for (const auto& c : cases) {
     SetOsc(kOscOctave, c.octave);
@@ -85,9 +88,9 @@ TEST_F(OscSetupTest, PanLawsAndUnisonPanOffsets) {
 
 TEST_F(OscSetupTest, DetuneIsCubicInFineTuneAndClamped) {
   const float f = voice_.frequency;
-  SetOsc(kOscFineLeft, 0.5f);   // 64 x 0.125 = 8
+  SetOsc(kOscFineLeft, 0.5f);  // 64 x 0.125 = 8
   SetOsc(kOscFineRight, -1.0f);
-  SetupBoth(0.0f, 0.6f);        // + 16 x 0.6 left, - 16 x 0.6 right
+  SetupBoth(0.0f, 0.6f);  // + 16 x 0.6 left, - 16 x 0.6 right
   EXPECT_FLOAT_EQ(left_.frequency, f * (1.0f + (8.0f + 9.6f) / 768.0f));
   EXPECT_FLOAT_EQ(right_.frequency, f * (1.0f - 64.0f / 768.0f));  // -73.6 clamped to -64
 }
@@ -96,7 +99,7 @@ TEST_F(OscSetupTest, PulseWidthSweepsWithTheVoiceClock) {
   SetOsc(kOscPulseWidth, 0.25f);
   SetupBoth();
   EXPECT_FLOAT_EQ(left_.shape, kTwoPi * 0.25f);
-  SetOsc(kOscPwmRate, 0.5f);  // one sweep per 2 s
+  SetOsc(kOscPwmRate, 0.5f);    // one sweep per 2 s
   voice_.gen->lifetime = 0.5f;  // left clock: a quarter sweep, sin = 1
   voice_.gen->age = 1.5f;       // right clock: three quarters, sin = -1
   SetupBoth();

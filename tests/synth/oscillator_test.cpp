@@ -92,8 +92,8 @@ TEST_F(OscillatorTest, AddModeGainScalesOldAndNewForBasicWavesButOnlyNewForTable
     for (int i = 0; i < kBlockFrames; ++i) b[i] = out2[i] = 0.3f * std::sin(0.1f * i);
     OscVoiceState s2 = Steady(300.0f, 0.5f);
     Render(&s2, out2);
-    const OscWave wave{waveform, kPi, waveform >= 7 ? WavetableBankGet()->tables[3 * 64 + 32]
-                                                    : nullptr};
+    const OscWave wave{waveform, kPi,
+                       waveform >= 7 ? WavetableBankGet()->tables[3 * 64 + 32] : nullptr};
     float p = 0.0f;
     const float inc = 300.0f * kTwoPi / kSampleRate * 0.5f;
     for (int i = 0; i < kBlockFrames; ++i, p += inc) {

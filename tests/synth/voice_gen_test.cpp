@@ -209,3 +209,20 @@ TEST_F(VoiceTest, RetriggerKeepsPhasesAndRestartsOnlyRetriggeredLfos) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VoiceTest, OneUnisonCopyIsNeitherDetunedNorPanned) {
+  UseSine();
+  Set(kParamUnisonCopies, 1.0f);
+  Set(kParamUnisonDetune, 1.0f);
+  Set(kParamUnisonPanSpread, 1.0f);
+  StartNote(57);
+  Render(8);
+  EXPECT_EQ(voice_.gen->oscState[0].frequency, NoteToFrequency(57));
+  EXPECT_EQ(voice_.gen->oscState[0].savedLeftAmplitude, 0.5f);
+  EXPECT_EQ(voice_.gen->oscState[0].savedRightAmplitude, 0.5f);
+  EXPECT_EQ(voice_.gen->oscState[3].frequency, 0.0f);  // copy 1 never rendered
+}
+
+}  // namespace

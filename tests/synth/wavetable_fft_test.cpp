@@ -37,8 +37,8 @@ TEST(ComplexFft, MatchesADirectTransformOnRandomData) {
     ComplexFft(data.data(), n);
     double worst = 0.0, scale = 0.0;
     for (int k = 0; k < n; ++k) {
-      worst = std::fmax(worst, std::abs(std::complex<double>(data[2 * k], data[2 * k + 1]) -
-                                        expected[k]));
+      worst = std::fmax(worst,
+                        std::abs(std::complex<double>(data[2 * k], data[2 * k + 1]) - expected[k]));
       scale = std::fmax(scale, std::abs(expected[k]));
     }
     EXPECT_LT(worst / scale, 2e-5) << "n = " << n;
@@ -89,7 +89,8 @@ TEST(WavetableBank, AdditiveTablesHoldTheirSpectralLines) {
   const double gains[6] = {1.0, 0.8, 0.6, 0.4, 0.2, 0.1};
   const int t = 300;
   double expected = 0.0;
-  for (int i = 0, m = 1; i < 6; ++i, m *= 2) expected += 0.5 * gains[i] * std::cos(2 * kPi * m * t / 2048);
+  for (int i = 0, m = 1; i < 6; ++i, m *= 2)
+    expected += 0.5 * gains[i] * std::cos(2 * kPi * m * t / 2048);
   EXPECT_NEAR(t3[t], std::fmin(1.0, std::fmax(0.0, expected)), 1e-4);
   // Bank 2 position 0: tan 0 = 0 gives T = 0.5, S = 0.5, C = 1.
   const float* t2 = bank->tables[2 * 64];

@@ -55,6 +55,17 @@ TEST_F(OscillatorTest, WaveformOffAndZeroFrequencyLeaveTheBlockAlone) {
   EXPECT_EQ(st.phase, 0.0f);
 }
 
+TEST_F(OscillatorTest, PadWaveformWithoutATableIsSilent) {
+  Set(kOscWaveform, 6);
+  for (int mode = 0; mode <= 2; ++mode) {
+    Set(kOscMode, static_cast<float>(mode));
+    OscVoiceState st = Steady(440.0f);
+    std::vector<float> out(kBlockFrames, 0.0f);
+    EXPECT_TRUE(Render(&st, out.data()));
+    EXPECT_EQ(audiotest::PeakAbs(out), 0.0) << mode;
+  }
+}
+
 TEST_F(OscillatorTest, PhaseRunsOnAcrossBlocksAndStaysWrapped) {
   // 40 blocks of a falling saw; the phase never leaves [0, 2 pi) and the wave has no seams.
   Set(kOscWaveform, 3);

@@ -14,8 +14,7 @@ constexpr FilterParams kBandPassParams{190, 191, 193, 194, 195, -1, -1, 192};
 constexpr FilterParams kNotchParams{196, 197, 198, 199, 200, -1, -1, -1};
 
 // A parameter modulated by the voice: x envelope (select e), then x (LFO + 1) / 2 (select l).
-float Modulate(const Patch* patch, const VoiceGen* gen, float value, int envSelect,
-               int lfoSelect) {
+float Modulate(const Patch* patch, const VoiceGen* gen, float value, int envSelect, int lfoSelect) {
   if (envSelect >= 0) {
     if (const int32_t s = PatchGetInt(patch, envSelect)) value = value * VoiceGenEnvelope(gen, s);
   }
@@ -33,10 +32,14 @@ struct Numerator {
 
 Numerator NumeratorOf(int32_t kind, float sn, float cs) {
   switch (kind) {
-    case kFilterLowPass: return {(1.0f - cs) * 0.5f, 1.0f - cs, (1.0f - cs) * 0.5f};
-    case kFilterHighPass: return {(1.0f + cs) * 0.5f, -(1.0f + cs), (1.0f + cs) * 0.5f};
-    case kFilterBandPass: return {sn * 0.5f, 0.0f, sn * -0.5f};
-    default: return {1.0f, -2.0f * cs, 1.0f};
+    case kFilterLowPass:
+      return {(1.0f - cs) * 0.5f, 1.0f - cs, (1.0f - cs) * 0.5f};
+    case kFilterHighPass:
+      return {(1.0f + cs) * 0.5f, -(1.0f + cs), (1.0f + cs) * 0.5f};
+    case kFilterBandPass:
+      return {sn * 0.5f, 0.0f, sn * -0.5f};
+    default:
+      return {1.0f, -2.0f * cs, 1.0f};
   }
 }
 
@@ -63,10 +66,14 @@ void RunChannel(const Biquad& c, const float* source, float* out, float mix, flo
 
 const FilterParams& FilterParamsOf(int32_t kind) {
   switch (kind) {
-    case kFilterLowPass: return kLowPassParams;
-    case kFilterHighPass: return kHighPassParams;
-    case kFilterBandPass: return kBandPassParams;
-    default: return kNotchParams;
+    case kFilterLowPass:
+      return kLowPassParams;
+    case kFilterHighPass:
+      return kHighPassParams;
+    case kFilterBandPass:
+      return kBandPassParams;
+    default:
+      return kNotchParams;
   }
 }
 
@@ -106,8 +113,8 @@ void BiquadDesign(const FilterSettings* settings, Biquad* biquad, const Voice* v
 }
 
 void BiquadRun(StereoPair out, StereoPair source, Biquad* biquad, float mix) {
-  RunChannel(*biquad, source.left, out.left, mix, &biquad->leftX1, &biquad->leftX2,
-             &biquad->leftY1, &biquad->leftY2);
+  RunChannel(*biquad, source.left, out.left, mix, &biquad->leftX1, &biquad->leftX2, &biquad->leftY1,
+             &biquad->leftY2);
   RunChannel(*biquad, source.right, out.right, mix, &biquad->rightX1, &biquad->rightX2,
              &biquad->rightY1, &biquad->rightY2);
 }

@@ -37,14 +37,14 @@ struct Biquad {
 
 // Parameters of each kind (index of the enable switch, cutoff, resonance, selects, gain).
 struct FilterParams {
-  int on;            // int: the section runs when non-zero
-  int cutoff;        // 4..100, used squared in Hz
+  int on;      // int: the section runs when non-zero
+  int cutoff;  // 4..100, used squared in Hz
   int resonance;
-  int cutoffLfo;     // int selects; -1 where the kind has none
+  int cutoffLfo;  // int selects; -1 where the kind has none
   int cutoffEnv;
   int resonanceLfo;
   int resonanceEnv;
-  int gain;          // band-pass gain in dB; -1 elsewhere (0 dB)
+  int gain;  // band-pass gain in dB; -1 elsewhere (0 dB)
 };
 const FilterParams& FilterParamsOf(int32_t kind);
 
@@ -57,8 +57,7 @@ void BiquadClear(Biquad* biquad);
 //   alpha = sin w0 sinh(ln 2 / 2 q w0 / sin w0)               (low-pass, high-pass)
 //   alpha = sin w0 / 2 sqrt((A + 1/A)(1/q - 1) + 2)           (band-pass, notch)
 //   a0 = 1 + alpha, a1 = -2 cos w0, a2 = 1 - alpha; b by kind; all but a0 divided by a0.
-void BiquadDesign(const FilterSettings* settings, Biquad* biquad, const Voice* voice,
-                  int32_t rate);
+void BiquadDesign(const FilterSettings* settings, Biquad* biquad, const Voice* voice, int32_t rate);
 // Filters 256 frames of source and writes out = out x mix + y, frame by frame, left then right.
 // Every output y is rounded to float and flushed to 0 when its exponent bits are all zero.
 // source may be out (mix 0 filters in place).

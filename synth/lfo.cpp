@@ -35,7 +35,8 @@ float LfoEvaluate(const Lfo* lfo, const float* time, float previous) {
   const int32_t w = PatchGetInt(patch, base + kLfoWaveform);
   const float amount = PatchGet(patch, base + kLfoAmount);
   const float rate = PatchGet(patch, base + kLfoRate);
-  const int32_t combine = lfo->index >= 1 ? PatchGetInt(patch, kParamLfoCombineBase + lfo->index) : 0;
+  const int32_t combine =
+      lfo->index >= 1 ? PatchGetInt(patch, kParamLfoCombineBase + lfo->index) : 0;
   if (w == 0) return 0.0f;
   const float x = std::fmod(*time * kTwoPi * (rate * rate), kTwoPi);
   float v = LfoShape(w, x) * amount;

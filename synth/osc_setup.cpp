@@ -19,7 +19,7 @@ bool LevelSourceEnded(const Oscillator* osc, const Voice* voice) {
 }
 
 struct SideFields {
-  int fineTune;        // parameter offset of the side's fine tune
+  int fineTune;  // parameter offset of the side's fine tune
   float OscVoiceState::*savedPhase;
   float OscVoiceState::*savedAmplitude;
   bool left;

@@ -19,8 +19,8 @@ constexpr float kTwoOverPi = 1.0f / kHalfPi;
 // Multiply mode squares its gain after every cycle piece; the square stops growing here so the
 // product stays finite however many cycles a block holds.
 constexpr float kGainCap = 1e30f;
-// Read by a PAD oscillator whose table was never built: it renders silence.
-const float kSilentPadTable[kPadTableSize] = {};
+// Read by a PAD oscillator whose table was never built (index mask 0): it renders silence.
+const float kSilentPadTable[1] = {0.0f};
 
 // ---- Helpers ------------------------------------------------------------------------------
 
@@ -63,9 +63,10 @@ struct TriangleWave {
   }
 };
 struct PadWave {
-  const float* table;  // kPadTableSize entries
+  const float* table;  // mask + 1 entries: kPadTableSize, or 1 for the silent table
+  int mask;
   float operator()(float p) const {
-    return table[crt::RoundToInt(p * 65536.0f / kTwoPi) & (kPadTableSize - 1)];
+    return table[crt::RoundToInt(p * 65536.0f / kTwoPi) & mask];
   }
 };
 struct BankWave {
@@ -79,13 +80,21 @@ struct BankWave {
 template <class Fn>
 auto VisitWave(const OscWave& wave, Fn&& fn) {
   switch (wave.waveform) {
-    case kWaveSine: return fn(SineWave{wave.table});
-    case kWaveSawUp: return fn(SawUpWave{});
-    case kWaveSawDown: return fn(SawDownWave{});
-    case kWavePulse: return fn(PulseWave{wave.shape});
-    case kWaveTriangle: return fn(TriangleWave{});
-    case kWavePad: return fn(PadWave{wave.table});
-    default: return fn(BankWave{wave.table});
+    case kWaveSine:
+      return fn(SineWave{wave.table});
+    case kWaveSawUp:
+      return fn(SawUpWave{});
+    case kWaveSawDown:
+      return fn(SawDownWave{});
+    case kWavePulse:
+      return fn(PulseWave{wave.shape});
+    case kWaveTriangle:
+      return fn(TriangleWave{});
+    case kWavePad:
+      if (!wave.table) return fn(PadWave{kSilentPadTable, 0});
+      return fn(PadWave{wave.table, kPadTableSize - 1});
+    default:
+      return fn(BankWave{wave.table});
   }
 }
 
@@ -138,7 +147,7 @@ OscWave MakeWave(const Oscillator* osc, int32_t waveform, float shape) {
   if (waveform == kWaveSine) {
     wave.table = bank->sine;
   } else if (waveform == kWavePad) {
-    wave.table = osc->padTable ? osc->padTable : kSilentPadTable;
+    wave.table = osc->padTable;
   } else if (waveform >= kWaveBankFirst) {
     int position = crt::RoundToInt(shape / kTwoPi * 63.0f);
     position = position < 0 ? 0 : (position > 63 ? 63 : position);

@@ -55,9 +55,9 @@ enum OscillatorWaveform : int32_t {
 // Patch side: one per oscillator of a patch.
 struct Oscillator {
   Patch* patch;
-  int32_t index;      // n, 0..2
-  int32_t paramBase;  // 23n
-  float* padTable;    // kPadTableSize floats, owned; null until built
+  int32_t index;           // n, 0..2
+  int32_t paramBase;       // 23n
+  float* padTable;         // kPadTableSize floats, owned; null until built
   float padA, padB, padC;  // parameters the PAD table was built from, 0 at first
 };
 
@@ -81,7 +81,8 @@ struct OscillatorRamp {
 };
 
 // What a renderer reads besides the phase: the waveform, the pulse width (waveform 4) and the
-// table of waveforms 6 (the PAD table, 65536 entries) and 7..13 (a 2048-sample wavetable).
+// table of waveforms 1 (the sine table), 6 (the PAD table, 65536 entries; null, as before its
+// first build, reads as silence) and 7..13 (a 2048-sample wavetable).
 struct OscWave {
   int32_t waveform;
   float shape;

@@ -70,7 +70,10 @@ void PadSynthBands(float B, float cents, int H, const float* A, float* S) {
 
 void PadSynthIfft(const float* S, const float* P, float* table) {
   float* work = crt::AlignedNewArray<float>(2 * kPadTableSize);
+  // Bins outside every band stay (0, 0): the same values as 0 x cos and 0 x sin, without
+  // evaluating them.
   for (int i = 0; i < kPadTableSize; ++i) {
+    if (S[i] == 0.0f) continue;
     work[2 * i] = S[i] * std::cos(P[i]);
     work[2 * i + 1] = S[i] * std::sin(P[i]);
   }

@@ -13,9 +13,7 @@ float ParamGet(const Param* param) {
   return v;
 }
 
-float RoundHalfUp(float x) {
-  return std::fmod(x, 1.0f) >= 0.5f ? std::ceil(x) : std::floor(x);
-}
+float RoundHalfUp(float x) { return std::fmod(x, 1.0f) >= 0.5f ? std::ceil(x) : std::floor(x); }
 
 int32_t ParamGetInt(const Param* param) {
   return static_cast<int32_t>(RoundHalfUp(ParamGet(param)));

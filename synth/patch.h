@@ -21,13 +21,13 @@ struct EqualizerSettings;
 // Indices of the patch-wide parameters (the blocks of the oscillators, noise, LFOs, envelopes
 // and filters are named where they are read).
 enum PatchParamIndex : int {
-  kParamMasterGain = 0,    // -20..20 dB; a voice's output is scaled by 0.1 x 10^(dB / 10)
-  kParamFilterRouting = 1, // int: 1 runs the enabled filters in parallel, else in series
-  kParamPolyphony = 2,     // 1..16, compared as a float with the sounding voice count
-  kParamGlideTime = 3,     // 0..1
-  kParamUnisonDetune = 4,  // 0..1: copy u of c is detuned by u x value / c
-  kParamUnisonCopies = 5,  // int 1..9
-  kParamNoteGate = 94,     // int: a note-on starts a voice only when this reads 0
+  kParamMasterGain = 0,         // -20..20 dB; a voice's output is scaled by 0.1 x 10^(dB / 10)
+  kParamFilterRouting = 1,      // int: 1 runs the enabled filters in parallel, else in series
+  kParamPolyphony = 2,          // 1..16, compared as a float with the sounding voice count
+  kParamGlideTime = 3,          // 0..1
+  kParamUnisonDetune = 4,       // 0..1: copy u of c is detuned by u x value / c
+  kParamUnisonCopies = 5,       // int 1..9
+  kParamNoteGate = 94,          // int: a note-on starts a voice only when this reads 0
   kParamUnisonPanSpread = 242,  // 0..1: copy u of c is panned by u x value / c
 };
 
@@ -37,12 +37,12 @@ constexpr int kPatchLfos = 4;
 constexpr int kPatchFilters = 4;
 
 struct Patch {
-  Param* params;                             // kParamCount entries
+  Param* params;  // kParamCount entries
   Oscillator* oscillators[kPatchOscillators];
   NoiseSource* noise;
   EnvelopeSettings* envelopes[kPatchEnvelopes];
   Lfo* lfos[kPatchLfos];
-  FilterSettings* filters[kPatchFilters];    // low-pass, high-pass, band-pass, notch
+  FilterSettings* filters[kPatchFilters];  // low-pass, high-pass, band-pass, notch
   // Effect settings, owned; built and freed by the effect code (null where it has none).
   PhaserSettings* phaser;
   Waveshaper* shaper;

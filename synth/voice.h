@@ -10,16 +10,16 @@ struct Patch;
 struct VoiceGen;
 
 struct Voice {
-  uint8_t active;   // 1 from note start until the generator reports silence
-  Patch* patch;     // bound patch, not owned; null until the first note
-  VoiceGen* gen;    // owned
-  uint8_t gate;     // 1 from note start until the note-off
-  uint8_t note;     // note number 0..119 of the current note
-  float frequency;  // current pitch in Hz (after glide); 440 after construction
-  float velocity;   // velocity byte x (1/128); 1.0 after a reset
-  float target;     // pitch of the current note in Hz; 440 after construction
-  float glideDelta; // target minus the glide's start pitch
-  float glideStep;  // pitch change per block
+  uint8_t active;    // 1 from note start until the generator reports silence
+  Patch* patch;      // bound patch, not owned; null until the first note
+  VoiceGen* gen;     // owned
+  uint8_t gate;      // 1 from note start until the note-off
+  uint8_t note;      // note number 0..119 of the current note
+  float frequency;   // current pitch in Hz (after glide); 440 after construction
+  float velocity;    // velocity byte x (1/128); 1.0 after a reset
+  float target;      // pitch of the current note in Hz; 440 after construction
+  float glideDelta;  // target minus the glide's start pitch
+  float glideStep;   // pitch change per block
 };
 
 // gen = VoiceGenCreate(); no patch; frequency and target 440 Hz; then VoiceClear.

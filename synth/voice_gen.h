@@ -19,8 +19,8 @@ constexpr int kOscStates = kMaxUnisonCopies * 3;
 constexpr int kFilterBufferFrames = 272;
 
 struct VoiceGen {
-  float age;       // seconds rendered since the voice last started; reset by retrigger/clear
-  float lifetime;  // seconds rendered since construction, never reset
+  float age;          // seconds rendered since the voice last started; reset by retrigger/clear
+  float lifetime;     // seconds rendered since construction, never reset
   float lfoValue[4];  // this block's LFO values; a select s (1..4) reads entry s - 1
   float envValue[4];  // this block's envelope values; a select s (1..4) reads entry s - 1
   OscVoiceState oscState[kOscStates];  // unison copy u of oscillator k at 3u + k

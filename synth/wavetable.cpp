@@ -72,10 +72,18 @@ void BuildAdditiveTable(float* table, float* scratch, int bank, int j) {
   const float theta = kTwoPi * static_cast<float>(j) / 64.0f;
   for (int i = 0; i < 2 * kWavetableSize; ++i) scratch[i] = 0.0f;
   switch (bank) {
-    case 0: WriteBank0(scratch, j, theta); break;
-    case 1: WriteBank1(scratch, j, theta); break;
-    case 2: WriteBank2(scratch, theta); break;
-    default: WriteBank3(scratch, theta); break;
+    case 0:
+      WriteBank0(scratch, j, theta);
+      break;
+    case 1:
+      WriteBank1(scratch, j, theta);
+      break;
+    case 2:
+      WriteBank2(scratch, theta);
+      break;
+    default:
+      WriteBank3(scratch, theta);
+      break;
   }
   ComplexFft(scratch, kWavetableSize);
   const float low = bank == 3 ? 0.0f : -1.0f;  // bank 3 holds no negative values
@@ -96,9 +104,21 @@ void BuildShiftedTable(float* table, int bank, int j) {
   static const Shift kShifts[4][8] = {
       {{1024, 0.7f}, {512, 0.7f}, {256, 0.7f}, {128, 0.7f}},
       {{1024, 0.7f}, {512, 0.7f}, {256, 0.7f}, {128, 0.7f}},
-      {{1024, 1.0f}, {512, 0.1f}, {256, 0.1f}, {128, 0.1f}, {64, 0.1f}, {32, 0.1f}, {16, 0.1f},
+      {{1024, 1.0f},
+       {512, 0.1f},
+       {256, 0.1f},
+       {128, 0.1f},
+       {64, 0.1f},
+       {32, 0.1f},
+       {16, 0.1f},
        {8, 0.1f}},
-      {{1024, 1.0f}, {512, 0.4f}, {256, 0.3f}, {128, 0.3f}, {64, -0.2f}, {32, -0.2f}, {16, -0.1f},
+      {{1024, 1.0f},
+       {512, 0.4f},
+       {256, 0.3f},
+       {128, 0.3f},
+       {64, -0.2f},
+       {32, -0.2f},
+       {16, -0.1f},
        {8, -0.1f}},
   };
   // Banks 4 and 6 start from a falling saw, 5 and 7 from a square of pulse width pi.

@@ -14,8 +14,8 @@ constexpr int kWavetablePositions = 64;
 constexpr int kWavetableCount = kWavetableBanks * kWavetablePositions;
 
 struct WavetableBank {
-  float* sine;                      // entry i = sin(i x 0.0015339808), the float 2 pi / 4096
-  float* tables[kWavetableCount];   // table 64b + j: bank b, position j
+  float* sine;                     // entry i = sin(i x 0.0015339808), the float 2 pi / 4096
+  float* tables[kWavetableCount];  // table 64b + j: bank b, position j
   int32_t refs;
 };
 

@@ -50,7 +50,8 @@ Figures Summarise(const std::vector<double>& times) {
 
 void Report(const char* name, const Figures& f, double target, double windowTarget) {
   const double factor = f.audioSeconds / f.renderSeconds;
-  const double window = kWindowBlocks * double(kSoundBlockFrames) / kSoundRate / f.worstWindowSeconds;
+  const double window =
+      kWindowBlocks * double(kSoundBlockFrames) / kSoundRate / f.worstWindowSeconds;
   std::printf("%-7s %6.1f s of audio in %7.3f s: real-time factor %7.1f (target %.0f: %s)\n", name,
               f.audioSeconds, f.renderSeconds, factor, target, factor >= target ? "met" : "MISSED");
   if (windowTarget > 0)
@@ -92,16 +93,16 @@ Figures RenderStress(MusicPlayer* player) {
   for (int c = 0; c < kMusicInstruments; ++c) {
     Channel* ch = player->channels[c];
     for (int p = 0; p < 249; ++p) ChannelSetParam(ch, p, 0.0f);
-    const float settings[][2] = {{0, -6},   {2, 8},     {4, 0.3f},  {5, 3},     {242, 0.5f},
-                                 {176, 1},  {177, 40},  {178, 0.5f}, {220, 1},  {221, 250},
-                                 {222, 330}, {223, 0.4f}, {224, 1}, {225, 0.7f}, {226, 0.4f},
-                                 {227, 0.3f}, {228, 0.7f}, {229, 1}, {230, 1},  {231, 3},
-                                 {232, -2}, {233, 1},   {234, 2},   {235, -3}};
+    const float settings[][2] = {{0, -6},     {2, 8},      {4, 0.3f},   {5, 3},      {242, 0.5f},
+                                 {176, 1},    {177, 40},   {178, 0.5f}, {220, 1},    {221, 250},
+                                 {222, 330},  {223, 0.4f}, {224, 1},    {225, 0.7f}, {226, 0.4f},
+                                 {227, 0.3f}, {228, 0.7f}, {229, 1},    {230, 1},    {231, 3},
+                                 {232, -2},   {233, 1},    {234, 2},    {235, -3}};
     for (const auto& s : settings) Set(ch, static_cast<int>(s[0]), s[1]);
     for (int n = 0; n < 3; ++n) {
       const int base = 17 + 23 * n;
-      const float osc[][2] = {{1, float(2 + n)}, {2, 1}, {3, 0.3f}, {9, 0.6f}, {15, 1},
-                              {16, 0},           {17, 0}, {18, 0},  {19, 0.5f}, {20, 1}};
+      const float osc[][2] = {{1, float(2 + n)}, {2, 1},  {3, 0.3f}, {9, 0.6f},  {15, 1},
+                              {16, 0},           {17, 0}, {18, 0},   {19, 0.5f}, {20, 1}};
       for (const auto& s : osc) Set(ch, base + static_cast<int>(s[0]), s[1]);
     }
     for (int v = 0; v < 8; ++v) ChannelNoteOn(ch, static_cast<uint8_t>(36 + 3 * v + c % 4), 100);

@@ -14,6 +14,4 @@ int32_t AudioClockGetMs() {
 
 void AudioClockReset() { g_frames.store(0, std::memory_order_relaxed); }
 
-void AudioClockAdvance(uint32_t frames) {
-  g_frames.fetch_add(frames, std::memory_order_relaxed);
-}
+void AudioClockAdvance(uint32_t frames) { g_frames.fetch_add(frames, std::memory_order_relaxed); }

@@ -41,7 +41,7 @@ struct MusicPlayer {
   std::atomic<uint8_t> quit;
   std::atomic<uint8_t> finished;
   std::atomic<uint8_t> running;
-  HANDLE thread;  // the sequencer thread until it is joined
+  HANDLE thread;          // the sequencer thread until it is joined
   uint32_t eventCounter;  // + 5 per handled event
   Song* song;
 };

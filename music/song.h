@@ -29,9 +29,9 @@ struct SongEvent {
 };
 
 struct SongTrack {
-  uint32_t count;      // events, without the terminator
-  uint32_t cursor;     // index of the next event, 0 at load
-  SongEvent* events;   // count + 1 events, the last the terminator
+  uint32_t count;     // events, without the terminator
+  uint32_t cursor;    // index of the next event, 0 at load
+  SongEvent* events;  // count + 1 events, the last the terminator
 };
 
 struct Song {

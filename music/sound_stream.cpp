@@ -16,8 +16,8 @@ constexpr uint64_t kBytesPerSecond = kSoundRate * 4;
 void ShowError(LPCSTR text, LPCSTR caption) { MessageBoxA(nullptr, text, caption, 0); }
 
 // Locks `bytes` at `offset`; a lost buffer is restored and locked once more.
-HRESULT LockRestoring(IDirectSoundBuffer* buffer, DWORD offset, DWORD bytes, LPVOID* p1,
-                      DWORD* n1, LPVOID* p2, DWORD* n2) {
+HRESULT LockRestoring(IDirectSoundBuffer* buffer, DWORD offset, DWORD bytes, LPVOID* p1, DWORD* n1,
+                      LPVOID* p2, DWORD* n2) {
   HRESULT hr = buffer->Lock(offset, bytes, p1, n1, p2, n2, 0);
   if (hr == DSERR_BUFFERLOST) {
     buffer->Restore();
@@ -185,7 +185,8 @@ bool SoundStreamRenderBlock(SoundStream* stream) {
 
 bool SoundStreamWrite(SoundStream* stream, const int16_t* block) {
   // Without a buffer the block is dropped but counted, so the clock pacing carries on.
-  const bool ok = stream->buffer && WriteBytes(stream, stream->writeCursor, block, kSoundBlockBytes);
+  const bool ok =
+      stream->buffer && WriteBytes(stream, stream->writeCursor, block, kSoundBlockBytes);
   stream->writeCursor = (stream->writeCursor + kSoundBlockBytes) % stream->size;
   stream->written += kSoundBlockBytes;
   return ok;

@@ -36,9 +36,9 @@ struct SoundStream {
   float* right;          // 100 floats: the right mix
   int16_t* output;       // 100 interleaved frames
   Channel* sources[kSoundSources];
-  uint64_t written;   // bytes written since Play
-  uint64_t played;    // bytes played since Play
-  uint32_t lastPlay;  // play cursor at the previous fullness test
+  uint64_t written;                                 // bytes written since Play
+  uint64_t played;                                  // bytes played since Play
+  uint32_t lastPlay;                                // play cursor at the previous fullness test
   std::chrono::steady_clock::time_point playStart;  // pacing without a buffer
 };
 

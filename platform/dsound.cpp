@@ -14,7 +14,7 @@
 namespace {
 
 constexpr uint32_t kRate = 44100;
-constexpr uint32_t kFrameBytes = 4;       // 16-bit stereo
+constexpr uint32_t kFrameBytes = 4;         // 16-bit stereo
 constexpr uint16_t kCallbackFrames = 1024;  // SDL pull size we ask for
 
 enum class DeviceKind { kSdl, kClock, kStepped, kDrain };
@@ -65,8 +65,8 @@ void CountLive(int* counter, int change) {
 
 struct SoundRing {
   std::vector<uint8_t> bytes;
-  uint32_t cursor = 0;   // play cursor, ring offset
-  uint32_t fresh = 0;    // bytes from the cursor on that were unlocked and not yet played
+  uint32_t cursor = 0;  // play cursor, ring offset
+  uint32_t fresh = 0;   // bytes from the cursor on that were unlocked and not yet played
   bool playing = false;
   // Clock device: frames the monotonic clock owes since Play, and what was already played.
   std::chrono::steady_clock::time_point playStart;
@@ -154,7 +154,8 @@ bool OpenSdl(SoundDevice* device) {
   }
   const char* driver = SDL_GetCurrentAudioDriver();
   if (driver && std::strcmp(driver, "dummy") == 0) {
-    std::fprintf(stderr, "dsound: only the dummy audio driver; using a silent clock-paced device\n");
+    std::fprintf(stderr,
+                 "dsound: only the dummy audio driver; using a silent clock-paced device\n");
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
@@ -179,10 +180,14 @@ bool OpenSdl(SoundDevice* device) {
 
 DeviceKind KindFor(DsoundTestBackend backend) {
   switch (backend) {
-    case DsoundTestBackend::kClock: return DeviceKind::kClock;
-    case DsoundTestBackend::kStepped: return DeviceKind::kStepped;
-    case DsoundTestBackend::kDrain: return DeviceKind::kDrain;
-    default: return DeviceKind::kSdl;
+    case DsoundTestBackend::kClock:
+      return DeviceKind::kClock;
+    case DsoundTestBackend::kStepped:
+      return DeviceKind::kStepped;
+    case DsoundTestBackend::kDrain:
+      return DeviceKind::kDrain;
+    default:
+      return DeviceKind::kSdl;
   }
 }
 

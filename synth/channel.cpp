@@ -34,9 +34,9 @@ void VoiceStartNote(Voice* voice, uint8_t note, int32_t rate) {
   voice->glideDelta = voice->target - voice->frequency;
   patch->lastNoteFrequency = voice->target;
   const float glide = PatchGet(patch, kParamGlideTime);
-  voice->glideStep = glide == 0.0f ? voice->glideDelta
-                                   : voice->glideDelta /
-                                         (static_cast<float>(rate) * 0.00390625f * glide);
+  voice->glideStep = glide == 0.0f
+                         ? voice->glideDelta
+                         : voice->glideDelta / (static_cast<float>(rate) * 0.00390625f * glide);
 }
 
 // The lowest free voice, or -1.
@@ -170,8 +170,8 @@ void ChannelRenderFrames(Channel* channel, StereoPair out, int frames) {
   int remaining = frames, outPos = 0;
   while (remaining > 0) {
     if (channel->blockPos == 0) RenderBlock(channel);
-    const int n = remaining < kBlockFrames - channel->blockPos ? remaining
-                                                               : kBlockFrames - channel->blockPos;
+    const int n =
+        remaining < kBlockFrames - channel->blockPos ? remaining : kBlockFrames - channel->blockPos;
     const bool loud = AddChunk(channel, out, outPos, n);
     if (channel->silence != kSilenceHeld)
       channel->silence = NextSilenceState(channel->silence, loud);

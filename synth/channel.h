@@ -32,9 +32,9 @@ struct Channel {
   int32_t patchCount;  // always 1
   Patch** patches;     // the channel's patch list; its one patch is owned
   Voice* voices[kChannelVoices];
-  float* voiceLeft;    // scratch block of one voice, 256 floats
+  float* voiceLeft;  // scratch block of one voice, 256 floats
   float* voiceRight;
-  float* blockLeft;    // the mixed block, 256 floats
+  float* blockLeft;  // the mixed block, 256 floats
   float* blockRight;
   int32_t blockPos;    // frames of the block already handed out, 0..255; 0 renders anew
   int32_t sampleRate;  // 44100

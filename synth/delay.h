@@ -21,10 +21,10 @@ struct DelaySettings {
 
 // In the effect chain; all zero at creation.
 struct StereoDelay {
-  float* buffer[2];     // left, right
+  float* buffer[2];  // left, right
   uint32_t write[2];
   uint32_t read[2];
-  uint32_t capacity;    // floats per buffer: rate x 4 (four seconds)
+  uint32_t capacity;  // floats per buffer: rate x 4 (four seconds)
 };
 
 // Lengths above 4,000 ms are set back to 4,000 through ParamSet; the rate is stored; when

@@ -24,9 +24,12 @@ ShapeMode ModeFromParam(float m) {
 
 float Shape(ShapeMode mode, float x) {
   switch (mode) {
-    case ShapeMode::kClip: return std::min(std::max(x, -1.0f), 1.0f);
-    case ShapeMode::kTanh: return std::tanh(x);
-    default: return std::sin(x);
+    case ShapeMode::kClip:
+      return std::min(std::max(x, -1.0f), 1.0f);
+    case ShapeMode::kTanh:
+      return std::tanh(x);
+    default:
+      return std::sin(x);
   }
 }
 

@@ -27,9 +27,9 @@ struct Distortion {
 // The curve table, in the patch; rebuilt only when its exponent or drive changes.
 struct Waveshaper {
   Patch* patch;
-  float* curve;      // kWaveshaperSize floats
-  float exponent;    // cached e, 0.0 at creation
-  float drive;       // cached drive, 0.0 at creation
+  float* curve;    // kWaveshaperSize floats
+  float exponent;  // cached e, 0.0 at creation
+  float drive;     // cached drive, 0.0 at creation
 };
 
 void WaveshaperInit(Waveshaper* shaper, Patch* patch);

@@ -18,9 +18,9 @@ struct Equalizer;
 constexpr int kEffectWorkFrames = 272;
 
 struct EffectChain {
-  float* workLeft;   // the delay's output, kEffectWorkFrames floats; allocated on the first run
+  float* workLeft;  // the delay's output, kEffectWorkFrames floats; allocated on the first run
   float* workRight;
-  int32_t size;      // 0 until the work buffers exist, then 256
+  int32_t size;  // 0 until the work buffers exist, then 256
   Phaser* phaser;
   StereoDelay* delay;
   ReverbBuffers* reverb;

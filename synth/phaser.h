@@ -20,22 +20,22 @@ constexpr int kPhaserStages = 12;
 struct Phaser {
   float lastRight;
   float lastLeft;
-  float coefficient;  // the all-pass coefficient a of the latest frame
+  float coefficient;               // the all-pass coefficient a of the latest frame
   float stages[kPhaserStages][2];  // {left, right} state of each stage
 };
 
 // Sweep settings, in the patch.
 struct PhaserSettings {
   Patch* patch;
-  float lowest;      // 440 Hz
-  float highest;     // 1,600 Hz
+  float lowest;         // 440 Hz
+  float highest;        // 1,600 Hz
   float referenceRate;  // 44,100
-  float fifth;       // 1.0, copied into `fifthCopy` each block
+  float fifth;          // 1.0, copied into `fifthCopy` each block
   float* coefficient;   // the Phaser's coefficient cell in use
   float dmin, dmax;     // lowest and highest over half the reference rate
   float feedback;
-  float phase;       // sweep phase in radians, 0 .. 6.2831802; starts at 0
-  float increment;   // sweep phase step per frame
+  float phase;      // sweep phase in radians, 0 .. 6.2831802; starts at 0
+  float increment;  // sweep phase step per frame
   float fifthCopy;
 };
 

@@ -45,12 +45,12 @@ struct ReverbState {
   float feedback;
   float allpassFeedback;  // 0.5
   Patch* patch;
-  float gain;   // 0.015
+  float gain;  // 0.015
   float damp1;
   float damp2;
   float wet1, wet2;
   float dry;
-  ReverbComb combs[2][kReverbCombs];          // left, right
+  ReverbComb combs[2][kReverbCombs];  // left, right
   ReverbAllpass allpasses[2][kReverbAllpasses];
 };
 

@@ -70,11 +70,10 @@ std::vector<uint8_t> EmbeddedSong() {
 TEST_F(MusicPlayerTest, EventsComeInTimeOrderLowerTrackFirstAndDriftByTheBlock) {
   // Track 1 is empty; tracks 0 and 3 start together (5 ticks); track 0 follows 3 ticks later
   // and track 3 ten ticks after its first note.
-  Prepare(DsoundTestBackend::kDrain,
-          EncodeTestSong({{{5, 0x90, 60, 100}, {3, 0x90, 61, 101}},
-                          {},
-                          {},
-                          {{5, 0x90, 62, 102}, {10, 0x90, 63, 103}}}));
+  Prepare(DsoundTestBackend::kDrain, EncodeTestSong({{{5, 0x90, 60, 100}, {3, 0x90, 61, 101}},
+                                                     {},
+                                                     {},
+                                                     {{5, 0x90, 62, 102}, {10, 0x90, 63, 103}}}));
   NoteLog log;
   MusicPlayerSetNoteCallback(&player_, RecordNote, &log);
   PlayOffline();
@@ -185,7 +184,7 @@ TEST_F(MusicPlayerTest, SdlDiskDriverWritesWhatTheOfflineRenderGives) {
   Prepare(DsoundTestBackend::kDefault, song);
   PlayOffline();
   MusicPlayerCleanup(&player_);  // closes the device and its file
-  MusicPlayerInit(&player_);  // TearDown cleans up a player
+  MusicPlayerInit(&player_);     // TearDown cleans up a player
   unsetenv("SDL_AUDIODRIVER");
   unsetenv("SDL_DISKAUDIOFILE");
   std::ifstream in(path, std::ios::binary);

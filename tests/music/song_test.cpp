@@ -93,18 +93,16 @@ TEST(SongTest, MalformedBlocksAreRejected) {
   head[4 + 4 * 5] = 8;
   ExpectRejected(head, "offset");
   // Truncated columns: track 15 (last in the block) holds the events.
-  std::vector<uint8_t> last = Block({{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {},
-                                     kTrack0},
-                                    10);
+  std::vector<uint8_t> last =
+      Block({{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, kTrack0}, 10);
   for (size_t cut = 1; cut <= 5; ++cut)
     ExpectRejected(std::vector<uint8_t>(last.begin(), last.end() - cut),
                    cut == 1 ? "velocity" : "column");
 }
 
 TEST(SongTest, EveryTruncationOfAValidBlockStaysInBounds) {
-  const std::vector<uint8_t> last = Block({{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {},
-                                           {}, {}, kTrack0},
-                                          10);
+  const std::vector<uint8_t> last =
+      Block({{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, kTrack0}, 10);
   int accepted = 0;
   for (size_t size = 0; size <= last.size(); ++size) {
     std::vector<uint8_t> part(last.begin(), last.begin() + size);

@@ -42,8 +42,8 @@ TEST(SoundMixTest, ConversionScalesClampsAndRoundsToEven) {
   EXPECT_EQ(SoundSampleFromMix(9.0f), 32767);
   EXPECT_EQ(SoundSampleFromMix(-9.0f), -32768);
   EXPECT_EQ(SoundSampleFromMix(0.0001f), 0);
-  EXPECT_EQ(SoundSampleFromMix(0.000125f), 0);   // 0.5 rounds to even
-  EXPECT_EQ(SoundSampleFromMix(0.000375f), 2);   // 1.5 rounds to even
+  EXPECT_EQ(SoundSampleFromMix(0.000125f), 0);  // 0.5 rounds to even
+  EXPECT_EQ(SoundSampleFromMix(0.000375f), 2);  // 1.5 rounds to even
   EXPECT_EQ(SoundSampleFromMix(-0.000375f), -2);
   EXPECT_EQ(SoundSampleFromMix(std::numeric_limits<float>::quiet_NaN()), 0);
   EXPECT_EQ(SoundSampleFromMix(std::numeric_limits<float>::infinity()), 32767);
@@ -133,9 +133,10 @@ TEST_F(SoundStreamTest, SetupFailuresShowTheirMessagesAndLeaveNothingBehind) {
   ASSERT_TRUE(SoundStreamCreateBuffer(&stream_));
   DsoundTestFailNext(DsoundCall::kPlay, DSERR_INVALIDPARAM);
   EXPECT_FALSE(SoundStreamPlay(&stream_));
-  const std::vector<std::string> want = {
-      "Could Not Create Direct Sound Object | Error!", "Set Cooperative Level didn't Work! | BAD!!",
-      "Could Not Create Direct Sound Buffer | Error!", "Could Not Play Direct Sound Buffer | Error!"};
+  const std::vector<std::string> want = {"Could Not Create Direct Sound Object | Error!",
+                                         "Set Cooperative Level didn't Work! | BAD!!",
+                                         "Could Not Create Direct Sound Buffer | Error!",
+                                         "Could Not Play Direct Sound Buffer | Error!"};
   EXPECT_EQ(Boxes(), want);
 }
 
@@ -188,12 +189,12 @@ TEST_F(SoundStreamTest, SineChannelPlaysAtTheComputedLevelAndPitch) {
   DsoundTestSetBackend(DsoundTestBackend::kDrain);
   ASSERT_TRUE(SoundStreamOpen(&stream_, nullptr));
   Channel* channel = ChannelInit(crt::AlignedNew<Channel>());
-  const int settings[][2] = {{2, 16}, {18, 1}, {26, 1}, {32, 1}, {33, 0},
-                             {34, 0}, {35, 0}, {37, 1}};
+  const int settings[][2] = {{2, 16}, {18, 1}, {26, 1}, {32, 1},
+                             {33, 0}, {34, 0}, {35, 0}, {37, 1}};
   Patch* patch = channel->patches[0];
   for (const auto& s : settings) ParamSet(PatchParam(patch, s[0]), static_cast<float>(s[1]));
-  ParamSet(PatchParam(patch, 0), 0.0f);    // 0 dB
-  ParamSet(PatchParam(patch, 36), 0.5f);   // pan
+  ParamSet(PatchParam(patch, 0), 0.0f);   // 0 dB
+  ParamSet(PatchParam(patch, 36), 0.5f);  // pan
   SoundStreamAddSource(&stream_, channel);
   ASSERT_TRUE(SoundStreamPlay(&stream_));
   ChannelNoteOn(channel, 57, 127);

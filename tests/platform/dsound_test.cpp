@@ -138,8 +138,8 @@ TEST_F(DsoundTest, ClockDeviceFollowsTheMonotonicClockOnlyWhilePlaying) {
   const double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(cursor % 4, 0u);
-  EXPECT_GE(cursor, 30 * 176u);                     // at least the 30 ms slept
-  EXPECT_LE(cursor, elapsed * 176400.0 + 4.0);      // never ahead of the clock
+  EXPECT_GE(cursor, 30 * 176u);                 // at least the 30 ms slept
+  EXPECT_LE(cursor, elapsed * 176400.0 + 4.0);  // never ahead of the clock
   ASSERT_EQ(buffer_->Stop(), DS_OK);
   const DWORD stopped = PlayCursor();
   std::this_thread::sleep_for(std::chrono::milliseconds(10));

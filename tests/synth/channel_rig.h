@@ -21,16 +21,16 @@ struct ChannelRig {
   void Set(int index, float plain) { ParamSet(PatchParam(patch(), index), plain); }
   // Oscillator 0 a sine at the written pitch, centred with the equal-power law, gain 0 dB.
   void SineOnOscillator0() {
-    Set(0, 0.0f);    // master gain 0 dB: x 0.1
-    Set(2, 16.0f);   // polyphony
-    Set(18, 1.0f);   // waveform sine
-    Set(26, 1.0f);   // level
-    Set(32, 1.0f);   // octave (an oscillator sounds an octave below its frequency)
-    Set(33, 0.0f);   // semitone
-    Set(34, 0.0f);   // fine left
-    Set(35, 0.0f);   // fine right
-    Set(36, 0.5f);   // pan
-    Set(37, 1.0f);   // equal-power law
+    Set(0, 0.0f);   // master gain 0 dB: x 0.1
+    Set(2, 16.0f);  // polyphony
+    Set(18, 1.0f);  // waveform sine
+    Set(26, 1.0f);  // level
+    Set(32, 1.0f);  // octave (an oscillator sounds an octave below its frequency)
+    Set(33, 0.0f);  // semitone
+    Set(34, 0.0f);  // fine left
+    Set(35, 0.0f);  // fine right
+    Set(36, 0.5f);  // pan
+    Set(37, 1.0f);  // equal-power law
   }
   // Pulls `frames` frames in pieces of `piece` frames; returns the left channel (right appended).
   std::vector<float> Pull(int frames, int piece) {

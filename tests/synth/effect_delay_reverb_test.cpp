@@ -25,10 +25,10 @@ TEST(EffectDelayTest, EchoesComeEveryLineLengthWithFeedbackLevels) {
   rig.Run(&left, &right);
   for (size_t i = 0; i < left.size(); ++i) {
     const size_t k = i >= 3 ? i - 3 + 1 : 2;  // frames after the impulse, plus one
-    const float wantLeft = (k == 1) ? 1.0f
+    const float wantLeft = (k == 1)       ? 1.0f
                            : k % 441 == 0 ? std::pow(0.5f, static_cast<float>(k / 441))
                                           : 0.0f;
-    const float wantRight = (k == 1) ? 1.0f
+    const float wantRight = (k == 1)       ? 1.0f
                             : k % 882 == 0 ? std::pow(0.5f, static_cast<float>(k / 882))
                                            : 0.0f;
     ASSERT_NEAR(left[i], i < 3 ? 0.0f : wantLeft, 1e-6f) << i;

@@ -47,8 +47,8 @@ TEST(EffectDistortionTest, CurveModeFollowsTheDrivePowerLawAndClampsItsIndex) {
   std::vector<float> left(256, 0.0f), right(256, 0.0f);
   left[0] = 0.25f;
   left[1] = -0.5f;
-  left[2] = 3.0f;                                       // index past the table: clamped
-  left[3] = std::numeric_limits<float>::quiet_NaN();    // reads entry 0
+  left[2] = 3.0f;                                     // index past the table: clamped
+  left[3] = std::numeric_limits<float>::quiet_NaN();  // reads entry 0
   right[0] = -0.0f;
   rig.Run(&left, &right);
   const float e = 1.0f - ParamGet(PatchParam(rig.patch, kBits));

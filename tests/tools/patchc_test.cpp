@@ -40,7 +40,7 @@ TEST(PatchcTest, EncodingPicksTheNearestByteAndExactIntegers) {
     }
   }
   const PatchParamInfo& gain = *PatchParamFind("gain");  // -20..20 dB in steps of 0.4
-  EXPECT_EQ(PatchEncodeValue(gain, 11.0f), 78);           // 11.2 is nearer than 10.8
+  EXPECT_EQ(PatchEncodeValue(gain, 11.0f), 78);          // 11.2 is nearer than 10.8
   EXPECT_EQ(PatchEncodeValue(gain, -20.0f), 0);
   EXPECT_EQ(PatchEncodeValue(*PatchParamFind("delay.left"), 5.0f), -1);  // steps of 10 ms
 }
@@ -48,9 +48,9 @@ TEST(PatchcTest, EncodingPicksTheNearestByteAndExactIntegers) {
 TEST(PatchcTest, TableLayoutIsParameterMajor) {
   std::vector<uint8_t> table;
   std::vector<std::string> warnings;
-  ASSERT_EQ(Compile("instrument 3 kick\npolyphony 16\ninstrument 14\nosc1.wave 13\n", &table,
-                    &warnings),
-            "");
+  ASSERT_EQ(
+      Compile("instrument 3 kick\npolyphony 16\ninstrument 14\nosc1.wave 13\n", &table, &warnings),
+      "");
   ASSERT_EQ(table.size(), 3735u);
   EXPECT_EQ(table[2 * 15 + 3], 100);
   EXPECT_EQ(table[(17 + 23 + 1) * 15 + 14], 100);
@@ -76,8 +76,7 @@ TEST(PatchcTest, ReportsFaultsWithTheirLineAndWarnsAboutQuantisation) {
   EXPECT_NE(Compile("instrument 0\nosc0.octave 0.5\n", &table, &warnings).find("exactly"),
             std::string::npos);
   warnings.clear();
-  EXPECT_EQ(Compile("instrument 0\ngain 11\ngain_ok_after 1\n", &table, &warnings)
-                .find("line 3"),
+  EXPECT_EQ(Compile("instrument 0\ngain 11\ngain_ok_after 1\n", &table, &warnings).find("line 3"),
             0u);
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].find("line 2: gain 11 stored as 11.19"), std::string::npos);

@@ -43,15 +43,15 @@ TEST(SongcTest, EventsRoundTripThroughTheDecoder) {
   // Track 2: a note ending exactly where the next starts (the note-off must come first), a
   // velocity-127 note (no velocity byte) and a gap long enough for a two-byte delta.
   std::vector<uint8_t> block;
-  Song* song = CompileAndDecode(
-      "track 2\n0 A4 100 10   # first\n10 C5 127 5\n300 A4 64 1\n", &block);
+  Song* song =
+      CompileAndDecode("track 2\n0 A4 100 10   # first\n10 C5 127 5\n300 A4 64 1\n", &block);
   const SongTrack& t = song->tracks[2];
   ASSERT_EQ(t.count, 6u);
   const struct {
     uint16_t delta;
     uint8_t status, note, velocity;
   } want[] = {{0, 0x90, 57, 100}, {10, 0x80, 57, 127}, {0, 0x90, 60, 127},
-              {5, 0x80, 60, 127}, {285, 0x90, 57, 64},  {1, 0x80, 57, 127}};
+              {5, 0x80, 60, 127}, {285, 0x90, 57, 64}, {1, 0x80, 57, 127}};
   for (int i = 0; i < 6; ++i) {
     EXPECT_EQ(t.events[i].delta, want[i].delta) << i;
     EXPECT_EQ(t.events[i].status, want[i].status) << i;

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", argv[2], in ? error.c_str() : "cannot read");
     return 1;
   }
-  for (const std::string& w : warnings) std::fprintf(stderr, "%s: warning: %s\n", argv[2], w.c_str());
+  for (const std::string& w : warnings)
+    std::fprintf(stderr, "%s: warning: %s\n", argv[2], w.c_str());
   std::ofstream out(argv[1]);
   out << ByteArrayCpp("music/embedded_music.h", "kEmbeddedPatchTable", table);
   return out ? 0 : 1;

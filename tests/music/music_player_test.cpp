@@ -8,6 +8,8 @@
 #include <mutex>
 #include <thread>
 
+#include <xmmintrin.h>
+
 #include "music/audio_clock.h"
 #include "music/embedded_music.h"
 #include "music/music_player.h"
@@ -202,6 +204,26 @@ TEST_F(MusicPlayerTest, SdlDiskDriverWritesWhatTheOfflineRenderGives) {
   ASSERT_LE(f + 88200, file.size());
   ASSERT_LE(o + 88200, offline.size());
   EXPECT_EQ(std::memcmp(file.data() + f, offline.data() + o, 88200), 0);
+}
+
+// Records whether flush-to-zero is on in the thread that reports the note.
+void RecordFlushToZero(void* context, int32_t, uint8_t, uint8_t) {
+  *static_cast<std::atomic<int>*>(context) = (_mm_getcsr() & 0x8000) ? 1 : 0;
+}
+
+TEST_F(MusicPlayerTest, SequencerRunsWithFlushToZeroAndEndsWhenTheTracksRunOut) {
+  // The head claims more events than the tracks hold: the song ends when every cursor has
+  // reached its terminator, never playing a terminator as an event.
+  std::vector<uint8_t> song = EncodeTestSong({{{1, 0x90, 57, 100}}, {{2, 0x80, 57, 0}}});
+  song[0] = 200;
+  Prepare(DsoundTestBackend::kDrain, song);
+  std::atomic<int> flushToZero{-1};
+  MusicPlayerSetNoteCallback(&player_, RecordFlushToZero, &flushToZero);
+  PlayOffline();
+  EXPECT_FALSE(MusicPlayerIsPlaying(&player_));
+  EXPECT_EQ(player_.eventCounter, 10u);
+  EXPECT_EQ(flushToZero.load(), 1);
+  EXPECT_EQ(_mm_getcsr() & 0x8000, 0u);  // the test's own thread is untouched
 }
 
 TEST_F(MusicPlayerTest, MalformedSongEndsAtOnce) {

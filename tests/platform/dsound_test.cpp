@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -144,6 +145,15 @@ TEST_F(DsoundTest, ClockDeviceFollowsTheMonotonicClockOnlyWhilePlaying) {
   const DWORD stopped = PlayCursor();
   std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(PlayCursor(), stopped);
+}
+
+TEST_F(DsoundTest, WithoutARealAudioDeviceTheClockPacedDeviceStandsIn) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  Open(DsoundTestBackend::kDefault, 176400);
+  unsetenv("SDL_AUDIODRIVER");
+  ASSERT_EQ(buffer_->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_GE(PlayCursor(), 30 * 176u);
 }
 
 TEST_F(DsoundTest, RejectsOtherFormatsAndDevicesAndInjectsFaults) {

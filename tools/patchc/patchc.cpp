@@ -3,107 +3,109 @@
 #include <cmath>
 #include <sstream>
 
+#include "synth/param.h"
+
 namespace {
 
-// Appends the parameters of a repeated block: prefix + suffix at base + offset.
+// A parameter of a repeated block (oscillator, LFO, envelope): prefix.suffix at base + offset.
+// Ranges come from the synthesizer's own range table.
 struct BlockParam {
   const char* suffix;
   int offset;
-  float min, max;
+  bool integer;
+};
+
+struct NamedParam {
+  const char* name;
+  int index;
   bool integer;
 };
 
 constexpr BlockParam kOscillator[] = {
-    {"mode", 0, 0, 2, true},          {"wave", 1, 0, 13, true},
-    {"gain", 2, 1, 10, false},        {"width", 3, 0.01f, 0.5f, false},
-    {"pwm_rate", 4, 0, 2, false},     {"phase_left", 5, 0, 1, false},
-    {"phase_right", 6, 0, 1, false},  {"harmonics", 7, 0, 10, false},
-    {"pm_depth", 8, 0, 3, false},     {"level", 9, 0, 1, false},
-    {"level_lfo", 10, 0, 4, true},    {"level_env", 11, 0, 4, true},
-    {"fixed", 12, 0, 100, false},     {"freq_lfo", 13, 0, 4, true},
-    {"freq_env", 14, 0, 4, true},     {"octave", 15, -8, 8, true},
-    {"semitone", 16, -12, 12, true},  {"fine_left", 17, -1, 1, false},
-    {"fine_right", 18, -1, 1, false}, {"pan", 19, 0, 1, false},
-    {"pan_law", 20, 0, 1, true},      {"pan_lfo", 21, 0, 4, true},
-    {"pan_env", 22, 0, 4, true},
+    {"mode", 0, true},         {"wave", 1, true},       {"gain", 2, false},
+    {"width", 3, false},       {"pwm_rate", 4, false},  {"phase_left", 5, false},
+    {"phase_right", 6, false}, {"harmonics", 7, false}, {"pm_depth", 8, false},
+    {"level", 9, false},       {"level_lfo", 10, true}, {"level_env", 11, true},
+    {"fixed", 12, false},      {"freq_lfo", 13, true},  {"freq_env", 14, true},
+    {"octave", 15, true},      {"semitone", 16, true},  {"fine_left", 17, false},
+    {"fine_right", 18, false}, {"pan", 19, false},      {"pan_law", 20, true},
+    {"pan_lfo", 21, true},     {"pan_env", 22, true},
 };
-constexpr BlockParam kLfo[] = {{"wave", 0, 0, 13, true},
-                               {"retrigger", 1, 0, 1, true},
-                               {"rate", 2, 0, 8, false},
-                               {"amount", 3, 0, 1, false}};
-constexpr BlockParam kEnvelope[] = {{"attack", 0, 0, 1, false},  {"decay", 1, 0, 1, false},
-                                    {"sustain", 2, 0, 1, false}, {"release", 3, 0, 1, false},
-                                    {"curve", 4, 0, 1, false},   {"peak", 5, 0, 1, false}};
+constexpr BlockParam kLfo[] = {
+    {"wave", 0, true}, {"retrigger", 1, true}, {"rate", 2, false}, {"amount", 3, false}};
+constexpr BlockParam kEnvelope[] = {{"attack", 0, false},  {"decay", 1, false},
+                                    {"sustain", 2, false}, {"release", 3, false},
+                                    {"curve", 4, false},   {"peak", 5, false}};
 
-constexpr PatchParamInfo kSingles[] = {
-    {"gain", 0, -20, 20, false},
-    {"routing", 1, 0, 1, true},
-    {"polyphony", 2, 1, 16, false},
-    {"glide", 3, 0, 1, false},
-    {"detune", 4, 0, 1, false},
-    {"unison", 5, 1, 9, true},
-    {"noise.type", 86, 0, 2, true},
-    {"noise.level", 87, 0, 1, false},
-    {"noise.level_lfo", 88, 0, 4, true},
-    {"noise.level_env", 89, 0, 4, true},
-    {"noise.pan", 90, 0, 1, false},
-    {"noise.pan_law", 91, 0, 1, true},
-    {"noise.pan_lfo", 92, 0, 4, true},
-    {"noise.pan_env", 93, 0, 4, true},
-    {"gate", 94, 0, 3, true},
-    {"lowpass.on", 176, 0, 1, true},
-    {"lowpass.cutoff", 177, 4, 100, false},
-    {"lowpass.resonance", 178, 0.1f, 1, false},
-    {"lowpass.cutoff_lfo", 179, 0, 4, true},
-    {"lowpass.cutoff_env", 180, 0, 4, true},
-    {"lowpass.resonance_lfo", 181, 0, 4, true},
-    {"lowpass.resonance_env", 182, 0, 4, true},
-    {"highpass.on", 183, 0, 1, true},
-    {"highpass.cutoff", 184, 4, 100, false},
-    {"highpass.resonance", 185, 0.1f, 1, false},
-    {"highpass.cutoff_lfo", 186, 0, 4, true},
-    {"highpass.cutoff_env", 187, 0, 4, true},
-    {"highpass.resonance_lfo", 188, 0, 4, true},
-    {"highpass.resonance_env", 189, 0, 4, true},
-    {"bandpass.on", 190, 0, 1, true},
-    {"bandpass.cutoff", 191, 4, 100, false},
-    {"bandpass.gain", 192, -20, 20, false},
-    {"bandpass.resonance", 193, 0, 1, false},
-    {"bandpass.cutoff_lfo", 194, 0, 4, true},
-    {"bandpass.cutoff_env", 195, 0, 4, true},
-    {"notch.on", 196, 0, 1, true},
-    {"notch.cutoff", 197, 4, 100, false},
-    {"notch.resonance", 198, 0, 1, false},
-    {"notch.cutoff_lfo", 199, 0, 4, true},
-    {"notch.cutoff_env", 200, 0, 4, true},
-    {"phaser.on", 211, 0, 1, true},
-    {"phaser.rate", 213, 0, 10, false},
-    {"phaser.feedback", 214, 0, 1, false},
-    {"distortion.on", 215, 0, 1, true},
-    {"distortion.mode", 216, 0, 1, false},
-    {"distortion.gain", 217, 0, 1, false},
-    {"distortion.bits", 218, 0, 1, false},
-    {"distortion.hold", 219, 0, 1, false},
-    {"delay.on", 220, 0, 1, true},
-    {"delay.left", 221, 0, 1000, true},
-    {"delay.right", 222, 0, 1000, true},
-    {"delay.feedback", 223, 0, 1, false},
-    {"reverb.on", 224, 0, 1, true},
-    {"reverb.room", 225, 0, 1, false},
-    {"reverb.damping", 226, 0, 1, false},
-    {"reverb.wet", 227, 0, 1, false},
-    {"reverb.dry", 228, 0, 1, false},
-    {"reverb.width", 229, 0, 1, false},
-    {"eq.on", 230, 0, 1, true},
-    {"eq.100", 231, -20, 20, false},
-    {"eq.1000", 232, -20, 20, false},
-    {"eq.4000", 233, -20, 20, false},
-    {"eq.8000", 234, -20, 20, false},
-    {"eq.12000", 235, -20, 20, false},
-    {"lfo1.combine", 239, 0, 2, true},
-    {"lfo2.combine", 240, 0, 2, true},
-    {"lfo3.combine", 241, 0, 2, true},
-    {"unison.spread", 242, 0, 1, false},
+constexpr NamedParam kSingles[] = {
+    {"gain", 0, false},
+    {"routing", 1, true},
+    {"polyphony", 2, false},
+    {"glide", 3, false},
+    {"detune", 4, false},
+    {"unison", 5, true},
+    {"noise.type", 86, true},
+    {"noise.level", 87, false},
+    {"noise.level_lfo", 88, true},
+    {"noise.level_env", 89, true},
+    {"noise.pan", 90, false},
+    {"noise.pan_law", 91, true},
+    {"noise.pan_lfo", 92, true},
+    {"noise.pan_env", 93, true},
+    {"gate", 94, true},
+    {"lowpass.on", 176, true},
+    {"lowpass.cutoff", 177, false},
+    {"lowpass.resonance", 178, false},
+    {"lowpass.cutoff_lfo", 179, true},
+    {"lowpass.cutoff_env", 180, true},
+    {"lowpass.resonance_lfo", 181, true},
+    {"lowpass.resonance_env", 182, true},
+    {"highpass.on", 183, true},
+    {"highpass.cutoff", 184, false},
+    {"highpass.resonance", 185, false},
+    {"highpass.cutoff_lfo", 186, true},
+    {"highpass.cutoff_env", 187, true},
+    {"highpass.resonance_lfo", 188, true},
+    {"highpass.resonance_env", 189, true},
+    {"bandpass.on", 190, true},
+    {"bandpass.cutoff", 191, false},
+    {"bandpass.gain", 192, false},
+    {"bandpass.resonance", 193, false},
+    {"bandpass.cutoff_lfo", 194, true},
+    {"bandpass.cutoff_env", 195, true},
+    {"notch.on", 196, true},
+    {"notch.cutoff", 197, false},
+    {"notch.resonance", 198, false},
+    {"notch.cutoff_lfo", 199, true},
+    {"notch.cutoff_env", 200, true},
+    {"phaser.on", 211, true},
+    {"phaser.rate", 213, false},
+    {"phaser.feedback", 214, false},
+    {"distortion.on", 215, true},
+    {"distortion.mode", 216, false},
+    {"distortion.gain", 217, false},
+    {"distortion.bits", 218, false},
+    {"distortion.hold", 219, false},
+    {"delay.on", 220, true},
+    {"delay.left", 221, true},
+    {"delay.right", 222, true},
+    {"delay.feedback", 223, false},
+    {"reverb.on", 224, true},
+    {"reverb.room", 225, false},
+    {"reverb.damping", 226, false},
+    {"reverb.wet", 227, false},
+    {"reverb.dry", 228, false},
+    {"reverb.width", 229, false},
+    {"eq.on", 230, true},
+    {"eq.100", 231, false},
+    {"eq.1000", 232, false},
+    {"eq.4000", 233, false},
+    {"eq.8000", 234, false},
+    {"eq.12000", 235, false},
+    {"lfo1.combine", 239, true},
+    {"lfo2.combine", 240, true},
+    {"lfo3.combine", 241, true},
+    {"unison.spread", 242, false},
 };
 
 // Names are kept alive for the table's lifetime.
@@ -112,27 +114,31 @@ std::vector<std::string>& NameStore() {
   return names;
 }
 
+// An entry with its range from the synthesizer's range table.
+PatchParamInfo Ranged(const char* name, int index, bool integer) {
+  return {name, index, kParamRanges[index].min, kParamRanges[index].max, integer};
+}
+
 template <size_t N>
 void AddBlock(std::vector<PatchParamInfo>* table, const std::string& prefix, int base,
               const BlockParam (&block)[N]) {
   for (const BlockParam& p : block) {
     NameStore().push_back(prefix + "." + p.suffix);
-    table->push_back({nullptr, base + p.offset, p.min, p.max, p.integer});
+    table->push_back(Ranged(nullptr, base + p.offset, p.integer));
   }
 }
 
 std::vector<PatchParamInfo> BuildTable() {
   NameStore().reserve(256);
-  std::vector<PatchParamInfo> table(std::begin(kSingles), std::end(kSingles));
+  std::vector<PatchParamInfo> table;
+  for (const NamedParam& p : kSingles) table.push_back(Ranged(p.name, p.index, p.integer));
+  const size_t singles = table.size();
   for (int n = 0; n < 3; ++n) AddBlock(&table, "osc" + std::to_string(n), 17 + 23 * n, kOscillator);
   for (int n = 0; n < 4; ++n) AddBlock(&table, "lfo" + std::to_string(n), 136 + 4 * n, kLfo);
   for (int k = 0; k < 4; ++k) AddBlock(&table, "env" + std::to_string(k), 152 + 6 * k, kEnvelope);
-  const size_t singles = std::size(kSingles);
   for (size_t i = singles; i < table.size(); ++i) table[i].name = NameStore()[i - singles].c_str();
   return table;
 }
-
-float RoundHalfUp(float x) { return std::fmod(x, 1.0f) >= 0.5f ? std::ceil(x) : std::floor(x); }
 
 std::string AtLine(int line, const std::string& why) {
   return "line " + std::to_string(line) + ": " + why;
@@ -179,13 +185,8 @@ const PatchParamInfo* PatchParamFind(const std::string& name) {
 }
 
 float PatchDecodeByte(const PatchParamInfo& info, int byte) {
-  const float norm = static_cast<float>(byte) * 0.01f;
-  float v = info.min + norm * (info.max - info.min);
-  if (v >= info.max)
-    v = info.max;
-  else if (v < info.min)
-    v = info.min;
-  return info.integer ? RoundHalfUp(v) : v;
+  const Param param = {info.min, info.max, static_cast<float>(byte) * 0.01f};
+  return info.integer ? static_cast<float>(ParamGetInt(&param)) : ParamGet(&param);
 }
 
 int PatchEncodeValue(const PatchParamInfo& info, float value) {

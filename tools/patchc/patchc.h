@@ -29,8 +29,8 @@ struct PatchParamInfo {
 const std::vector<PatchParamInfo>& PatchParamTable();
 const PatchParamInfo* PatchParamFind(const std::string& name);
 
-// The plain value the synthesizer reads from byte b: min + (b x 0.01) x (max - min) in single
-// precision, clamped to the range; integer parameters rounded half up (negative values floor).
+// The plain value the synthesizer reads from byte b (norm b x 0.01): ParamGet, or ParamGetInt
+// for integer parameters (half up, negative values floor).
 float PatchDecodeByte(const PatchParamInfo& info, int byte);
 // The byte for `value`; -1 when an integer parameter has no byte giving exactly `value`.
 int PatchEncodeValue(const PatchParamInfo& info, float value);

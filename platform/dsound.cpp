@@ -79,7 +79,8 @@ struct SoundDevice {
   DeviceKind kind = DeviceKind::kClock;
   SDL_AudioDeviceID sdl = 0;
   std::vector<SoundRing*> rings;
-  int references = 0;  // the device object and each buffer
+  std::vector<uint8_t> pull;  // one ring's share of an SDL pull, sized when the device opens
+  int references = 0;         // the device object and each buffer
 };
 
 namespace {
@@ -128,19 +129,22 @@ void RingCatchUp(SoundRing* ring) {
     RingPlayCaptured(ring, ring->fresh);
 }
 
-// SDL's pull: mixes every playing ring into the output with saturation.
+// SDL's pull: mixes every playing ring into the output with saturation. Allocates nothing.
 void SdlPull(void* user, Uint8* stream, int length) {
   auto* device = static_cast<SoundDevice*>(user);
   std::memset(stream, 0, length);
-  std::vector<uint8_t> part(length);
-  std::lock_guard<std::mutex> lock(device->mutex);
   auto* out = reinterpret_cast<int16_t*>(stream);
-  for (SoundRing* ring : device->rings) {
-    if (!ring->playing) continue;
-    RingPlay(ring, static_cast<uint32_t>(length), part.data());
-    const auto* in = reinterpret_cast<const int16_t*>(part.data());
-    for (int i = 0; i < length / 2; ++i)
-      out[i] = static_cast<int16_t>(std::clamp(out[i] + in[i], -32768, 32767));
+  std::lock_guard<std::mutex> lock(device->mutex);
+  const int piece = static_cast<int>(device->pull.size());
+  for (int at = 0; at < length; at += piece) {
+    const int n = std::min(piece, length - at);
+    for (SoundRing* ring : device->rings) {
+      if (!ring->playing) continue;
+      RingPlay(ring, static_cast<uint32_t>(n), device->pull.data());
+      const auto* in = reinterpret_cast<const int16_t*>(device->pull.data());
+      for (int i = 0; i < n / 2; ++i)
+        out[at / 2 + i] = static_cast<int16_t>(std::clamp(out[at / 2 + i] + in[i], -32768, 32767));
+    }
   }
 }
 
@@ -167,6 +171,7 @@ bool OpenSdl(SoundDevice* device) {
   want.callback = SdlPull;
   want.userdata = device;
   SDL_AudioSpec have = {};
+  device->pull.assign(kCallbackFrames * kFrameBytes, 0);
   device->sdl = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device->sdl == 0) {
     std::fprintf(stderr, "dsound: no audio device (%s); using a silent clock-paced device\n",

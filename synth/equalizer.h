@@ -1,8 +1,8 @@
 #pragma once
 // Five-band peaking equaliser at 100, 1,000, 4,000, 8,000 and 12,000 Hz, gains G in dB from
-// parameters 231..235. Each band is a biquad peaking section (the widely published cookbook
-// design) with A = sqrt(10^(G / 10)), so a band peaks at 2G dB, w0 = 2 pi f / rate and
-// alpha = sin(w0) / sqrt(2):
+// parameters 231..235. Each band is a standard biquad peaking section with
+// A = sqrt(10^(G / 10)), so a band peaks at 2G dB, w0 = 2 pi f / rate and alpha = sin(w0) /
+// sqrt(2):
 //   b0 = 1 + alpha A, b1 = -2 cos w0, b2 = 1 - alpha A, a0 = 1 + alpha / A, a1 = -2 cos w0,
 //   a2 = 1 - alpha / A (kept unnormalised; each coefficient is multiplied by 1/a0 at use).
 // Bands run in order 100 Hz .. 12 kHz; the equaliser does not flush denormals.

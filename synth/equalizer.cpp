@@ -9,9 +9,8 @@ namespace {
 constexpr int kParamFirstBand = 231;
 constexpr float kBandHz[kEqualizerBands] = {100.0f, 1000.0f, 4000.0f, 8000.0f, 12000.0f};
 
-// One sample through one section; h = {x1, x2, y1, y2} of that channel.
-float SectionTick(const EqualizerSection& s, float* h, float x) {
-  const float inv = 1.0f / s.a0;
+// One sample through one section; h = {x1, x2, y1, y2} of that channel, inv = 1 / a0.
+float SectionTick(const EqualizerSection& s, float inv, float* h, float x) {
   const float y = s.b0 * inv * x + s.b1 * inv * h[0] + s.b2 * inv * h[1] - s.a1 * inv * h[2] -
                   s.a2 * inv * h[3];
   h[1] = h[0];
@@ -41,10 +40,13 @@ void EqualizerDesign(EqualizerSettings* settings, Equalizer* equalizer, int32_t 
 }
 
 void EqualizerRun(Equalizer* equalizer, StereoPair block) {
+  float inv[kEqualizerBands];
+  for (int k = 0; k < kEqualizerBands; ++k) inv[k] = 1.0f / equalizer->sections[k].a0;
   for (int i = 0; i < kBlockFrames; ++i) {
-    for (EqualizerSection& s : equalizer->sections) {
-      block.left[i] = SectionTick(s, s.left, block.left[i]);
-      block.right[i] = SectionTick(s, s.right, block.right[i]);
+    for (int k = 0; k < kEqualizerBands; ++k) {
+      EqualizerSection& s = equalizer->sections[k];
+      block.left[i] = SectionTick(s, inv[k], s.left, block.left[i]);
+      block.right[i] = SectionTick(s, inv[k], s.right, block.right[i]);
     }
   }
 }

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "platform/crt.h"
+#include "texgen/pixel.h"
+#include "texgen/texture.h"
 
 namespace {
 
@@ -124,6 +126,60 @@ void MeshMerge(Mesh& mesh, const Mesh& source) {
   mesh.vertexCount = mesh.vertexCapacity = vertexCount;
   mesh.faces = faces;
   mesh.faceCount = mesh.faceCapacity = faceCount;
+}
+
+// ---- Displacement ---------------------------------------------------------------------------
+namespace {
+
+constexpr double kInverseTwoPi = 0.15915494580678602;
+constexpr float kInverse255 = 0.003921568859368563f;
+
+// R 0.6 + G 0.3 + B 0.1 with the weights in double precision, rounded once to float.
+float Brightness(uint32_t pixel) {
+  return static_cast<float>(PixelRed(pixel) * 0.6 + PixelGreen(pixel) * 0.3 +
+                            PixelBlue(pixel) * 0.1);
+}
+
+uint32_t PixelAt(const Texture& texture, int32_t row, int32_t column) {
+  return texture
+      .pixels[FloorMod(row, texture.height) * texture.width + FloorMod(column, texture.width)];
+}
+
+// An angle from atan, taken into [0, 2pi) by adding 6.2831852 when negative.
+float PositiveAngle(float angle) {
+  return angle < 0.0f ? static_cast<float>(angle + 6.2831852) : angle;
+}
+
+// Row from the latitude, column from the longitude. atan, not atan2, is kept on purpose:
+// longitudes of x < 0 fold onto those of x > 0.
+uint32_t SphericalPixel(const Texture& texture, const Vec3& p) {
+  const float s = std::sqrt(p.x * p.x + p.z * p.z);
+  const float lat = PositiveAngle(s != 0.0f ? std::atan(p.y / s) : 0.0f);
+  const float lon = PositiveAngle(p.x != 0.0f ? std::atan(p.z / p.x) : 0.0f);
+  const int32_t row = crt::RoundToInt(static_cast<float>(lat * kInverseTwoPi * texture.height));
+  const int32_t column = crt::RoundToInt(static_cast<float>(lon * kInverseTwoPi * texture.width));
+  return PixelAt(texture, row, column);
+}
+
+}  // namespace
+
+void MeshDisplace(Mesh& mesh, const Texture* texture, uint32_t mode, float amount) {
+  if (!texture || !texture->pixels || !texture->width || !texture->height) return;
+  const Texture& image = *texture;
+  const float width = image.width, height = image.height;
+  MeshForEachVertex(mesh, [&](Vertex& vertex) {
+    if (mode == 0) {
+      Vec3Scale(vertex.position, Brightness(SphericalPixel(image, vertex.position)) * kInverse255);
+      return;
+    }
+    const uint32_t pixel =
+        PixelAt(image, crt::RoundToInt(vertex.v * height), crt::RoundToInt(vertex.u * width));
+    Vec3 along = vertex.normal;
+    Vec3Normalize(along);  // a zero normal stays zero: no move
+    Vec3Scale(along, Brightness(pixel) * amount * kInverse255);
+    Vec3Add(vertex.position, vertex.position, along);
+  });
+  MeshComputeNormals(mesh);
 }
 
 // ---- Extrusion ------------------------------------------------------------------------------

@@ -39,6 +39,15 @@ void MeshJitter(Mesh& mesh, float ax, float ay, float az);
 // position and f = |d| / radius (squared when `squared` is non-zero), position += d (1 - f).
 // A vertex at the radius or beyond, or at the point itself, stays. Normals are kept.
 void MeshAttract(Mesh& mesh, float x, float y, float z, float radius, uint8_t squared);
+// Displaces every vertex by the brightness of a texture pixel, B = R 0.6 + G 0.3 + B 0.1
+// (0..255), then MeshComputeNormals. Mode 0 (spherical): the pixel at row lat / 2pi x height
+// and column lon / 2pi x width, lat = atan(y / sqrt(x x + z z)) and lon = atan(z / x) (0 where
+// the divisor is 0, negative angles plus 2pi); the position is scaled by B / 255 and amount is
+// not used. Other modes: the pixel at row v x height and column u x width; the position moves
+// along its unit normal by B x amount / 255. Rows and columns are rounded to nearest and wrap
+// into the image (floor modulo, so negative coordinates wrap too). A texture without pixels
+// changes nothing.
+void MeshDisplace(Mesh& mesh, const Texture* texture, uint32_t mode, float amount);
 // Extrudes faces: visits face 0, skip + 1, 2 (skip + 1), ... of the faces present at entry
 // (only face 0 when firstOnly is non-zero) and extrudes each `count` times. One extrusion
 // copies the face's corners into new vertices moved to C + o S + D P (C the centroid, o the

@@ -8,6 +8,7 @@
 #include "mesh/generators.h"
 #include "mesh/operators.h"
 #include "mesh_test_util.h"
+#include "texgen/texture.h"
 
 namespace {
 
@@ -290,3 +291,67 @@ TEST(MeshMerge, NothingHappensWithoutSourceVerticesOrFaces) {
 }
 
 }  // namespace
+
+// ---- Displacement ------------------------------------------------------------------------------
+
+namespace {
+
+// An 8 x 8 image whose pixel (row, column) is grey with brightness 8 row + column + 1.
+struct GreyRamp {
+  Texture image;
+  GreyRamp() {
+    TextureInitScratch(&image, 8, 8);
+    for (uint32_t i = 0; i < 64; ++i) image.pixels[i] = 0xFF000000u | (i + 1) * 0x010101u;
+  }
+  ~GreyRamp() { TextureFreeImage(&image); }
+  static float Scale(int row, int column) {
+    return static_cast<float>(8 * row + column + 1) * 0.003921568859368563f;
+  }
+};
+
+}  // namespace
+
+TEST(MeshDisplace, SphericalLookupScalesPositions) {
+  GreyRamp ramp;
+  Mesh* mesh = MeshOfPoints({{0, 2, 0}, {1, 0, 1}, {1, -1, 0}, {-1, 0, 1}});
+  MeshDisplace(*mesh, &ramp.image, 0, 123.0f);  // amount is not used
+  // On the y axis: s = 0 and x = 0 give latitude and longitude 0, pixel (0, 0).
+  EXPECT_FLOAT_EQ(mesh->vertices[0].position.y, 2 * GreyRamp::Scale(0, 0));
+  // Longitude pi/4: column 8 / 8 = 1.
+  EXPECT_FLOAT_EQ(mesh->vertices[1].position.x, GreyRamp::Scale(0, 1));
+  // Latitude -pi/4 + 2pi: row 7.
+  EXPECT_FLOAT_EQ(mesh->vertices[2].position.x, GreyRamp::Scale(7, 0));
+  // x < 0: longitude -pi/4 + 2pi, column 7.
+  EXPECT_FLOAT_EQ(mesh->vertices[3].position.z, GreyRamp::Scale(0, 7));
+  MeshDestroy(mesh);
+}
+
+TEST(MeshDisplace, TexCoordLookupMovesAlongTheUnitNormalAndWraps) {
+  GreyRamp ramp;
+  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}});
+  const float texCoords[4][2] = {{0.25f, 0.5f}, {-0.125f, -0.25f}, {1.0f, 9.0f}, {0.5f, 0.5f}};
+  for (uint32_t i = 0; i < 4; ++i) {
+    mesh->vertices[i].u = texCoords[i][0];
+    mesh->vertices[i].v = texCoords[i][1];
+    mesh->vertices[i].normal = Vec3{0, 0, i == 3 ? 0.0f : 2.0f};  // not unit; the last zero
+  }
+  MeshDisplace(*mesh, &ramp.image, 1, 2.0f);
+  const auto moved = [&](uint32_t i) { return mesh->vertices[i].position.z; };
+  EXPECT_FLOAT_EQ(moved(0), 2.0f * GreyRamp::Scale(4, 2));
+  EXPECT_FLOAT_EQ(moved(1), 2.0f * GreyRamp::Scale(6, 7));  // -1 -> 7, -2 -> 6
+  EXPECT_FLOAT_EQ(moved(2), 2.0f * GreyRamp::Scale(0, 0));  // 72 -> 0, 8 -> 0
+  EXPECT_EQ(moved(3), 0.0f);                                // zero normal: no move, no NaN
+  ExpectSound(*mesh);
+  MeshDestroy(mesh);
+}
+
+TEST(MeshDisplace, ATextureWithoutPixelsChangesNothing) {
+  Texture target;
+  TextureInit2D(&target, 16, 16, 0, 1);  // a render target: no pixel block
+  Mesh* mesh = MeshCreateBox(2, 2, 2, nullptr, nullptr);
+  const uint64_t before = meshtest::HashGeometry(*mesh);
+  MeshDisplace(*mesh, &target, 1, 1.0f);
+  MeshDisplace(*mesh, nullptr, 0, 1.0f);
+  EXPECT_EQ(meshtest::HashGeometry(*mesh), before);
+  MeshDestroy(mesh);
+}

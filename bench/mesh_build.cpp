@@ -27,27 +27,18 @@ void BM_CreateSphere(benchmark::State& state) {
 }
 BENCHMARK(BM_CreateSphere)->Arg(16)->Arg(64)->Arg(200);
 
-void BM_ComputeNormals(benchmark::State& state) {
+// Recomputes normals or tangents of a 64 x 64 sphere.
+void BM_Recompute(benchmark::State& state, void (*recompute)(Mesh&)) {
   Mesh* mesh = MeshCreateSphere(1.0f, 64, nullptr, nullptr);
   for (auto _ : state) {
-    MeshComputeNormals(*mesh);
+    recompute(*mesh);
     benchmark::ClobberMemory();
   }
   CountVertices(state, *mesh);
   MeshDestroy(mesh);
 }
-BENCHMARK(BM_ComputeNormals);
-
-void BM_ComputeTangents(benchmark::State& state) {
-  Mesh* mesh = MeshCreateSphere(1.0f, 64, nullptr, nullptr);
-  for (auto _ : state) {
-    MeshComputeTangents(*mesh);
-    benchmark::ClobberMemory();
-  }
-  CountVertices(state, *mesh);
-  MeshDestroy(mesh);
-}
-BENCHMARK(BM_ComputeTangents);
+BENCHMARK_CAPTURE(BM_Recompute, normals, MeshComputeNormals);
+BENCHMARK_CAPTURE(BM_Recompute, tangents, MeshComputeTangents);
 
 // Extrusion grows the vertex and face arrays one element at a time: the growth rule and the
 // normal recomputation after it dominate.

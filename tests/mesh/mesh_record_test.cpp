@@ -17,21 +17,6 @@ using U16 = std::vector<uint16_t>;
 
 // ---- Records and growth ------------------------------------------------------------------------
 
-TEST(MeshRecord, VertexNormalAccessorsUseTheNormalField) {
-  Vertex vertex{};
-  VertexSetNormal(vertex, Vec3{1.5f, -2.0f, 3.0f});
-  float floats[14];
-  std::memcpy(floats, &vertex, sizeof vertex);
-  EXPECT_EQ(floats[3], 1.5f);  // the normal is floats 3 to 5 of the record
-  EXPECT_EQ(floats[5], 3.0f);
-  Vec4 out{};
-  Vec4FromVertexNormal(out, vertex);
-  EXPECT_EQ(out.x, 1.5f);
-  EXPECT_EQ(out.y, -2.0f);
-  EXPECT_EQ(out.z, 3.0f);
-  EXPECT_EQ(out.w, 1.0f);
-}
-
 TEST(MeshRecord, CreateWithoutFacesIsEmptyWhateverTheVertexCount) {
   Mesh* mesh = MeshCreate(nullptr, 0, 50);
   EXPECT_EQ(mesh->vertexCount, 0u);

@@ -98,17 +98,6 @@ TEST(MeshOperators, FlipTwiceRestoresNegateReflectsThroughTheOrigin) {
   MeshDestroy(mesh);
 }
 
-TEST(MeshOperators, TexCoordScaleAndMaterial) {
-  Mesh* mesh = UnitQuad();
-  MeshScaleTexCoords(*mesh, 2, -3);
-  EXPECT_EQ(mesh->vertices[2].u, 2.0f);
-  EXPECT_EQ(mesh->vertices[2].v, -3.0f);
-  Material* material = reinterpret_cast<Material*>(0x10);
-  MeshSetMaterial(*mesh, material);
-  EXPECT_EQ(mesh->faces[0]->material, material);
-  MeshDestroy(mesh);
-}
-
 // ---- Jitter and attraction ---------------------------------------------------------------------
 
 TEST(MeshJitter, ThreeDrawsPerVertexInAxisOrder) {

@@ -65,9 +65,7 @@ struct TriangleWave {
 struct PadWave {
   const float* table;  // mask + 1 entries: kPadTableSize, or 1 for the silent table
   int mask;
-  float operator()(float p) const {
-    return table[crt::RoundToInt(p * 65536.0f / kTwoPi) & mask];
-  }
+  float operator()(float p) const { return table[crt::RoundToInt(p * 65536.0f / kTwoPi) & mask]; }
 };
 struct BankWave {
   const float* table;  // kWavetableSize entries; 2047 keeps the last index inside the table

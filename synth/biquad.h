@@ -1,8 +1,8 @@
 #pragma once
 // Biquad filter sections: low-pass, high-pass, band-pass and notch, designed anew every block
-// from the patch parameters and the voice's envelope and LFO values, after the well-known
-// audio-cookbook formulas (low-pass and high-pass with the bandwidth form of alpha, band-pass
-// and notch with the shelf-slope form).
+// from the patch parameters and the voice's envelope and LFO values: standard second-order
+// sections, low-pass and high-pass with the bandwidth form of alpha, band-pass and notch with
+// the shelf-slope form.
 
 #include <cstdint>
 

@@ -65,9 +65,7 @@ struct TriangleWave {
 struct PadWave {
   const float* table;  // mask + 1 entries: kPadTableSize, or 1 for the silent table
   int mask;
-  float operator()(float p) const {
-    return table[crt::RoundToInt(p * 65536.0f / kTwoPi) & mask];
-  }
+  float operator()(float p) const { return table[crt::RoundToInt(p * 65536.0f / kTwoPi) & mask]; }
 };
 struct BankWave {
   const float* table;  // kWavetableSize entries; 2047 keeps the last index inside the table
@@ -151,8 +149,7 @@ OscWave MakeWave(const Oscillator* osc, int32_t waveform, float shape) {
   } else if (waveform >= kWaveBankFirst) {
     int position = crt::RoundToInt(shape / kTwoPi * 63.0f);
     position = position < 0 ? 0 : (position > 63 ? 63 : position);
-    const int b = (waveform > kWaveBankLast ? kWaveBankLast : waveform) - 6;
-    wave.table = bank->tables[kWavetablePositions * b + position];
+    wave.table = bank->tables[kWavetablePositions * (waveform - 6) + position];
   }
   return wave;
 }
@@ -165,7 +162,7 @@ void RenderCycles(const OscWave& wave, float p, float inc, float* out, bool mult
   while (remaining > 0) {
     const float cycle = std::ceil((kTwoPi - p) / inc);  // frames to the cycle's end
     int n = cycle < static_cast<float>(remaining) ? crt::RoundToInt(cycle) : remaining;
-    if (n < 1) n = 1;
+    if (n < 1) n = 1;  // a phase that rounded up to 2 pi still moves on
     p = OscillatorRenderCycle(wave, p, inc, n, out, multiply, gain, ramp);
     remaining -= n;
     out += n;

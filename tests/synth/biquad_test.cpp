@@ -137,20 +137,4 @@ TEST_F(BiquadTest, OutputFallsToExactZerosAfterTheInputStops) {
   EXPECT_EQ(q.leftY2, 0.0f);
 }
 
-TEST_F(BiquadTest, MixOneAddsToTheOutput) {
-  Set(177, 30.0f);
-  Set(184, 30.0f);
-  Biquad low = Design(0), high = Design(1), lowAlone = low, highAlone = high;
-  std::vector<float> in(kBlockFrames), sum(2 * kBlockFrames), a(2 * kBlockFrames),
-      b(2 * kBlockFrames);
-  for (int i = 0; i < kBlockFrames; ++i) in[i] = std::sin(0.3f * i) + 0.5f * std::sin(0.02f * i);
-  const StereoPair source{in.data(), in.data()};
-  auto pair = [](std::vector<float>& v) { return StereoPair{v.data(), v.data() + kBlockFrames}; };
-  BiquadRun(pair(sum), source, &low, 1.0f);
-  BiquadRun(pair(sum), source, &high, 1.0f);
-  BiquadRun(pair(a), source, &lowAlone, 0.0f);
-  BiquadRun(pair(b), source, &highAlone, 0.0f);
-  for (int i = 0; i < 2 * kBlockFrames; ++i) ASSERT_NEAR(sum[i], a[i] + b[i], 1e-5f) << i;
-}
-
 }  // namespace

@@ -68,7 +68,9 @@ TEST(ChannelVoicesTest, GlideMovesFromThePreviousNoteMonotonicallyInTheStatedBlo
     rig.Pull(256, 256);
     ASSERT_GT(v->frequency, previous) << block;
     ASSERT_LE(v->frequency, to) << block;
-    if (block < 87) ASSERT_LT(v->frequency, to) << block;
+    if (block < 87) {
+      ASSERT_LT(v->frequency, to) << block;
+    }
     previous = v->frequency;
   }
   EXPECT_EQ(v->frequency, to);

@@ -2,6 +2,9 @@
 // The synthesizer's block: 256 stereo frames of 32-bit float samples at 44,100 Hz, rendered on
 // the sequencer thread in single precision.
 
+#include <cstdint>
+#include <cstring>
+
 constexpr int kBlockFrames = 256;
 constexpr int kSampleRate = 44100;
 
@@ -17,4 +20,8 @@ struct StereoPair {
 
 // Replaces a float whose exponent bits (mask 0x7F800000) are all zero, that is zero or a
 // denormal, by +0.0. Feedback paths store through this so silence decays to exact zeros.
-float FlushDenormal(float x);
+inline float FlushDenormal(float x) {
+  uint32_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return (bits & 0x7F800000u) == 0 ? 0.0f : x;
+}

@@ -57,9 +57,9 @@ TEST(CopyRect, LinesAndGridsRepeatTheSourceRectangle) {
   Image left(8, 1);
   FillCoordinates(left);
   TextureCopyRectLine(left.get(), 5, 0, 6, 1, 65535, 0, 4);
-  EXPECT_EQ(left.Pixels(), (std::vector<uint32_t>{0xFF000000u, 0xFF000001u, 0xFF000005u,
-                                                 0xFF000005u, 0xFF000005u, 0xFF000005u,
-                                                 0xFF000006u, 0xFF000007u}));
+  EXPECT_EQ(left.Pixels(),
+            (std::vector<uint32_t>{0xFF000000u, 0xFF000001u, 0xFF000005u, 0xFF000005u, 0xFF000005u,
+                                   0xFF000005u, 0xFF000006u, 0xFF000007u}));
   Image grid(8, 8);
   FillCoordinates(grid);
   TextureCopyRectGrid(grid.get(), 0, 0, 1, 1, 3, 2, 3, 4);

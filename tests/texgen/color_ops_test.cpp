@@ -161,6 +161,21 @@ TEST(ColorOps, AddNoiseDrawOrderAndAmplitudeLimits) {
                               uint32_t(std::min(255, 0x20 + blue)));
 }
 
+TEST(ColorOps, AddNoiseFromTheInitialGeneratorState) {
+  // The generator's first values are 41, 18467, 6334 and 26500: grey noise of amplitude 100
+  // adds 41, 67, 34 and 0 to the first four pixels.
+  Image image(4, 1, 0xFF101010u);
+  crt::srand(1);
+  TextureAddNoise(image.get(), 100, false, false);
+  EXPECT_EQ(image.Pixels(),
+            (std::vector<uint32_t>{0xFF393939u, 0xFF535353u, 0xFF323232u, 0xFF101010u}));
+  // Coloured noise with alpha on one pixel: alpha 41, red 67, green 34, blue 0.
+  Image one(1, 1, 0x10101010u);
+  crt::srand(1);
+  TextureAddNoise(one.get(), 100, true, true);
+  EXPECT_EQ(one.at(0, 0), 0x39533210u);
+}
+
 TEST(ColorOps, BlendModesAndTheirPreconditions) {
   Image source(2, 1);
   source.at(0, 0) = 0x00C86432u;  // 200, 100, 50; its alpha is never read

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "texgen/color_ops.h"
@@ -95,6 +96,52 @@ TEST(Cellular, SecondDistanceDependsOnThePointOrder) {
     const float factor = std::min(1.0f, f2 * f2 / 80.0f);
     const uint32_t v = uint32_t(crt::RoundToInt(255.0f * factor));
     EXPECT_EQ(image.at(bx, by), 0xFF000000u | v * 0x010101u);
+  }
+}
+
+// The pattern straight from its definition: every point's distance, F1 and F2 in point order.
+uint32_t ReferenceCell(const std::vector<CellPoint>& points, int x, int y, int w, int h, int mode) {
+  auto wrap = [](int d, int size) {
+    d = std::abs(d);
+    return d > size / 2 ? size - d : d;
+  };
+  const float d = float(w + h);
+  float f1 = d, f2 = d;
+  size_t nearest = 0;
+  for (size_t p = 0; p < points.size(); ++p) {
+    const int dx = wrap(points[p].x - x, w), dy = wrap(points[p].y - y, h);
+    const float dist = std::sqrt(float(dx * dx + dy * dy));
+    if (dist < f1) f2 = f1, f1 = dist, nearest = p;
+  }
+  const float v = mode == 2 ? (f2 - f1) * (f2 - f1) / d : f1 * f1 / d;
+  const float factor = std::clamp(v, 0.0f, 1.0f);
+  const uint32_t c = points[nearest].color;
+  auto s = [&](int shift) {
+    return uint32_t(crt::RoundToInt(float((c >> shift) & 0xFF) * factor));
+  };
+  return 0xFF000000u | s(16) << 16 | s(8) << 8 | s(0);
+}
+
+TEST(Cellular, ManyPointsOverSeveralColumnPassesMatchTheDefinition) {
+  // 30,000 points: the table of column distances covers the 40 columns in more than one pass.
+  const int w = 40, h = 3, n = 30000;
+  for (int mode : {0, 2}) {
+    crt::srand(99);
+    std::vector<CellPoint> points(n);
+    for (CellPoint& p : points) {
+      p.x = crt::rand() % w;
+      p.y = crt::rand() % h;
+      const int r = crt::rand() & 255, g = crt::rand() & 255, b = crt::rand() & 255;
+      p.color = 0xFF000000u | r << 16 | g << 8 | b;
+    }
+    Image image(w, h);
+    crt::srand(99);
+    TextureCellular(image.get(), n, uint8_t(mode), 1);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        ASSERT_EQ(image.at(x, y), ReferenceCell(points, x, y, w, h, mode)) << x << "," << y;
+      }
+    }
   }
 }
 

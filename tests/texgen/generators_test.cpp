@@ -21,12 +21,10 @@ TEST(Cellular, OnePointGivesItsColourScaledByTheFactor) {
     Image image(32, 16, 0x12345678u);
     crt::srand(21);
     TextureCellular(image.get(), 1, mode, 0);
-    const uint32_t atPoint = image.at(px, py);
-    if (mode == 0) EXPECT_EQ(atPoint, 0xFF000000u);  // F1 = 0
-    if (mode == 1) EXPECT_EQ(atPoint, 0xFFFFFFFFu);
-    // Mode 2: F2 stays D = 48 while F1 = 0, so the factor is 48^2 / 48 limited to 1.
-    if (mode == 2) EXPECT_EQ(atPoint, 0xFFFFFFFFu);
-    if (mode == 3) EXPECT_EQ(atPoint, 0xFF000000u);
+    // Mode 0: F1 = 0 gives black. Mode 1: the full colour. Mode 2: F2 stays D = 48 while
+    // F1 = 0, so the factor is 48^2 / 48 limited to 1. Mode 3: F1 F2 = 0.
+    const uint32_t expected[4] = {0xFF000000u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF000000u};
+    EXPECT_EQ(image.at(px, py), expected[mode]) << int(mode);
   }
 }
 

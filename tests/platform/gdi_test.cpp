@@ -115,7 +115,15 @@ TEST(GdiObjects, SelectionReturnsThePreviousObjectAndGuardsDeletion) {
   EXPECT_EQ(SetBkColor(dc, 0x654321), 0xFFFFFFu);
   EXPECT_EQ(SelectObject(dc, nullptr), nullptr);
   EXPECT_TRUE(DeleteDC(dc));
-  EXPECT_FALSE(DeleteDC(GetDC(nullptr)));
+  // The screen context measures but has nothing to draw into.
+  HDC screen = GetDC(nullptr);
+  HFONT screenFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
+  HGDIOBJ previous = SelectObject(screen, screenFont);
+  RECT area{0, 0, 100, 100};
+  EXPECT_GT(DrawTextA(screen, "text", -1, &area, DT_NOPREFIX), 0);
+  SelectObject(screen, previous);
+  EXPECT_TRUE(DeleteObject(screenFont));
+  EXPECT_FALSE(DeleteDC(screen));
   EXPECT_EQ(ReleaseDC(nullptr, GetDC(nullptr)), 1);
 }
 

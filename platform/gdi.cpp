@@ -292,7 +292,11 @@ void Unselect(HGDIOBJ object) {
 
 // ---- Device contexts ----------------------------------------------------------------------
 
-HDC GetDC(HWND) { return &State().screen; }
+HDC GetDC(HWND) {
+  DeviceContextRecord& screen = State().screen;
+  if (!screen.font && (screen.font = StockFont())) ++screen.font->selectedCount;
+  return &screen;
+}
 
 int ReleaseDC(HWND, HDC dc) { return dc == &State().screen ? 1 : 0; }
 
@@ -373,6 +377,7 @@ int DrawTextA(HDC dc, LPCSTR text, int count, RECT* rect, UINT format) {
     return height;
   }
   const GdiObjectRecord* bitmap = dc->bitmap;
+  if (!bitmap) return height;  // the screen context has no bitmap to draw into
   const ClipBox clip{std::max<int>(rect->left, 0), std::max<int>(rect->top, 0),
                      std::min<int>(rect->right, bitmap->width),
                      std::min<int>(rect->bottom, bitmap->height)};

@@ -1,31 +1,13 @@
 #include "texgen/filters.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "platform/crt.h"
 #include "texgen/color_ops.h"
 #include "texgen/pixel.h"
-#include "texgen/row_pool.h"
+#include "texgen/through_copy.h"
 
 namespace {
-
-// Runs `pixelAt(x, y, index)` for every pixel into a temporary block (rows shared out over the
-// pool), then copies the block over the image.
-template <class PixelAt>
-void FilterThroughCopy(Texture* texture, PixelAt&& pixelAt) {
-  const int width = texture->width;
-  const uint32_t count = TexturePixelCount(texture);
-  auto* out = static_cast<uint32_t*>(crt::AlignedAlloc(size_t{count} * 4));
-  ParallelRows(texture->height, [&](int firstRow, int endRow) {
-    for (int y = firstRow; y < endRow; ++y) {
-      const uint32_t row = static_cast<uint32_t>(y) * width;
-      for (int x = 0; x < width; ++x) out[row + x] = pixelAt(x, y, row + x);
-    }
-  });
-  std::memcpy(texture->pixels, out, size_t{count} * 4);
-  crt::AlignedFree(out);
-}
 
 // The pixel at linear offset d from index i, the image taken as one array of `count` words.
 inline uint32_t LinearNeighbour(const uint32_t* pixels, uint32_t count, uint32_t i, int64_t d) {
@@ -38,7 +20,8 @@ void TextureVerticalBlur(Texture* texture, uint8_t radius) {
   if (!TextureIsEditable(texture)) return;
   const uint32_t* src = texture->pixels;
   const int width = texture->width, height = texture->height, r = radius;
-  FilterThroughCopy(texture, [&](int x, int y, uint32_t i) {
+  TextureRewriteThroughCopy(texture, [&](int x, int y) {
+    const uint32_t i = static_cast<uint32_t>(y) * width + x;
     int red = 0, green = 0, blue = 0;
     for (int k = 0; k < r; ++k) {
       const uint32_t p = src[static_cast<uint32_t>(FloorMod(y - k, height)) * width + x];
@@ -57,7 +40,8 @@ void TextureEmboss(Texture* texture, uint8_t strength) {
   const uint32_t count = TexturePixelCount(texture);
   const int64_t w = texture->width;
   const float scale = static_cast<float>(strength) * 0.02f;
-  FilterThroughCopy(texture, [&](int, int, uint32_t i) {
+  TextureRewriteThroughCopy(texture, [&](int x, int y) {
+    const uint32_t i = static_cast<uint32_t>(y * w + x);
     auto lum = [&](int64_t d) {
       return static_cast<float>(LuminanceOfTerms(LinearNeighbour(src, count, i, d)));
     };
@@ -72,7 +56,8 @@ void TextureConvolve3x3(Texture* texture, const float kernel[9], bool alpha) {
   const uint32_t* src = texture->pixels;
   const int width = texture->width, height = texture->height;
   const int channels = alpha ? 4 : 3;
-  FilterThroughCopy(texture, [&](int x, int y, uint32_t i) {
+  TextureRewriteThroughCopy(texture, [&](int x, int y) {
+    const uint32_t i = static_cast<uint32_t>(y) * width + x;
     float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};  // blue, green, red, alpha
     for (int r = 0; r < 3; ++r) {
       const int ty = y + r - 1;
@@ -132,7 +117,8 @@ void TextureNormalMap(Texture* texture) {
   const uint32_t count = TexturePixelCount(texture);
   const int64_t w = texture->width;
   const float inv255 = 1.0f / 255.0f;
-  FilterThroughCopy(texture, [&](int, int, uint32_t i) {
+  TextureRewriteThroughCopy(texture, [&](int x, int y) {
+    const uint32_t i = static_cast<uint32_t>(y * w + x);
     auto h = [&](int64_t d) {
       return static_cast<float>(PixelBlue(LinearNeighbour(src, count, i, d))) * inv255;
     };

@@ -1,6 +1,7 @@
 #include "texgen/generators.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -67,41 +68,82 @@ float CellularFactor(int mode, float f1, float f2, float d) {
 
 }  // namespace
 
+namespace {
+
+// The nearest point of one pixel and the distances F1 and F2, over the points in order.
+struct Nearest {
+  float f1, f2;
+  size_t point;
+};
+
+// columnSquares[p] is the squared wrapped column distance of point p; rowSquares[p] the row's.
+Nearest FindNearest(const int32_t* columnSquares, const int32_t* rowSquares, size_t count,
+                    float d) {
+  Nearest n{d, d, 0};
+  // The integer squared distance of the nearest point so far. A point at or beyond it cannot
+  // pass the strict test (int-to-float rounding and sqrt are both monotonic), so only nearer
+  // points pay for the conversion and the square root; the test itself stays the exact float
+  // comparison of the distances.
+  int32_t nearestSquared = INT32_MAX;
+  for (size_t p = 0; p < count; ++p) {
+    const int32_t squared = columnSquares[p] + rowSquares[p];
+    if (squared >= nearestSquared) continue;
+    const float dist = std::sqrt(static_cast<float>(squared));
+    if (!(dist < n.f1)) continue;
+    n.f2 = n.f1;
+    n.f1 = dist;
+    n.point = p;
+    nearestSquared = squared;
+  }
+  return n;
+}
+
+// Squared wrapped distances of every point to `columns` consecutive columns (or rows) from
+// `first`, laid out [column][point].
+void FillSquares(const std::vector<CellPoint>& points, bool rows, int first, int columns, int size,
+                 int32_t* out) {
+  for (int c = 0; c < columns; ++c) {
+    for (size_t p = 0; p < points.size(); ++p) {
+      *out++ = WrappedSquare(rows ? points[p].y : points[p].x, first + c, size);
+    }
+  }
+}
+
+// Columns per pass, so that the table of squared column distances stays near 4 MB.
+constexpr size_t kSquareTableEntries = size_t{1} << 20;
+
+}  // namespace
+
 void TextureCellular(Texture* texture, uint16_t count, uint8_t mode, uint8_t colored) {
   if (!TextureIsEditable(texture) || count == 0) return;
   const int width = texture->width, height = texture->height;
   const std::vector<CellPoint> points = DrawCellPoints(count, width, height, colored != 0);
   if (mode > 3) return;
   const float d = static_cast<float>(width + height);
+  const int tile = static_cast<int>(std::clamp<size_t>(kSquareTableEntries / count, 1, width));
+  std::vector<int32_t> columnSquares(size_t(tile) * count);
   uint32_t* pixels = texture->pixels;
-  ParallelRows(height, [&](int firstRow, int endRow) {
-    std::vector<int32_t> dy2(points.size());
-    for (int y = firstRow; y < endRow; ++y) {
-      for (size_t p = 0; p < points.size(); ++p) dy2[p] = WrappedSquare(points[p].y, y, height);
-      for (int x = 0; x < width; ++x) {
-        float f1 = d, f2 = d;
-        size_t nearest = 0;
-        for (size_t p = 0; p < points.size(); ++p) {
-          const float squared = static_cast<float>(WrappedSquare(points[p].x, x, width) + dy2[p]);
-          // sqrt is monotonic and exact at squares: a squared distance at or above f1^2 can
-          // never give a distance below f1, so only the rest pay for the square root.
-          if (double{squared} >= double{f1} * double{f1}) continue;
-          const float dist = std::sqrt(squared);
-          if (!(dist < f1)) continue;
-          f2 = f1;
-          f1 = dist;
-          nearest = p;
+  for (int first = 0; first < width; first += tile) {
+    const int columns = std::min(tile, width - first);
+    FillSquares(points, false, first, columns, width, columnSquares.data());
+    ParallelRows(height, [&](int firstRow, int endRow) {
+      std::vector<int32_t> rowSquares(count);
+      for (int y = firstRow; y < endRow; ++y) {
+        FillSquares(points, true, y, 1, height, rowSquares.data());
+        for (int c = 0; c < columns; ++c) {
+          const Nearest n =
+              FindNearest(&columnSquares[size_t(c) * count], rowSquares.data(), count, d);
+          const float factor = CellularFactor(mode, n.f1, n.f2, d);
+          const uint32_t color = points[n.point].color;
+          auto scaled = [&](int channel) {
+            return crt::RoundToInt(static_cast<float>(channel) * factor);
+          };
+          pixels[size_t(y) * width + first + c] = PixelPack(
+              255, scaled(PixelRed(color)), scaled(PixelGreen(color)), scaled(PixelBlue(color)));
         }
-        const float factor = CellularFactor(mode, f1, f2, d);
-        const uint32_t c = points[nearest].color;
-        auto scaled = [&](int channel) {
-          return crt::RoundToInt(static_cast<float>(channel) * factor);
-        };
-        pixels[size_t(y) * width + x] =
-            PixelPack(255, scaled(PixelRed(c)), scaled(PixelGreen(c)), scaled(PixelBlue(c)));
       }
-    }
-  });
+    });
+  }
 }
 
 // ---- Gradients --------------------------------------------------------------------------

@@ -57,7 +57,7 @@ void DrainChunks(RowPool& pool, RowBody body, void* context, int rows, int chunk
   }
 }
 
-void WorkerLoop(RowPool* pool) {
+void WorkerLoop(RowPool* pool, int index) {
   uint64_t seen = 0;
   std::unique_lock<std::mutex> lock(pool->mutex);
   for (;;) {
@@ -67,8 +67,10 @@ void WorkerLoop(RowPool* pool) {
     RowBody body = pool->body;
     void* context = pool->context;
     const int rows = pool->rows, chunkCount = pool->chunkCount;
+    // Workers beyond the current thread count (after it was lowered) only acknowledge the job.
+    const bool active = index < pool->threadCount - 1;
     lock.unlock();
-    DrainChunks(*pool, body, context, rows, chunkCount);
+    if (active) DrainChunks(*pool, body, context, rows, chunkCount);
     lock.lock();
     if (++pool->doneWorkers == static_cast<int>(pool->workers.size())) pool->finished.notify_all();
   }
@@ -76,7 +78,7 @@ void WorkerLoop(RowPool* pool) {
 
 void StartWorkers(RowPool& pool) {
   while (static_cast<int>(pool.workers.size()) < pool.threadCount - 1) {
-    pool.workers.emplace_back(WorkerLoop, &pool);
+    pool.workers.emplace_back(WorkerLoop, &pool, static_cast<int>(pool.workers.size()));
   }
 }
 

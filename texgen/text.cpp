@@ -95,8 +95,11 @@ void TextureDrawText(Texture* texture, const char* face, uint8_t size, bool bold
                            ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_DONTCARE, face);
   HGDIOBJ previousFont = SelectObject(dc, font);
   const RECT extent = MeasureText(dc, text);
-  const int w2 = std::clamp<int>(extent.right, 0, kMaxExtent);
+  // Cut to 16-bit sizes, then to the largest image a record may hold (keeping the rows).
   const int h2 = std::clamp<int>(extent.bottom, 0, kMaxExtent);
+  const int64_t widest = h2 ? static_cast<int64_t>(kTextureMaxBytes / 4 / h2) : kMaxExtent;
+  const int w2 =
+      static_cast<int>(std::clamp<int64_t>(extent.right, 0, std::min<int64_t>(widest, kMaxExtent)));
   Texture* scratch = TextureCreateScratch(static_cast<uint16_t>(w2), static_cast<uint16_t>(h2));
   TextureGdiDrawText(dc, scratch, text);
   if (scratch->pixels) WriteReduced(texture, scratch, x, y, color);

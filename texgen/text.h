@@ -19,6 +19,7 @@ void TextureGdiDrawText(HDC dc, Texture* texture, const char* text);
 // gives R, G, B (truncated means) and A = (R + G + B) / 3; blocks with R = G = B = 0 leave the
 // target pixel as it was, others become R, G, B, A times the colour's channels / 255 (rounded,
 // at most 255). Targets past the right or bottom edge are cut. An empty face name or text
-// changes nothing; a text extent above 65,535 pixels is cut to that.
+// changes nothing; a text extent above 65,535 pixels, or one whose rendering would exceed
+// kTextureMaxBytes, is cut on the right and at the bottom.
 void TextureDrawText(Texture* texture, const char* face, uint8_t size, bool bold, bool italic,
                      uint16_t x, uint16_t y, uint32_t color, const char* text);

@@ -33,10 +33,11 @@ struct Texture {
   Texture* target;                 // render-target record linked at upload; owned by this record
 };
 
-// The largest pixel block a record may hold. Sizes are computed in 64 bits; a block that would
-// not fit the 32-bit byte size is not allocated (the record has no pixels), so every pixel index
-// of an image fits comfortably in 32 bits.
-constexpr uint64_t kTextureMaxBytes = 0xFFFFFFFFull;
+// The largest pixel block a record may hold: 64 MiB, 16M pixels (4096 x 4096). Sizes are
+// computed in 64 bits; a block above the limit is not allocated (the record has no pixels and
+// every operation leaves it alone), so a size can never wrap the 32-bit byte size and every
+// pixel index fits comfortably in 32 bits.
+constexpr uint64_t kTextureMaxBytes = uint64_t{64} << 20;
 
 // Constructs the record in place: width, height, depth as given (a cube takes its width as
 // height), all other fields cleared, the flags and kind stored. Unless `renderTarget` is set the

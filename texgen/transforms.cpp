@@ -8,6 +8,7 @@
 #include "texgen/color_ops.h"
 #include "texgen/pixel.h"
 #include "texgen/row_pool.h"
+#include "texgen/through_copy.h"
 
 // ---- Rectangle copies ---------------------------------------------------------------------
 
@@ -114,21 +115,6 @@ void TextureResize(Texture* texture, uint16_t newWidth, uint16_t newHeight, uint
 
 namespace {
 
-// Every pixel (x, y) becomes sourcePixel(x, y) of the unchanged image; rows over the pool.
-template <class SourcePixel>
-void MoveThroughCopy(Texture* texture, SourcePixel&& sourcePixel) {
-  const int width = texture->width;
-  const uint32_t count = TexturePixelCount(texture);
-  auto* out = static_cast<uint32_t*>(crt::AlignedAlloc(size_t{count} * 4));
-  ParallelRows(texture->height, [&](int firstRow, int endRow) {
-    for (int y = firstRow; y < endRow; ++y) {
-      for (int x = 0; x < width; ++x) out[size_t(y) * width + x] = sourcePixel(x, y);
-    }
-  });
-  std::memcpy(texture->pixels, out, size_t{count} * 4);
-  crt::AlignedFree(out);
-}
-
 // A rotated source coordinate: one size added below 0 or taken off at or above the size,
 // then rounded and wrapped into 0..size-1.
 int WrapRotated(float v, int size) {
@@ -153,7 +139,7 @@ void TextureRotate(Texture* texture, uint16_t degrees, bool alphaFromSource) {
   const float a = static_cast<float>(degrees) * 0.017453292519943295f;
   const float s = std::sin(a), c = std::cos(a);
   const uint32_t* src = texture->pixels;
-  MoveThroughCopy(texture, [&](int x, int y) {
+  TextureRewriteThroughCopy(texture, [&](int x, int y) {
     const float dx = static_cast<float>(x - cx), dy = static_cast<float>(y - cy);
     const int sx = WrapRotated(dx * c - dy * s + static_cast<float>(cx), width);
     const int sy = WrapRotated(dx * s + dy * c + static_cast<float>(cy), height);
@@ -167,7 +153,7 @@ void TextureSineShiftRows(Texture* texture, uint16_t amplitude, uint16_t period)
   if (!TextureIsEditable(texture) || period == 0) return;
   const int width = texture->width;
   const uint32_t* src = texture->pixels;
-  MoveThroughCopy(texture, [&](int x, int y) {
+  TextureRewriteThroughCopy(texture, [&](int x, int y) {
     return src[size_t(y) * width + FloorMod(int64_t{x} + SineShift(y, amplitude, period), width)];
   });
 }
@@ -176,7 +162,7 @@ void TextureSineShiftColumns(Texture* texture, uint16_t amplitude, uint16_t peri
   if (!TextureIsEditable(texture) || period == 0) return;
   const int width = texture->width, height = texture->height;
   const uint32_t* src = texture->pixels;
-  MoveThroughCopy(texture, [&](int x, int y) {
+  TextureRewriteThroughCopy(texture, [&](int x, int y) {
     return src[size_t(FloorMod(int64_t{y} + SineShift(x, amplitude, period), height)) * width + x];
   });
 }

@@ -37,7 +37,7 @@ TEST(TextureRecord, KindsSizesAndOpaqueBlackFill) {
   EXPECT_FALSE(TextureIsEditable(&target));
 }
 
-TEST(TextureRecord, SizesBeyondThirtyTwoBitsGetNoPixels) {
+TEST(TextureRecord, SizesBeyondTheLimitGetNoPixels) {
   Texture cube;  // 65535^2 * 24 bytes would wrap a 32-bit size
   TextureInit(&cube, kTextureKindCube, 65535, 0, 0, 0, 0);
   EXPECT_EQ(cube.pixels, nullptr);
@@ -50,6 +50,12 @@ TEST(TextureRecord, SizesBeyondThirtyTwoBitsGetNoPixels) {
   ASSERT_NE(wide.pixels, nullptr);
   EXPECT_EQ(wide.byteSize, 65535u * 4);
   TextureFreeImage(&wide);
+  Texture limit;  // exactly the limit, and one row more
+  TextureInitScratch(&limit, 4096, 4096);
+  EXPECT_EQ(limit.byteSize, kTextureMaxBytes);
+  TextureFreeImage(&limit);
+  TextureInitScratch(&limit, 4096, 4097);
+  EXPECT_EQ(limit.pixels, nullptr);
 }
 
 TEST(TextureRecord, FreeImageFreesLinkedTargetAndKeepsFields) {

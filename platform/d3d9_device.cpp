@@ -2,12 +2,16 @@
 // core context on the device window.
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/d3d9_internal.h"
 #include "platform/sdl_window.h"
+#include "platform/testing_d3d9.h"
 
 namespace {
 
@@ -360,3 +364,31 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
   }
   return D3D_OK;
 }
+
+namespace d3d9test {
+
+std::vector<uint32_t> ReadWindow(IDirect3DDevice9* device, UINT* width, UINT* height) {
+  D3D9DeviceState& st = *device->state;
+  D3D9MakeCurrent(device);
+  HX_GL(glFinish());
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(st.window, &w, &h);
+  std::vector<uint32_t> pixels;
+  if (!SDL_GetWindowWMInfo(st.window, &info) || info.subsystem != SDL_SYSWM_X11) return pixels;
+  // What the display shows: the X server's copy of the window.
+  Display* display = info.info.x11.display;
+  XSync(display, False);
+  XImage* image = XGetImage(display, info.info.x11.window, 0, 0, w, h, AllPlanes, ZPixmap);
+  if (!image) return pixels;
+  pixels.resize(size_t(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      pixels[size_t(y) * w + x] = 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFF);
+  XDestroyImage(image);
+  *width = w, *height = h;
+  return pixels;
+}
+
+}  // namespace d3d9test

@@ -36,6 +36,11 @@ GLenum ParentTarget(const IDirect3DSurface9* surface) {
   return surface->glFace == GL_TEXTURE_2D ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP;
 }
 
+// A texture's surfaces follow their texture's device (which goes null with the device).
+IDirect3DDevice9* DeviceOf(const IDirect3DSurface9* surface) {
+  return surface->container ? surface->container->device : surface->device;
+}
+
 void InitChild(IDirect3DSurface9* surface, IDirect3DBaseTexture9* texture) {
   surface->refs = 0;
   surface->kind = kKindSurface;
@@ -46,7 +51,7 @@ void InitChild(IDirect3DSurface9* surface, IDirect3DBaseTexture9* texture) {
 }
 
 void FreeSurface(IDirect3DSurface9* surface) {
-  if (surface->drawFence && surface->device)
+  if (surface->drawFence && DeviceOf(surface))
     HX_GL(glDeleteSync(static_cast<GLsync>(surface->drawFence)));
   surface->drawFence = nullptr;
   std::free(surface->pixels);
@@ -279,9 +284,9 @@ HRESULT IDirect3DDevice9::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT 
 
 HRESULT IDirect3DSurface9::LockRect(D3DLOCKED_RECT* out, const RECT* rect, DWORD flags) {
   if (HRESULT fault = D3D9Enter("LockRect", this, rect, flags)) return fault;
-  if (!out || rect || !device || !lockable || locked) return D3DERR_INVALIDCALL;
+  if (!out || rect || !DeviceOf(this) || !lockable || locked) return D3DERR_INVALIDCALL;
   if (renderTarget) {
-    D3D9MakeCurrent(device);
+    D3D9MakeCurrent(DeviceOf(this));
     WaitForDraws(this);
     D3D9ReadTexels(GL_TEXTURE_2D, glTexture, glFace, level, reinterpret_cast<uint32_t*>(pixels));
   }
@@ -296,8 +301,8 @@ HRESULT IDirect3DSurface9::UnlockRect() {
   if (HRESULT fault = D3D9Enter("UnlockRect", this)) return fault;
   if (!locked) return D3DERR_INVALIDCALL;
   locked = false;
-  if (lockReadOnly || !device) return D3D_OK;
-  D3D9MakeCurrent(device);
+  if (lockReadOnly || !DeviceOf(this)) return D3D_OK;
+  D3D9MakeCurrent(DeviceOf(this));
   BindForUpload(ParentTarget(this), glTexture);
   HX_GL(glTexSubImage2D(glFace, level, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels));
   return D3D_OK;
@@ -453,8 +458,8 @@ namespace d3d9test {
 namespace {
 std::vector<uint32_t> Read(const IDirect3DSurface9& s, GLenum target) {
   std::vector<uint32_t> texels(size_t{s.width} * s.height);
-  if (!s.device) return texels;
-  D3D9MakeCurrent(s.device);
+  if (!DeviceOf(&s)) return texels;
+  D3D9MakeCurrent(DeviceOf(&s));
   HX_GL(glFinish());
   D3D9ReadTexels(target, s.glTexture, s.glFace, s.level, texels.data());
   if (s.format == D3DFMT_X8R8G8B8)

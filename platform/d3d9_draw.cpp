@@ -189,6 +189,12 @@ void ApplyScissorAndViewport(D3D9DeviceState& st) {
   }
 }
 
+void BindArrayBuffer(D3D9Applied& a, GLuint buffer) {
+  if (a.arrayBuffer == buffer) return;
+  HX_GL(glBindBuffer(GL_ARRAY_BUFFER, buffer));
+  a.arrayBuffer = buffer;
+}
+
 void SyncConstants(GLint location, GLint count, const float (*registers)[4], const uint64_t* stamps,
                    uint64_t last, uint64_t& synced) {
   if (location >= 0 && synced < last) {
@@ -316,7 +322,7 @@ void ApplyLayout(D3D9DeviceState& st, bool fromMemory, UINT memoryStride) {
     const UINT stride = fromMemory ? memoryStride : source.stride;
     const uintptr_t offset = (fromMemory ? 0 : source.offset) + e.Offset;
     const AttributeFormat f = FormatOf(e.Type);
-    HX_GL(glBindBuffer(GL_ARRAY_BUFFER, buffer));
+    BindArrayBuffer(a, buffer);
     HX_GL(glVertexAttribPointer(location, f.size, f.type, f.normalized, stride,
                                 reinterpret_cast<const void*>(offset)));
     enabled |= 1u << location;
@@ -414,6 +420,7 @@ void D3D9ForgetTexture(D3D9DeviceState& st, GLuint name) {
 
 void D3D9ForgetBuffer(D3D9DeviceState& st, GLuint name) {
   if (st.applied.indexBuffer == name) st.applied.indexBuffer = 0;
+  if (st.applied.arrayBuffer == name) st.applied.arrayBuffer = 0;
   ++st.layoutStamp;
 }
 
@@ -471,7 +478,7 @@ HRESULT IDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveC
   }
   if (!st.s.declaration) return D3DERR_INVALIDCALL;
   D3D9MakeCurrent(this);
-  HX_GL(glBindBuffer(GL_ARRAY_BUFFER, st.streamBuffer));
+  BindArrayBuffer(st.applied, st.streamBuffer);
   HX_GL(glBufferData(GL_ARRAY_BUFFER, GLsizeiptr{count} * stride, vertices, GL_STREAM_DRAW));
   if (!Prepare(this, true, stride)) return D3DERR_INVALIDCALL;
   HX_GL(glDrawArrays(mode, 0, count));

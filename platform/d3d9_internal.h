@@ -153,6 +153,7 @@ struct D3D9Applied {
   GLuint colourTexture;
   UINT colourLevel;
   GLuint indexBuffer;
+  GLuint arrayBuffer;
   UINT memoryStride;
   GLint scissor[4];
   bool scissorOn;

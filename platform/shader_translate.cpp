@@ -24,22 +24,32 @@ uint32_t RegisterCount(uint8_t model, Role role, uint32_t type) {
     case Role::Dst:
       if (vs) {
         switch (type) {
-          case kTemp: return 12;
-          case kRastOut: return 3;
-          case kAttrOut: return 2;
-          case kTexCrdOut: return 8;
-          default: return 0;
+          case kTemp:
+            return 12;
+          case kRastOut:
+            return 3;
+          case kAttrOut:
+            return 2;
+          case kTexCrdOut:
+            return 8;
+          default:
+            return 0;
         }
       }
       if (model == kPs11) return type == kTemp ? 2 : type == kAddrOrTexture ? 4 : 0;
       return type == kTemp ? 12 : type == kColorOut ? 4 : 0;
     case Role::Src:
       switch (type) {
-        case kTemp: return model == kPs11 ? 2 : 12;
-        case kInput: return vs ? 16 : 2;
-        case kConst: return vs ? 256 : model == kPs11 ? 8 : 32;
-        case kAddrOrTexture: return vs ? 0 : model == kPs11 ? 4 : 8;
-        default: return 0;
+        case kTemp:
+          return model == kPs11 ? 2 : 12;
+        case kInput:
+          return vs ? 16 : 2;
+        case kConst:
+          return vs ? 256 : model == kPs11 ? 8 : 32;
+        case kAddrOrTexture:
+          return vs ? 0 : model == kPs11 ? 4 : 8;
+        default:
+          return 0;
       }
   }
   return 0;
@@ -64,8 +74,8 @@ struct Parser {
     if (token & kRelativeBit) return Fail("relative addressing is not supported");
     const uint32_t count = RegisterCount(program.model, role, type);
     if (count == 0) return Fail("register type " + std::to_string(type) + " not allowed here");
-    if (number + rows > count) return Fail("register number " + std::to_string(number) +
-                                           " out of range");
+    if (number + rows > count)
+      return Fail("register number " + std::to_string(number) + " out of range");
     return true;
   }
 
@@ -106,22 +116,15 @@ struct Parser {
     return true;
   }
 
-  // Rows a matrix opcode reads from consecutive registers of its second source.
-  static uint32_t MatrixRows(uint16_t opcode) {
-    switch (opcode) {
-      case kM4x4: case kM3x4: return 4;
-      case kM4x3: case kM3x3: return 3;
-      case kM3x2: return 2;
-      default: return 1;
-    }
-  }
-
   bool CheckOperands(ShaderInstruction& in) {
     const uint16_t op = in.info->opcode;
     switch (in.info->layout) {
-      case Operands::None: return true;
-      case Operands::Dcl: return CheckDcl(in);
-      case Operands::Def: return CheckDestination(in.dst, Role::Def);
+      case Operands::None:
+        return true;
+      case Operands::Dcl:
+        return CheckDcl(in);
+      case Operands::Def:
+        return CheckDestination(in.dst, Role::Def);
       case Operands::DstOnly:
         if (program.model != kPs11) return CheckSource(in.dst);  // texkill reads it
         if (!CheckRegister(in.dst, Role::Dst)) return false;
@@ -145,7 +148,7 @@ struct Parser {
       case Operands::DstSrc:
         if (!CheckDestination(in.dst, Role::Dst)) return false;
         for (uint8_t i = 0; i < in.sources; ++i)
-          if (!CheckSource(in.src[i], i == 1 ? MatrixRows(op) : 1)) return false;
+          if (!CheckSource(in.src[i], i == 1 && MatrixRows(op) ? MatrixRows(op) : 1)) return false;
         return true;
     }
     return false;
@@ -177,7 +180,7 @@ struct Parser {
   }
 
   bool Run() {
-    for (pos = 1;; ) {
+    for (pos = 1;;) {
       if (pos >= maxWords) return Fail("stream ends without an end token");
       const uint32_t token = tokens[pos];
       if (token == kEndToken) break;

@@ -66,15 +66,6 @@ std::string FloatBits(uint32_t bits) {
   return buffer;
 }
 
-uint32_t MatrixRows(uint16_t opcode) {
-  switch (opcode) {
-    case kM4x4: case kM3x4: return 4;
-    case kM4x3: case kM3x3: return 3;
-    case kM3x2: return 2;
-    default: return 0;
-  }
-}
-
 struct Emitter {
   explicit Emitter(const ShaderProgram& program) : p(program) {}
   const ShaderProgram& p;
@@ -97,14 +88,22 @@ struct Emitter {
   std::string RegisterName(uint32_t token) {
     const uint32_t n = RegNumber(token);
     switch (RegType(token)) {
-      case kTemp: return "r" + N(n);
-      case kInput: return p.pixel() ? PixelInput("hx_oD", n, usedColour) : "v" + N(n);
-      case kConst: return Constant(n);
-      case kAddrOrTexture: return Ps11() ? "t" + N(n) : PixelInput("hx_oT", n, usedTexcoord);
-      case kRastOut: return n == 0 ? "oPos" : n == 1 ? "oFog" : "oPts";
-      case kAttrOut: return "oD" + N(n);
-      case kTexCrdOut: return "oT" + N(n);
-      default: return "oC" + N(n);
+      case kTemp:
+        return "r" + N(n);
+      case kInput:
+        return p.pixel() ? PixelInput("hx_oD", n, usedColour) : "v" + N(n);
+      case kConst:
+        return Constant(n);
+      case kAddrOrTexture:
+        return Ps11() ? "t" + N(n) : PixelInput("hx_oT", n, usedTexcoord);
+      case kRastOut:
+        return n == 0 ? "oPos" : n == 1 ? "oFog" : "oPts";
+      case kAttrOut:
+        return "oD" + N(n);
+      case kTexCrdOut:
+        return "oT" + N(n);
+      default:
+        return "oC" + N(n);
     }
   }
 
@@ -112,13 +111,20 @@ struct Emitter {
   std::string Source(uint32_t token) {
     const std::string x = RegisterName(token) + SwizzleText(SrcSwizzle(token));
     switch (SrcModifier(token)) {
-      case kSrcNegate: return "(-" + x + ")";
-      case kSrcBias: return "(" + x + " - 0.5)";
-      case kSrcBiasNegate: return "(0.5 - " + x + ")";
-      case kSrcSign: return "(2.0 * (" + x + " - 0.5))";
-      case kSrcSignNegate: return "(-2.0 * (" + x + " - 0.5))";
-      case kSrcComplement: return "(1.0 - " + x + ")";
-      default: return x;
+      case kSrcNegate:
+        return "(-" + x + ")";
+      case kSrcBias:
+        return "(" + x + " - 0.5)";
+      case kSrcBiasNegate:
+        return "(0.5 - " + x + ")";
+      case kSrcSign:
+        return "(2.0 * (" + x + " - 0.5))";
+      case kSrcSignNegate:
+        return "(-2.0 * (" + x + " - 0.5))";
+      case kSrcComplement:
+        return "(1.0 - " + x + ")";
+      default:
+        return x;
     }
   }
 
@@ -147,10 +153,12 @@ struct Emitter {
     const bool flat = p.samplerType[n] == 2, cube = p.samplerType[n] == 3;
     const std::string coord = c + (flat ? ".xy" : ".xyz");
     switch (InstrControls(in.token)) {
-      case kTexLoadProject: return cube ? "texture(" + s + ", " + coord + ")"
-                                        : "textureProj(" + s + ", " + c + ")";
-      case kTexLoadBias: return "texture(" + s + ", " + coord + ", " + c + ".w)";
-      default: return "texture(" + s + ", " + coord + ")";
+      case kTexLoadProject:
+        return cube ? "texture(" + s + ", " + coord + ")" : "textureProj(" + s + ", " + c + ")";
+      case kTexLoadBias:
+        return "texture(" + s + ", " + coord + ", " + c + ".w)";
+      default:
+        return "texture(" + s + ", " + coord + ")";
     }
   }
 
@@ -159,40 +167,69 @@ struct Emitter {
     auto s = [&](int i) { return Source(in.src[i]); };
     auto w = [&](int i) { return Scalar(in.src[i]); };
     switch (in.info->opcode) {
-      case kMov: return s(0);
-      case kAdd: return s(0) + " + " + s(1);
-      case kSub: return s(0) + " - " + s(1);
-      case kMad: return s(0) + " * " + s(1) + " + " + s(2);
-      case kMul: return s(0) + " * " + s(1);
-      case kRcp: return "vec4(1.0 / " + w(0) + ")";
-      case kRsq: return "vec4(inversesqrt(abs(" + w(0) + ")))";
-      case kDp3: return "vec4(dot(" + s(0) + ".xyz, " + s(1) + ".xyz))";
-      case kDp4: return "vec4(dot(" + s(0) + ", " + s(1) + "))";
-      case kMin: return "min(" + s(0) + ", " + s(1) + ")";
-      case kMax: return "max(" + s(0) + ", " + s(1) + ")";
-      case kSlt: return "vec4(lessThan(" + s(0) + ", " + s(1) + "))";
-      case kSge: return "vec4(greaterThanEqual(" + s(0) + ", " + s(1) + "))";
-      case kExp: return "vec4(exp2(" + w(0) + "))";
-      case kLog: return "vec4(hx_log(" + w(0) + "))";
-      case kLit: return "hx_lit(" + s(0) + ")";
-      case kDst: return "vec4(1.0, " + s(0) + ".y * " + s(1) + ".y, " + s(0) + ".z, " + s(1) + ".w)";
-      case kLrp: return s(0) + " * (" + s(1) + " - " + s(2) + ") + " + s(2);
-      case kFrc: return "fract(" + s(0) + ")";
-      case kPow: return "vec4(pow(abs(" + w(0) + "), " + w(1) + "))";
-      case kCrs: return "vec4(cross(" + s(0) + ".xyz, " + s(1) + ".xyz), 0.0)";
-      case kAbs: return "abs(" + s(0) + ")";
-      case kNrm: return "hx_nrm(" + s(0) + ")";
-      case kSinCos: return "vec4(cos(" + w(0) + "), sin(" + w(0) + "), 0.0, 0.0)";
-      case kCnd: return "mix(" + s(2) + ", " + s(1) + ", greaterThan(" + s(0) + ", vec4(0.5)))";
-      case kCmp: return "mix(" + s(2) + ", " + s(1) + ", greaterThanEqual(" + s(0) + ", vec4(0.0)))";
-      case kDp2Add: return "vec4(" + s(0) + ".x * " + s(1) + ".x + " + s(0) + ".y * " + s(1) +
-                           ".y + " + w(2) + ")";
+      case kMov:
+        return s(0);
+      case kAdd:
+        return s(0) + " + " + s(1);
+      case kSub:
+        return s(0) + " - " + s(1);
+      case kMad:
+        return s(0) + " * " + s(1) + " + " + s(2);
+      case kMul:
+        return s(0) + " * " + s(1);
+      case kRcp:
+        return "vec4(1.0 / " + w(0) + ")";
+      case kRsq:
+        return "vec4(inversesqrt(abs(" + w(0) + ")))";
+      case kDp3:
+        return "vec4(dot(" + s(0) + ".xyz, " + s(1) + ".xyz))";
+      case kDp4:
+        return "vec4(dot(" + s(0) + ", " + s(1) + "))";
+      case kMin:
+        return "min(" + s(0) + ", " + s(1) + ")";
+      case kMax:
+        return "max(" + s(0) + ", " + s(1) + ")";
+      case kSlt:
+        return "vec4(lessThan(" + s(0) + ", " + s(1) + "))";
+      case kSge:
+        return "vec4(greaterThanEqual(" + s(0) + ", " + s(1) + "))";
+      case kExp:
+        return "vec4(exp2(" + w(0) + "))";
+      case kLog:
+        return "vec4(hx_log(" + w(0) + "))";
+      case kLit:
+        return "hx_lit(" + s(0) + ")";
+      case kDst:
+        return "vec4(1.0, " + s(0) + ".y * " + s(1) + ".y, " + s(0) + ".z, " + s(1) + ".w)";
+      case kLrp:
+        return s(0) + " * (" + s(1) + " - " + s(2) + ") + " + s(2);
+      case kFrc:
+        return "fract(" + s(0) + ")";
+      case kPow:
+        return "vec4(pow(abs(" + w(0) + "), " + w(1) + "))";
+      case kCrs:
+        return "vec4(cross(" + s(0) + ".xyz, " + s(1) + ".xyz), 0.0)";
+      case kAbs:
+        return "abs(" + s(0) + ")";
+      case kNrm:
+        return "hx_nrm(" + s(0) + ")";
+      case kSinCos:
+        return "vec4(cos(" + w(0) + "), sin(" + w(0) + "), 0.0, 0.0)";
+      case kCnd:
+        return "mix(" + s(2) + ", " + s(1) + ", greaterThan(" + s(0) + ", vec4(0.5)))";
+      case kCmp:
+        return "mix(" + s(2) + ", " + s(1) + ", greaterThanEqual(" + s(0) + ", vec4(0.0)))";
+      case kDp2Add:
+        return "vec4(" + s(0) + ".x * " + s(1) + ".x + " + s(0) + ".y * " + s(1) + ".y + " + w(2) +
+               ")";
       case kTexCoord: {
         const std::string t = PixelInput("hx_oT", RegNumber(in.dst), usedTexcoord);
         return "vec4(clamp(" + t + ".xyz, 0.0, 1.0), 1.0)";
       }
-      case kTex: return TextureLoad(in);
-      default: return Matrix(in);
+      case kTex:
+        return TextureLoad(in);
+      default:
+        return Matrix(in);
     }
   }
 
@@ -200,7 +237,8 @@ struct Emitter {
   std::string Finish(const ShaderInstruction& in, const std::string& value) {
     std::string v = "(" + value + ")";
     const int shift = DstShift(in.dst);
-    if (shift) v = "(" + v + (shift > 0 ? " * " : " / ") + N(1u << (shift > 0 ? shift : -shift)) + ".0)";
+    if (shift)
+      v = "(" + v + (shift > 0 ? " * " : " / ") + N(1u << (shift > 0 ? shift : -shift)) + ".0)";
     if (DstResultMod(in.dst) & kResultSaturate) v = "clamp(" + v + ", 0.0, 1.0)";
     if (Ps11()) v = "clamp(" + v + ", -1.0, 1.0)";
     return v;
@@ -212,8 +250,8 @@ struct Emitter {
   }
 
   void TexKill(const ShaderInstruction& in) {
-    const std::string x = Ps11() ? PixelInput("hx_oT", RegNumber(in.dst), usedTexcoord)
-                                 : RegisterName(in.dst);
+    const std::string x =
+        Ps11() ? PixelInput("hx_oT", RegNumber(in.dst), usedTexcoord) : RegisterName(in.dst);
     body << "  if (any(lessThan(" << x << ".xyz, vec3(0.0)))) discard;\n";
   }
 
@@ -297,7 +335,8 @@ struct Emitter {
     head << "uniform vec4 hx_pc[32];\n";
     static const char* const kSamplers[] = {"", "", "sampler2D", "samplerCube", "sampler3D"};
     for (int i = 0; i < 16; ++i)
-      if (p.samplerType[i]) head << "uniform " << kSamplers[p.samplerType[i]] << " hx_s" << i << ";\n";
+      if (p.samplerType[i])
+        head << "uniform " << kSamplers[p.samplerType[i]] << " hx_s" << i << ";\n";
     head << "uniform int hx_alphaFunc;\nuniform float hx_alphaRef;\nout vec4 hx_color;\n"
          << kHelpers << kAlphaTest << "void main() {\n  vec4 hx_ci;\n";
     Locals(head, "r", Ps11() ? 2 : 12, "vec4(0.0)");

@@ -10,11 +10,11 @@
 
 struct ShaderInstruction {
   const shadertok::OpcodeInfo* info;
-  uint32_t token;      // the instruction token
-  uint32_t dst;        // destination token; 0 for nop
-  uint32_t src[3];     // source tokens (texld: coordinate, sampler)
-  uint8_t sources;     // how many of src are used
-  uint32_t extra[4];   // dcl: the declaration word in [0]; def: the four float words
+  uint32_t token;     // the instruction token
+  uint32_t dst;       // destination token; 0 for nop
+  uint32_t src[3];    // source tokens (texld: coordinate, sampler)
+  uint8_t sources;    // how many of src are used
+  uint32_t extra[4];  // dcl: the declaration word in [0]; def: the four float words
   bool coissued() const { return (token & shadertok::kCoIssueBit) != 0; }
 };
 

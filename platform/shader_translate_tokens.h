@@ -33,11 +33,16 @@ constexpr uint8_t kVertexModels = kVs11 | kVs20;
 // Model bit of a version token; 0 for every other version.
 constexpr uint8_t ModelOfVersion(uint32_t token) {
   switch (token) {
-    case 0xFFFE0101: return kVs11;
-    case 0xFFFE0200: return kVs20;
-    case 0xFFFF0101: return kPs11;
-    case 0xFFFF0200: return kPs20;
-    default: return 0;
+    case 0xFFFE0101:
+      return kVs11;
+    case 0xFFFE0200:
+      return kVs20;
+    case 0xFFFF0101:
+      return kPs11;
+    case 0xFFFF0200:
+      return kPs20;
+    default:
+      return 0;
   }
 }
 
@@ -56,12 +61,12 @@ enum RegisterType : uint8_t {
 
 // How an opcode's operands are laid out after the instruction token.
 enum class Operands : uint8_t {
-  None,          // nop
-  DstSrc,        // destination then `sources` source tokens
-  Dcl,           // declaration word, destination
-  Def,           // destination, four raw float words
-  DstOnly,       // ps 1.x tex, texcoord; texkill (its destination is read as a source)
-  TexLoad,       // ps 1.x: tex tN (destination only); ps 2.0: texld dst, coord, sampler
+  None,     // nop
+  DstSrc,   // destination then `sources` source tokens
+  Dcl,      // declaration word, destination
+  Def,      // destination, four raw float words
+  DstOnly,  // ps 1.x tex, texcoord; texkill (its destination is read as a source)
+  TexLoad,  // ps 1.x: tex tN (destination only); ps 2.0: texld dst, coord, sampler
 };
 
 struct OpcodeInfo {
@@ -73,11 +78,44 @@ struct OpcodeInfo {
 };
 
 enum Opcode : uint16_t {
-  kNop = 0, kMov = 1, kAdd = 2, kSub = 3, kMad = 4, kMul = 5, kRcp = 6, kRsq = 7, kDp3 = 8,
-  kDp4 = 9, kMin = 10, kMax = 11, kSlt = 12, kSge = 13, kExp = 14, kLog = 15, kLit = 16,
-  kDst = 17, kLrp = 18, kFrc = 19, kM4x4 = 20, kM4x3 = 21, kM3x4 = 22, kM3x3 = 23, kM3x2 = 24,
-  kDcl = 31, kPow = 32, kCrs = 33, kAbs = 35, kNrm = 36, kSinCos = 37, kTexCoord = 64,
-  kTexKill = 65, kTex = 66, kCnd = 80, kDef = 81, kCmp = 88, kDp2Add = 90,
+  kNop = 0,
+  kMov = 1,
+  kAdd = 2,
+  kSub = 3,
+  kMad = 4,
+  kMul = 5,
+  kRcp = 6,
+  kRsq = 7,
+  kDp3 = 8,
+  kDp4 = 9,
+  kMin = 10,
+  kMax = 11,
+  kSlt = 12,
+  kSge = 13,
+  kExp = 14,
+  kLog = 15,
+  kLit = 16,
+  kDst = 17,
+  kLrp = 18,
+  kFrc = 19,
+  kM4x4 = 20,
+  kM4x3 = 21,
+  kM3x4 = 22,
+  kM3x3 = 23,
+  kM3x2 = 24,
+  kDcl = 31,
+  kPow = 32,
+  kCrs = 33,
+  kAbs = 35,
+  kNrm = 36,
+  kSinCos = 37,
+  kTexCoord = 64,
+  kTexKill = 65,
+  kTex = 66,
+  kCnd = 80,
+  kDef = 81,
+  kCmp = 88,
+  kDp2Add = 90,
 };
 
 inline constexpr OpcodeInfo kOpcodes[] = {
@@ -132,14 +170,36 @@ constexpr const OpcodeInfo* FindOpcode(uint16_t opcode, uint8_t model) {
 // Words that follow the instruction token (register tokens, declaration and float words).
 constexpr uint32_t OperandWords(const OpcodeInfo& info, uint8_t model) {
   switch (info.layout) {
-    case Operands::None: return 0;
-    case Operands::DstSrc: return 1u + info.sources;
-    case Operands::Dcl: return 2;
-    case Operands::Def: return 5;
-    case Operands::DstOnly: return 1;
-    case Operands::TexLoad: return model == kPs11 ? 1 : 3;
+    case Operands::None:
+      return 0;
+    case Operands::DstSrc:
+      return 1u + info.sources;
+    case Operands::Dcl:
+      return 2;
+    case Operands::Def:
+      return 5;
+    case Operands::DstOnly:
+      return 1;
+    case Operands::TexLoad:
+      return model == kPs11 ? 1 : 3;
   }
   return 0;
+}
+
+// Rows a matrix opcode reads from consecutive registers of its second source; 0 for others.
+constexpr uint32_t MatrixRows(uint16_t opcode) {
+  switch (opcode) {
+    case kM4x4:
+    case kM3x4:
+      return 4;
+    case kM4x3:
+    case kM3x3:
+      return 3;
+    case kM3x2:
+      return 2;
+    default:
+      return 0;
+  }
 }
 
 // ---- Instruction fields -----------------------------------------------------------------
@@ -162,8 +222,13 @@ constexpr uint32_t kResultSaturate = 1, kResultPartial = 2, kResultCentroid = 4;
 constexpr uint8_t kSwizzleIdentity = 0xE4;  // .xyzw
 
 enum SourceModifier : uint8_t {
-  kSrcNone = 0, kSrcNegate = 1, kSrcBias = 2, kSrcBiasNegate = 3, kSrcSign = 4,
-  kSrcSignNegate = 5, kSrcComplement = 6,
+  kSrcNone = 0,
+  kSrcNegate = 1,
+  kSrcBias = 2,
+  kSrcBiasNegate = 3,
+  kSrcSign = 4,
+  kSrcSignNegate = 5,
+  kSrcComplement = 6,
 };
 
 constexpr uint32_t RegisterField(uint32_t type, uint32_t number) {

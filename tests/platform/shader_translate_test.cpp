@@ -91,6 +91,9 @@ TEST(ShaderTranslate, RefusesWhatTheShaderModelDoesNotAllow) {
   EXPECT_EQ(Refusal(Assemble("vs_2_0\ndcl_texcoord8 v0\nmov oPos, v0")),
             "word 1: input usage not supported");
   EXPECT_EQ(Refusal(Assemble("ps_1_1\nmov r0, c8")), "word 1: register number 8 out of range");
+  // A matrix reads rows c253..c256: the last one is past the 256 constants.
+  EXPECT_EQ(Refusal(Assemble("vs_2_0\ndcl_position v0\nm4x4 oPos, v0, c253")),
+            "word 4: register number 253 out of range");
   EXPECT_EQ(Refusal(Assemble("ps_2_0\nmov oC0, t0_bias")), "word 1: source modifier 2 not allowed");
   EXPECT_EQ(Refusal(Assemble("ps_1_1\ntex r0")), "word 1: tex expects a texture register");
   EXPECT_EQ(Refusal(Assemble("ps_2_0\nmov oC0, r0\ntexld r0, r1, s0")),

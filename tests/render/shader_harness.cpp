@@ -59,7 +59,8 @@ bool HarnessInit(int width, int height, std::string& error) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    window = SDL_CreateWindow("shader harness", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    window =
+        SDL_CreateWindow("shader harness", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) return error = SDL_GetError(), false;
     context = SDL_GL_CreateContext(window);
     if (!context) return error = SDL_GetError(), false;

@@ -84,8 +84,10 @@ TEST_F(PixelPrograms, GlowSumsFourWeightedTaps) {
     HarnessTexture2D(stage, 1, 1, {texels[stage]});
     Coord(stage, 0.5f, 0.5f);
   }
-  const float weights[4][4] = {{0.5f, 0.5f, 0.5f, 0.5f}, {0.25f, 0.25f, 0.25f, 0.25f},
-                               {-0.25f, 1.5f, 0, 1}, {0.125f, 0.125f, 0.125f, 0.125f}};
+  const float weights[4][4] = {{0.5f, 0.5f, 0.5f, 0.5f},
+                               {0.25f, 0.25f, 0.25f, 0.25f},
+                               {-0.25f, 1.5f, 0, 1},
+                               {0.125f, 0.125f, 0.125f, 0.125f}};
   std::vector<float> constants(&weights[0][0], &weights[0][0] + 16);
   float sum[4] = {};
   for (int stage = 0; stage < 4; ++stage) {
@@ -212,7 +214,8 @@ TEST_F(PointLight, AttenuationByteZeroDiscardsThePixel) {
 TEST_F(PixelPrograms, RefractionOffsetsTheProjectiveScreenLookup) {
   const uint32_t diffuse = 0xFFC0A080, normal = 0x8040C080;
   std::vector<uint32_t> screen(16);
-  for (int i = 0; i < 16; ++i) screen[i] = 0xFF000000 | ((i % 4) * 60u) << 16 | ((i / 4) * 60u) << 8 | 0x10;
+  for (int i = 0; i < 16; ++i)
+    screen[i] = 0xFF000000 | ((i % 4) * 60u) << 16 | ((i / 4) * 60u) << 8 | 0x10;
   HarnessTexture2D(0, 1, 1, {diffuse});
   HarnessTexture2D(1, 1, 1, {normal});
   HarnessTexture2D(2, 4, 4, screen);

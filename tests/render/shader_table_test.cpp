@@ -36,12 +36,12 @@ TEST(ShaderTable, StreamsAreSharedAlignedAndOfTheirKind) {
       if (e->mode == mode && e->kind == kind) return e->tokens;
     return static_cast<const uint32_t*>(nullptr);
   };
-  EXPECT_EQ(entry(0, 1), entry(1, 1));                          // V1
-  EXPECT_EQ(entry(2, 1), entry(4, 1));                          // V4
-  EXPECT_EQ(entry(7, 1), entry(9, 1));                          // V5
-  EXPECT_EQ(entry(1, 2), entry(6, 2));                          // P2
-  EXPECT_EQ(entry(5, 2), entry(10, 2));                         // P3
-  EXPECT_EQ(entry(2, 2), entry(7, 2));                          // P4
+  EXPECT_EQ(entry(0, 1), entry(1, 1));   // V1
+  EXPECT_EQ(entry(2, 1), entry(4, 1));   // V4
+  EXPECT_EQ(entry(7, 1), entry(9, 1));   // V5
+  EXPECT_EQ(entry(1, 2), entry(6, 2));   // P2
+  EXPECT_EQ(entry(5, 2), entry(10, 2));  // P3
+  EXPECT_EQ(entry(2, 2), entry(7, 2));   // P4
   EXPECT_NE(entry(2, 2), entry(3, 2));
   for (const ShaderTableEntry* e = ShaderTable; e->mode != kShaderTableEnd; ++e) {
     EXPECT_EQ(reinterpret_cast<uintptr_t>(e->tokens) % 16, 0u);

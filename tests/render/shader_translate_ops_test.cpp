@@ -48,8 +48,8 @@ void RunCases(const std::string& vs, const std::string& ps, const std::vector<Op
     ASSERT_NE(program, 0u) << c.program << ": " << error;
     HarnessDraw(program, {Inputs()});
     const HarnessPixel got = HarnessRead(0, 0);
-    const float g[4] = {got.r, got.g, got.b, got.a}, w[4] = {c.expect.x, c.expect.y, c.expect.z,
-                                                            c.expect.w};
+    const float g[4] = {got.r, got.g, got.b, got.a},
+                w[4] = {c.expect.x, c.expect.y, c.expect.z, c.expect.w};
     for (int i = 0; i < 4; ++i)
       EXPECT_NEAR(g[i], w[i], 1e-5f + 1e-5f * std::fabs(w[i])) << c.program << " [" << i << "]";
   }
@@ -59,37 +59,38 @@ TEST(ShaderOps, PixelModelTwoArithmetic) {
   const std::string ps =
       "ps_2_0\ndef c0, 0, 2, 0.125, 0.25\ndef c1, 0, 0, 0, 0\ndcl t0\ndcl t1\n%\nmov oC0, r0\n";
   const float rsq2 = 1 / std::sqrt(2.0f), len = std::sqrt(0.09f + 0.36f + 0.81f);
-  RunCases(kVertexProbe, ps,
-           {{"rcp r0, t0.y", {-0.5f, -0.5f, -0.5f, -0.5f}},
-            {"rsq r0, t0.y", {rsq2, rsq2, rsq2, rsq2}},
-            {"exp r0, t0.y", {0.25f, 0.25f, 0.25f, 0.25f}},
-            {"log r0, t0.z", {2, 2, 2, 2}},
-            {"log r0, c0.x", {-FLT_MAX, -FLT_MAX, -FLT_MAX, -FLT_MAX}},
-            {"pow r0, t0.y, c0.y", {4, 4, 4, 4}},
-            {"frc r0, t0", {0.5f, 0, 0, 0.25f}},
-            {"abs r0, -t0", {0.5f, 2, 4, 0.25f}},
-            {"min r0, t0, t1", {0.3f, -2, 0.9f, 0.25f}},
-            {"max r0, t0, t1", {0.5f, 0.6f, 4, 1.2f}},
-            {"cmp r0, t0, t1, c0", {0.3f, 2, 0.9f, 1.2f}},
-            {"dp2add r0, t0, t1, c0.z", {0.15f - 1.2f + 0.125f, 0.15f - 1.2f + 0.125f,
-                                         0.15f - 1.2f + 0.125f, 0.15f - 1.2f + 0.125f}},
-            {"lrp r0, c0.w, t0, t1", {0.25f * 0.2f + 0.3f, 0.25f * -2.6f + 0.6f,
-                                      0.25f * 3.1f + 0.9f, 0.25f * -0.95f + 1.2f}},
-            {"nrm r0, t1", {0.3f / len, 0.6f / len, 0.9f / len, 1.2f / len}},
-            {"nrm r0, c1", {0, 0, 0, 0}},
-            {"crs r0.xyz, t0, t1\nmov r0.w, c0.w",
-             {-2 * 0.9f - 4 * 0.6f, 4 * 0.3f - 0.5f * 0.9f, 0.5f * 0.6f + 2 * 0.3f, 0.25f}},
-            {"sincos r0.xy, t0.x, c0, c1", {std::cos(0.5f), std::sin(0.5f), 0, 0}},
-            {"dp3 r0, t0, t1", {2.55f, 2.55f, 2.55f, 2.55f}},
-            {"dp4 r0, t0, t1", {2.85f, 2.85f, 2.85f, 2.85f}},
-            {"mad_sat r0, t0, t1, c0", {0.15f, 0.8f, 1, 0.55f}},
-            {"mov r0, -t0.wzyx", {-0.25f, -4, 2, -0.5f}},
-            {"mov r0, c0\nmov r0.yw, t1", {0, 0.6f, 0.125f, 1.2f}}});
+  RunCases(
+      kVertexProbe, ps,
+      {{"rcp r0, t0.y", {-0.5f, -0.5f, -0.5f, -0.5f}},
+       {"rsq r0, t0.y", {rsq2, rsq2, rsq2, rsq2}},
+       {"exp r0, t0.y", {0.25f, 0.25f, 0.25f, 0.25f}},
+       {"log r0, t0.z", {2, 2, 2, 2}},
+       {"log r0, c0.x", {-FLT_MAX, -FLT_MAX, -FLT_MAX, -FLT_MAX}},
+       {"pow r0, t0.y, c0.y", {4, 4, 4, 4}},
+       {"frc r0, t0", {0.5f, 0, 0, 0.25f}},
+       {"abs r0, -t0", {0.5f, 2, 4, 0.25f}},
+       {"min r0, t0, t1", {0.3f, -2, 0.9f, 0.25f}},
+       {"max r0, t0, t1", {0.5f, 0.6f, 4, 1.2f}},
+       {"cmp r0, t0, t1, c0", {0.3f, 2, 0.9f, 1.2f}},
+       {"dp2add r0, t0, t1, c0.z",
+        {0.15f - 1.2f + 0.125f, 0.15f - 1.2f + 0.125f, 0.15f - 1.2f + 0.125f,
+         0.15f - 1.2f + 0.125f}},
+       {"lrp r0, c0.w, t0, t1",
+        {0.25f * 0.2f + 0.3f, 0.25f * -2.6f + 0.6f, 0.25f * 3.1f + 0.9f, 0.25f * -0.95f + 1.2f}},
+       {"nrm r0, t1", {0.3f / len, 0.6f / len, 0.9f / len, 1.2f / len}},
+       {"nrm r0, c1", {0, 0, 0, 0}},
+       {"crs r0.xyz, t0, t1\nmov r0.w, c0.w",
+        {-2 * 0.9f - 4 * 0.6f, 4 * 0.3f - 0.5f * 0.9f, 0.5f * 0.6f + 2 * 0.3f, 0.25f}},
+       {"sincos r0.xy, t0.x, c0, c1", {std::cos(0.5f), std::sin(0.5f), 0, 0}},
+       {"dp3 r0, t0, t1", {2.55f, 2.55f, 2.55f, 2.55f}},
+       {"dp4 r0, t0, t1", {2.85f, 2.85f, 2.85f, 2.85f}},
+       {"mad_sat r0, t0, t1, c0", {0.15f, 0.8f, 1, 0.55f}},
+       {"mov r0, -t0.wzyx", {-0.25f, -4, 2, -0.5f}},
+       {"mov r0, c0\nmov r0.yw, t1", {0, 0.6f, 0.125f, 1.2f}}});
 }
 
 TEST(ShaderOps, PixelModelOneModifiersAndRange) {
-  const std::string ps =
-      "ps_1_1\ndef c0, 0.75, 0.25, 0.5, 1\ndef c1, 1, 1, 1, 1\n%\n";
+  const std::string ps = "ps_1_1\ndef c0, 0.75, 0.25, 0.5, 1\ndef c1, 1, 1, 1, 1\n%\n";
   const F4 v = kV0;
   RunCases(kVertexProbe, ps,
            {{"mov r0, v0_bias", {0, 0, 0.1f, 0.3f}},
@@ -107,8 +108,8 @@ TEST(ShaderOps, PixelModelOneModifiersAndRange) {
             {"texkill t0\nmov r0, c1", kClear},
             {"mov r0, c0\ncnd r0, r0.a, v0, c1", v},
             {"mov r0, c0.g\ncnd r0, r0.a, c1, v0", v},
-            {"lrp r0, c0.g, c1, v0", {0.25f * 0.8f + 0.2f, 0.25f * 0.6f + 0.4f,
-                                      0.25f * 0.4f + 0.6f, 0.25f * 0.2f + 0.8f}},
+            {"lrp r0, c0.g, c1, v0",
+             {0.25f * 0.8f + 0.2f, 0.25f * 0.6f + 0.4f, 0.25f * 0.4f + 0.6f, 0.25f * 0.2f + 0.8f}},
             {"dp3_sat r0, v0, c1", {1, 1, 1, 1}},
             {"mul r0.rgb, v0, c0\n+add r0.a, v0.a, v0.a", {0.15f, 0.1f, 0.3f, 1}}});
 }
@@ -149,9 +150,10 @@ TEST(ShaderOps, VertexColourOutputsAreClampedAndModelOneTransforms) {
   const std::string ps1 = PixelProbe("v1");
   RunCases("vs_1_1\ndcl_position v0\ndcl_texcoord v1\ndcl_texcoord1 v2\nmov oPos, v0\n%\n", ps1,
            {{"mov oD1, v1", {0.5f, 0, 1, 0.25f}}, {"add oD1, v1, v2", {0.8f, 0, 1, 1}}});
-  RunCases("vs_1_1\ndcl_position v0\ndcl_texcoord v1\ndef c4, 1, 0, 0, 0\ndef c5, 0, 0, 1, 0\n"
-           "def c6, 0, 1, 0, 0\ndef c7, 0, 0, 0, 1\nmov oPos, v0\n%\n",
-           PixelProbe("t0"), {{"m4x4 oT0, v1, c4", {0.5f, 4, -2, 0.25f}}});
+  RunCases(
+      "vs_1_1\ndcl_position v0\ndcl_texcoord v1\ndef c4, 1, 0, 0, 0\ndef c5, 0, 0, 1, 0\n"
+      "def c6, 0, 1, 0, 0\ndef c7, 0, 0, 0, 1\nmov oPos, v0\n%\n",
+      PixelProbe("t0"), {{"m4x4 oT0, v1, c4", {0.5f, 4, -2, 0.25f}}});
 }
 
 }  // namespace

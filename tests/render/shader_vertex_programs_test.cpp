@@ -78,20 +78,20 @@ TEST_F(VertexPrograms, PassThroughCoordinatesAndNormals) {
              "V6 t0.xy = N by c8, c9");
 }
 
-
 TEST_F(VertexPrograms, LitProgramsComputeTangentSpaceLightAndHalfVectors) {
   const V4 p = {0.3f, -0.2f, 0.5f, 1}, n = {0.6f, 0, 0.8f, 1}, t = {0.8f, 0, -0.6f, 1};
   const V4 uv = {0.25f, 0.75f, 0, 1};
   HarnessVertex v = PointVertex();
   Set(v, kPosition, p), Set(v, kNormal, n), Set(v, kTangent, t), Set(v, kUv, uv);
-  SetConstant(4, {1.5f, 2.0f, -0.5f, 1});   // light
-  SetConstant(5, {0.25f, 0.5f, 1, 0});      // 1 / range, 0.5, 1, 0
-  SetConstant(6, {-1, 0.5f, 3, 1});         // eye
-  SetConstant(8, {0.5f, 0, 0, 0});          // inverse transposed rows (mode 7)
+  SetConstant(4, {1.5f, 2.0f, -0.5f, 1});  // light
+  SetConstant(5, {0.25f, 0.5f, 1, 0});     // 1 / range, 0.5, 1, 0
+  SetConstant(6, {-1, 0.5f, 3, 1});        // eye
+  SetConstant(8, {0.5f, 0, 0, 0});         // inverse transposed rows (mode 7)
   SetConstant(9, {0, 2, 0, 0});
   SetConstant(10, {1, 1, 1, 0});
   const V4 b = Cross(t, n), l = Sub(constants[4], p), e = Sub(constants[6], p);
-  const V4 lt = {Dot3(l, t), Dot3(l, b), Dot3(l, n), 0}, et = {Dot3(e, t), Dot3(e, b), Dot3(e, n), 0};
+  const V4 lt = {Dot3(l, t), Dot3(l, b), Dot3(l, n), 0},
+           et = {Dot3(e, t), Dot3(e, b), Dot3(e, n), 0};
   const float s = constants[5].x, h = constants[5].y;
   const V4 a = {l.x * s * h + h, l.y * s * h + h, l.z * s * h + h, 0};
   for (uint32_t mode : {2u, 7u}) {
@@ -110,13 +110,13 @@ TEST_F(VertexPrograms, LitProgramsComputeTangentSpaceLightAndHalfVectors) {
 TEST_F(VertexPrograms, GlowTapsOffsetTheCoordinateByFourConstants) {
   HarnessVertex v = PointVertex();  // already in clip space: the program passes it through
   Set(v, kUv, {0.25f, 0.5f, 0, 1});
-  const V4 offsets[4] = {{0.01f, 0, 0, 0}, {-0.02f, 0.03f, 0, 0}, {0, -0.04f, 0, 0},
-                         {0.05f, 0.05f, 0.5f, 0.25f}};
+  const V4 offsets[4] = {
+      {0.01f, 0, 0, 0}, {-0.02f, 0.03f, 0, 0}, {0, -0.04f, 0, 0}, {0.05f, 0.05f, 0.5f, 0.25f}};
   for (int i = 0; i < 4; ++i) SetConstant(i, offsets[i]);
   for (int i = 0; i < 4; ++i) {
     const V4 o = offsets[i];
-    ExpectNear(Output(11, "t" + std::to_string(i), v),
-               {0.25f + o.x, 0.5f + o.y, o.z, 1 + o.w}, 4, "uv + offset");
+    ExpectNear(Output(11, "t" + std::to_string(i), v), {0.25f + o.x, 0.5f + o.y, o.z, 1 + o.w}, 4,
+               "uv + offset");
   }
 }
 
@@ -139,7 +139,7 @@ TEST_F(VertexPrograms, ScreenQuadColourIsClampedAndRefractionCoordinateIsProject
 }
 
 TEST_F(VertexPrograms, FogAlphaRisesFromFogStartToFogEnd) {
-  SetConstant(2, {0, 0, 1, 0});               // clip z = P.z
+  SetConstant(2, {0, 0, 1, 0});  // clip z = P.z
   SetConstant(7, {0.2f, 1 / (0.6f - 0.2f), 0, 0});
   SetConstant(8, {0.9f, 0.9f, 0.9f, 0.9f});  // inverse transposed row: not the fog colour
   SetConstant(16, {0.1f, 0.2f, 0.3f, 0.7f});

@@ -52,27 +52,28 @@ TEST(ShaderAsm, EncodesModifiersSwizzlesAndDeclarations) {
   Words t = Assemble("ps_1_1\nmad_sat_x2 r0, -t0_bx2, 1-c1, -r1_bias\nmul_d4 r1.xy, v0_bias, c0.y");
   ASSERT_EQ(t.size(), 11u);
   EXPECT_EQ(t[1], 0x00000004u);
-  EXPECT_EQ(t[2], 0x811F0000u);             // saturate 1 << 20, shift 1 << 24
-  EXPECT_EQ(t[3], 0xB5E40000u);             // -_bx2 = 5
-  EXPECT_EQ(t[4], 0xA6E40001u);             // 1-x = 6
-  EXPECT_EQ(t[5], 0x83E40001u);             // -_bias = 3
-  EXPECT_EQ(t[7], 0x8E030001u);             // d4 = 0xE, mask xy
-  EXPECT_EQ(t[8], 0x92E40000u);             // _bias = 2
-  EXPECT_EQ(t[9], 0xA0550000u);             // .y replicated
+  EXPECT_EQ(t[2], 0x811F0000u);  // saturate 1 << 20, shift 1 << 24
+  EXPECT_EQ(t[3], 0xB5E40000u);  // -_bx2 = 5
+  EXPECT_EQ(t[4], 0xA6E40001u);  // 1-x = 6
+  EXPECT_EQ(t[5], 0x83E40001u);  // -_bias = 3
+  EXPECT_EQ(t[7], 0x8E030001u);  // d4 = 0xE, mask xy
+  EXPECT_EQ(t[8], 0x92E40000u);  // _bias = 2
+  EXPECT_EQ(t[9], 0xA0550000u);  // .y replicated
   // Short swizzles repeat their last letter; texldp sets the project control; dcl forms.
-  t = Assemble("ps_2_0\ndcl t2\ndcl_volume s2\ndcl_cube s3\ntexldp r0, t2.xy, s2\n"
-               "texld_pp r1, t2.zw, s3\nmov oC0, -r0.bgra");
-  EXPECT_EQ(t[5], 0xA0000000u);             // volume sampler
-  EXPECT_EQ(t[8], 0x98000000u);             // cube sampler
-  EXPECT_EQ(t[10], 0x03010042u);            // texldp: controls 1, length 3
-  EXPECT_EQ(t[12], 0xB0540002u);            // .xy -> .xyyy
-  EXPECT_EQ(t[15], 0x802F0001u);            // _pp = 2 << 20
-  EXPECT_EQ(t[16], 0xB0FE0002u);            // .zw -> .zwww
-  EXPECT_EQ(t[20], 0x81C60000u);            // negate, .bgra = z y x w
+  t = Assemble(
+      "ps_2_0\ndcl t2\ndcl_volume s2\ndcl_cube s3\ntexldp r0, t2.xy, s2\n"
+      "texld_pp r1, t2.zw, s3\nmov oC0, -r0.bgra");
+  EXPECT_EQ(t[5], 0xA0000000u);   // volume sampler
+  EXPECT_EQ(t[8], 0x98000000u);   // cube sampler
+  EXPECT_EQ(t[10], 0x03010042u);  // texldp: controls 1, length 3
+  EXPECT_EQ(t[12], 0xB0540002u);  // .xy -> .xyyy
+  EXPECT_EQ(t[15], 0x802F0001u);  // _pp = 2 << 20
+  EXPECT_EQ(t[16], 0xB0FE0002u);  // .zw -> .zwww
+  EXPECT_EQ(t[20], 0x81C60000u);  // negate, .bgra = z y x w
   t = Assemble("vs_2_0\ndcl_texcoord1 v3\ndcl_positiont v4\nmov oPos, v3");
   EXPECT_EQ(t[2], 0x80010005u);
   EXPECT_EQ(t[5], 0x80000009u);
-  EXPECT_EQ(t[7], 0x02000001u);             // vs_2_0 instructions carry their length
+  EXPECT_EQ(t[7], 0x02000001u);  // vs_2_0 instructions carry their length
 }
 
 TEST(ShaderAsm, RefusesWhatItDoesNotKnowWithTheLine) {
@@ -84,7 +85,8 @@ TEST(ShaderAsm, RefusesWhatItDoesNotKnowWithTheLine) {
   EXPECT_EQ(Refusal("ps_2_0\nmov r0.yx, r1"), "line 2: bad destination 'r0.yx'");
   EXPECT_EQ(Refusal("ps_2_0\nmov r0, r1.xyzwx"), "line 2: bad source 'r1.xyzwx'");
   EXPECT_EQ(Refusal("ps_2_0\nadd r0, r1"), "line 2: add takes 3 operands");
-  EXPECT_EQ(Refusal("vs_2_0\nmul_x2 r0, r1, r2"), "line 2: shift and co-issue exist only in ps_1_1");
+  EXPECT_EQ(Refusal("vs_2_0\nmul_x2 r0, r1, r2"),
+            "line 2: shift and co-issue exist only in ps_1_1");
   EXPECT_EQ(Refusal("ps_1_1\nmov_foo r0, r1"), "line 2: unknown instruction 'mov_foo'");
   EXPECT_EQ(Refusal("ps_1_1\nmov r0, -1-t0"), "line 2: bad source '-1-t0'");
   EXPECT_EQ(Refusal("ps_1_1\ndef c0, 1, two, 0, 0"), "line 2: bad number 'two'");
@@ -101,7 +103,8 @@ TEST(ShaderTableText, ParsesRowsAndRefusesBadOnes) {
   EXPECT_EQ(rows[0].mode, 4u);
   EXPECT_EQ(rows[1].pixel, "P6");
   EXPECT_EQ(rows[0].vertexFifth, 3u);
-  for (const char* bad : {"15 V1 0 P1 0", "1 V1 0 P1", "1 V1 0 P1 0 9", "1 V1 0 P1 0\n1 V1 0 P2 0"}) {
+  for (const char* bad :
+       {"15 V1 0 P1 0", "1 V1 0 P1", "1 V1 0 P1 0 9", "1 V1 0 P1 0\n1 V1 0 P2 0"}) {
     EXPECT_FALSE(ParseShaderTable(bad, rows, error)) << bad;
     EXPECT_EQ(error.rfind("line ", 0), 0u);
   }
@@ -112,8 +115,10 @@ TEST(ShaderTableText, EmitsEachProgramOnceAndChecksStages) {
   std::vector<ShaderTableRow> rows = {{0, "VA", "PA", 2, 0}, {1, "VA", "PA", 3, 0}};
   std::string source, error;
   ASSERT_TRUE(EmitShaderTableSource(rows, programs, source, error)) << error;
-  EXPECT_NE(source.find("{0u, 1u, kVA, 8u, 2u},\n    {0u, 2u, kPA, 8u, 0u},\n    {1u, 1u, kVA, 8u, 3u}"),
-            std::string::npos) << source;
+  EXPECT_NE(
+      source.find("{0u, 1u, kVA, 8u, 2u},\n    {0u, 2u, kPA, 8u, 0u},\n    {1u, 1u, kVA, 8u, 3u}"),
+      std::string::npos)
+      << source;
   EXPECT_EQ(source.find("kVA[]"), source.rfind("kVA[]"));  // one array per program
   EXPECT_NE(source.find("{kShaderTableEnd, 0u, nullptr, 0u, 0u}"), std::string::npos);
   rows[1].vertex = "PA";

@@ -62,11 +62,20 @@ int ParseIndex(std::string_view s) {
 
 int ComponentIndex(char c) {
   switch (c) {
-    case 'x': case 'r': return 0;
-    case 'y': case 'g': return 1;
-    case 'z': case 'b': return 2;
-    case 'w': case 'a': return 3;
-    default: return -1;
+    case 'x':
+    case 'r':
+      return 0;
+    case 'y':
+    case 'g':
+      return 1;
+    case 'z':
+    case 'b':
+      return 2;
+    case 'w':
+    case 'a':
+      return 3;
+    default:
+      return -1;
   }
 }
 
@@ -86,12 +95,18 @@ struct NamedRegister {
 };
 
 constexpr NamedRegister kRegisterNames[] = {
-    {"opos", kRastOut, false, 0, kVertexModels},  {"ofog", kRastOut, false, 1, kVertexModels},
-    {"opts", kRastOut, false, 2, kVertexModels},  {"odepth", kDepthOut, false, 0, kPs20},
-    {"od", kAttrOut, true, 0, kVertexModels},     {"ot", kTexCrdOut, true, 0, kVertexModels},
-    {"oc", kColorOut, true, 0, kPs20},            {"r", kTemp, true, 0, kAllModels},
-    {"v", kInput, true, 0, kAllModels},           {"c", kConst, true, 0, kAllModels},
-    {"t", kAddrOrTexture, true, 0, kPs11 | kPs20}, {"a", kAddrOrTexture, true, 0, kVertexModels},
+    {"opos", kRastOut, false, 0, kVertexModels},
+    {"ofog", kRastOut, false, 1, kVertexModels},
+    {"opts", kRastOut, false, 2, kVertexModels},
+    {"odepth", kDepthOut, false, 0, kPs20},
+    {"od", kAttrOut, true, 0, kVertexModels},
+    {"ot", kTexCrdOut, true, 0, kVertexModels},
+    {"oc", kColorOut, true, 0, kPs20},
+    {"r", kTemp, true, 0, kAllModels},
+    {"v", kInput, true, 0, kAllModels},
+    {"c", kConst, true, 0, kAllModels},
+    {"t", kAddrOrTexture, true, 0, kPs11 | kPs20},
+    {"a", kAddrOrTexture, true, 0, kVertexModels},
     {"s", kSampler, true, 0, kPs20},
 };
 
@@ -208,8 +223,8 @@ bool ParseFloatWord(const std::string& text, Line& line) {
 }
 
 constexpr std::string_view kUsageNames[] = {
-    "position", "blendweight", "blendindices", "normal",    "psize", "texcoord",  "tangent",
-    "binormal", "tessfactor",  "positiont",    "color",     "fog",   "depth",     "sample"};
+    "position", "blendweight", "blendindices", "normal", "psize", "texcoord", "tangent",
+    "binormal", "tessfactor",  "positiont",    "color",  "fog",   "depth",    "sample"};
 
 // The declaration word of "dcl_<suffix>" for the register that follows; 0 when unknown.
 uint32_t DeclarationWord(const std::string& suffix, const Reg& reg, uint8_t model) {
@@ -269,9 +284,12 @@ bool ParseMnemonic(const std::string& word, std::string& base, std::string& dclS
   for (size_t i = 1; i < parts.size(); ++i) {
     const std::string& p = parts[i];
     bool known = true;
-    if (p == "sat") s.resultMod |= kResultSaturate;
-    else if (p == "pp") s.resultMod |= kResultPartial;
-    else if (p == "centroid") s.resultMod |= kResultCentroid;
+    if (p == "sat")
+      s.resultMod |= kResultSaturate;
+    else if (p == "pp")
+      s.resultMod |= kResultPartial;
+    else if (p == "centroid")
+      s.resultMod |= kResultCentroid;
     else {
       known = false;
       for (auto [name, value] : kShifts)
@@ -298,7 +316,8 @@ bool ParseOperands(const OpcodeInfo& op, const Suffixes& s, const std::vector<st
   if (expected == 0) return true;
   if (!ParseDestination(args[0], s.resultMod, s.shift, line)) return false;
   for (size_t i = 1; i < args.size(); ++i) {
-    bool ok = op.layout == Operands::Def ? ParseFloatWord(args[i], line) : ParseSource(args[i], line);
+    bool ok =
+        op.layout == Operands::Def ? ParseFloatWord(args[i], line) : ParseSource(args[i], line);
     if (!ok) return false;
   }
   return true;
@@ -311,7 +330,8 @@ bool AssembleLine(std::string text, Line& line, std::vector<uint32_t>& out) {
   size_t space = text.find_first_of(" \t");
   std::string mnemonic = text.substr(0, space);
   std::string rest = space == std::string::npos ? "" : text.substr(space + 1);
-  std::vector<std::string> args = Trim(rest).empty() ? std::vector<std::string>{} : Split(rest, ',');
+  std::vector<std::string> args =
+      Trim(rest).empty() ? std::vector<std::string>{} : Split(rest, ',');
 
   std::string base, dclSuffix;
   Suffixes suffixes;

@@ -1,0 +1,50 @@
+#pragma once
+// Shared by the win32, dialog, kernel32 and winmm stand-ins only: the window record behind a
+// window handle, the handle registry, the call trace and fault injection of the test hooks.
+
+#include <SDL2/SDL.h>
+
+#include <string>
+
+#include "platform/win32.h"
+
+enum class WindowKind : uint8_t { kTopLevel, kDialog, kControl };
+
+struct DialogRecord;  // platform/dialog.cpp
+
+// Records are never freed: a destroyed window keeps its record with alive = false, so a
+// stale handle is recognised instead of read after free.
+struct WindowRecord {
+  WindowKind kind = WindowKind::kTopLevel;
+  bool alive = true;
+  // Top-level windows.
+  WNDPROC procedure = nullptr;
+  std::string className;
+  DWORD style = 0;
+  SDL_Window* sdlWindow = nullptr;
+  uint32_t sdlWindowId = 0;
+  int retains = 0;         // Win32RetainSdlWindow holds still open
+  bool sizeSent = false;   // a WM_SIZE went out; the three fields below say what it carried
+  WPARAM sentSizeType = SIZE_RESTORED;
+  int sentWidth = 0;
+  int sentHeight = 0;
+  // Dialogs and their controls.
+  DialogRecord* dialog = nullptr;
+  int controlIndex = -1;  // -1: the dialog itself
+};
+
+// A new live record in the registry.
+HWND Win32NewWindow(WindowKind kind);
+// True for a handle from the registry that is still alive.
+bool Win32IsAlive(HWND window);
+
+// Handlers of messages sent to dialogs and their controls (platform/dialog.cpp).
+LRESULT DialogSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---- Test hooks (platform/win32_testing.cpp) ------------------------------------------------
+// Appends one line to the call trace while tracing is on (printf-style format).
+void Win32Trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// True when a test asked for calls of this name to fail.
+bool Win32ShouldFail(const char* callName);
+// True when message boxes go to the capture list instead of the screen; records the box.
+bool Win32CaptureMessageBox(LPCSTR text, LPCSTR caption, UINT type);

@@ -1,0 +1,287 @@
+// The window stand-in through real SDL windows (run under Xvfb).
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/kernel32.h"
+#include "platform/sdl_window.h"
+#include "platform/testing_win32.h"
+
+namespace {
+
+struct Received {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+std::vector<Received> g_received;
+
+LRESULT RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  g_received.push_back({message, wParam, lParam});
+  // Like the program's own procedure: Escape closes the window, its end quits.
+  if (message == WM_KEYDOWN && wParam == VK_ESCAPE) DestroyWindow(window);
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  if (message == WM_KEYDOWN || message == WM_DESTROY) return 0;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class Win32Window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Win32InitVideo()) GTEST_SKIP() << "no display";
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = RecordingProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(IDC_ARROW));
+    windowClass.lpszClassName = "w";
+    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    g_received.clear();
+  }
+  void TearDown() override {
+    if (window_ != nullptr) DestroyWindow(window_);
+    DrainQueue();
+    UnregisterClassA("w", GetModuleHandleA(nullptr));
+  }
+
+  HWND Open(DWORD style, int width, int height) {
+    window_ = CreateWindowExA(0, "w", "", style, 0, 0, width, height, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    return window_;
+  }
+
+  // Runs the program's loop body until a message of the wanted kind was handled or the
+  // queue stayed empty for a while; returns the last message taken.
+  MSG PumpUntil(UINT wanted) {
+    MSG msg{};
+    for (int idle = 0; idle < 40;) {
+      if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ++idle;
+        SDL_Delay(5);
+        if (SeenMessage(wanted)) return msg;
+        continue;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+      if (msg.message == wanted || SeenMessage(wanted)) return msg;
+    }
+    return msg;
+  }
+
+  static bool SeenMessage(UINT message) {
+    for (const Received& received : g_received) {
+      if (received.message == message) return true;
+    }
+    return false;
+  }
+
+  static const Received* LastSize() {
+    for (auto it = g_received.rbegin(); it != g_received.rend(); ++it) {
+      if (it->message == WM_SIZE) return &*it;
+    }
+    return nullptr;
+  }
+
+  static void DrainQueue() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  HWND window_ = nullptr;
+};
+
+TEST_F(Win32Window, OverlappedWindowClientAreaIsOuterSizeLessFrameMetrics) {
+  const int frameX = GetSystemMetrics(SM_CXFRAME);
+  const int frameY = GetSystemMetrics(SM_CYFRAME);
+  const int caption = GetSystemMetrics(SM_CYCAPTION);
+  ASSERT_GT(frameX, 0);
+  ASSERT_GT(caption, 0);
+  HWND window = Open(WS_OVERLAPPEDWINDOW, 320 + 2 * frameX, 240 + 2 * frameY + caption);
+  ASSERT_NE(window, nullptr);
+  // The size is sent while the window is created, and again when it is shown.
+  const Received* created = LastSize();
+  ASSERT_NE(created, nullptr);
+  EXPECT_EQ(created->wParam, SIZE_RESTORED);
+  EXPECT_EQ(LOWORD(created->lParam), 320);
+  EXPECT_EQ(HIWORD(created->lParam), 240);
+  g_received.clear();
+  EXPECT_FALSE(ShowWindow(window, SW_SHOWNORMAL));
+  EXPECT_TRUE(UpdateWindow(window));
+  const Received* shown = LastSize();
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(LOWORD(shown->lParam), 320);
+  EXPECT_EQ(HIWORD(shown->lParam), 240);
+  SDL_Window* sdlWindow = Win32GetSdlWindow(window);
+  ASSERT_NE(sdlWindow, nullptr);
+  EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_OPENGL);
+  EXPECT_EQ(GetForegroundWindow(), window);
+}
+
+TEST_F(Win32Window, InjectedEscapeReachesTheProcedureAndEndsInQuit) {
+  HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
+  ASSERT_NE(window, nullptr);
+  ShowWindow(window, SW_SHOWNORMAL);
+  g_received.clear();
+  TestInjectKey(window, VK_ESCAPE);
+  const MSG last = PumpUntil(WM_QUIT);
+  ASSERT_EQ(last.message, WM_QUIT);
+  EXPECT_EQ(last.wParam, 0u);
+  // Escape arrived as a key-down before the window went; nothing came after WM_DESTROY.
+  ASSERT_GE(g_received.size(), 2u);
+  EXPECT_EQ(g_received[0].message, WM_KEYDOWN);
+  EXPECT_EQ(g_received[0].wParam, VK_ESCAPE);
+  EXPECT_EQ(g_received.back().message, WM_DESTROY);
+  EXPECT_EQ(Win32GetSdlWindow(window), nullptr);
+  EXPECT_EQ(GetForegroundWindow(), nullptr);
+  // A second destroy of the same handle fails quietly and sends nothing.
+  g_received.clear();
+  EXPECT_FALSE(DestroyWindow(window));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_TRUE(g_received.empty());
+  window_ = nullptr;
+}
+
+TEST_F(Win32Window, OtherKeysArriveAsTheirVirtualKeys) {
+  HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
+  ASSERT_NE(window, nullptr);
+  g_received.clear();
+  TestInjectKey(window, 'Q');
+  TestInjectKey(window, VK_RETURN);
+  PumpUntil(WM_QUIT);  // no quit comes: runs until the queue stays empty
+  std::vector<std::pair<UINT, WPARAM>> keys;
+  for (const Received& received : g_received) keys.emplace_back(received.message, received.wParam);
+  const std::vector<std::pair<UINT, WPARAM>> expected{
+      {WM_KEYDOWN, 'Q'}, {WM_KEYUP, 'Q'}, {WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN}};
+  EXPECT_EQ(keys, expected);
+  EXPECT_TRUE(Win32GetSdlWindow(window) != nullptr);
+}
+
+TEST_F(Win32Window, CloseButtonGoesThroughDefWindowProcToDestroyAndQuit) {
+  HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
+  ASSERT_NE(window, nullptr);
+  g_received.clear();
+  TestInjectClose(window);
+  const MSG last = PumpUntil(WM_QUIT);
+  EXPECT_EQ(last.message, WM_QUIT);
+  ASSERT_EQ(g_received.size(), 2u);
+  EXPECT_EQ(g_received[0].message, WM_CLOSE);
+  EXPECT_EQ(g_received[1].message, WM_DESTROY);
+  window_ = nullptr;
+}
+
+TEST_F(Win32Window, ResizeAndMinimiseReportTheClientSize) {
+  HWND window = Open(WS_OVERLAPPEDWINDOW, 300, 200);
+  ASSERT_NE(window, nullptr);
+  ShowWindow(window, SW_SHOWNORMAL);
+  g_received.clear();
+  TestInjectResize(window, 400, 260);
+  PumpUntil(WM_SIZE);
+  const Received* resized = LastSize();
+  ASSERT_NE(resized, nullptr);
+  EXPECT_EQ(resized->wParam, SIZE_RESTORED);
+  EXPECT_EQ(LOWORD(resized->lParam), 400);
+  EXPECT_EQ(HIWORD(resized->lParam), 260);
+
+  g_received.clear();
+  TestInjectMinimise(window);
+  PumpUntil(WM_SIZE);
+  const Received* minimised = LastSize();
+  ASSERT_NE(minimised, nullptr);
+  EXPECT_EQ(minimised->wParam, SIZE_MINIMIZED);
+  EXPECT_EQ(minimised->lParam, 0);
+
+  g_received.clear();
+  TestInjectRestore(window);
+  PumpUntil(WM_SIZE);
+  const Received* restored = LastSize();
+  ASSERT_NE(restored, nullptr);
+  EXPECT_EQ(restored->wParam, SIZE_RESTORED);
+  EXPECT_EQ(LOWORD(restored->lParam), 400);
+  EXPECT_EQ(HIWORD(restored->lParam), 260);
+}
+
+TEST_F(Win32Window, RetainedSdlWindowOutlivesTheHandle) {
+  HWND window = Open(WS_POPUP, 64, 48);
+  ASSERT_NE(window, nullptr);
+  SDL_Window* held = Win32RetainSdlWindow(window);
+  ASSERT_NE(held, nullptr);
+  ASSERT_TRUE(DestroyWindow(window));
+  window_ = nullptr;
+  EXPECT_EQ(Win32GetSdlWindow(window), nullptr);
+  // Still a real SDL window until released: its id resolves back to it.
+  EXPECT_EQ(SDL_GetWindowFromID(SDL_GetWindowID(held)), held);
+  const uint32_t id = SDL_GetWindowID(held);
+  Win32ReleaseSdlWindow(held);
+  EXPECT_EQ(SDL_GetWindowFromID(id), nullptr);
+}
+
+TEST_F(Win32Window, ClassesAreUniqueAndStayWhileTheirWindowsLive) {
+  WNDCLASSA duplicate{};
+  duplicate.lpfnWndProc = RecordingProc;
+  duplicate.lpszClassName = "W";  // names compare without regard to case
+  EXPECT_EQ(RegisterClassA(&duplicate), 0);
+  EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
+  EXPECT_EQ(CreateWindowExA(0, "nosuchclass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                            nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
+  ASSERT_NE(Open(WS_POPUP, 32, 32), nullptr);
+  EXPECT_FALSE(UnregisterClassA("w", nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_CLASS_HAS_WINDOWS);
+}
+
+TEST_F(Win32Window, InjectedCreateFailureGivesNullAndNoWindow) {
+  TestWin32FailCall("CreateWindowExA");
+  EXPECT_EQ(Open(WS_POPUP, 32, 32), nullptr);
+  TestWin32ClearFaults();
+  EXPECT_EQ(GetForegroundWindow(), nullptr);
+  EXPECT_TRUE(g_received.empty());
+}
+
+TEST_F(Win32Window, FullScreenPopupRunsOverTheChangedModeAndLeavesIt) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmBitsPerPel = 32;
+  mode.dmPelsWidth = 640;
+  mode.dmPelsHeight = 480;
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+  ASSERT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+  HWND window = Open(WS_POPUP, 640, 480);
+  ASSERT_NE(window, nullptr);
+  ShowWindow(window, SW_SHOWNORMAL);
+  EXPECT_TRUE(SDL_GetWindowFlags(Win32GetSdlWindow(window)) & SDL_WINDOW_FULLSCREEN);
+  // The size the procedure hears is the real one of the display mode it got.
+  const Received* shown = LastSize();
+  ASSERT_NE(shown, nullptr);
+  int width = 0, height = 0;
+  SDL_GetWindowSize(Win32GetSdlWindow(window), &width, &height);
+  EXPECT_EQ(LOWORD(shown->lParam), width);
+  EXPECT_EQ(HIWORD(shown->lParam), height);
+  EXPECT_EQ(ChangeDisplaySettingsA(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
+  EXPECT_FALSE(SDL_GetWindowFlags(Win32GetSdlWindow(window)) & SDL_WINDOW_FULLSCREEN);
+  mode.dmBitsPerPel = 16;
+  EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE);
+}
+
+TEST(Win32Cursor, ShowCursorKeepsACountAndArrowLoads) {
+  EXPECT_EQ(ShowCursor(FALSE), -1);
+  EXPECT_EQ(ShowCursor(FALSE), -2);
+  EXPECT_EQ(ShowCursor(TRUE), -1);
+  EXPECT_EQ(ShowCursor(TRUE), 0);
+  EXPECT_NE(LoadCursorA(nullptr, MAKEINTRESOURCEA(IDC_ARROW)), nullptr);
+  EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(1)), nullptr);
+}
+
+TEST(Win32MessageBox, CapturedBoxesKeepTextCaptionAndIcon) {
+  TestCaptureMessageBoxes(true);
+  EXPECT_EQ(MessageBoxA(nullptr, "Could not create window!", "Error", MB_ICONERROR), IDOK);
+  const std::vector<TestMessageBox> boxes = TestCapturedMessageBoxes();
+  TestCaptureMessageBoxes(false);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Could not create window!");
+  EXPECT_EQ(boxes[0].caption, "Error");
+  EXPECT_EQ(boxes[0].type, MB_ICONERROR);
+}
+
+}  // namespace

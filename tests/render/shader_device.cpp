@@ -41,10 +41,50 @@ void ShaderDeviceTest::SetUp() {
 
 void ShaderDeviceTest::TearDown() {
   TestCaptureMessageBoxes(false);
+  for (D3D9Object* object : owned_) object->Release();
   if (device_) device_->Release();
   if (d3d_) d3d_->Release();
   if (window_) DestroyWindow(window_);
   UnregisterClassA(kClass, GetModuleHandleA(nullptr));
   d3d9test::ResetHooks();
   ShaderForgetBound();
+}
+
+IDirect3DTexture9* ShaderDeviceTest::Texture(uint32_t texel) {
+  IDirect3DTexture9* texture = nullptr;
+  EXPECT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+            D3D_OK);
+  D3DLOCKED_RECT locked;
+  EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  *static_cast<uint32_t*>(locked.pBits) = texel;
+  texture->UnlockRect(0);
+  owned_.push_back(texture);
+  return texture;
+}
+
+IDirect3DVolumeTexture9* ShaderDeviceTest::Volume(uint32_t texel) {
+  IDirect3DVolumeTexture9* volume = nullptr;
+  EXPECT_EQ(device_->CreateVolumeTexture(1, 1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &volume,
+                                         nullptr),
+            D3D_OK);
+  D3DLOCKED_BOX locked;
+  EXPECT_EQ(volume->LockBox(0, &locked, nullptr, 0), D3D_OK);
+  *static_cast<uint32_t*>(locked.pBits) = texel;
+  volume->UnlockBox(0);
+  owned_.push_back(volume);
+  return volume;
+}
+
+std::vector<uint32_t> ShaderDeviceTest::DrawFullTarget(ModelVertex corner) {
+  ModelVertex quad[4];
+  for (int i = 0; i < 4; ++i) {
+    quad[i] = corner;
+    quad[i].x = i % 2 ? 1.0f : -1.0f;
+    quad[i].y = i / 2 ? 1.0f : -1.0f;
+  }
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
+  device_->BeginScene();
+  EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ModelVertex)), D3D_OK);
+  device_->EndScene();
+  return d3d9test::ReadBackBuffer(device_);
 }

@@ -165,19 +165,6 @@ TEST_F(ShaderModes, DeviceFailureOfOneCreationShowsOneMessageBox) {
 // in the top-right quarter; pixel c0 from an alpha-first colour tints it.
 TEST_F(ShaderModes, ScreenQuadModeDrawsWithMatrixAndColourConstants) {
   Create();
-  struct ModelVertex {
-    float x, y, z, nx, ny, nz;
-    D3DCOLOR colour;
-    float u, v, tx, ty, tz, pad[2];
-  };
-  static_assert(sizeof(ModelVertex) == 56);
-  const D3DCOLOR c = 0xFF80FF40;
-  ModelVertex quad[4] = {};
-  for (int i = 0; i < 4; ++i) {
-    quad[i].x = i % 2 ? 1.0f : -1.0f;
-    quad[i].y = i / 2 ? 1.0f : -1.0f;
-    quad[i].colour = c;
-  }
   RendererSetShaderMode(shaders_, 12);
   Shader& vs = *shaders_.vertexShaders[12];
   Shader& ps = *shaders_.pixelShaders[12];
@@ -188,11 +175,9 @@ TEST_F(ShaderModes, ScreenQuadModeDrawsWithMatrixAndColourConstants) {
   ShaderSetMatrix(vs, 0, wvp);
   const float colour[4] = {1.0f, 0.5f, 0.25f, 2.0f};  // alpha, red, green, blue
   ShaderSetColour(colour, ps, 0);
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
-  device_->BeginScene();
-  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ModelVertex)), D3D_OK);
-  device_->EndScene();
-  const std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
+  ModelVertex corner{};
+  corner.colour = 0xFF80FF40;
+  const std::vector<uint32_t> image = DrawFullTarget(corner);
   ASSERT_EQ(image.size(), static_cast<size_t>(kSize * kSize));
   // An empty sampler reads white: sat(white * (0.5, 0.25, 2, 1)) * (0x80, 0xFF, 0x40, 0xFF).
   const uint32_t drawn = image[16 * kSize + 48];

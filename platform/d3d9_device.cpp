@@ -378,9 +378,13 @@ std::vector<uint32_t> ReadWindow(IDirect3DDevice9* device, UINT* width, UINT* he
   std::vector<uint32_t> pixels;
   if (!SDL_GetWindowWMInfo(st.window, &info) || info.subsystem != SDL_SYSWM_X11) return pixels;
   // What the display shows: the X server's copy of the window.
+  // A window the display cannot show whole (off screen after a mode change) gives nothing.
   Display* display = info.info.x11.display;
   XSync(display, False);
+  XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   XImage* image = XGetImage(display, info.info.x11.window, 0, 0, w, h, AllPlanes, ZPixmap);
+  XSync(display, False);
+  XSetErrorHandler(previous);
   if (!image) return pixels;
   pixels.resize(size_t(w) * h);
   for (int y = 0; y < h; ++y)

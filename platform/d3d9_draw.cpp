@@ -20,47 +20,29 @@ float BitsFloat(DWORD bits) {
 
 GLenum BlendFactor(DWORD blend) {
   switch (blend) {
-    case D3DBLEND_ZERO:
-      return GL_ZERO;
-    case D3DBLEND_SRCCOLOR:
-      return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR:
-      return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA:
-      return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA:
-      return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA:
-      return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA:
-      return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR:
-      return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR:
-      return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT:
-      return GL_SRC_ALPHA_SATURATE;
-    case D3DBLEND_BLENDFACTOR:
-      return GL_CONSTANT_COLOR;
-    case D3DBLEND_INVBLENDFACTOR:
-      return GL_ONE_MINUS_CONSTANT_COLOR;
-    default:
-      return GL_ONE;
+    case D3DBLEND_ZERO: return GL_ZERO;
+    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
+    case D3DBLEND_BLENDFACTOR: return GL_CONSTANT_COLOR;
+    case D3DBLEND_INVBLENDFACTOR: return GL_ONE_MINUS_CONSTANT_COLOR;
+    default: return GL_ONE;
   }
 }
 
 GLenum BlendEquation(DWORD op) {
   switch (op) {
-    case D3DBLENDOP_SUBTRACT:
-      return GL_FUNC_SUBTRACT;
-    case D3DBLENDOP_REVSUBTRACT:
-      return GL_FUNC_REVERSE_SUBTRACT;
-    case D3DBLENDOP_MIN:
-      return GL_MIN;
-    case D3DBLENDOP_MAX:
-      return GL_MAX;
-    default:
-      return GL_FUNC_ADD;
+    case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
+    case D3DBLENDOP_MIN: return GL_MIN;
+    case D3DBLENDOP_MAX: return GL_MAX;
+    default: return GL_FUNC_ADD;
   }
 }
 
@@ -72,14 +54,10 @@ GLenum CompareFunction(DWORD func) {
 
 GLint AddressMode(DWORD mode) {
   switch (mode) {
-    case D3DTADDRESS_MIRROR:
-      return GL_MIRRORED_REPEAT;
-    case D3DTADDRESS_CLAMP:
-      return GL_CLAMP_TO_EDGE;
-    case D3DTADDRESS_BORDER:
-      return GL_CLAMP_TO_BORDER;
-    default:
-      return GL_REPEAT;
+    case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
+    case D3DTADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
+    default: return GL_REPEAT;
   }
 }
 
@@ -286,20 +264,13 @@ struct AttributeFormat {
 
 AttributeFormat FormatOf(BYTE type) {
   switch (type) {
-    case D3DDECLTYPE_FLOAT1:
-      return {1, GL_FLOAT, GL_FALSE};
-    case D3DDECLTYPE_FLOAT2:
-      return {2, GL_FLOAT, GL_FALSE};
-    case D3DDECLTYPE_FLOAT3:
-      return {3, GL_FLOAT, GL_FALSE};
-    case D3DDECLTYPE_D3DCOLOR:
-      return {GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE};
-    case D3DDECLTYPE_UBYTE4:
-      return {4, GL_UNSIGNED_BYTE, GL_FALSE};
-    case D3DDECLTYPE_SHORT2:
-      return {2, GL_SHORT, GL_FALSE};
-    default:
-      return {4, GL_FLOAT, GL_FALSE};
+    case D3DDECLTYPE_FLOAT1: return {1, GL_FLOAT, GL_FALSE};
+    case D3DDECLTYPE_FLOAT2: return {2, GL_FLOAT, GL_FALSE};
+    case D3DDECLTYPE_FLOAT3: return {3, GL_FLOAT, GL_FALSE};
+    case D3DDECLTYPE_D3DCOLOR: return {GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE};
+    case D3DDECLTYPE_UBYTE4: return {4, GL_UNSIGNED_BYTE, GL_FALSE};
+    case D3DDECLTYPE_SHORT2: return {2, GL_SHORT, GL_FALSE};
+    default: return {4, GL_FLOAT, GL_FALSE};
   }
 }
 
@@ -340,27 +311,13 @@ void ApplyLayout(D3D9DeviceState& st, bool fromMemory, UINT memoryStride) {
 
 GLenum PrimitiveMode(D3DPRIMITIVETYPE type, UINT primitives, GLsizei& vertices) {
   switch (type) {
-    case D3DPT_POINTLIST:
-      vertices = primitives;
-      return GL_POINTS;
-    case D3DPT_LINELIST:
-      vertices = primitives * 2;
-      return GL_LINES;
-    case D3DPT_LINESTRIP:
-      vertices = primitives + 1;
-      return GL_LINE_STRIP;
-    case D3DPT_TRIANGLELIST:
-      vertices = primitives * 3;
-      return GL_TRIANGLES;
-    case D3DPT_TRIANGLESTRIP:
-      vertices = primitives + 2;
-      return GL_TRIANGLE_STRIP;
-    case D3DPT_TRIANGLEFAN:
-      vertices = primitives + 2;
-      return GL_TRIANGLE_FAN;
-    default:
-      vertices = 0;
-      return GL_POINTS;
+    case D3DPT_POINTLIST: vertices = primitives; return GL_POINTS;
+    case D3DPT_LINELIST: vertices = primitives * 2; return GL_LINES;
+    case D3DPT_LINESTRIP: vertices = primitives + 1; return GL_LINE_STRIP;
+    case D3DPT_TRIANGLELIST: vertices = primitives * 3; return GL_TRIANGLES;
+    case D3DPT_TRIANGLESTRIP: vertices = primitives + 2; return GL_TRIANGLE_STRIP;
+    case D3DPT_TRIANGLEFAN: vertices = primitives + 2; return GL_TRIANGLE_FAN;
+    default: vertices = 0; return GL_POINTS;
   }
 }
 

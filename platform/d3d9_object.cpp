@@ -25,20 +25,12 @@ std::vector<std::string> g_trace;
 
 void Destroy(D3D9Object* object) {
   switch (object->kind) {
-    case kKindDevice:
-      D3D9DestroyDevice(static_cast<IDirect3DDevice9*>(object));
-      break;
-    case kKindDirect3D:
-      D3D9DestroyDirect3D(static_cast<IDirect3D9*>(object));
-      break;
+    case kKindDevice: D3D9DestroyDevice(static_cast<IDirect3DDevice9*>(object)); break;
+    case kKindDirect3D: D3D9DestroyDirect3D(static_cast<IDirect3D9*>(object)); break;
     case kKindDeclaration:
     case kKindVertexShader:
-    case kKindPixelShader:
-      D3D9DestroyShaderObject(object);
-      break;
-    default:
-      D3D9DestroyResource(object);
-      break;
+    case kKindPixelShader: D3D9DestroyShaderObject(object); break;
+    default: D3D9DestroyResource(object); break;
   }
 }
 

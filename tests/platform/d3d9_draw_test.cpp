@@ -100,34 +100,20 @@ TEST_F(D3D9Draw, TriangleListInSolidWireframeAndPointModes) {
 float Factor(DWORD factor, int channel, const float s[4], const float d[4], const float k[4]) {
   const bool alpha = channel == 3;
   switch (factor) {
-    case D3DBLEND_ZERO:
-      return 0.0f;
-    case D3DBLEND_ONE:
-      return 1.0f;
-    case D3DBLEND_SRCCOLOR:
-      return s[channel];
-    case D3DBLEND_INVSRCCOLOR:
-      return 1.0f - s[channel];
-    case D3DBLEND_SRCALPHA:
-      return s[3];
-    case D3DBLEND_INVSRCALPHA:
-      return 1.0f - s[3];
-    case D3DBLEND_DESTALPHA:
-      return d[3];
-    case D3DBLEND_INVDESTALPHA:
-      return 1.0f - d[3];
-    case D3DBLEND_DESTCOLOR:
-      return d[channel];
-    case D3DBLEND_INVDESTCOLOR:
-      return 1.0f - d[channel];
-    case D3DBLEND_SRCALPHASAT:
-      return alpha ? 1.0f : std::min(s[3], 1.0f - d[3]);
-    case D3DBLEND_BLENDFACTOR:
-      return k[channel];
-    case D3DBLEND_INVBLENDFACTOR:
-      return 1.0f - k[channel];
-    default:
-      return -1.0f;
+    case D3DBLEND_ZERO: return 0.0f;
+    case D3DBLEND_ONE: return 1.0f;
+    case D3DBLEND_SRCCOLOR: return s[channel];
+    case D3DBLEND_INVSRCCOLOR: return 1.0f - s[channel];
+    case D3DBLEND_SRCALPHA: return s[3];
+    case D3DBLEND_INVSRCALPHA: return 1.0f - s[3];
+    case D3DBLEND_DESTALPHA: return d[3];
+    case D3DBLEND_INVDESTALPHA: return 1.0f - d[3];
+    case D3DBLEND_DESTCOLOR: return d[channel];
+    case D3DBLEND_INVDESTCOLOR: return 1.0f - d[channel];
+    case D3DBLEND_SRCALPHASAT: return alpha ? 1.0f : std::min(s[3], 1.0f - d[3]);
+    case D3DBLEND_BLENDFACTOR: return k[channel];
+    case D3DBLEND_INVBLENDFACTOR: return 1.0f - k[channel];
+    default: return -1.0f;
   }
 }
 
@@ -277,27 +263,36 @@ TEST_F(D3D9Draw, DepthWrittenIntoOneTargetRejectsAFartherTriangleInAnother) {
   second->Release();
 }
 
-TEST_F(D3D9Draw, PresentShowsTheBackBufferUprightAndKeepsIt) {
+// The window sits in a corner of the screen no other test uses, raised above the rest, so
+// the X server's copy of it is the presented picture.
+class D3D9Present : public d3d9support::DeviceTest {
+ protected:
+  D3D9Present() { windowX_ = 1180, windowY_ = 920; }
+};
+
+TEST_F(D3D9Present, PresentShowsTheBackBufferUprightAndKeepsIt) {
   device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
   DrawRect(0, 0, kSize, 8, 0xFFFF0000);  // red band along the top
   device_->EndScene();
-  for (int i = 0; i < 20; ++i) {  // let the display map the window
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    SDL_Delay(5);
-  }
-  ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  // Each attempt raises the window and presents again; other tests' windows (or a display
+  // mode they set) may briefly cover it. A frame that draws nothing shows the last picture.
+  std::vector<uint32_t> shown;
   UINT w = 0, h = 0;
-  std::vector<uint32_t> shown = d3d9test::ReadWindow(device_, &w, &h);
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    SDL_RaiseWindow(Win32GetSdlWindow(window_));
+    for (int i = 0; i < 10; ++i) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      SDL_Delay(5);
+    }
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    shown = d3d9test::ReadWindow(device_, &w, &h);
+    if (shown.size() == size_t{kSize * kSize} && shown[2 * kSize + 5] == 0xFFFF0000u) break;
+  }
   ASSERT_EQ(w, UINT{kSize});
   ASSERT_EQ(h, UINT{kSize});
-  EXPECT_EQ(shown[2 * kSize + 5] & 0xFFFFFF, 0xFF0000u);
-  EXPECT_EQ(shown[60 * kSize + 5] & 0xFFFFFF, 0x0000FFu);
-  // A frame that draws nothing shows the last picture again.
-  ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-  shown = d3d9test::ReadWindow(device_, &w, &h);
-  EXPECT_EQ(shown[2 * kSize + 5] & 0xFFFFFF, 0xFF0000u);
-  EXPECT_EQ(shown[60 * kSize + 5] & 0xFFFFFF, 0x0000FFu);
+  for (int y = 0; y < kSize; ++y)
+    ASSERT_EQ(shown[y * kSize + 5], y < 8 ? 0xFFFF0000u : 0xFF0000FFu) << "row " << y;
   device_->BeginScene();
 }
 

@@ -31,8 +31,8 @@ void DeviceTest::SetUp() {
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.lpszClassName = kClass;
   RegisterClassA(&windowClass);
-  window_ = CreateWindowExA(0, kClass, "", WS_POPUP, 0, 0, kSize, kSize, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
+  window_ = CreateWindowExA(0, kClass, "", WS_POPUP, windowX_, windowY_, kSize, kSize, nullptr,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(window_, nullptr);
   ShowWindow(window_, SW_SHOWNORMAL);
   d3d_ = Direct3DCreate9(D3D_SDK_VERSION);

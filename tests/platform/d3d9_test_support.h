@@ -66,6 +66,8 @@ class DeviceTest : public ::testing::Test {
     return image[y * width + x];
   }
 
+  // Where the window opens (tests that read the screen keep clear of other tests' windows).
+  int windowX_ = 0, windowY_ = 0;
   HWND window_ = nullptr;
   IDirect3D9* d3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;

@@ -178,7 +178,6 @@ struct D3D9DeviceState {
   GLuint depth;                   // the one depth-stencil renderbuffer
   UINT depthWidth, depthHeight;
   GLuint drawFbo, presentFbo, vao, streamBuffer;
-  GLsizeiptr streamBufferSize;
   GLuint samplers[kMaxStages];
   uint64_t samplerStamp[kMaxStages];            // bumped when a stage's sampler state changes
   GLuint white[3];                              // 1 x 1 white 2D, cube and volume textures
@@ -209,7 +208,6 @@ void D3D9UnbindAll(D3D9DeviceState& st);
 bool D3D9InitSurface(IDirect3DSurface9* surface, IDirect3DDevice9* device, GLuint texture,
                      GLenum face, UINT level, UINT width, UINT height, bool renderTarget,
                      bool lockable);
-void D3D9FreeSurfacePixels(IDirect3DSurface9* surface);
 // A GL texture of `levels` levels (GL_TEXTURE_MAX_LEVEL set so it is complete).
 GLuint D3D9CreateGlTexture(GLenum target, UINT width, UINT height, UINT depth, UINT levels,
                            D3DFORMAT format);
@@ -224,10 +222,7 @@ void D3D9ForgetTexture(D3D9DeviceState& st, GLuint name);
 void D3D9ForgetBuffer(D3D9DeviceState& st, GLuint name);
 
 // Programs (d3d9_programs.cpp).
-GLuint D3D9CompileShader(GLenum stage, const std::string& source, std::string* log);
+// The program of the bound shaders (or the device's own), linked on first use; null when the
+// pair does not link.
 D3D9Program* D3D9UseProgram(D3D9DeviceState& st);
-void D3D9ForgetPrograms(D3D9DeviceState& st, uint32_t shaderSerial);
 void D3D9DeletePrograms(D3D9DeviceState& st);
-// The alpha test every generated pixel program ends with: discards the colour `c` unless
-// round(c.a x 255) compares as hx_alphaFunc says against round(hx_alphaRef x 255).
-const char* D3D9AlphaTestGlsl();

@@ -82,6 +82,23 @@ std::string DefaultPixelGlsl(int kind, int set) {
          "  if (!hx_alphaPasses(c.a)) discard;\n  hx_color = c;\n}\n";
 }
 
+GLuint CompileShader(GLenum stage, const std::string& source, std::string* log) {
+  GLuint shader = HX_GL(glCreateShader(stage));
+  const char* text = source.c_str();
+  HX_GL(glShaderSource(shader, 1, &text, nullptr));
+  HX_GL(glCompileShader(shader));
+  GLint ok = 0;
+  HX_GL(glGetShaderiv(shader, GL_COMPILE_STATUS, &ok));
+  if (ok) return shader;
+  if (log) {
+    char buffer[1024] = "";
+    HX_GL(glGetShaderInfoLog(shader, sizeof buffer, nullptr, buffer));
+    *log = buffer;
+  }
+  HX_GL(glDeleteShader(shader));
+  return 0;
+}
+
 // Words up to and including the end token.
 size_t StreamLength(const DWORD* tokens) {
   size_t n = 0;
@@ -99,8 +116,8 @@ GLuint ShaderFromTokens(const DWORD* tokens, ShaderStage stage, ShaderTranslatio
   }
   std::string log;
   GLuint shader =
-      D3D9CompileShader(stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER,
-                        translation.source, &log);
+      CompileShader(stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER,
+                    translation.source, &log);
   if (!shader) std::fprintf(stderr, "Direct3D: GLSL refused: %s\n", log.c_str());
   return shader;
 }
@@ -168,27 +185,6 @@ int StageZeroKind(const D3D9DeviceState& st) {
 
 }  // namespace
 
-const char* D3D9AlphaTestGlsl() { return kAlphaTestGlsl; }
-
-GLuint D3D9CompileShader(GLenum stage, const std::string& source, std::string* log) {
-  GLuint shader = HX_GL(glCreateShader(stage));
-  const char* text = source.c_str();
-  HX_GL(glShaderSource(shader, 1, &text, nullptr));
-  HX_GL(glCompileShader(shader));
-  GLint ok = 0;
-  HX_GL(glGetShaderiv(shader, GL_COMPILE_STATUS, &ok));
-  if (ok) return shader;
-  if (log) {
-    char buffer[1024] = "";
-    HX_GL(glGetShaderInfoLog(shader, sizeof buffer, nullptr, buffer));
-    *log = buffer;
-  }
-  HX_GL(glDeleteShader(shader));
-  return 0;
-}
-
-// The program for the bound shaders (or the device's own), linked on first use; null when the
-// pair cannot be linked.
 D3D9Program* D3D9UseProgram(D3D9DeviceState& st) {
   const bool pretransformed = st.s.declaration && st.s.declaration->pretransformed;
   const IDirect3DVertexShader9* vs = pretransformed ? nullptr : st.s.vertexShader;
@@ -202,10 +198,10 @@ D3D9Program* D3D9UseProgram(D3D9DeviceState& st) {
   auto found = st.programs.find(key);
   if (found == st.programs.end()) {
     if (!vs && !st.fixedVertexShader)
-      st.fixedVertexShader = D3D9CompileShader(GL_VERTEX_SHADER, kFixedVertexGlsl, nullptr);
+      st.fixedVertexShader = CompileShader(GL_VERTEX_SHADER, kFixedVertexGlsl, nullptr);
     GLuint& defaultPixel = st.defaultPixelShaders[kind][set];
     if (!ps && !defaultPixel)
-      defaultPixel = D3D9CompileShader(GL_FRAGMENT_SHADER, DefaultPixelGlsl(kind, set), nullptr);
+      defaultPixel = CompileShader(GL_FRAGMENT_SHADER, DefaultPixelGlsl(kind, set), nullptr);
     D3D9Program program{};
     program.name = Link(vs ? vs->glShader : st.fixedVertexShader, ps ? ps->glShader : defaultPixel);
     if (program.name) {
@@ -222,7 +218,7 @@ D3D9Program* D3D9UseProgram(D3D9DeviceState& st) {
   return st.currentProgram;
 }
 
-void D3D9ForgetPrograms(D3D9DeviceState& st, uint32_t serial) {
+static void ForgetPrograms(D3D9DeviceState& st, uint32_t serial) {
   for (auto it = st.programs.begin(); it != st.programs.end();) {
     if (uint32_t(it->first >> 32) == serial || uint32_t(it->first) == serial) {
       if (it->second.name) HX_GL(glDeleteProgram(it->second.name));
@@ -270,33 +266,34 @@ HRESULT IDirect3DDevice9::CreateVertexDeclaration(const D3DVERTEXELEMENT9* eleme
   return D3D_OK;
 }
 
+// Translates and compiles the stream into a new shader object of type T.
+template <class T>
+static HRESULT NewShader(IDirect3DDevice9* device, const DWORD* tokens, ShaderStage stage,
+                         D3D9Kind kind, T** out, ShaderTranslation& translation) {
+  if (!out) return D3DERR_INVALIDCALL;
+  D3D9MakeCurrent(device);
+  GLuint shader = ShaderFromTokens(tokens, stage, translation);
+  if (!shader) return D3DERR_INVALIDCALL;
+  *out = new T{};
+  D3D9ObjectInit(*out, kind, device, D3DPOOL_DEFAULT);
+  (*out)->glShader = shader;
+  return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::CreateVertexShader(const DWORD* tokens, IDirect3DVertexShader9** out) {
   if (HRESULT fault = D3D9Enter("CreateVertexShader", tokens)) return fault;
-  if (!out) return D3DERR_INVALIDCALL;
-  D3D9MakeCurrent(this);
   ShaderTranslation translation;
-  GLuint shader = ShaderFromTokens(tokens, ShaderStage::Vertex, translation);
-  if (!shader) return D3DERR_INVALIDCALL;
-  auto* vs = new IDirect3DVertexShader9{};
-  D3D9ObjectInit(vs, kKindVertexShader, this, D3DPOOL_DEFAULT);
-  vs->glShader = shader;
-  *out = vs;
-  return D3D_OK;
+  return NewShader(this, tokens, ShaderStage::Vertex, kKindVertexShader, out, translation);
 }
 
 HRESULT IDirect3DDevice9::CreatePixelShader(const DWORD* tokens, IDirect3DPixelShader9** out) {
   if (HRESULT fault = D3D9Enter("CreatePixelShader", tokens)) return fault;
-  if (!out) return D3DERR_INVALIDCALL;
-  D3D9MakeCurrent(this);
   ShaderTranslation translation;
-  GLuint shader = ShaderFromTokens(tokens, ShaderStage::Pixel, translation);
-  if (!shader) return D3DERR_INVALIDCALL;
-  auto* ps = new IDirect3DPixelShader9{};
-  D3D9ObjectInit(ps, kKindPixelShader, this, D3DPOOL_DEFAULT);
-  ps->glShader = shader;
-  std::memcpy(ps->samplerType, translation.samplerType, sizeof ps->samplerType);
-  *out = ps;
-  return D3D_OK;
+  const HRESULT result =
+      NewShader(this, tokens, ShaderStage::Pixel, kKindPixelShader, out, translation);
+  if (result == D3D_OK)
+    std::memcpy((*out)->samplerType, translation.samplerType, sizeof(*out)->samplerType);
+  return result;
 }
 
 void D3D9DestroyShaderObject(D3D9Object* object) {
@@ -311,7 +308,7 @@ void D3D9DestroyShaderObject(D3D9Object* object) {
                                : static_cast<IDirect3DPixelShader9*>(object)->glShader;
   if (device) {
     D3D9MakeCurrent(device);
-    D3D9ForgetPrograms(*device->state, object->serial);
+    ForgetPrograms(*device->state, object->serial);
     HX_GL(glDeleteShader(shader));
   }
   D3D9ObjectUnlink(object);

@@ -73,8 +73,6 @@ void CreateGlObjects(D3D9DeviceState& st) {
   st.white[0] = WhiteTexture(GL_TEXTURE_2D);
   st.white[1] = WhiteTexture(GL_TEXTURE_CUBE_MAP);
   st.white[2] = WhiteTexture(GL_TEXTURE_3D);
-  // A missing diffuse colour reads white, as the platform supplies it.
-  HX_GL(glVertexAttrib4f(2, 1.0f, 1.0f, 1.0f, 1.0f));
   HX_GL(glPixelStorei(GL_PACK_ALIGNMENT, 4));
   HX_GL(glPixelStorei(GL_UNPACK_ALIGNMENT, 4));
 }

@@ -301,10 +301,14 @@ void ApplyLayout(D3D9DeviceState& st, bool fromMemory, UINT memoryStride) {
   for (int location = 0; location < 16; ++location) {
     const uint32_t bit = 1u << location;
     if (a.valid && (a.enabledAttributes & bit) == (enabled & bit)) continue;
-    if (enabled & bit)
+    if (enabled & bit) {
       HX_GL(glEnableVertexAttribArray(location));
-    else
+    } else {
       HX_GL(glDisableVertexAttribArray(location));
+      // A missing diffuse colour reads white, as the platform supplies it (an array draw may
+      // leave the current value undefined, so it is set again).
+      if (location == 2) HX_GL(glVertexAttrib4f(2, 1.0f, 1.0f, 1.0f, 1.0f));
+    }
   }
   a.enabledAttributes = enabled;
 }

@@ -54,7 +54,7 @@ int CountLit(const std::vector<uint32_t>& image) {
   return lit;
 }
 
-TEST_F(D3D9Draw, TriangleListInSolidWireframeAndPointModes) {
+TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModesAndALineStrip) {
   const std::vector<ClipVertex> triangle = {At(8, 8, 0xFFFFFFFF), At(56, 8, 0xFFFFFFFF),
                                             At(8, 56, 0xFFFFFFFF)};
   device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
@@ -76,6 +76,25 @@ TEST_F(D3D9Draw, TriangleListInSolidWireframeAndPointModes) {
   for (int y = 12; y < 40; ++y)
     for (int x = 12; x < 52 - y; ++x) inside += Pixel(image, x, y) != 0xFF000000u;
   EXPECT_EQ(inside, 0);
+
+  // A line strip around a rectangle lights its sides and nothing inside.
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  DrawClip({At(10, 10, 0xFFFFFFFF), At(50, 10, 0xFFFFFFFF), At(50, 40, 0xFFFFFFFF),
+            At(10, 40, 0xFFFFFFFF), At(10, 10, 0xFFFFFFFF)},
+           D3DPT_LINESTRIP);
+  image = d3d9test::ReadBackBuffer(device_);
+  for (int x = 12; x < 48; ++x) {
+    EXPECT_EQ(Pixel(image, x, 10), 0xFFFFFFFFu) << x;
+    EXPECT_EQ(Pixel(image, x, 40), 0xFFFFFFFFu) << x;
+  }
+  for (int y = 12; y < 38; ++y) {
+    EXPECT_EQ(Pixel(image, 10, y), 0xFFFFFFFFu) << y;
+    EXPECT_EQ(Pixel(image, 50, y), 0xFFFFFFFFu) << y;
+  }
+  int enclosed = 0;
+  for (int y = 12; y < 39; ++y)
+    for (int x = 12; x < 49; ++x) enclosed += Pixel(image, x, y) != 0xFF000000u;
+  EXPECT_EQ(enclosed, 0);
 
   // Points of 3 pixels: a 3 x 3 square centred on each vertex, nothing else.
   float three = 3.0f;

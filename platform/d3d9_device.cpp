@@ -297,6 +297,8 @@ HRESULT IDirect3DDevice9::Present(const RECT* source, const RECT* dest, HWND win
   const GLint bw = static_cast<GLint>(st.backBuffer->width);
   const GLint bh = static_cast<GLint>(st.backBuffer->height);
   HX_GL(glDisable(GL_SCISSOR_TEST));
+  HX_GL(glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE));
+  st.applied.masksStale = true;
   HX_GL(glBindFramebuffer(GL_READ_FRAMEBUFFER, st.presentFbo));
   HX_GL(glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
   // GL row 0 of the back buffer is the top row; the window's row 0 is its bottom row.

@@ -282,6 +282,41 @@ TEST_F(D3D9Draw, DepthWrittenIntoOneTargetRejectsAFartherTriangleInAnother) {
   second->Release();
 }
 
+TEST_F(D3D9Draw, DepthCompareFunctionsWriteMaskAndClearValue) {
+  device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  struct Case {
+    DWORD func;
+    bool nearer, equal, farther;  // drawn at depth 0.4, 0.5, 0.6 against a clear to 0.5
+  };
+  const Case cases[] = {
+      {D3DCMP_NEVER, false, false, false},      {D3DCMP_LESS, true, false, false},
+      {D3DCMP_EQUAL, false, true, false},       {D3DCMP_LESSEQUAL, true, true, false},
+      {D3DCMP_GREATER, false, false, true},     {D3DCMP_NOTEQUAL, true, false, true},
+      {D3DCMP_GREATEREQUAL, false, true, true}, {D3DCMP_ALWAYS, true, true, true}};
+  for (const Case& c : cases) {
+    device_->SetRenderState(D3DRS_ZFUNC, c.func);
+    device_->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);  // each band meets the cleared depth
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 0.5f, 0);
+    DrawRect(0, 0, 10, 10, 0xFFFFFFFF, 0.4f);
+    DrawRect(10, 0, 20, 10, 0xFFFFFFFF, 0.5f);
+    DrawRect(20, 0, 30, 10, 0xFFFFFFFF, 0.6f);
+    const std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
+    EXPECT_EQ(Pixel(image, 5, 5) == 0xFFFFFFFF, c.nearer) << "function " << c.func;
+    EXPECT_EQ(Pixel(image, 15, 5) == 0xFFFFFFFF, c.equal) << "function " << c.func;
+    EXPECT_EQ(Pixel(image, 25, 5) == 0xFFFFFFFF, c.farther) << "function " << c.func;
+  }
+  // With writes on, a near rectangle hides a later farther one; a colour-only clear keeps depth.
+  device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+  device_->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+  device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+  DrawRect(0, 0, 10, 10, 0xFFFF0000, 0.2f);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  DrawRect(0, 0, 20, 10, 0xFF00FF00, 0.3f);
+  const std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
+  EXPECT_EQ(Pixel(image, 5, 5), 0xFF000000u);
+  EXPECT_EQ(Pixel(image, 15, 5), 0xFF00FF00u);
+}
+
 // The window sits in a corner of the screen no other test uses, raised above the rest, so
 // the X server's copy of it is the presented picture.
 class D3D9Present : public d3d9support::DeviceTest {

@@ -3,6 +3,7 @@
 // samplers of the stages the program reads, and the vertex layout.
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -325,6 +326,50 @@ GLenum PrimitiveMode(D3DPRIMITIVETYPE type, UINT primitives, GLsizei& vertices) 
   }
 }
 
+// Bytes an element of the declaration type occupies in its stream.
+UINT ElementBytes(BYTE type) {
+  static const UINT kBytes[] = {4, 8, 12, 16, 4, 4, 4};
+  return type <= D3DDECLTYPE_SHORT2 ? kBytes[type] : 0;
+}
+
+// True when every attribute of vertices first .. last lies inside its stream's buffer (from
+// memory: inside one vertex of `memoryStride` bytes), so no draw reads past its data.
+bool StreamsHold(const D3D9DeviceState& st, int64_t first, int64_t last, UINT memoryStride) {
+  const IDirect3DVertexDeclaration9* d = st.s.declaration;
+  if (!d || first < 0) return false;
+  for (uint32_t i = 0; i < d->count; ++i) {
+    const D3DVERTEXELEMENT9& e = d->elements[i];
+    if (ShaderAttributeLocation(e.Usage, e.UsageIndex) < 0) continue;
+    const int64_t elementEnd = int64_t{e.Offset} + ElementBytes(e.Type);
+    if (memoryStride) {
+      if (e.Stream == 0 && elementEnd > memoryStride) return false;
+      continue;
+    }
+    const D3D9StreamSource& source = st.s.streams[e.Stream];
+    if (!source.buffer) continue;  // the attribute is off and reads its default
+    if (int64_t{source.offset} + last * source.stride + elementEnd > source.buffer->length)
+      return false;
+  }
+  return true;
+}
+
+// Smallest and largest index of `count` indices from `start` (the buffer's CPU copy).
+void IndexRange(const IDirect3DIndexBuffer9& indices, UINT start, GLsizei count, int64_t& low,
+                int64_t& high) {
+  low = INT64_MAX, high = -1;
+  for (GLsizei i = 0; i < count; ++i) {
+    uint32_t index;
+    if (indices.format == D3DFMT_INDEX32) {
+      std::memcpy(&index, indices.bytes + (size_t{start} + i) * 4, 4);
+    } else {
+      uint16_t index16;
+      std::memcpy(&index16, indices.bytes + (size_t{start} + i) * 2, 2);
+      index = index16;
+    }
+    low = std::min<int64_t>(low, index), high = std::max<int64_t>(high, index);
+  }
+}
+
 // Everything a draw needs before the draw call; false when nothing can be drawn.
 bool Prepare(IDirect3DDevice9* device, bool fromMemory, UINT memoryStride) {
   D3D9DeviceState& st = *device->state;
@@ -391,7 +436,9 @@ HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
   GLsizei vertices = 0;
   const GLenum mode = PrimitiveMode(type, primitiveCount, vertices);
   if (vertices == 0) return primitiveCount ? D3DERR_INVALIDCALL : D3D_OK;
-  if (!Prepare(this, false, 0)) return D3DERR_INVALIDCALL;
+  if (!StreamsHold(*state, startVertex, int64_t{startVertex} + vertices - 1, 0) ||
+      !Prepare(this, false, 0))
+    return D3DERR_INVALIDCALL;
   HX_GL(glDrawArrays(mode, startVertex, vertices));
   Finish(*state);
   return D3D_OK;
@@ -408,8 +455,11 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
   IDirect3DIndexBuffer9* indices = state->s.indices;
   if (count == 0) return primitiveCount ? D3DERR_INVALIDCALL : D3D_OK;
   const UINT size = indices && indices->format == D3DFMT_INDEX32 ? 4 : 2;
-  if (!indices || (startIndex + UINT(count)) * size > indices->length) return D3DERR_INVALIDCALL;
-  if (!Prepare(this, false, 0)) return D3DERR_INVALIDCALL;
+  if (!indices || (int64_t{startIndex} + count) * size > indices->length) return D3DERR_INVALIDCALL;
+  int64_t low, high;
+  IndexRange(*indices, startIndex, count, low, high);
+  if (!StreamsHold(*state, baseVertex + low, baseVertex + high, 0) || !Prepare(this, false, 0))
+    return D3DERR_INVALIDCALL;
   D3D9Applied& a = state->applied;
   if (a.indexBuffer != indices->glName) {
     HX_GL(glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->glName));
@@ -431,13 +481,13 @@ HRESULT IDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveC
   if (count == 0) return primitiveCount ? D3DERR_INVALIDCALL : D3D_OK;
   if (!vertices || stride == 0) return D3DERR_INVALIDCALL;
   D3D9DeviceState& st = *state;
+  if (!StreamsHold(st, 0, count - 1, stride)) return D3DERR_INVALIDCALL;
   // Stream 0 is unset by a draw from memory.
   if (st.s.streams[0].buffer) {
     D3D9Rebind<IDirect3DVertexBuffer9>(st.s.streams[0].buffer, nullptr);
     st.s.streams[0].offset = st.s.streams[0].stride = 0;
     ++st.layoutStamp;
   }
-  if (!st.s.declaration) return D3DERR_INVALIDCALL;
   D3D9MakeCurrent(this);
   BindArrayBuffer(st.applied, st.streamBuffer);
   HX_GL(glBufferData(GL_ARRAY_BUFFER, GLsizeiptr{count} * stride, vertices, GL_STREAM_DRAW));

@@ -341,9 +341,9 @@ HRESULT IDirect3DCubeTexture9::UnlockRect(D3DCUBEMAP_FACES face, UINT level) {
 HRESULT IDirect3DVolumeTexture9::LockBox(UINT level, D3DLOCKED_BOX* out, const D3DBOX* box,
                                          DWORD flags) {
   if (HRESULT fault = D3D9Enter("LockBox", this, level, box, flags)) return fault;
-  const uint32_t bit = 1u << level;
-  if (!out || box || !device || level >= levels || (lockedLevels & bit)) return D3DERR_INVALIDCALL;
-  lockedLevels |= bit;
+  if (!out || box || !device || level >= levels || (lockedLevels >> level & 1))
+    return D3DERR_INVALIDCALL;
+  lockedLevels |= 1u << level;
   out->RowPitch = static_cast<INT>(LevelSize(width, level) * 4);
   out->SlicePitch = out->RowPitch * static_cast<INT>(LevelSize(height, level));
   out->pBits = levelPixels[level];
@@ -352,9 +352,8 @@ HRESULT IDirect3DVolumeTexture9::LockBox(UINT level, D3DLOCKED_BOX* out, const D
 
 HRESULT IDirect3DVolumeTexture9::UnlockBox(UINT level) {
   if (HRESULT fault = D3D9Enter("UnlockBox", this, level)) return fault;
-  const uint32_t bit = 1u << level;
-  if (level >= levels || !(lockedLevels & bit)) return D3DERR_INVALIDCALL;
-  lockedLevels &= ~bit;
+  if (level >= levels || !(lockedLevels >> level & 1)) return D3DERR_INVALIDCALL;
+  lockedLevels &= ~(1u << level);
   if (!device) return D3D_OK;
   D3D9MakeCurrent(device);
   BindForUpload(GL_TEXTURE_3D, glName);

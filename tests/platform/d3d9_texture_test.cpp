@@ -103,6 +103,8 @@ TEST_F(D3D9Texture, VolumeAndCubeTexturesAreLookedUpByTheirCoordinates) {
       }
   ASSERT_EQ(volume->UnlockBox(0), D3D_OK);
   EXPECT_EQ(volume->UnlockBox(0), D3DERR_INVALIDCALL);  // not locked
+  EXPECT_EQ(volume->LockBox(40, &box, nullptr, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(volume->UnlockBox(40), D3DERR_INVALIDCALL);
   device_->SetTexture(0, volume);
   device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   DrawAt(0, 0, 1, 1, 0.75f, 0.25f, 0.25f);
@@ -271,6 +273,16 @@ TEST_F(D3D9Texture, BuffersDrawIndexedAndFromStreamsAndDiscardLocksReplaceTheCon
   image = d3d9test::ReadBackBuffer(device_);
   EXPECT_EQ(Pixel(image, 10, 30), red);
   EXPECT_EQ(Pixel(image, 50, 30), 0xFF0000FFu);
+
+  // Draws that would read past a buffer are refused: vertices beyond the end, an index
+  // reaching beyond it, a negative base, a vertex from memory shorter than its declaration.
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 2), D3DERR_INVALIDCALL);
+  device_->SetStreamSource(0, vb, 0, sizeof quads[0]);
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 5, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -1, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 1, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_POINTLIST, 1, quads, 12), D3DERR_INVALIDCALL);
+  EXPECT_EQ(Pixel(d3d9test::ReadBackBuffer(device_), 50, 30), 0xFF0000FFu);  // nothing drawn
 
   // Drawing from memory leaves stream 0 unset: the device drops its reference.
   const ULONG held = vb->AddRef() - 1;

@@ -497,7 +497,9 @@ struct IDirect3D9 : D3D9Object {
   // Display modes of SDL's first display (X8R8G8B8 only), in SDL's order.
   UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format);
   HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3DDISPLAYMODE* out);
-  // An OpenGL 3.3 core context on the focus window's SDL window.
+  // An OpenGL 3.3 core context on the device window's (else the focus window's) SDL window.
+  // A back-buffer size of 0 takes the window's client size; the size taken is not written
+  // back into `parameters`, so the same record serves every later Reset.
   HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD flags,
                        D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device);
 };

@@ -226,7 +226,6 @@ HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow
   D3D9DeviceState& st = *device->state;
   st.window = window;
   st.context = context;
-  st.parameters = *parameters;
   D3D9MakeCurrent(device);
   SDL_GL_SetSwapInterval(0);
   CreateGlObjects(st);
@@ -264,7 +263,6 @@ HRESULT IDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS* parameters) {
   D3D9MakeCurrent(this);
   st.inScene = false;
   D3D9UnbindAll(st);
-  st.parameters = *parameters;
   UINT w, h;
   BackBufferSize(*parameters, st.window, w, h);
   SizeBackBuffer(st, w, h);

@@ -169,7 +169,6 @@ struct D3D9Applied {
 struct D3D9DeviceState {
   SDL_Window* window;
   void* context;  // SDL_GLContext
-  D3DPRESENT_PARAMETERS parameters;
   D3D9States s;
   D3D9Applied applied;
   bool inScene;

@@ -225,3 +225,8 @@ void D3D9ForgetBuffer(D3D9DeviceState& st, GLuint name);
 // pair does not link.
 D3D9Program* D3D9UseProgram(D3D9DeviceState& st);
 void D3D9DeletePrograms(D3D9DeviceState& st);
+// The alpha test every pixel program ends with (the device's default one and the translated
+// ones): declares hx_alphaFunc and hx_alphaRef and `bool hx_alphaPasses(float alpha)`, which
+// compares round(alpha x 255) with round(hx_alphaRef x 255) as the compare function says
+// (1 NEVER .. 8 ALWAYS).
+const char* D3D9AlphaTestGlsl();

@@ -185,6 +185,8 @@ int StageZeroKind(const D3D9DeviceState& st) {
 
 }  // namespace
 
+const char* D3D9AlphaTestGlsl() { return kAlphaTestGlsl; }
+
 D3D9Program* D3D9UseProgram(D3D9DeviceState& st) {
   const bool pretransformed = st.s.declaration && st.s.declaration->pretransformed;
   const IDirect3DVertexShader9* vs = pretransformed ? nullptr : st.s.vertexShader;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "platform/d3d9_internal.h"
 #include "platform/shader_translate_program.h"
 
 using namespace shadertok;
@@ -22,24 +23,6 @@ vec4 hx_lit(vec4 s) {
 vec4 hx_nrm(vec4 s) {
   float f = dot(s.xyz, s.xyz);
   return s * (f != 0.0 ? inversesqrt(f) : 3.402823466e38);
-}
-)";
-
-// Alpha test of the render state: function 1 NEVER .. 8 ALWAYS, compared on the 8-bit values
-// the render target stores (alpha and reference both rounded to 0..255).
-constexpr const char* kAlphaTest = R"(bool hx_alphaPass(float a) {
-  int v = int(clamp(a, 0.0, 1.0) * 255.0 + 0.5);
-  int r = int(clamp(hx_alphaRef, 0.0, 1.0) * 255.0 + 0.5);
-  switch (hx_alphaFunc) {
-    case 1: return false;
-    case 2: return v < r;
-    case 3: return v == r;
-    case 4: return v <= r;
-    case 5: return v > r;
-    case 6: return v != r;
-    case 7: return v >= r;
-    default: return true;
-  }
 }
 )";
 
@@ -337,13 +320,14 @@ struct Emitter {
     for (int i = 0; i < 16; ++i)
       if (p.samplerType[i])
         head << "uniform " << kSamplers[p.samplerType[i]] << " hx_s" << i << ";\n";
-    head << "uniform int hx_alphaFunc;\nuniform float hx_alphaRef;\nout vec4 hx_color;\n"
-         << kHelpers << kAlphaTest << "void main() {\n  vec4 hx_ci;\n";
+    // The device's alpha test (compared on 8-bit values) serves its own programs as well.
+    head << "out vec4 hx_color;\n" << kHelpers << D3D9AlphaTestGlsl()
+         << "void main() {\n  vec4 hx_ci;\n";
     Locals(head, "r", Ps11() ? 2 : 12, "vec4(0.0)");
     Locals(head, Ps11() ? "t" : "oC", 4, "vec4(0.0)");
     head << locals.str() << body.str();
     head << "  vec4 hx_out = " << (Ps11() ? "clamp(r0, 0.0, 1.0)" : "oC0") << ";\n"
-         << "  if (!hx_alphaPass(hx_out.a)) discard;\n  hx_color = hx_out;\n}\n";
+         << "  if (!hx_alphaPasses(hx_out.a)) discard;\n  hx_color = hx_out;\n}\n";
     return head.str();
   }
 };

@@ -112,7 +112,11 @@ struct Parser {
       case Operands::Dcl: return CheckDcl(in);
       case Operands::Def: return CheckDestination(in.dst, Role::Def);
       case Operands::DstOnly:
-        if (program.model != kPs11) return CheckSource(in.dst);  // texkill reads it
+        if (program.model != kPs11) {  // texkill reads a temporary or texture register
+          if (RegType(in.dst) != kTemp && RegType(in.dst) != kAddrOrTexture)
+            return Fail("texkill expects a temporary or texture register");
+          return CheckSource(in.dst);
+        }
         if (!CheckRegister(in.dst, Role::Dst)) return false;
         if (RegType(in.dst) != kAddrOrTexture) return Fail("expects a texture register");
         return true;

@@ -15,8 +15,7 @@ enum class Role : uint8_t { Src, Dst, Dcl, Def };
 uint32_t RegisterCount(uint8_t model, Role role, uint32_t type) {
   const bool vs = model & kVertexModels;
   switch (role) {
-    case Role::Def:
-      return type == kConst ? (vs ? 256 : model == kPs11 ? 8 : 32) : 0;
+    case Role::Def: return type == kConst ? (vs ? 256 : model == kPs11 ? 8 : 32) : 0;
     case Role::Dcl:
       if (vs) return type == kInput ? 16 : 0;
       if (model == kPs11) return 0;
@@ -24,32 +23,22 @@ uint32_t RegisterCount(uint8_t model, Role role, uint32_t type) {
     case Role::Dst:
       if (vs) {
         switch (type) {
-          case kTemp:
-            return 12;
-          case kRastOut:
-            return 3;
-          case kAttrOut:
-            return 2;
-          case kTexCrdOut:
-            return 8;
-          default:
-            return 0;
+          case kTemp: return 12;
+          case kRastOut: return 3;
+          case kAttrOut: return 2;
+          case kTexCrdOut: return 8;
+          default: return 0;
         }
       }
       if (model == kPs11) return type == kTemp ? 2 : type == kAddrOrTexture ? 4 : 0;
       return type == kTemp ? 12 : type == kColorOut ? 4 : 0;
     case Role::Src:
       switch (type) {
-        case kTemp:
-          return model == kPs11 ? 2 : 12;
-        case kInput:
-          return vs ? 16 : 2;
-        case kConst:
-          return vs ? 256 : model == kPs11 ? 8 : 32;
-        case kAddrOrTexture:
-          return vs ? 0 : model == kPs11 ? 4 : 8;
-        default:
-          return 0;
+        case kTemp: return model == kPs11 ? 2 : 12;
+        case kInput: return vs ? 16 : 2;
+        case kConst: return vs ? 256 : model == kPs11 ? 8 : 32;
+        case kAddrOrTexture: return vs ? 0 : model == kPs11 ? 4 : 8;
+        default: return 0;
       }
   }
   return 0;
@@ -119,14 +108,15 @@ struct Parser {
   bool CheckOperands(ShaderInstruction& in) {
     const uint16_t op = in.info->opcode;
     switch (in.info->layout) {
-      case Operands::None:
-        return true;
-      case Operands::Dcl:
-        return CheckDcl(in);
-      case Operands::Def:
-        return CheckDestination(in.dst, Role::Def);
+      case Operands::None: return true;
+      case Operands::Dcl: return CheckDcl(in);
+      case Operands::Def: return CheckDestination(in.dst, Role::Def);
       case Operands::DstOnly:
-        if (program.model != kPs11) return CheckSource(in.dst);  // texkill reads it
+        if (program.model != kPs11) {  // texkill reads a temporary or texture register
+          if (RegType(in.dst) != kTemp && RegType(in.dst) != kAddrOrTexture)
+            return Fail("texkill expects a temporary or texture register");
+          return CheckSource(in.dst);
+        }
         if (!CheckRegister(in.dst, Role::Dst)) return false;
         if (RegType(in.dst) != kAddrOrTexture) return Fail("expects a texture register");
         return true;

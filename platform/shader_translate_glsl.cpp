@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "platform/d3d9_internal.h"
 #include "platform/shader_translate_program.h"
 
 using namespace shadertok;
@@ -22,24 +23,6 @@ vec4 hx_lit(vec4 s) {
 vec4 hx_nrm(vec4 s) {
   float f = dot(s.xyz, s.xyz);
   return s * (f != 0.0 ? inversesqrt(f) : 3.402823466e38);
-}
-)";
-
-// Alpha test of the render state: function 1 NEVER .. 8 ALWAYS, compared on the 8-bit values
-// the render target stores (alpha and reference both rounded to 0..255).
-constexpr const char* kAlphaTest = R"(bool hx_alphaPass(float a) {
-  int v = int(clamp(a, 0.0, 1.0) * 255.0 + 0.5);
-  int r = int(clamp(hx_alphaRef, 0.0, 1.0) * 255.0 + 0.5);
-  switch (hx_alphaFunc) {
-    case 1: return false;
-    case 2: return v < r;
-    case 3: return v == r;
-    case 4: return v <= r;
-    case 5: return v > r;
-    case 6: return v != r;
-    case 7: return v >= r;
-    default: return true;
-  }
 }
 )";
 
@@ -88,22 +71,14 @@ struct Emitter {
   std::string RegisterName(uint32_t token) {
     const uint32_t n = RegNumber(token);
     switch (RegType(token)) {
-      case kTemp:
-        return "r" + N(n);
-      case kInput:
-        return p.pixel() ? PixelInput("hx_oD", n, usedColour) : "v" + N(n);
-      case kConst:
-        return Constant(n);
-      case kAddrOrTexture:
-        return Ps11() ? "t" + N(n) : PixelInput("hx_oT", n, usedTexcoord);
-      case kRastOut:
-        return n == 0 ? "oPos" : n == 1 ? "oFog" : "oPts";
-      case kAttrOut:
-        return "oD" + N(n);
-      case kTexCrdOut:
-        return "oT" + N(n);
-      default:
-        return "oC" + N(n);
+      case kTemp: return "r" + N(n);
+      case kInput: return p.pixel() ? PixelInput("hx_oD", n, usedColour) : "v" + N(n);
+      case kConst: return Constant(n);
+      case kAddrOrTexture: return Ps11() ? "t" + N(n) : PixelInput("hx_oT", n, usedTexcoord);
+      case kRastOut: return n == 0 ? "oPos" : n == 1 ? "oFog" : "oPts";
+      case kAttrOut: return "oD" + N(n);
+      case kTexCrdOut: return "oT" + N(n);
+      default: return "oC" + N(n);
     }
   }
 
@@ -111,20 +86,13 @@ struct Emitter {
   std::string Source(uint32_t token) {
     const std::string x = RegisterName(token) + SwizzleText(SrcSwizzle(token));
     switch (SrcModifier(token)) {
-      case kSrcNegate:
-        return "(-" + x + ")";
-      case kSrcBias:
-        return "(" + x + " - 0.5)";
-      case kSrcBiasNegate:
-        return "(0.5 - " + x + ")";
-      case kSrcSign:
-        return "(2.0 * (" + x + " - 0.5))";
-      case kSrcSignNegate:
-        return "(-2.0 * (" + x + " - 0.5))";
-      case kSrcComplement:
-        return "(1.0 - " + x + ")";
-      default:
-        return x;
+      case kSrcNegate: return "(-" + x + ")";
+      case kSrcBias: return "(" + x + " - 0.5)";
+      case kSrcBiasNegate: return "(0.5 - " + x + ")";
+      case kSrcSign: return "(2.0 * (" + x + " - 0.5))";
+      case kSrcSignNegate: return "(-2.0 * (" + x + " - 0.5))";
+      case kSrcComplement: return "(1.0 - " + x + ")";
+      default: return x;
     }
   }
 
@@ -155,10 +123,8 @@ struct Emitter {
     switch (InstrControls(in.token)) {
       case kTexLoadProject:
         return cube ? "texture(" + s + ", " + coord + ")" : "textureProj(" + s + ", " + c + ")";
-      case kTexLoadBias:
-        return "texture(" + s + ", " + coord + ", " + c + ".w)";
-      default:
-        return "texture(" + s + ", " + coord + ")";
+      case kTexLoadBias: return "texture(" + s + ", " + coord + ", " + c + ".w)";
+      default: return "texture(" + s + ", " + coord + ")";
     }
   }
 
@@ -167,56 +133,32 @@ struct Emitter {
     auto s = [&](int i) { return Source(in.src[i]); };
     auto w = [&](int i) { return Scalar(in.src[i]); };
     switch (in.info->opcode) {
-      case kMov:
-        return s(0);
-      case kAdd:
-        return s(0) + " + " + s(1);
-      case kSub:
-        return s(0) + " - " + s(1);
-      case kMad:
-        return s(0) + " * " + s(1) + " + " + s(2);
-      case kMul:
-        return s(0) + " * " + s(1);
-      case kRcp:
-        return "vec4(1.0 / " + w(0) + ")";
-      case kRsq:
-        return "vec4(inversesqrt(abs(" + w(0) + ")))";
-      case kDp3:
-        return "vec4(dot(" + s(0) + ".xyz, " + s(1) + ".xyz))";
-      case kDp4:
-        return "vec4(dot(" + s(0) + ", " + s(1) + "))";
-      case kMin:
-        return "min(" + s(0) + ", " + s(1) + ")";
-      case kMax:
-        return "max(" + s(0) + ", " + s(1) + ")";
-      case kSlt:
-        return "vec4(lessThan(" + s(0) + ", " + s(1) + "))";
-      case kSge:
-        return "vec4(greaterThanEqual(" + s(0) + ", " + s(1) + "))";
-      case kExp:
-        return "vec4(exp2(" + w(0) + "))";
-      case kLog:
-        return "vec4(hx_log(" + w(0) + "))";
-      case kLit:
-        return "hx_lit(" + s(0) + ")";
+      case kMov: return s(0);
+      case kAdd: return s(0) + " + " + s(1);
+      case kSub: return s(0) + " - " + s(1);
+      case kMad: return s(0) + " * " + s(1) + " + " + s(2);
+      case kMul: return s(0) + " * " + s(1);
+      case kRcp: return "vec4(1.0 / " + w(0) + ")";
+      case kRsq: return "vec4(inversesqrt(abs(" + w(0) + ")))";
+      case kDp3: return "vec4(dot(" + s(0) + ".xyz, " + s(1) + ".xyz))";
+      case kDp4: return "vec4(dot(" + s(0) + ", " + s(1) + "))";
+      case kMin: return "min(" + s(0) + ", " + s(1) + ")";
+      case kMax: return "max(" + s(0) + ", " + s(1) + ")";
+      case kSlt: return "vec4(lessThan(" + s(0) + ", " + s(1) + "))";
+      case kSge: return "vec4(greaterThanEqual(" + s(0) + ", " + s(1) + "))";
+      case kExp: return "vec4(exp2(" + w(0) + "))";
+      case kLog: return "vec4(hx_log(" + w(0) + "))";
+      case kLit: return "hx_lit(" + s(0) + ")";
       case kDst:
         return "vec4(1.0, " + s(0) + ".y * " + s(1) + ".y, " + s(0) + ".z, " + s(1) + ".w)";
-      case kLrp:
-        return s(0) + " * (" + s(1) + " - " + s(2) + ") + " + s(2);
-      case kFrc:
-        return "fract(" + s(0) + ")";
-      case kPow:
-        return "vec4(pow(abs(" + w(0) + "), " + w(1) + "))";
-      case kCrs:
-        return "vec4(cross(" + s(0) + ".xyz, " + s(1) + ".xyz), 0.0)";
-      case kAbs:
-        return "abs(" + s(0) + ")";
-      case kNrm:
-        return "hx_nrm(" + s(0) + ")";
-      case kSinCos:
-        return "vec4(cos(" + w(0) + "), sin(" + w(0) + "), 0.0, 0.0)";
-      case kCnd:
-        return "mix(" + s(2) + ", " + s(1) + ", greaterThan(" + s(0) + ", vec4(0.5)))";
+      case kLrp: return s(0) + " * (" + s(1) + " - " + s(2) + ") + " + s(2);
+      case kFrc: return "fract(" + s(0) + ")";
+      case kPow: return "vec4(pow(abs(" + w(0) + "), " + w(1) + "))";
+      case kCrs: return "vec4(cross(" + s(0) + ".xyz, " + s(1) + ".xyz), 0.0)";
+      case kAbs: return "abs(" + s(0) + ")";
+      case kNrm: return "hx_nrm(" + s(0) + ")";
+      case kSinCos: return "vec4(cos(" + w(0) + "), sin(" + w(0) + "), 0.0, 0.0)";
+      case kCnd: return "mix(" + s(2) + ", " + s(1) + ", greaterThan(" + s(0) + ", vec4(0.5)))";
       case kCmp:
         return "mix(" + s(2) + ", " + s(1) + ", greaterThanEqual(" + s(0) + ", vec4(0.0)))";
       case kDp2Add:
@@ -226,10 +168,8 @@ struct Emitter {
         const std::string t = PixelInput("hx_oT", RegNumber(in.dst), usedTexcoord);
         return "vec4(clamp(" + t + ".xyz, 0.0, 1.0), 1.0)";
       }
-      case kTex:
-        return TextureLoad(in);
-      default:
-        return Matrix(in);
+      case kTex: return TextureLoad(in);
+      default: return Matrix(in);
     }
   }
 
@@ -337,13 +277,14 @@ struct Emitter {
     for (int i = 0; i < 16; ++i)
       if (p.samplerType[i])
         head << "uniform " << kSamplers[p.samplerType[i]] << " hx_s" << i << ";\n";
-    head << "uniform int hx_alphaFunc;\nuniform float hx_alphaRef;\nout vec4 hx_color;\n"
-         << kHelpers << kAlphaTest << "void main() {\n  vec4 hx_ci;\n";
+    // The device's alpha test (compared on 8-bit values) serves its own programs as well.
+    head << "out vec4 hx_color;\n"
+         << kHelpers << D3D9AlphaTestGlsl() << "void main() {\n  vec4 hx_ci;\n";
     Locals(head, "r", Ps11() ? 2 : 12, "vec4(0.0)");
     Locals(head, Ps11() ? "t" : "oC", 4, "vec4(0.0)");
     head << locals.str() << body.str();
     head << "  vec4 hx_out = " << (Ps11() ? "clamp(r0, 0.0, 1.0)" : "oC0") << ";\n"
-         << "  if (!hx_alphaPass(hx_out.a)) discard;\n  hx_color = hx_out;\n}\n";
+         << "  if (!hx_alphaPasses(hx_out.a)) discard;\n  hx_color = hx_out;\n}\n";
     return head.str();
   }
 };

@@ -33,16 +33,11 @@ constexpr uint8_t kVertexModels = kVs11 | kVs20;
 // Model bit of a version token; 0 for every other version.
 constexpr uint8_t ModelOfVersion(uint32_t token) {
   switch (token) {
-    case 0xFFFE0101:
-      return kVs11;
-    case 0xFFFE0200:
-      return kVs20;
-    case 0xFFFF0101:
-      return kPs11;
-    case 0xFFFF0200:
-      return kPs20;
-    default:
-      return 0;
+    case 0xFFFE0101: return kVs11;
+    case 0xFFFE0200: return kVs20;
+    case 0xFFFF0101: return kPs11;
+    case 0xFFFF0200: return kPs20;
+    default: return 0;
   }
 }
 
@@ -170,18 +165,12 @@ constexpr const OpcodeInfo* FindOpcode(uint16_t opcode, uint8_t model) {
 // Words that follow the instruction token (register tokens, declaration and float words).
 constexpr uint32_t OperandWords(const OpcodeInfo& info, uint8_t model) {
   switch (info.layout) {
-    case Operands::None:
-      return 0;
-    case Operands::DstSrc:
-      return 1u + info.sources;
-    case Operands::Dcl:
-      return 2;
-    case Operands::Def:
-      return 5;
-    case Operands::DstOnly:
-      return 1;
-    case Operands::TexLoad:
-      return model == kPs11 ? 1 : 3;
+    case Operands::None: return 0;
+    case Operands::DstSrc: return 1u + info.sources;
+    case Operands::Dcl: return 2;
+    case Operands::Def: return 5;
+    case Operands::DstOnly: return 1;
+    case Operands::TexLoad: return model == kPs11 ? 1 : 3;
   }
   return 0;
 }
@@ -190,15 +179,11 @@ constexpr uint32_t OperandWords(const OpcodeInfo& info, uint8_t model) {
 constexpr uint32_t MatrixRows(uint16_t opcode) {
   switch (opcode) {
     case kM4x4:
-    case kM3x4:
-      return 4;
+    case kM3x4: return 4;
     case kM4x3:
-    case kM3x3:
-      return 3;
-    case kM3x2:
-      return 2;
-    default:
-      return 0;
+    case kM3x3: return 3;
+    case kM3x2: return 2;
+    default: return 0;
   }
 }
 

@@ -96,6 +96,8 @@ TEST(ShaderTranslate, RefusesWhatTheShaderModelDoesNotAllow) {
             "word 4: register number 253 out of range");
   EXPECT_EQ(Refusal(Assemble("ps_2_0\nmov oC0, t0_bias")), "word 1: source modifier 2 not allowed");
   EXPECT_EQ(Refusal(Assemble("ps_1_1\ntex r0")), "word 1: tex expects a texture register");
+  EXPECT_EQ(Refusal(Assemble("ps_2_0\ntexkill c0\nmov oC0, c0")),
+            "word 1: texkill expects a temporary or texture register");
   EXPECT_EQ(Refusal(Assemble("ps_2_0\nmov oC0, r0\ntexld r0, r1, s0")),
             "word 4: texld needs a declared sampler");
   // Opcodes the model lacks are unknown there (dp4 in ps_1_1, texcoord in ps_2_0).

@@ -193,4 +193,23 @@ TEST_F(ShaderModes, ScreenQuadModeDrawsWithMatrixAndColourConstants) {
   EXPECT_EQ(image[0 * kSize + 31], 0xFF000000u);
 }
 
+// The kind of the Shader chooses vertex or pixel constants; the register is the caller's.
+TEST_F(ShaderModes, ConstantsGoToTheRegistersOfTheShadersKind) {
+  Create();
+  d3d9test::SetTrace(true);
+  Shader& vs = *shaders_.vertexShaders[5];
+  Shader& ps = *shaders_.pixelShaders[9];
+  ShaderSetRegister4(Vec4{1, 2, 3, 4}, vs);
+  Matrix m;
+  MatrixSetIdentity(m);
+  ShaderSetMatrix(vs, 12, m);
+  ShaderSetFloat4(ps, 2, 8, 1, 1, 1);
+  const float colour[4] = {1, 0, 0, 0};
+  ShaderSetColour(colour, vs, 16);
+  EXPECT_EQ(d3d9test::Trace(),
+            (std::vector<std::string>{
+                "SetVertexShaderConstantF(4, ptr, 1)", "SetVertexShaderConstantF(12, ptr, 4)",
+                "SetPixelShaderConstantF(2, ptr, 1)", "SetVertexShaderConstantF(16, ptr, 1)"}));
+}
+
 }  // namespace

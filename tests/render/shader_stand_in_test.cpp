@@ -84,23 +84,17 @@ F4 Ps11(F4 c) {
 F4 Expected(uint32_t mode, F4 p) {
   const F4 t0 = Unpack(kDiffuse);
   switch (mode) {
-    case 0:
-      return {0, 0, 0, 1};
+    case 0: return {0, 0, 0, 1};
     case 1:
-    case 6:
-      return t0;
+    case 6: return t0;
     case 5:
-    case 10:
-      return Mul(t0, Ps11(kPixel[0]));
+    case 10: return Mul(t0, Ps11(kPixel[0]));
     case 2:
-    case 7:
-      return Lit(p, true, true);
+    case 7: return Lit(p, true, true);
     case 3:
-    case 9:
-      return Lit(p, true, false);
+    case 9: return Lit(p, true, false);
     case 4:
-    case 8:
-      return Lit(p, false, false);
+    case 8: return Lit(p, false, false);
     case 11: {
       const uint32_t taps[4] = {kDiffuse, kNormalMap, kStage2, kSpecular};
       F4 sum = {0, 0, 0, 0};
@@ -118,8 +112,7 @@ F4 Expected(uint32_t mode, F4 p) {
       const F4 r = Unpack(kStage2);
       return {r.x * t0.x, r.y * t0.y, r.z * t0.z, 1};
     }
-    default:
-      return {kFogColour.x, kFogColour.y, kFogColour.z, Sat((p.z - kFog.x) * kFog.y)};
+    default: return {kFogColour.x, kFogColour.y, kFogColour.z, Sat((p.z - kFog.x) * kFog.y)};
   }
 }
 

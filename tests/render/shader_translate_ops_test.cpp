@@ -86,7 +86,10 @@ TEST(ShaderOps, PixelModelTwoArithmetic) {
        {"dp4 r0, t0, t1", {2.85f, 2.85f, 2.85f, 2.85f}},
        {"mad_sat r0, t0, t1, c0", {0.15f, 0.8f, 1, 0.55f}},
        {"mov r0, -t0.wzyx", {-0.25f, -4, 2, -0.5f}},
-       {"mov r0, c0\nmov r0.yw, t1", {0, 0.6f, 0.125f, 1.2f}}});
+       {"mov r0, c0\nmov r0.yw, t1", {0, 0.6f, 0.125f, 1.2f}},
+       {"texkill t0\nmov r0, c0", kClear},  // t0.y < 0
+       {"texkill t1\nmov r0, c0.w", {0.25f, 0.25f, 0.25f, 0.25f}},
+       {"sub r1, c1, t0\ntexkill r1\nmov r0, c1", kClear}});  // -0.5 in x
 }
 
 TEST(ShaderOps, PixelModelOneModifiersAndRange) {
@@ -149,7 +152,9 @@ TEST(ShaderOps, VertexArithmeticAndMatrixForms) {
 TEST(ShaderOps, VertexColourOutputsAreClampedAndModelOneTransforms) {
   const std::string ps1 = PixelProbe("v1");
   RunCases("vs_1_1\ndcl_position v0\ndcl_texcoord v1\ndcl_texcoord1 v2\nmov oPos, v0\n%\n", ps1,
-           {{"mov oD1, v1", {0.5f, 0, 1, 0.25f}}, {"add oD1, v1, v2", {0.8f, 0, 1, 1}}});
+           {{"mov oD1, v1", {0.5f, 0, 1, 0.25f}},
+            {"add oD1, v1, v2", {0.8f, 0, 1, 1}},
+            {"mov oFog, v1.y\nmov oPts, v1.x\nmov oD1, v2.x", {0.3f, 0.3f, 0.3f, 0.3f}}});
   RunCases(
       "vs_1_1\ndcl_position v0\ndcl_texcoord v1\ndef c4, 1, 0, 0, 0\ndef c5, 0, 0, 1, 0\n"
       "def c6, 0, 1, 0, 0\ndef c7, 0, 0, 0, 1\nmov oPos, v0\n%\n",

@@ -63,19 +63,14 @@ int ParseIndex(std::string_view s) {
 int ComponentIndex(char c) {
   switch (c) {
     case 'x':
-    case 'r':
-      return 0;
+    case 'r': return 0;
     case 'y':
-    case 'g':
-      return 1;
+    case 'g': return 1;
     case 'z':
-    case 'b':
-      return 2;
+    case 'b': return 2;
     case 'w':
-    case 'a':
-      return 3;
-    default:
-      return -1;
+    case 'a': return 3;
+    default: return -1;
   }
 }
 

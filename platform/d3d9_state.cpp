@@ -30,8 +30,8 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport) {
   if (!viewport) return D3DERR_INVALIDCALL;
   const IDirect3DSurface9* target = state->s.renderTarget;
   if (viewport->Width == 0 || viewport->Height == 0 ||
-      viewport->X + viewport->Width > target->width ||
-      viewport->Y + viewport->Height > target->height)
+      uint64_t{viewport->X} + viewport->Width > target->width ||
+      uint64_t{viewport->Y} + viewport->Height > target->height)
     return D3DERR_INVALIDCALL;
   state->s.viewport = *viewport;
   return D3D_OK;

@@ -212,6 +212,8 @@ TEST_F(D3D9Device, SettersCheckTheirRanges) {
   EXPECT_EQ(device_->SetSamplerState(16, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), D3DERR_INVALIDCALL);
   D3DVIEWPORT9 outside = {60, 0, 8, 8, 0.0f, 1.0f};
   EXPECT_EQ(device_->SetViewport(&outside), D3DERR_INVALIDCALL);
+  D3DVIEWPORT9 wrapping = {0xFFFFFFF0u, 0, 0x20, 8, 0.0f, 1.0f};  // X + Width wraps in 32 bits
+  EXPECT_EQ(device_->SetViewport(&wrapping), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetFVF(0x142), D3DERR_INVALIDCALL);  // only pre-transformed positions
   EXPECT_EQ(device_->EndScene(), D3D_OK);
   EXPECT_EQ(device_->EndScene(), D3DERR_INVALIDCALL);

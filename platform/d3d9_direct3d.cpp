@@ -59,8 +59,8 @@ HRESULT IDirect3D9::GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps)
   *caps = D3DCAPS9{};
   caps->DeviceType = type;
   caps->AdapterOrdinal = adapter;
-  caps->MaxTextureWidth = caps->MaxTextureHeight = 8192;
-  caps->MaxVolumeExtent = 2048;
+  caps->MaxTextureWidth = caps->MaxTextureHeight = kMaxTextureSize;
+  caps->MaxVolumeExtent = kMaxVolumeExtent;
   caps->MaxSimultaneousTextures = kMaxTextureStages;
   caps->VertexShaderVersion = g_vertexShaderVersion;
   caps->MaxVertexShaderConst = kVertexConstants;

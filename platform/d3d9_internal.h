@@ -39,6 +39,8 @@ constexpr int kPixelConstants = 32;
 constexpr int kRenderStates = 256;
 constexpr int kSamplerStates = 14;
 constexpr int kStageStates = 33;
+constexpr UINT kMaxTextureSize = 8192;   // texels per side of a 2D, cube or render target
+constexpr UINT kMaxVolumeExtent = 2048;  // texels per side of a volume
 
 // ---- Objects: bookkeeping, trace, faults (d3d9_object.cpp) --------------------------------
 // Links a new object (one reference, held by the caller) into the live list.

@@ -69,7 +69,9 @@ void DeleteTexture(D3D9Object* owner, GLuint name) {
 template <class T>
 HRESULT NewTexture(IDirect3DDevice9* device, D3D9Kind kind, GLenum target, UINT w, UINT h, UINT d,
                    UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool, T** out) {
-  if (!out || w == 0 || h == 0 || d == 0 || !ColourFormat(format)) return D3DERR_INVALIDCALL;
+  const UINT limit = kind == kKindVolumeTexture ? kMaxVolumeExtent : kMaxTextureSize;
+  if (!out || w == 0 || h == 0 || d == 0 || std::max({w, h, d}) > limit || !ColourFormat(format))
+    return D3DERR_INVALIDCALL;
   const bool target2d = (usage & D3DUSAGE_RENDERTARGET) != 0;
   if (target2d && (kind != kKindTexture || pool != D3DPOOL_DEFAULT)) return D3DERR_INVALIDCALL;
   const UINT chain = FullChain(w, h, d);
@@ -227,8 +229,8 @@ HRESULT IDirect3DDevice9::CreateRenderTarget(UINT width, UINT height, D3DFORMAT 
   if (HRESULT fault = D3D9Enter("CreateRenderTarget", width, height, format, multiSample, quality,
                                 lockable, shared))
     return fault;
-  if (!surface || shared || width == 0 || height == 0 || !ColourFormat(format) ||
-      multiSample != D3DMULTISAMPLE_NONE)
+  if (!surface || shared || width == 0 || height == 0 || width > kMaxTextureSize ||
+      height > kMaxTextureSize || !ColourFormat(format) || multiSample != D3DMULTISAMPLE_NONE)
     return D3DERR_INVALIDCALL;
   D3D9MakeCurrent(this);
   auto* s = new IDirect3DSurface9{};
@@ -245,12 +247,14 @@ template <class T>
 static HRESULT NewBuffer(IDirect3DDevice9* device, D3D9Kind kind, UINT length, DWORD usage,
                          D3DPOOL pool, T** out) {
   if (!out || length == 0) return D3DERR_INVALIDCALL;
+  uint8_t* bytes = static_cast<uint8_t*>(std::calloc(length, 1));
+  if (!bytes) return D3DERR_OUTOFVIDEOMEMORY;
   D3D9MakeCurrent(device);
   T* buffer = new T{};
   D3D9ObjectInit(buffer, kind, device, pool);
   buffer->length = length;
   buffer->usage = usage;
-  buffer->bytes = static_cast<uint8_t*>(std::calloc(length, 1));
+  buffer->bytes = bytes;
   HX_GL(glGenBuffers(1, &buffer->glName));
   HX_GL(glBindBuffer(GL_COPY_WRITE_BUFFER, buffer->glName));
   HX_GL(glBufferData(GL_COPY_WRITE_BUFFER, length, buffer->bytes,

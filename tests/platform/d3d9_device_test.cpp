@@ -88,6 +88,13 @@ TEST_F(D3D9Device, CreateTextureFailureLeavesNothingBehind) {
             D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_D24S8, D3DPOOL_MANAGED, &texture, nullptr),
             D3DERR_INVALIDCALL);
+  EXPECT_EQ(
+      device_->CreateTexture(8193, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+      D3DERR_INVALIDCALL);
+  IDirect3DVolumeTexture9* volume = nullptr;
+  EXPECT_EQ(device_->CreateVolumeTexture(8, 8, 4096, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                         &volume, nullptr),
+            D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
                                    &texture, nullptr),
             D3DERR_INVALIDCALL);

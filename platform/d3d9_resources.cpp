@@ -90,20 +90,31 @@ HRESULT NewTexture(IDirect3DDevice9* device, D3D9Kind kind, GLenum target, UINT 
 }
 
 // Gives every face and level of a 2D or cube texture its surface.
-void MakeSurfaces(IDirect3DBaseTexture9* texture, IDirect3DSurface9*& surfaces, UINT faces) {
+// False when a CPU copy could not be allocated.
+bool MakeSurfaces(IDirect3DBaseTexture9* texture, IDirect3DSurface9*& surfaces, UINT faces) {
   surfaces = new IDirect3DSurface9[faces * texture->levels]{};
   const bool target = (texture->usage & D3DUSAGE_RENDERTARGET) != 0;
+  bool allocated = true;
   for (UINT face = 0; face < faces; ++face) {
     for (UINT level = 0; level < texture->levels; ++level) {
       IDirect3DSurface9* s = &surfaces[face * texture->levels + level];
       const GLenum glFace = faces == 1 ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
-      D3D9InitSurface(s, texture->device, texture->glName, glFace, level,
-                      LevelSize(texture->width, level), LevelSize(texture->height, level), target,
-                      !target);
+      allocated &= D3D9InitSurface(s, texture->device, texture->glName, glFace, level,
+                                   LevelSize(texture->width, level),
+                                   LevelSize(texture->height, level), target, !target);
       s->format = texture->format;
       InitChild(s, texture);
     }
   }
+  return allocated;
+}
+
+// Gives up a texture made in part: releases it and reports the memory shortage.
+template <class T>
+HRESULT OutOfMemory(T** texture) {
+  (*texture)->Release();
+  *texture = nullptr;
+  return D3DERR_OUTOFVIDEOMEMORY;
 }
 
 void WaitForDraws(IDirect3DSurface9* surface) {
@@ -186,7 +197,8 @@ HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DW
   if (shared) return D3DERR_INVALIDCALL;
   HRESULT result = NewTexture(this, kKindTexture, GL_TEXTURE_2D, width, height, 1, levels, usage,
                               format, pool, texture);
-  if (result == D3D_OK) MakeSurfaces(*texture, (*texture)->surfaces, 1);
+  if (result == D3D_OK && !MakeSurfaces(*texture, (*texture)->surfaces, 1))
+    return OutOfMemory(texture);
   return result;
 }
 
@@ -198,7 +210,8 @@ HRESULT IDirect3DDevice9::CreateCubeTexture(UINT edge, UINT levels, DWORD usage,
   if (shared || (usage & D3DUSAGE_RENDERTARGET)) return D3DERR_INVALIDCALL;
   HRESULT result = NewTexture(this, kKindCubeTexture, GL_TEXTURE_CUBE_MAP, edge, edge, 1, levels,
                               usage, format, pool, texture);
-  if (result == D3D_OK) MakeSurfaces(*texture, (*texture)->surfaces, 6);
+  if (result == D3D_OK && !MakeSurfaces(*texture, (*texture)->surfaces, 6))
+    return OutOfMemory(texture);
   return result;
 }
 
@@ -213,11 +226,12 @@ HRESULT IDirect3DDevice9::CreateVolumeTexture(UINT width, UINT height, UINT dept
                               usage, format, pool, texture);
   if (result != D3D_OK) return result;
   IDirect3DVolumeTexture9* t = *texture;
-  t->levelPixels = new uint8_t*[t->levels];
+  t->levelPixels = new uint8_t* [t->levels] {};
   for (UINT level = 0; level < t->levels; ++level) {
     const size_t texels =
         size_t{LevelSize(width, level)} * LevelSize(height, level) * LevelSize(depth, level);
     t->levelPixels[level] = static_cast<uint8_t*>(std::calloc(texels, 4));
+    if (!t->levelPixels[level]) return OutOfMemory(texture);
   }
   return D3D_OK;
 }

@@ -310,7 +310,7 @@ HRESULT IDirect3DDevice9::Present(const RECT* source, const RECT* dest, HWND win
 
 namespace {
 
-// The part of `r` inside the viewport and the target, as GL x, y, width, height (y from the
+// The area of `r` inside the viewport and the target, as GL x, y, width, height (y from the
 // top row, as GL rows run).
 bool ClipToViewport(const D3D9DeviceState& st, D3DRECT r, GLint out[4]) {
   const D3DVIEWPORT9& vp = st.s.viewport;

@@ -109,7 +109,7 @@ bool MakeSurfaces(IDirect3DBaseTexture9* texture, IDirect3DSurface9*& surfaces, 
   return allocated;
 }
 
-// Gives up a texture made in part: releases it and reports the memory shortage.
+// Gives up a half-made texture: releases it and reports the memory shortage.
 template <class T>
 HRESULT OutOfMemory(T** texture) {
   (*texture)->Release();

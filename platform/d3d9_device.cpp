@@ -149,6 +149,8 @@ void D3D9MakeCurrent(IDirect3DDevice9* device) {
   g_currentDevice = device;
 }
 
+D3D9DeviceState* D3D9CurrentState() { return g_currentDevice ? g_currentDevice->state : nullptr; }
+
 void D3D9SetDefaultStates(D3D9States& s) {
   s = D3D9States{};
   DWORD* r = s.render;

@@ -246,7 +246,9 @@ void ApplyTextures(D3D9DeviceState& st, const D3D9Program& p) {
     const IDirect3DBaseTexture9* t = st.s.textures[stage];
     const GLuint name = t && t->glTarget == target ? t->glName : st.white[type - 2];
     if (!a.valid || a.units[stage] != name) {
-      HX_GL(glActiveTexture(GL_TEXTURE0 + stage));
+      const GLenum unit = GL_TEXTURE0 + static_cast<GLenum>(stage);
+      if (!a.valid || a.activeUnit != unit) HX_GL(glActiveTexture(unit));
+      a.activeUnit = unit;
       HX_GL(glBindTexture(target, name));
       a.units[stage] = name;
     }

@@ -163,6 +163,7 @@ struct D3D9Applied {
   bool drawFboBound;  // false after Present bound the window's framebuffer
   GLuint program;
   GLuint units[kMaxStages];  // texture bound per unit (of the type the program reads)
+  GLenum activeUnit;         // GL_TEXTURE0 + unit last made active
   uint64_t samplerStamp[kMaxStages];
   uint64_t layoutStamp;
   uint32_t enabledAttributes;
@@ -200,6 +201,8 @@ struct D3D9DeviceState {
 // ---- Helpers across files ---------------------------------------------------------------
 // Makes the device's GL context current (cheap when it already is).
 void D3D9MakeCurrent(IDirect3DDevice9* device);
+// The state of the device whose context is current; null when none is.
+D3D9DeviceState* D3D9CurrentState();
 // Default values of every state.
 void D3D9SetDefaultStates(D3D9States& s);
 // Releases every reference the states hold (before Reset or destruction).

@@ -15,6 +15,7 @@ namespace {
 constexpr GLenum kUploadUnit = GL_TEXTURE0 + kMaxStages;
 
 void BindForUpload(GLenum target, GLuint name) {
+  if (D3D9DeviceState* st = D3D9CurrentState()) st->applied.activeUnit = kUploadUnit;
   HX_GL(glActiveTexture(kUploadUnit));
   HX_GL(glBindTexture(target, name));
 }

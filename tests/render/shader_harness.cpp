@@ -8,7 +8,6 @@ namespace {
 SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
 GLuint framebuffer = 0, vertexArray = 0, vertexBuffer = 0;
-int targetWidth = 0, targetHeight = 0;
 
 GLuint Compile(GLenum kind, const std::string& source, std::string& error) {
   GLuint shader = glCreateShader(kind);
@@ -53,7 +52,7 @@ void UploadTexture(GLenum target, int stage, int w, int h, int d,
 
 }  // namespace
 
-bool HarnessInit(int width, int height, std::string& error) {
+bool HarnessInit(std::string& error) {
   if (!context) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return error = SDL_GetError(), false;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -73,18 +72,17 @@ bool HarnessInit(int width, int height, std::string& error) {
       glVertexAttribPointer(l, 4, GL_FLOAT, GL_FALSE, sizeof(HarnessVertex),
                             reinterpret_cast<void*>(l * 16));
     }
-  }
-  if (width != targetWidth || height != targetHeight) {
     GLuint colour = 0;
     glGenRenderbuffers(1, &colour);
     glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA32F, width, height);
-    if (!framebuffer) glGenFramebuffers(1, &framebuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA32F, 1, 1);
+    glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glViewport(0, 0, width, height);
-    targetWidth = width, targetHeight = height;
+    glViewport(0, 0, 1, 1);
   }
+  // Device tests in the same process make their own contexts current.
+  if (SDL_GL_MakeCurrent(window, context) != 0) return error = SDL_GetError(), false;
   return true;
 }
 
@@ -150,9 +148,9 @@ void HarnessDraw(unsigned program, const std::vector<HarnessVertex>& vertices) {
   glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(vertices.size()));
 }
 
-HarnessPixel HarnessRead(int x, int y) {
+HarnessPixel HarnessRead() {
   HarnessPixel p{};
-  glReadPixels(x, y, 1, 1, GL_RGBA, GL_FLOAT, &p);
+  glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, &p);
   return p;
 }
 

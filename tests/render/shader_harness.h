@@ -1,6 +1,6 @@
 #pragma once
 // Test harness for translated shaders: a hidden SDL window with a GL 3.3 core context, a
-// float colour target (so results read back at full precision), vertex attributes for all
+// 1 x 1 float colour target (so results read back at full precision), vertex attributes for all
 // sixteen locations, and textures bound to stages. Each draw is a list of one-pixel points,
 // so a pixel program sees exactly the outputs of one vertex, uninterpolated.
 
@@ -18,8 +18,9 @@ struct HarnessPixel {
   float r, g, b, a;
 };
 
-// One shared context per test process; Init is idempotent. False (with `error`) when no GL.
-bool HarnessInit(int width, int height, std::string& error);
+// One shared context per test process, made current by every call. False (with `error`)
+// when there is no GL.
+bool HarnessInit(std::string& error);
 
 // Translates both streams, compiles and links them; 0 with `error` on any failure.
 unsigned HarnessProgram(const std::vector<uint32_t>& vs, const std::vector<uint32_t>& ps,
@@ -38,8 +39,8 @@ void HarnessTexture3D(int stage, int size, const std::vector<uint32_t>& texels);
 
 // Clears the target to (0.25, 0.5, 0.75, 1) and draws the vertices as points.
 void HarnessDraw(unsigned program, const std::vector<HarnessVertex>& vertices);
-// The pixel at column x, GL row y (row 0 is the top row of the platform's picture).
-HarnessPixel HarnessRead(int x, int y);
+// The one pixel of the target.
+HarnessPixel HarnessRead();
 
 // Assembles both texts (shader assembly) and links them as HarnessProgram does.
 unsigned HarnessAssemble(const char* vsText, const char* psText, std::string& error);

@@ -39,7 +39,7 @@ HarnessVertex Inputs() {
 // Runs each case with `vs` and `ps` texts (one of them holds "%" where the case goes).
 void RunCases(const std::string& vs, const std::string& ps, const std::vector<OpCase>& cases) {
   std::string error;
-  ASSERT_TRUE(HarnessInit(1, 1, error)) << error;
+  ASSERT_TRUE(HarnessInit(error)) << error;
   for (const OpCase& c : cases) {
     std::string v = vs, p = ps;
     std::string& target = v.find('%') != std::string::npos ? v : p;
@@ -47,7 +47,7 @@ void RunCases(const std::string& vs, const std::string& ps, const std::vector<Op
     unsigned program = HarnessAssemble(v.c_str(), p.c_str(), error);
     ASSERT_NE(program, 0u) << c.program << ": " << error;
     HarnessDraw(program, {Inputs()});
-    const HarnessPixel got = HarnessRead(0, 0);
+    const HarnessPixel got = HarnessRead();
     const float g[4] = {got.r, got.g, got.b, got.a},
                 w[4] = {c.expect.x, c.expect.y, c.expect.z, c.expect.w};
     for (int i = 0; i < 4; ++i)

@@ -38,7 +38,7 @@ class VertexPrograms : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    ASSERT_TRUE(HarnessInit(1, 1, error)) << error;
+    ASSERT_TRUE(HarnessInit(error)) << error;
     // Every point lands at the centre of the target: clip = (0, 0, 0.5, 1) for any P.
     SetConstant(0, {0, 0, 0, 0});
     SetConstant(1, {0, 0, 0, 0});
@@ -58,7 +58,7 @@ class VertexPrograms : public ::testing::Test {
     for (const V4& c : constants) values.insert(values.end(), {c.x, c.y, c.z, c.w});
     HarnessVertexConstants(program, 0, values);
     HarnessDraw(program, {vertex});
-    return HarnessRead(0, 0);
+    return HarnessRead();
   }
 
   V4 constants[17] = {};
@@ -150,46 +150,6 @@ TEST_F(VertexPrograms, FogAlphaRisesFromFogStartToFogEnd) {
     HarnessVertex v = PointVertex();
     v.a[kPosition][2] = c.z;
     ExpectNear(Output(14, "v0", v), {0.1f, 0.2f, 0.3f, c.alpha}, 4, "fog colour and alpha");
-  }
-}
-
-class ClipPosition : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(HarnessInit(16, 16, error)) << error;
-  }
-  void TearDown() override {
-    std::string error;
-    HarnessInit(1, 1, error);
-  }
-};
-
-// The clip position is P by the transposed matrix in c0-c3, perspective-divided, with clip y
-// upwards: row 0 of the target is the top of the picture.
-TEST_F(ClipPosition, PointLandsOnThePixelOfItsClipCoordinate) {
-  const float rows[16] = {0.5f, 0, 0, 0.1f, 0, -0.25f, 0, 0.2f, 0, 0, 0.5f, 0, 0, 0, 0.5f, 1};
-  std::string error, probe = PixelProbe("t0");
-  std::vector<uint32_t> ps;
-  ASSERT_TRUE(AssembleShader(probe, ps, error));
-  unsigned program = HarnessProgram(TableProgram(0, 1), ps, error);
-  ASSERT_NE(program, 0u) << error;
-  HarnessVertexConstants(program, 0, std::vector<float>(rows, rows + 16));
-  for (V4 p : {V4{0.4f, 0.6f, 0.2f, 1}, V4{-0.8f, -0.4f, 0.6f, 1}}) {
-    float clip[4];
-    for (int i = 0; i < 4; ++i)
-      clip[i] = p.x * rows[4 * i] + p.y * rows[4 * i + 1] + p.z * rows[4 * i + 2] + rows[4 * i + 3];
-    const int column = static_cast<int>((clip[0] / clip[3] + 1) * 8);
-    const int row = static_cast<int>((1 - clip[1] / clip[3]) * 8);
-    HarnessVertex v{};
-    Set(v, kPosition, p);
-    Set(v, kUv, {0.9f, 0.1f, 0, 1});
-    HarnessDraw(program, {v});
-    int lit = 0;
-    for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < 16; ++x) lit += HarnessRead(x, y).r == 0.9f;
-    EXPECT_EQ(lit, 1);
-    EXPECT_FLOAT_EQ(HarnessRead(column, row).r, 0.9f) << "column " << column << " row " << row;
   }
 }
 

@@ -99,17 +99,16 @@ GLuint CompileShader(GLenum stage, const std::string& source, std::string* log) 
   return 0;
 }
 
-// Words up to and including the end token.
-size_t StreamLength(const DWORD* tokens) {
-  size_t n = 0;
-  while (tokens[n] != 0x0000FFFFu) ++n;
-  return n + 1;
-}
+// The creation calls take a stream without its length. The translator walks it instruction by
+// instruction and stops at the end token, so a def constant whose bits equal the end token
+// cannot cut it short; this bound (far above any shader model 2.0 program) only limits how far
+// a stream without an end token is read.
+constexpr size_t kMaxShaderWords = 1u << 16;
 
 GLuint ShaderFromTokens(const DWORD* tokens, ShaderStage stage, ShaderTranslation& translation) {
   if (!tokens) return 0;
   translation = ShaderTranslation{};
-  if (!TranslateShaderTokens(tokens, StreamLength(tokens), translation) ||
+  if (!TranslateShaderTokens(tokens, kMaxShaderWords, translation) ||
       translation.stage != stage) {
     std::fprintf(stderr, "Direct3D: shader refused: %s\n", translation.error.c_str());
     return 0;

@@ -162,3 +162,33 @@ TEST_F(D3D9Shader, PreTransformedVerticesBypassTheBoundVertexShader) {
 }
 
 }  // namespace
+
+namespace {
+
+// The creation calls get no length: the stream is walked by instructions, so a def constant
+// whose bits equal the end token does not end it early.
+TEST_F(D3D9Shader, DefConstantWithEndTokenBitsDoesNotCutTheStream) {
+  // ps_1_1: def c0, (end-token bits), 1, 0, 1; def c1, 0, 1, 0, 1; mov r0, c1.
+  const DWORD stream[] = {0xFFFF0101, 0x00000051, 0xA00F0000, 0x0000FFFF, 0x3F800000,
+                          0x00000000, 0x3F800000, 0x00000051, 0xA00F0001, 0x00000000,
+                          0x3F800000, 0x00000000, 0x3F800000, 0x00000001, 0x800F0000,
+                          0xA0E40001, 0x0000FFFF};
+  IDirect3DPixelShader9* ps = nullptr;
+  IDirect3DVertexShader9* vs = nullptr;
+  ASSERT_EQ(device_->CreatePixelShader(stream, &ps), D3D_OK);
+  ASSERT_EQ(device_->CreateVertexShader(ConstantColourShader(0).data(), &vs), D3D_OK);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  device_->SetVertexDeclaration(clipLayout_);
+  device_->SetVertexShader(vs);
+  device_->SetPixelShader(ps);
+  const std::vector<ClipVertex> quad = Band(0, 64);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad.data(), sizeof(ClipVertex)),
+            D3D_OK);
+  EXPECT_EQ(Pixel(d3d9test::ReadBackBuffer(device_), 32, 32), 0xFF00FF00u);
+  device_->SetVertexShader(nullptr);
+  device_->SetPixelShader(nullptr);
+  vs->Release();
+  ps->Release();
+}
+
+}  // namespace

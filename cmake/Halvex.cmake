@@ -63,5 +63,10 @@ function(halvex_embed tool output)
                      DEPENDS ${tool} ${ARGN}
                      COMMENT "Compiling ${output} with ${tool}"
                      VERBATIM)
+  # The rule runs through a target of this directory; halvex_core (defined elsewhere) waits
+  # for it and compiles the output.
+  string(MAKE_C_IDENTIFIER ${output} embed_name)
+  add_custom_target(embed_${embed_name} DEPENDS ${out})
+  add_dependencies(halvex_core embed_${embed_name})
   target_sources(halvex_core PRIVATE ${out})
 endfunction()

@@ -59,3 +59,11 @@ struct TestDialogAction {
 // input, in order, until the dialog procedure calls EndDialog. Actions left over are dropped;
 // a script that ends before EndDialog makes DialogBoxParamA return -1.
 void TestScriptDialog(std::vector<TestDialogAction> actions);
+
+// The next real dialog, once it shows, gets these X key presses (xdotool key names separated
+// by spaces, for example "Down Down Return"), 100 ms apart, each after giving the dialog the
+// keyboard focus. Typed dialogs of test processes running side by side take turns.
+void TestDialogKeys(const char* keys);
+// Real dialogs opened from now on close themselves as if by their close button after this
+// many milliseconds (0: never), so a test whose input went astray fails instead of hanging.
+void TestDialogWatchdog(int milliseconds);

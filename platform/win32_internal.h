@@ -5,7 +5,9 @@
 #include <SDL2/SDL.h>
 
 #include <string>
+#include <vector>
 
+#include "platform/testing_win32.h"
 #include "platform/win32.h"
 
 enum class WindowKind : uint8_t { kTopLevel, kDialog, kControl };
@@ -48,3 +50,9 @@ void Win32Trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 bool Win32ShouldFail(const char* callName);
 // True when message boxes go to the capture list instead of the screen; records the box.
 bool Win32CaptureMessageBox(LPCSTR text, LPCSTR caption, UINT type);
+// Takes the script that TestScriptDialog left for the next dialog; false when there is none.
+bool Win32TakeDialogScript(std::vector<TestDialogAction>* actions);
+// Milliseconds after which a real dialog closes itself as if by its close button (0: never).
+int Win32DialogWatchdogMs();
+// Takes the keys that TestDialogKeys left for the next real dialog; empty when none.
+std::string Win32TakeDialogKeys();

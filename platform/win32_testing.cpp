@@ -1,6 +1,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 #include "platform/sdl_window.h"
 #include "platform/testing_win32.h"
@@ -14,6 +15,8 @@ std::vector<std::string> g_trace;
 std::vector<std::string> g_failingCalls;
 bool g_capturingBoxes = false;
 std::vector<TestMessageBox> g_boxes;
+int g_dialogWatchdogMs = 0;
+std::string g_dialogKeys;
 bool g_dialogScripted = false;
 std::vector<TestDialogAction> g_dialogScript;
 
@@ -75,6 +78,10 @@ bool Win32TakeDialogScript(std::vector<TestDialogAction>* actions) {
   return true;
 }
 
+int Win32DialogWatchdogMs() { return g_dialogWatchdogMs; }
+
+std::string Win32TakeDialogKeys() { return std::exchange(g_dialogKeys, std::string()); }
+
 void TestWin32TraceStart() {
   std::lock_guard lock(g_traceMutex);
   g_trace.clear();
@@ -132,3 +139,7 @@ void TestScriptDialog(std::vector<TestDialogAction> actions) {
   g_dialogScripted = true;
   g_dialogScript = std::move(actions);
 }
+
+void TestDialogWatchdog(int milliseconds) { g_dialogWatchdogMs = milliseconds; }
+
+void TestDialogKeys(const char* keys) { g_dialogKeys = keys != nullptr ? keys : ""; }

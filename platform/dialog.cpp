@@ -98,14 +98,14 @@ bool IsDefaultButton(const DialogControl& control) {
   return IsPushButton(control) && ButtonType(control) == BS_DEFPUSHBUTTON;
 }
 
-// ---- Routing of user input to the dialog procedure ------------------------------------------------
-// Real GTK signals and scripted actions both end here, so both drive the procedure alike.
+// ---- Routing of user input to the dialog procedure
+// ------------------------------------------------ Real GTK signals and scripted actions both end
+// here, so both drive the procedure alike.
 
 void RouteCommand(DialogRecord& dialog, WORD id, WORD notification) {
   if (dialog.ended) return;
   const DialogControl* control = ControlById(dialog, id);
-  const LPARAM controlHandle =
-      control != nullptr ? reinterpret_cast<LPARAM>(control->handle) : 0;
+  const LPARAM controlHandle = control != nullptr ? reinterpret_cast<LPARAM>(control->handle) : 0;
   dialog.procedure(dialog.handle, WM_COMMAND, MAKEWPARAM(id, notification), controlHandle);
 }
 
@@ -137,7 +137,8 @@ void UserSelects(DialogRecord& dialog, DialogControl& control, int index) {
   if (control.item->style & LBS_NOTIFY) RouteCommand(dialog, control.item->id, LBN_SELCHANGE);
 }
 
-// ---- Scripted dialog ------------------------------------------------------------------------------
+// ---- Scripted dialog
+// ------------------------------------------------------------------------------
 
 void PlayAction(DialogRecord& dialog, const TestDialogAction& action) {
   switch (action.kind) {
@@ -194,7 +195,8 @@ void OnCheckToggled(GtkToggleButton* button, gpointer data) {
 
 void OnRowSelected(GtkListBox*, GtkListBoxRow* row, gpointer data) {
   auto* control = static_cast<DialogControl*>(data);
-  if (row != nullptr) UserSelects(*control->handle->dialog, *control, gtk_list_box_row_get_index(row));
+  if (row != nullptr)
+    UserSelects(*control->handle->dialog, *control, gtk_list_box_row_get_index(row));
 }
 
 void OnFocusChanged(GtkWindow*, GtkWidget* widget, gpointer data) {
@@ -214,8 +216,8 @@ void OnFocusChanged(GtkWindow*, GtkWidget* widget, gpointer data) {
 void FocusWidget(DialogControl& control) {
   GtkWidget* target = control.widget;
   if (IsListBox(control) && control.selection >= 0) {
-    target = GTK_WIDGET(gtk_list_box_get_row_at_index(GTK_LIST_BOX(control.widget),
-                                                      control.selection));
+    target =
+        GTK_WIDGET(gtk_list_box_get_row_at_index(GTK_LIST_BOX(control.widget), control.selection));
   }
   gtk_widget_grab_focus(target);
 }
@@ -356,9 +358,9 @@ void MakeListBox(DialogControl& control) {
   gtk_list_box_set_activate_on_single_click(GTK_LIST_BOX(control.widget), FALSE);
   g_signal_connect(control.widget, "row-selected", G_CALLBACK(OnRowSelected), &control);
   control.frame = gtk_scrolled_window_new(nullptr, nullptr);
-  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(control.frame), GTK_POLICY_NEVER,
-                                 (control.item->style & WS_VSCROLL) ? GTK_POLICY_AUTOMATIC
-                                                                    : GTK_POLICY_NEVER);
+  gtk_scrolled_window_set_policy(
+      GTK_SCROLLED_WINDOW(control.frame), GTK_POLICY_NEVER,
+      (control.item->style & WS_VSCROLL) ? GTK_POLICY_AUTOMATIC : GTK_POLICY_NEVER);
   if (control.item->style & WS_BORDER) {
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(control.frame), GTK_SHADOW_IN);
   }
@@ -399,11 +401,12 @@ void BuildGtkDialog(DialogRecord& dialog) {
   g_signal_connect(dialog.window, "set-focus", G_CALLBACK(OnFocusChanged), &dialog);
 }
 
-// ---- Test-driven dialogs -------------------------------------------------------------------------
-// Keys typed by a test are real X input, which goes to the window with the keyboard focus.
-// Windows that show take the focus (on a display without a window manager), so xdotool gives
-// it back to the dialog before each key, and a dialog that is typed into holds a lock file
-// that keeps typed dialogs of test processes running side by side from showing together.
+// ---- Test-driven dialogs
+// ------------------------------------------------------------------------- Keys typed by a test
+// are real X input, which goes to the window with the keyboard focus. Windows that show take the
+// focus (on a display without a window manager), so xdotool gives it back to the dialog before each
+// key, and a dialog that is typed into holds a lock file that keeps typed dialogs of test processes
+// running side by side from showing together.
 
 struct TestDriver {
   std::string keys;
@@ -426,8 +429,7 @@ void StartTestDriver(DialogRecord& dialog, TestDriver& driver) {
 // release.
 void TypeKeys(GtkWidget* window, TestDriver& driver) {
   if (driver.keys.empty()) return;
-  const std::string xid =
-      std::to_string(gdk_x11_window_get_xid(gtk_widget_get_window(window)));
+  const std::string xid = std::to_string(gdk_x11_window_get_xid(gtk_widget_get_window(window)));
   std::vector<std::string> args{"xdotool", "windowmap", "--sync", xid};
   std::istringstream keys(driver.keys);
   for (std::string key; keys >> key;) {
@@ -496,7 +498,8 @@ void RetireHandles(DialogRecord& dialog) {
   for (DialogControl& control : dialog.controls) control.handle->alive = false;
 }
 
-// ---- Control messages -----------------------------------------------------------------------------
+// ---- Control messages
+// -----------------------------------------------------------------------------
 
 LRESULT ListBoxMessage(DialogControl& control, UINT message, WPARAM wParam, LPARAM lParam) {
   const bool inRange = wParam < control.listItems.size();
@@ -527,7 +530,8 @@ LRESULT ListBoxMessage(DialogControl& control, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-// ---- Templates ------------------------------------------------------------------------------------
+// ---- Templates
+// ------------------------------------------------------------------------------------
 
 const DialogTemplate* FindDialogResource(WORD resourceId) {
   for (int i = 0; i < kDialogResourceCount; ++i) {
@@ -540,10 +544,10 @@ int DialogUnitsToPixelsX(int x, int baseWidth) { return MulDiv(x, baseWidth, 4);
 
 int DialogUnitsToPixelsY(int y, int baseHeight) { return MulDiv(y, baseHeight, 8); }
 
-// ---- Calls ----------------------------------------------------------------------------------------
+// ---- Calls
+// ----------------------------------------------------------------------------------------
 
-INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND, DLGPROC procedure,
-                        LPARAM initParam) {
+INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND, DLGPROC procedure, LPARAM initParam) {
   const uintptr_t resourceId = reinterpret_cast<uintptr_t>(templateName);
   Win32Trace("DialogBoxParamA(%lu)", static_cast<unsigned long>(resourceId));
   const DialogTemplate* dialogTemplate =
@@ -557,8 +561,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND, DLGPROC procedure,
   }
   std::unique_ptr<DialogRecord> dialog = NewDialog(*dialogTemplate, procedure);
   if (!scripted) BuildGtkDialog(*dialog);
-  const BOOL focusFirst =
-      static_cast<BOOL>(procedure(dialog->handle, WM_INITDIALOG, 0, initParam));
+  const BOOL focusFirst = static_cast<BOOL>(procedure(dialog->handle, WM_INITDIALOG, 0, initParam));
   INT_PTR result = dialog->result;
   if (scripted) {
     result = RunScripted(*dialog, script);

@@ -55,10 +55,10 @@ struct DialogTemplate {
   LPCSTR title;
   int16_t x, y, width, height;
   DWORD style;
-  WORD pointSize;    // font size in points
-  WORD weight;       // 400 normal, 700 bold
+  WORD pointSize;  // font size in points
+  WORD weight;     // 400 normal, 700 bold
   BYTE charset;
-  LPCSTR faceName;   // the platform's shell dialog face stands for the desktop's sans face
+  LPCSTR faceName;  // the platform's shell dialog face stands for the desktop's sans face
   const DialogItemTemplate* items;
   WORD itemCount;
 };
@@ -80,8 +80,8 @@ int DialogUnitsToPixelsY(int y, int baseHeight);
 // Runs the dialog of resource `templateName` (MAKEINTRESOURCEA(id)) modally until the
 // procedure calls EndDialog, and returns the value given there. -1 without a display, for an
 // unknown resource or a null procedure. `initParam` is WM_INITDIALOG's lParam.
-INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
-                        DLGPROC procedure, LPARAM initParam);
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC procedure,
+                        LPARAM initParam);
 // Ends the running dialog with `result` once the procedure returns. FALSE for a handle that
 // is not a running dialog.
 BOOL EndDialog(HWND dialog, INT_PTR result);

@@ -161,8 +161,8 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
 // 2 x SM_CYFRAME + SM_CYCAPTION high (at least 1 x 1). The window stays hidden until
 // ShowWindow unless the style has WS_VISIBLE. Sends WM_SIZE with the real client size before
 // returning. Null when the class is unknown or no display can be opened.
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 // Sends WM_DESTROY to the window procedure at once, then closes the window. FALSE (and
 // nothing else) for a null, unknown or already destroyed handle.

@@ -25,8 +25,8 @@ struct WindowRecord {
   DWORD style = 0;
   SDL_Window* sdlWindow = nullptr;
   uint32_t sdlWindowId = 0;
-  int retains = 0;         // Win32RetainSdlWindow holds still open
-  bool sizeSent = false;   // a WM_SIZE went out; the three fields below say what it carried
+  int retains = 0;        // Win32RetainSdlWindow holds still open
+  bool sizeSent = false;  // a WM_SIZE went out; the three fields below say what it carried
   WPARAM sentSizeType = SIZE_RESTORED;
   int sentWidth = 0;
   int sentHeight = 0;
@@ -39,6 +39,10 @@ struct WindowRecord {
 HWND Win32NewWindow(WindowKind kind);
 // True for a handle from the registry that is still alive.
 bool Win32IsAlive(HWND window);
+
+// Virtual key of an SDL key (0 for keys without one), and back (SDLK_UNKNOWN).
+WPARAM Win32VirtualKeyFromSdl(SDL_Keycode key);
+SDL_Keycode Win32SdlKeyFromVirtual(WPARAM virtualKey);
 
 // Handlers of messages sent to dialogs and their controls (platform/dialog.cpp).
 LRESULT DialogSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

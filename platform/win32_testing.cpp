@@ -32,17 +32,6 @@ void PushWindowEvent(HWND window, uint8_t event, int data1, int data2) {
   SDL_PushEvent(&sdlEvent);
 }
 
-SDL_Keycode SdlKeyFromVirtual(WPARAM virtualKey) {
-  if (virtualKey >= 'A' && virtualKey <= 'Z') return SDLK_a + (virtualKey - 'A');
-  if (virtualKey >= '0' && virtualKey <= '9') return SDLK_0 + (virtualKey - '0');
-  switch (virtualKey) {
-    case VK_ESCAPE: return SDLK_ESCAPE;
-    case VK_RETURN: return SDLK_RETURN;
-    case VK_SPACE: return SDLK_SPACE;
-    default: return SDLK_UNKNOWN;
-  }
-}
-
 }  // namespace
 
 void Win32Trace(const char* format, ...) {
@@ -119,7 +108,7 @@ void TestInjectKey(HWND window, WPARAM virtualKey) {
     sdlEvent.type = type;
     sdlEvent.key.windowID = SDL_GetWindowID(sdlWindow);
     sdlEvent.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    sdlEvent.key.keysym.sym = SdlKeyFromVirtual(virtualKey);
+    sdlEvent.key.keysym.sym = Win32SdlKeyFromVirtual(virtualKey);
     SDL_PushEvent(&sdlEvent);
   }
 }

@@ -4,9 +4,9 @@
 #include <cstdint>
 
 struct DisplayMode {
-  char text[64];  // "<width> x <height> x 32", zero-terminated
-  uint32_t width;   // pixels
-  uint32_t height;  // pixels
+  char text[64];          // "<width> x <height> x 32", zero-terminated
+  uint32_t width;         // pixels
+  uint32_t height;        // pixels
   uint32_t bitsPerPixel;  // always 32
 };
 

@@ -20,8 +20,7 @@ void FillModeList(HWND dialog) {
     const auto* mode = reinterpret_cast<const DisplayMode*>(node->value);
     SendDlgItemMessageA(dialog, kSetupModeList, LB_ADDSTRING, 0,
                         reinterpret_cast<LPARAM>(mode->text));
-    SendDlgItemMessageA(dialog, kSetupModeList, LB_SETITEMDATA, index,
-                        static_cast<LPARAM>(index));
+    SendDlgItemMessageA(dialog, kSetupModeList, LB_SETITEMDATA, index, static_cast<LPARAM>(index));
   }
 }
 
@@ -33,14 +32,13 @@ INT_PTR OnCommand(HWND dialog, WORD id, WORD notification) {
       return TRUE;
     case kSetupWindowedCheckBox:
       if (notification != BN_CLICKED) return FALSE;
-      g_setup.checked =
-          static_cast<int32_t>(SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0));
+      g_setup.checked = static_cast<int32_t>(SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0));
       return TRUE;
     case kSetupModeList: {
       if (notification != LBN_SELCHANGE) return FALSE;
       const LRESULT item = SendDlgItemMessageA(dialog, id, LB_GETCURSEL, 0, 0);
-      const LRESULT data = SendDlgItemMessageA(dialog, id, LB_GETITEMDATA,
-                                               static_cast<WPARAM>(item), 0);
+      const LRESULT data =
+          SendDlgItemMessageA(dialog, id, LB_GETITEMDATA, static_cast<WPARAM>(item), 0);
       if (data != LB_ERR) g_setup.selected = static_cast<int32_t>(data);
       return TRUE;
     }
@@ -72,8 +70,8 @@ INT_PTR SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 int32_t RunSetupDialog(List* modes, uint32_t* width, uint32_t* height, uint8_t* fullScreen) {
   g_setup.modes = modes;
-  const INT_PTR result = DialogBoxParamA(nullptr, MAKEINTRESOURCEA(kSetupDialogResource),
-                                         nullptr, SetupDialogProc, 0);
+  const INT_PTR result =
+      DialogBoxParamA(nullptr, MAKEINTRESOURCEA(kSetupDialogResource), nullptr, SetupDialogProc, 0);
   *fullScreen = g_setup.checked == 0 ? 1 : 0;
   const DisplayMode* mode =
       modes != nullptr && g_setup.selected >= 0

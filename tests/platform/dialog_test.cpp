@@ -60,8 +60,7 @@ INT_PTR RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 INT_PTR RunDialog(LPARAM initParam = 0) {
   g_heard.clear();
-  return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(101), nullptr, RecordingDialogProc,
-                         initParam);
+  return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(101), nullptr, RecordingDialogProc, initParam);
 }
 
 INT_PTR RunScripted(std::vector<TestDialogAction> actions) {
@@ -92,8 +91,12 @@ TEST(DialogScripted, InitComesFirstWithTheParameterAndOkEnds) {
 }
 
 TEST(DialogScripted, SelectionAndCheckBoxNotifyWithTheirNewState) {
-  EXPECT_EQ(RunScripted({{Action::kSelect, 2}, {Action::kToggle}, {Action::kSelect, 2},
-                         {Action::kSelect, 7}, {Action::kToggle}, {Action::kSelect, 0},
+  EXPECT_EQ(RunScripted({{Action::kSelect, 2},
+                         {Action::kToggle},
+                         {Action::kSelect, 2},
+                         {Action::kSelect, 7},
+                         {Action::kToggle},
+                         {Action::kSelect, 0},
                          {Action::kCancel}}),
             200);
   // Selecting the selected item again or an item that does not exist says nothing.
@@ -130,10 +133,12 @@ TEST(DialogScripted, ListBoxMessagesAnswerLikeTheControl) {
       nullptr, MAKEINTRESOURCEA(101), nullptr,
       [](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
         if (message == WM_INITDIALOG) {
-          EXPECT_EQ(SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0,
-                                        reinterpret_cast<LPARAM>("a")), 0);
-          EXPECT_EQ(SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0,
-                                        reinterpret_cast<LPARAM>("b")), 1);
+          EXPECT_EQ(
+              SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("a")),
+              0);
+          EXPECT_EQ(
+              SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("b")),
+              1);
           EXPECT_EQ(SendDlgItemMessageA(dialog, kList, LB_SETITEMDATA, 1, 42), 0);
           EXPECT_EQ(SendDlgItemMessageA(dialog, kList, LB_SETITEMDATA, 2, 42), LB_ERR);
           EXPECT_EQ(SendDlgItemMessageA(dialog, kList, LB_GETITEMDATA, 0, 0), 0);
@@ -201,15 +206,14 @@ TEST(DialogResource, SetupTemplateHoldsItsFourControls) {
   EXPECT_STREQ(setup->title, "Halvex v2 Setup");
   EXPECT_EQ(setup->width, 186);
   EXPECT_EQ(setup->height, 90);
-  EXPECT_EQ(setup->style, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER |
-                              DS_SHELLFONT);
+  EXPECT_EQ(setup->style,
+            WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SHELLFONT);
   ASSERT_EQ(setup->itemCount, 4);
   const DWORD child = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
   const DialogItemTemplate expected[] = {
       {IDOK, DialogControlClass::kButton, "OK", 129, 7, 50, 14, child | BS_DEFPUSHBUTTON},
       {IDCANCEL, DialogControlClass::kButton, "Cancel", 129, 24, 50, 14, child | BS_PUSHBUTTON},
-      {1002, DialogControlClass::kButton, "Run windowed", 7, 73, 118, 10,
-       child | BS_AUTOCHECKBOX},
+      {1002, DialogControlClass::kButton, "Run windowed", 7, 73, 118, 10, child | BS_AUTOCHECKBOX},
       {1003, DialogControlClass::kListBox, "", 7, 7, 115, 61,
        child | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER}};
   for (int i = 0; i < 4; ++i) {

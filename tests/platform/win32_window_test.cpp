@@ -1,8 +1,10 @@
 // The window stand-in through real SDL windows (run under Xvfb).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
+#include "platform/dialog.h"
 #include "platform/kernel32.h"
 #include "platform/sdl_window.h"
 #include "platform/testing_win32.h"
@@ -222,8 +224,8 @@ TEST_F(Win32Window, ClassesAreUniqueAndStayWhileTheirWindowsLive) {
   duplicate.lpszClassName = "W";  // names compare without regard to case
   EXPECT_EQ(RegisterClassA(&duplicate), 0);
   EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
-  EXPECT_EQ(CreateWindowExA(0, "nosuchclass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                            nullptr, nullptr),
+  EXPECT_EQ(CreateWindowExA(0, "nosuchclass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                            nullptr),
             nullptr);
   EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
   ASSERT_NE(Open(WS_POPUP, 32, 32), nullptr);
@@ -282,6 +284,29 @@ TEST(Win32MessageBox, CapturedBoxesKeepTextCaptionAndIcon) {
   EXPECT_EQ(boxes[0].text, "Could not create window!");
   EXPECT_EQ(boxes[0].caption, "Error");
   EXPECT_EQ(boxes[0].type, MB_ICONERROR);
+}
+
+// Without a display nothing blocks: the box is only its stderr line, dialogs and windows are
+// refused at once.
+TEST(Win32NoDisplay, MessageBoxWritesOnlyItsLineAndDialogsAndWindowsAreRefused) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, SDL and GTK unopened
+  EXPECT_EXIT(
+      {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        MessageBoxA(nullptr, "Could not create D3D object!", "Error", MB_ICONERROR);
+        const INT_PTR dialog = DialogBoxParamA(
+            nullptr, MAKEINTRESOURCEA(101), nullptr,
+            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = RecordingProc;
+        windowClass.lpszClassName = "w";
+        RegisterClassA(&windowClass);
+        const HWND window =
+            CreateWindowExA(0, "w", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+        std::exit(dialog == -1 && window == nullptr ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "Error: Could not create D3D object!");
 }
 
 }  // namespace

@@ -74,9 +74,8 @@ TEST_F(SetupDialog, SelectingItemGivesThatModesSize) {
 TEST_F(SetupDialog, TheLastCheckStateOfRunWindowedCounts) {
   EXPECT_EQ(Run({{Action::kToggle}, {Action::kOk}}).fullScreen, 0);
   EXPECT_EQ(Run({{Action::kToggle}, {Action::kToggle}, {Action::kOk}}).fullScreen, 1);
-  EXPECT_EQ(Run({{Action::kToggle}, {Action::kToggle}, {Action::kToggle}, {Action::kOk}})
-                .fullScreen,
-            0);
+  EXPECT_EQ(
+      Run({{Action::kToggle}, {Action::kToggle}, {Action::kToggle}, {Action::kOk}}).fullScreen, 0);
 }
 
 TEST_F(SetupDialog, CancelAndCloseGiveTwo) {

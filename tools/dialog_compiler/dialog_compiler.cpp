@@ -94,8 +94,7 @@ bool Tokenize(std::string_view line, std::vector<Token>* tokens, std::string* fa
 // Reads operands of one statement in order; the first fault sticks.
 class Operands {
  public:
-  Operands(const std::vector<Token>& tokens, std::string* fault)
-      : tokens_(tokens), fault_(fault) {}
+  Operands(const std::vector<Token>& tokens, std::string* fault) : tokens_(tokens), fault_(fault) {}
 
   int Number(const char* what, int minimum, int maximum) {
     const Token* token = Next(what);
@@ -108,8 +107,8 @@ class Operands {
       if (token->quoted || token->text.empty() || *end != '\0') return Fail(what, "a number");
     }
     if (value < minimum || value > maximum) {
-      return Fail(what, ("within " + std::to_string(minimum) + ".." +
-                         std::to_string(maximum)).c_str());
+      return Fail(what,
+                  ("within " + std::to_string(minimum) + ".." + std::to_string(maximum)).c_str());
     }
     return static_cast<int>(value);
   }
@@ -290,8 +289,7 @@ std::string EmitDialog(const DialogSource& dialog) {
   for (const DialogSourceItem& item : dialog.items) {
     out += Format("    {%d, DialogControlClass::%s, %s, %d, %d, %d, %d, 0x%08Xu},\n", item.id,
                   item.controlClass == DialogControlClass::kButton ? "kButton" : "kListBox",
-                  Literal(item.text).c_str(), item.x, item.y, item.width, item.height,
-                  item.style);
+                  Literal(item.text).c_str(), item.x, item.y, item.width, item.height, item.style);
   }
   out += "};\n";
   out += Format("const DialogTemplate kDialog%d = {%d, %s, %d, %d, %d, %d, 0x%08Xu,\n", id, id,

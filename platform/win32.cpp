@@ -177,7 +177,7 @@ void ApplyFullScreen(WindowRecord* window) {
 }
 
 SDL_Window* OpenSdlWindow(LPCSTR title, DWORD style, int x, int y, int width, int height) {
-  uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+  uint32_t flags = SDL_WINDOW_OPENGL;
   if (!(style & WS_VISIBLE)) flags |= SDL_WINDOW_HIDDEN;
   if (style & WS_POPUP) {
     flags |= SDL_WINDOW_BORDERLESS;

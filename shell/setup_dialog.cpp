@@ -37,9 +37,9 @@ INT_PTR OnCommand(HWND dialog, WORD id, WORD notification) {
     case kSetupModeList: {
       if (notification != LBN_SELCHANGE) return FALSE;
       const LRESULT item = SendDlgItemMessageA(dialog, id, LB_GETCURSEL, 0, 0);
-      const LRESULT data =
-          SendDlgItemMessageA(dialog, id, LB_GETITEMDATA, static_cast<WPARAM>(item), 0);
-      if (data != LB_ERR) g_setup.selected = static_cast<int32_t>(data);
+      // LB_ERR (-1) names no mode; RunSetupDialog then falls back like for an empty list.
+      g_setup.selected = static_cast<int32_t>(
+          SendDlgItemMessageA(dialog, id, LB_GETITEMDATA, static_cast<WPARAM>(item), 0));
       return TRUE;
     }
     default:

@@ -1,67 +1,19 @@
 #include "platform/dialog.h"
 
-#include <fcntl.h>
-#include <gdk/gdkx.h>
-#include <gtk/gtk.h>
-#include <spawn.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdio>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "platform/dialog_internal.h"
 #include "platform/kernel32.h"
-#include "platform/win32_internal.h"
 
 namespace {
 
-struct ListItem {
-  std::string text;
-  LPARAM data;
-};
-
-struct DialogControl {
-  const DialogItemTemplate* item;
-  HWND handle;
-  GtkWidget* widget = nullptr;  // the focusable widget; null in a scripted dialog
-  GtkWidget* frame = nullptr;   // what is placed in the dialog (a list box's scroller)
-  bool checked = false;
-  std::vector<ListItem> listItems;
-  int selection = -1;
-};
-
-}  // namespace
-
-struct DialogRecord {
-  const DialogTemplate* dialogTemplate;
-  DLGPROC procedure;
-  HWND handle;
-  std::vector<DialogControl> controls;
-  GtkWidget* window = nullptr;
-  GtkCssProvider* font = nullptr;  // the template's font for this dialog's widgets
-  HWND focus = nullptr;
-  bool ended = false;
-  INT_PTR result = 0;
-};
-
-namespace {
-
-// ---- Control lookup -----------------------------------------------------------------------------
+// ---- Control lookup ---------------------------------------------------------------------
 
 DialogRecord* RunningDialog(HWND window) {
   if (!Win32IsAlive(window) || window->kind != WindowKind::kDialog) return nullptr;
   return window->dialog;
-}
-
-DialogControl* ControlOf(HWND window) {
-  if (!Win32IsAlive(window) || window->kind != WindowKind::kControl) return nullptr;
-  return &window->dialog->controls[window->controlIndex];
 }
 
 DialogControl* ControlById(DialogRecord& dialog, int id) {
@@ -71,95 +23,103 @@ DialogControl* ControlById(DialogRecord& dialog, int id) {
   return nullptr;
 }
 
-DialogControl* FirstControlOf(DialogRecord& dialog, bool (*matches)(const DialogControl&)) {
+DWORD ButtonType(const DialogControl& control) { return control.item->style & BS_TYPEMASK; }
+
+bool IsDefaultButton(const DialogControl& control) {
+  return DialogIsPushButton(control) && ButtonType(control) == BS_DEFPUSHBUTTON;
+}
+
+}  // namespace
+
+DialogControl* DialogControlOf(HWND window) {
+  if (!Win32IsAlive(window) || window->kind != WindowKind::kControl) return nullptr;
+  return &window->dialog->controls[window->controlIndex];
+}
+
+DialogControl* DialogFirstControl(DialogRecord& dialog, bool (*matches)(const DialogControl&)) {
   for (DialogControl& control : dialog.controls) {
     if (matches(control)) return &control;
   }
   return nullptr;
 }
 
-DWORD ButtonType(const DialogControl& control) { return control.item->style & BS_TYPEMASK; }
-
-bool IsListBox(const DialogControl& control) {
+bool DialogIsListBox(const DialogControl& control) {
   return control.item->controlClass == DialogControlClass::kListBox;
 }
 
-bool IsCheckBox(const DialogControl& control) {
+bool DialogIsCheckBox(const DialogControl& control) {
   return control.item->controlClass == DialogControlClass::kButton &&
          ButtonType(control) == BS_AUTOCHECKBOX;
 }
 
-bool IsPushButton(const DialogControl& control) {
+bool DialogIsPushButton(const DialogControl& control) {
   return control.item->controlClass == DialogControlClass::kButton &&
          (ButtonType(control) == BS_PUSHBUTTON || ButtonType(control) == BS_DEFPUSHBUTTON);
 }
 
-bool IsDefaultButton(const DialogControl& control) {
-  return IsPushButton(control) && ButtonType(control) == BS_DEFPUSHBUTTON;
-}
+// ---- Routing of user input to the dialog procedure --------------------------------------
+// Real GTK signals and scripted actions both end here, so both drive the procedure alike.
 
-// ---- Routing of user input to the dialog procedure
-// ------------------------------------------------ Real GTK signals and scripted actions both end
-// here, so both drive the procedure alike.
-
-void RouteCommand(DialogRecord& dialog, WORD id, WORD notification) {
+void DialogRouteCommand(DialogRecord& dialog, WORD id, WORD notification) {
   if (dialog.ended) return;
   const DialogControl* control = ControlById(dialog, id);
   const LPARAM controlHandle = control != nullptr ? reinterpret_cast<LPARAM>(control->handle) : 0;
   dialog.procedure(dialog.handle, WM_COMMAND, MAKEWPARAM(id, notification), controlHandle);
 }
 
-void RouteClose(DialogRecord& dialog) {
+void DialogRouteClose(DialogRecord& dialog) {
   if (dialog.ended) return;
-  if (!dialog.procedure(dialog.handle, WM_CLOSE, 0, 0)) RouteCommand(dialog, IDCANCEL, BN_CLICKED);
+  const bool handled = dialog.procedure(dialog.handle, WM_CLOSE, 0, 0);
+  if (!handled) DialogRouteCommand(dialog, IDCANCEL, BN_CLICKED);
 }
 
 // Enter: the focused push button, else the default push button, else IDOK.
-void RouteEnter(DialogRecord& dialog) {
-  const DialogControl* focused = ControlOf(dialog.focus);
-  if (focused != nullptr && IsPushButton(*focused)) {
-    RouteCommand(dialog, focused->item->id, BN_CLICKED);
+void DialogRouteEnter(DialogRecord& dialog) {
+  const DialogControl* focused = DialogControlOf(dialog.focus);
+  if (focused != nullptr && DialogIsPushButton(*focused)) {
+    DialogRouteCommand(dialog, focused->item->id, BN_CLICKED);
     return;
   }
-  const DialogControl* defaultButton = FirstControlOf(dialog, IsDefaultButton);
-  RouteCommand(dialog, defaultButton != nullptr ? defaultButton->item->id : IDOK, BN_CLICKED);
+  const DialogControl* defaultButton = DialogFirstControl(dialog, IsDefaultButton);
+  DialogRouteCommand(dialog, defaultButton != nullptr ? defaultButton->item->id : IDOK, BN_CLICKED);
 }
 
-void UserSetsCheck(DialogRecord& dialog, DialogControl& control, bool checked) {
+void DialogUserSetsCheck(DialogRecord& dialog, DialogControl& control, bool checked) {
   control.checked = checked;
-  RouteCommand(dialog, control.item->id, BN_CLICKED);
+  DialogRouteCommand(dialog, control.item->id, BN_CLICKED);
 }
 
-void UserSelects(DialogRecord& dialog, DialogControl& control, int index) {
+void DialogUserSelects(DialogRecord& dialog, DialogControl& control, int index) {
   if (index < 0 || index >= static_cast<int>(control.listItems.size())) return;
   if (index == control.selection) return;
   control.selection = index;
-  if (control.item->style & LBS_NOTIFY) RouteCommand(dialog, control.item->id, LBN_SELCHANGE);
+  if (control.item->style & LBS_NOTIFY) DialogRouteCommand(dialog, control.item->id, LBN_SELCHANGE);
 }
 
-// ---- Scripted dialog
-// ------------------------------------------------------------------------------
+namespace {
+
+// ---- Scripted dialog --------------------------------------------------------------------
 
 void PlayAction(DialogRecord& dialog, const TestDialogAction& action) {
   switch (action.kind) {
     case TestDialogActionKind::kSelect:
-      if (DialogControl* list = FirstControlOf(dialog, IsListBox)) {
-        UserSelects(dialog, *list, action.item);
+      if (DialogControl* list = DialogFirstControl(dialog, DialogIsListBox)) {
+        DialogUserSelects(dialog, *list, action.item);
       }
       break;
     case TestDialogActionKind::kToggle:
-      if (DialogControl* box = FirstControlOf(dialog, IsCheckBox)) {
-        UserSetsCheck(dialog, *box, !box->checked);
+      if (DialogControl* box = DialogFirstControl(dialog, DialogIsCheckBox)) {
+        DialogUserSetsCheck(dialog, *box, !box->checked);
       }
       break;
     case TestDialogActionKind::kOk:
-      RouteEnter(dialog);
+      DialogRouteEnter(dialog);
       break;
     case TestDialogActionKind::kCancel:
-      RouteCommand(dialog, IDCANCEL, BN_CLICKED);
+      DialogRouteCommand(dialog, IDCANCEL, BN_CLICKED);
       break;
     case TestDialogActionKind::kClose:
-      RouteClose(dialog);
+      DialogRouteClose(dialog);
       break;
   }
 }
@@ -172,309 +132,7 @@ INT_PTR RunScripted(DialogRecord& dialog, const std::vector<TestDialogAction>& a
   return dialog.ended ? dialog.result : -1;
 }
 
-// ---- GTK ----------------------------------------------------------------------------------------
-
-bool GtkReady() {
-  static const bool ready = [] {
-    if (gtk_init_check(nullptr, nullptr)) return true;
-    std::fprintf(stderr, "halvex: no display for dialogs\n");
-    return false;
-  }();
-  return ready;
-}
-
-void OnButtonClicked(GtkButton*, gpointer data) {
-  auto* control = static_cast<DialogControl*>(data);
-  RouteCommand(*control->handle->dialog, control->item->id, BN_CLICKED);
-}
-
-void OnCheckToggled(GtkToggleButton* button, gpointer data) {
-  auto* control = static_cast<DialogControl*>(data);
-  UserSetsCheck(*control->handle->dialog, *control, gtk_toggle_button_get_active(button));
-}
-
-void OnRowSelected(GtkListBox*, GtkListBoxRow* row, gpointer data) {
-  auto* control = static_cast<DialogControl*>(data);
-  if (row != nullptr)
-    UserSelects(*control->handle->dialog, *control, gtk_list_box_row_get_index(row));
-}
-
-void OnFocusChanged(GtkWindow*, GtkWidget* widget, gpointer data) {
-  auto* dialog = static_cast<DialogRecord*>(data);
-  dialog->focus = nullptr;
-  for (DialogControl& control : dialog->controls) {
-    // A list box's rows take the focus themselves.
-    if (control.widget != nullptr && widget != nullptr &&
-        (widget == control.widget || gtk_widget_is_ancestor(widget, control.widget))) {
-      dialog->focus = control.handle;
-    }
-  }
-}
-
-// Moves the keyboard focus to the control's widget; a list box's focus goes to its selected
-// row when it has one.
-void FocusWidget(DialogControl& control) {
-  GtkWidget* target = control.widget;
-  if (IsListBox(control) && control.selection >= 0) {
-    target =
-        GTK_WIDGET(gtk_list_box_get_row_at_index(GTK_LIST_BOX(control.widget), control.selection));
-  }
-  gtk_widget_grab_focus(target);
-}
-
-// Tab and Shift+Tab walk the WS_TABSTOP controls in template order, wrapping around.
-void MoveFocus(DialogRecord& dialog, bool forward) {
-  const int count = static_cast<int>(dialog.controls.size());
-  const DialogControl* focused = ControlOf(dialog.focus);
-  int index = focused != nullptr ? focused->handle->controlIndex : (forward ? -1 : count);
-  for (int step = 0; step < count; ++step) {
-    index = (index + (forward ? 1 : -1) + count) % count;
-    if (dialog.controls[index].item->style & WS_TABSTOP) {
-      SetFocus(dialog.controls[index].handle);
-      return;
-    }
-  }
-}
-
-// Up and Down in a list box move the selection by one item; from no selection they select
-// the first item.
-void StepSelection(DialogControl& control, int delta) {
-  const int count = static_cast<int>(control.listItems.size());
-  if (count == 0) return;
-  const int target =
-      control.selection < 0 ? 0 : std::clamp(control.selection + delta, 0, count - 1);
-  GtkListBoxRow* row = gtk_list_box_get_row_at_index(GTK_LIST_BOX(control.widget), target);
-  gtk_widget_grab_focus(GTK_WIDGET(row));
-  gtk_list_box_select_row(GTK_LIST_BOX(control.widget), row);
-}
-
-// Keyboard handling of the dialog as a whole, ahead of the focused widget's own.
-gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
-  auto* dialog = static_cast<DialogRecord*>(data);
-  DialogControl* focused = ControlOf(dialog->focus);
-  switch (event->keyval) {
-    case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter:
-      RouteEnter(*dialog);
-      return TRUE;
-    case GDK_KEY_Escape:
-      RouteCommand(*dialog, IDCANCEL, BN_CLICKED);
-      return TRUE;
-    case GDK_KEY_Tab:
-    case GDK_KEY_ISO_Left_Tab:
-      MoveFocus(*dialog, event->keyval == GDK_KEY_Tab && !(event->state & GDK_SHIFT_MASK));
-      return TRUE;
-    case GDK_KEY_space:
-      // Toggled at once: GTK's own key activation holds the keyboard for a moment and would
-      // swallow a key typed right after.
-      if (focused == nullptr || !IsCheckBox(*focused)) return FALSE;
-      gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(focused->widget), !focused->checked);
-      return TRUE;
-    case GDK_KEY_Up:
-    case GDK_KEY_Down:
-    case GDK_KEY_KP_Up:
-    case GDK_KEY_KP_Down:
-      if (focused == nullptr || !IsListBox(*focused)) return FALSE;
-      StepSelection(*focused,
-                    event->keyval == GDK_KEY_Up || event->keyval == GDK_KEY_KP_Up ? -1 : 1);
-      return TRUE;
-    default:
-      return FALSE;
-  }
-}
-
-gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, gpointer data) {
-  RouteClose(*static_cast<DialogRecord*>(data));
-  return TRUE;  // the dialog goes only through EndDialog
-}
-
-gboolean OnWatchdog(gpointer data) {
-  auto* dialog = static_cast<DialogRecord*>(data);
-  std::fprintf(stderr, "halvex: dialog closed by the test watchdog\n");
-  gtk_window_close(GTK_WINDOW(dialog->window));
-  return G_SOURCE_REMOVE;
-}
-
-// Average character width and line height of the dialog font, in pixels.
-void FontBaseUnits(GtkWidget* window, const DialogTemplate& dialogTemplate, int* baseWidth,
-                   int* baseHeight) {
-  PangoLayout* layout = gtk_widget_create_pango_layout(
-      window, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-  PangoFontDescription* font = pango_font_description_new();
-  pango_font_description_set_family(font, dialogTemplate.faceName);
-  pango_font_description_set_size(font, dialogTemplate.pointSize * PANGO_SCALE);
-  pango_font_description_set_weight(font, static_cast<PangoWeight>(dialogTemplate.weight));
-  pango_layout_set_font_description(layout, font);
-  int width = 0, height = 0;
-  pango_layout_get_pixel_size(layout, &width, &height);
-  pango_font_description_free(font);
-  g_object_unref(layout);
-  *baseWidth = std::max(1, (width + 26) / 52);
-  *baseHeight = std::max(1, height);
-}
-
-// The dialog's own font for every widget in it: the template's face (the desktop's sans face
-// when the face is unknown) at the template's size and weight. Removed when the dialog ends.
-void ApplyTemplateFont(DialogRecord& dialog) {
-  const DialogTemplate& dialogTemplate = *dialog.dialogTemplate;
-  gtk_widget_set_name(dialog.window, "halvex-dialog");
-  char css[256];
-  std::snprintf(css, sizeof css,
-                "#halvex-dialog, #halvex-dialog * { font-family: \"%s\", sans-serif; "
-                "font-size: %dpt; font-weight: %d; }",
-                dialogTemplate.faceName, dialogTemplate.pointSize, dialogTemplate.weight);
-  dialog.font = gtk_css_provider_new();
-  gtk_css_provider_load_from_data(dialog.font, css, -1, nullptr);
-  gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(dialog.window),
-                                            GTK_STYLE_PROVIDER(dialog.font),
-                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-}
-
-void DestroyGtkDialog(DialogRecord& dialog) {
-  gtk_style_context_remove_provider_for_screen(gtk_widget_get_screen(dialog.window),
-                                               GTK_STYLE_PROVIDER(dialog.font));
-  g_object_unref(dialog.font);
-  GdkDisplay* display = gtk_widget_get_display(dialog.window);
-  gtk_widget_destroy(dialog.window);
-  // The window is gone from the screen before the call returns.
-  gdk_display_sync(display);
-  while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
-}
-
-void MakeButton(DialogControl& control) {
-  if (IsCheckBox(control)) {
-    control.widget = gtk_check_button_new_with_label(control.item->text);
-    g_signal_connect(control.widget, "toggled", G_CALLBACK(OnCheckToggled), &control);
-  } else {
-    control.widget = gtk_button_new_with_label(control.item->text);
-    g_signal_connect(control.widget, "clicked", G_CALLBACK(OnButtonClicked), &control);
-  }
-  control.frame = control.widget;
-}
-
-void MakeListBox(DialogControl& control) {
-  control.widget = gtk_list_box_new();
-  gtk_list_box_set_selection_mode(GTK_LIST_BOX(control.widget), GTK_SELECTION_SINGLE);
-  gtk_list_box_set_activate_on_single_click(GTK_LIST_BOX(control.widget), FALSE);
-  g_signal_connect(control.widget, "row-selected", G_CALLBACK(OnRowSelected), &control);
-  control.frame = gtk_scrolled_window_new(nullptr, nullptr);
-  gtk_scrolled_window_set_policy(
-      GTK_SCROLLED_WINDOW(control.frame), GTK_POLICY_NEVER,
-      (control.item->style & WS_VSCROLL) ? GTK_POLICY_AUTOMATIC : GTK_POLICY_NEVER);
-  if (control.item->style & WS_BORDER) {
-    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(control.frame), GTK_SHADOW_IN);
-  }
-  gtk_container_add(GTK_CONTAINER(control.frame), control.widget);
-}
-
-void BuildGtkDialog(DialogRecord& dialog) {
-  const DialogTemplate& dialogTemplate = *dialog.dialogTemplate;
-  dialog.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  GtkWindow* window = GTK_WINDOW(dialog.window);
-  gtk_window_set_title(window, dialogTemplate.title);
-  gtk_window_set_modal(window, TRUE);
-  gtk_window_set_resizable(window, FALSE);
-  if (dialogTemplate.style & DS_CENTER) gtk_window_set_position(window, GTK_WIN_POS_CENTER);
-  ApplyTemplateFont(dialog);
-  int baseWidth = 1, baseHeight = 1;
-  FontBaseUnits(dialog.window, dialogTemplate, &baseWidth, &baseHeight);
-  GtkWidget* fixed = gtk_fixed_new();
-  gtk_widget_set_size_request(fixed, DialogUnitsToPixelsX(dialogTemplate.width, baseWidth),
-                              DialogUnitsToPixelsY(dialogTemplate.height, baseHeight));
-  gtk_container_add(GTK_CONTAINER(window), fixed);
-  for (DialogControl& control : dialog.controls) {
-    const DialogItemTemplate& item = *control.item;
-    if (IsListBox(control)) {
-      MakeListBox(control);
-    } else {
-      MakeButton(control);
-    }
-    gtk_widget_set_size_request(control.frame, DialogUnitsToPixelsX(item.width, baseWidth),
-                                DialogUnitsToPixelsY(item.height, baseHeight));
-    gtk_fixed_put(GTK_FIXED(fixed), control.frame, DialogUnitsToPixelsX(item.x, baseWidth),
-                  DialogUnitsToPixelsY(item.y, baseHeight));
-    gtk_widget_set_can_focus(control.widget, (item.style & WS_TABSTOP) != 0);
-    gtk_widget_set_no_show_all(control.frame, (item.style & WS_VISIBLE) == 0);
-  }
-  g_signal_connect(dialog.window, "key-press-event", G_CALLBACK(OnKeyPress), &dialog);
-  g_signal_connect(dialog.window, "delete-event", G_CALLBACK(OnDeleteEvent), &dialog);
-  g_signal_connect(dialog.window, "set-focus", G_CALLBACK(OnFocusChanged), &dialog);
-}
-
-// ---- Test-driven dialogs
-// ------------------------------------------------------------------------- Keys typed by a test
-// are real X input, which goes to the window with the keyboard focus. Windows that show take the
-// focus (on a display without a window manager), so xdotool gives it back to the dialog before each
-// key, and a dialog that is typed into holds a lock file that keeps typed dialogs of test processes
-// running side by side from showing together.
-
-struct TestDriver {
-  std::string keys;
-  int lockFile = -1;
-  std::thread typist;
-};
-
-void StartTestDriver(DialogRecord& dialog, TestDriver& driver) {
-  driver.keys = Win32TakeDialogKeys();
-  if (!driver.keys.empty()) {
-    driver.lockFile = open("/tmp/halvex-typed-dialog.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
-    if (driver.lockFile >= 0) flock(driver.lockFile, LOCK_EX);
-  }
-  if (const int watchdogMs = Win32DialogWatchdogMs(); watchdogMs > 0) {
-    g_timeout_add(watchdogMs, OnWatchdog, &dialog);
-  }
-}
-
-// Once the dialog shows: for each key, 100 ms pause, focus to the dialog, the key's press and
-// release.
-void TypeKeys(GtkWidget* window, TestDriver& driver) {
-  if (driver.keys.empty()) return;
-  const std::string xid = std::to_string(gdk_x11_window_get_xid(gtk_widget_get_window(window)));
-  std::vector<std::string> args{"xdotool", "windowmap", "--sync", xid};
-  std::istringstream keys(driver.keys);
-  for (std::string key; keys >> key;) {
-    args.insert(args.end(),
-                {"sleep", "0.1", "windowfocus", "--sync", xid, "key", "--delay", "0", key});
-  }
-  driver.typist = std::thread([args] {
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawnp(&child, "xdotool", nullptr, nullptr, argv.data(), environ) != 0) {
-      std::fprintf(stderr, "halvex: cannot run xdotool\n");
-      return;
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-  });
-}
-
-void StopTestDriver(TestDriver& driver) {
-  if (driver.typist.joinable()) driver.typist.join();
-  if (driver.lockFile >= 0) close(driver.lockFile);  // releases the lock
-}
-
-INT_PTR RunGtk(DialogRecord& dialog, BOOL focusFirst) {
-  if (focusFirst) {
-    for (DialogControl& control : dialog.controls) {
-      if (control.item->style & WS_TABSTOP) {
-        SetFocus(control.handle);
-        break;
-      }
-    }
-  }
-  TestDriver driver;
-  StartTestDriver(dialog, driver);
-  gtk_widget_show_all(dialog.window);
-  gtk_window_present(GTK_WINDOW(dialog.window));
-  TypeKeys(dialog.window, driver);
-  while (!dialog.ended) gtk_main_iteration_do(TRUE);
-  g_source_remove_by_user_data(&dialog);
-  DestroyGtkDialog(dialog);
-  StopTestDriver(driver);
-  return dialog.result;
-}
+// ---- Dialog lifetime --------------------------------------------------------------------
 
 std::unique_ptr<DialogRecord> NewDialog(const DialogTemplate& dialogTemplate, DLGPROC procedure) {
   auto dialog = std::make_unique<DialogRecord>();
@@ -498,8 +156,7 @@ void RetireHandles(DialogRecord& dialog) {
   for (DialogControl& control : dialog.controls) control.handle->alive = false;
 }
 
-// ---- Control messages
-// -----------------------------------------------------------------------------
+// ---- Control messages -------------------------------------------------------------------
 
 LRESULT ListBoxMessage(DialogControl& control, UINT message, WPARAM wParam, LPARAM lParam) {
   const bool inRange = wParam < control.listItems.size();
@@ -507,12 +164,7 @@ LRESULT ListBoxMessage(DialogControl& control, UINT message, WPARAM wParam, LPAR
     case LB_ADDSTRING: {
       const char* text = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
       control.listItems.push_back({text, 0});
-      if (control.widget != nullptr) {
-        GtkWidget* label = gtk_label_new(text);
-        gtk_widget_set_halign(label, GTK_ALIGN_START);
-        gtk_list_box_insert(GTK_LIST_BOX(control.widget), label, -1);
-        gtk_widget_show(label);
-      }
+      if (control.widget != nullptr) DialogGtkAddListItem(control, text);
       return static_cast<LRESULT>(control.listItems.size() - 1);
     }
     case LB_SETITEMDATA:
@@ -530,8 +182,7 @@ LRESULT ListBoxMessage(DialogControl& control, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-// ---- Templates
-// ------------------------------------------------------------------------------------
+// ---- Templates --------------------------------------------------------------------------
 
 const DialogTemplate* FindDialogResource(WORD resourceId) {
   for (int i = 0; i < kDialogResourceCount; ++i) {
@@ -544,8 +195,7 @@ int DialogUnitsToPixelsX(int x, int baseWidth) { return MulDiv(x, baseWidth, 4);
 
 int DialogUnitsToPixelsY(int y, int baseHeight) { return MulDiv(y, baseHeight, 8); }
 
-// ---- Calls
-// ----------------------------------------------------------------------------------------
+// ---- Calls ------------------------------------------------------------------------------
 
 INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND, DLGPROC procedure, LPARAM initParam) {
   const uintptr_t resourceId = reinterpret_cast<uintptr_t>(templateName);
@@ -555,20 +205,20 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND, DLGPROC procedure,
   std::vector<TestDialogAction> script;
   const bool scripted = Win32TakeDialogScript(&script);
   if (dialogTemplate == nullptr || procedure == nullptr || Win32ShouldFail("DialogBoxParamA") ||
-      (!scripted && !GtkReady())) {
+      (!scripted && !DialogGtkReady())) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
   std::unique_ptr<DialogRecord> dialog = NewDialog(*dialogTemplate, procedure);
-  if (!scripted) BuildGtkDialog(*dialog);
+  if (!scripted) DialogGtkBuild(*dialog);
   const BOOL focusFirst = static_cast<BOOL>(procedure(dialog->handle, WM_INITDIALOG, 0, initParam));
   INT_PTR result = dialog->result;
   if (scripted) {
     result = RunScripted(*dialog, script);
   } else if (!dialog->ended) {
-    result = RunGtk(*dialog, focusFirst);
+    result = DialogGtkRun(*dialog, focusFirst);
   } else {
-    DestroyGtkDialog(*dialog);
+    DialogGtkDestroy(*dialog);
   }
   RetireHandles(*dialog);
   return result;
@@ -588,7 +238,7 @@ BOOL EndDialog(HWND dialogHandle, INT_PTR result) {
 
 HWND SetFocus(HWND window) {
   Win32Trace("SetFocus");
-  DialogControl* control = ControlOf(window);
+  DialogControl* control = DialogControlOf(window);
   if (control == nullptr) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
@@ -596,7 +246,7 @@ HWND SetFocus(HWND window) {
   DialogRecord& dialog = *window->dialog;
   const HWND previous = dialog.focus;
   dialog.focus = window;
-  if (control->widget != nullptr) FocusWidget(*control);
+  if (control->widget != nullptr) DialogGtkFocus(*control);
   return previous;
 }
 
@@ -614,8 +264,8 @@ LRESULT DialogSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   if (window->kind == WindowKind::kDialog) {
     return window->dialog->procedure(window, message, wParam, lParam);
   }
-  DialogControl& control = *ControlOf(window);
-  if (IsListBox(control)) return ListBoxMessage(control, message, wParam, lParam);
+  DialogControl& control = *DialogControlOf(window);
+  if (DialogIsListBox(control)) return ListBoxMessage(control, message, wParam, lParam);
   if (message == BM_GETCHECK) return control.checked ? BST_CHECKED : BST_UNCHECKED;
   return 0;
 }

@@ -14,7 +14,7 @@
 
 using DLGPROC = INT_PTR (*)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// ---- Styles -------------------------------------------------------------------------------------
+// ---- Styles -----------------------------------------------------------------------------
 constexpr DWORD DS_MODALFRAME = 0x80;
 constexpr DWORD DS_SHELLFONT = 0x48;
 constexpr DWORD DS_CENTER = 0x800;
@@ -25,7 +25,7 @@ constexpr DWORD BS_TYPEMASK = 0xF;
 constexpr DWORD LBS_NOTIFY = 0x1;
 constexpr DWORD LBS_NOINTEGRALHEIGHT = 0x100;
 
-// ---- Control messages and notifications ---------------------------------------------------------
+// ---- Control messages and notifications -------------------------------------------------
 constexpr WORD BN_CLICKED = 0;
 constexpr WORD LBN_SELCHANGE = 1;
 constexpr UINT BM_GETCHECK = 0x00F0;
@@ -37,7 +37,7 @@ constexpr LRESULT LB_ERR = -1;
 constexpr LRESULT BST_UNCHECKED = 0;
 constexpr LRESULT BST_CHECKED = 1;
 
-// ---- Templates ----------------------------------------------------------------------------------
+// ---- Templates --------------------------------------------------------------------------
 enum class DialogControlClass : uint8_t { kButton, kListBox };
 
 // Positions and sizes in dialog units: a horizontal unit is a quarter of the font's average
@@ -76,7 +76,7 @@ const DialogTemplate* FindDialogResource(WORD resourceId);
 int DialogUnitsToPixelsX(int x, int baseWidth);
 int DialogUnitsToPixelsY(int y, int baseHeight);
 
-// ---- Calls --------------------------------------------------------------------------------------
+// ---- Calls ------------------------------------------------------------------------------
 // Runs the dialog of resource `templateName` (MAKEINTRESOURCEA(id)) modally until the
 // procedure calls EndDialog, and returns the value given there. -1 without a display, for an
 // unknown resource or a null procedure. `initParam` is WM_INITDIALOG's lParam.

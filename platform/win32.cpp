@@ -36,7 +36,7 @@ int g_cursorCount = 0;
 bool g_fullScreenModeSet = false;
 SDL_DisplayMode g_fullScreenMode{};
 
-// ---- Registry -------------------------------------------------------------------------------
+// ---- Registry ---------------------------------------------------------------------------
 
 WindowClass* FindClass(LPCSTR name) {
   if (name == nullptr) return nullptr;
@@ -59,7 +59,7 @@ WindowRecord* FindBySdlId(uint32_t id) {
   return nullptr;
 }
 
-// ---- Message delivery -------------------------------------------------------------------------
+// ---- Message delivery -------------------------------------------------------------------
 
 void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   MSG msg{window, message, wParam, lParam, SDL_WasInit(SDL_INIT_EVENTS) ? SDL_GetTicks() : 0,
@@ -153,7 +153,7 @@ bool Matches(const MSG& msg, HWND window, UINT minMessage, UINT maxMessage) {
   return msg.message >= minMessage && msg.message <= maxMessage;
 }
 
-// ---- Window creation ------------------------------------------------------------------------
+// ---- Window creation --------------------------------------------------------------------
 
 void SetGlAttributes() {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -203,8 +203,7 @@ void CloseSdlWindowWhenFree(WindowRecord* window) {
 
 }  // namespace
 
-// ---- Keys
-// ----------------------------------------------------------------------------------------
+// ---- Keys -------------------------------------------------------------------------------
 
 namespace {
 
@@ -249,7 +248,7 @@ SDL_Keycode Win32SdlKeyFromVirtual(WPARAM virtualKey) {
   return SDLK_UNKNOWN;
 }
 
-// ---- Registry and SDL ---------------------------------------------------------------------------
+// ---- Registry and SDL -------------------------------------------------------------------
 
 HWND Win32NewWindow(WindowKind kind) {
   g_windows.push_back(std::make_unique<WindowRecord>());
@@ -327,7 +326,7 @@ bool Win32GetDisplayMode(int index, Win32DisplayMode* mode) {
   return true;
 }
 
-// ---- Classes and windows ------------------------------------------------------------------------
+// ---- Classes and windows ----------------------------------------------------------------
 
 HINSTANCE GetModuleHandleA(LPCSTR) { return &g_instance; }
 
@@ -468,7 +467,7 @@ int GetSystemMetrics(int index) {
   }
 }
 
-// ---- Messages -----------------------------------------------------------------------------------
+// ---- Messages ---------------------------------------------------------------------------
 
 BOOL PeekMessageA(MSG* message, HWND window, UINT minMessage, UINT maxMessage, UINT remove) {
   PumpSdlEvents();
@@ -513,7 +512,7 @@ void PostQuitMessage(int exitCode) {
   Post(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
 }
 
-// ---- Cursor -------------------------------------------------------------------------------------
+// ---- Cursor -----------------------------------------------------------------------------
 
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR cursorName) {
   return reinterpret_cast<uintptr_t>(cursorName) == IDC_ARROW ? &g_arrowCursor : nullptr;
@@ -526,7 +525,7 @@ int ShowCursor(BOOL show) {
   return g_cursorCount;
 }
 
-// ---- Message boxes ------------------------------------------------------------------------------
+// ---- Message boxes ----------------------------------------------------------------------
 
 int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   if (text == nullptr) text = "";
@@ -541,7 +540,7 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   return IDOK;
 }
 
-// ---- Display settings ---------------------------------------------------------------------------
+// ---- Display settings -------------------------------------------------------------------
 
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
   if (mode == nullptr) {

@@ -46,7 +46,7 @@ using HMENU = MenuRecord*;
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 
-// ---- Messages ----------------------------------------------------------------------------
+// ---- Messages ---------------------------------------------------------------------------
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SIZE = 0x0005;
 constexpr UINT WM_CLOSE = 0x0010;
@@ -96,7 +96,7 @@ constexpr LPARAM MAKELPARAM(WORD low, WORD high) {
   return static_cast<LPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
 }
 
-// ---- Window styles -----------------------------------------------------------------------
+// ---- Window styles ----------------------------------------------------------------------
 constexpr DWORD WS_POPUP = 0x80000000;
 constexpr DWORD WS_CHILD = 0x40000000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
@@ -116,7 +116,7 @@ constexpr int SM_CYCAPTION = 4;
 constexpr int SM_CXFRAME = 32;
 constexpr int SM_CYFRAME = 33;
 
-// ---- Window classes and windows ------------------------------------------------------------
+// ---- Window classes and windows ---------------------------------------------------------
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 struct WNDCLASSA {
@@ -178,7 +178,7 @@ HWND GetForegroundWindow();
 // Frame metrics in pixels: SM_CXFRAME and SM_CYFRAME 4, SM_CYCAPTION 23; 0 for other indices.
 int GetSystemMetrics(int index);
 
-// ---- Messages ----------------------------------------------------------------------------
+// ---- Messages ---------------------------------------------------------------------------
 // Pumps the SDL events into the queue, then takes the first message for `window` (null: any)
 // whose number lies in [minMessage, maxMessage] (0, 0: any). TRUE when one was found (also
 // WM_QUIT); PM_REMOVE takes it off the queue.
@@ -194,7 +194,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Posts WM_QUIT with the exit code as wParam.
 void PostQuitMessage(int exitCode);
 
-// ---- Cursor --------------------------------------------------------------------------------
+// ---- Cursor -----------------------------------------------------------------------------
 constexpr uintptr_t IDC_ARROW = 32512;
 constexpr LPCSTR MAKEINTRESOURCEA(uintptr_t id) { return reinterpret_cast<LPCSTR>(id); }
 // The arrow cursor for IDC_ARROW (never null for it); null for other names.
@@ -203,7 +203,7 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
 // Returns the new count.
 int ShowCursor(BOOL show);
 
-// ---- Message boxes -------------------------------------------------------------------------
+// ---- Message boxes ----------------------------------------------------------------------
 constexpr UINT MB_OK = 0x00;
 constexpr UINT MB_ICONERROR = 0x10;
 constexpr UINT MB_ICONINFORMATION = 0x40;
@@ -213,7 +213,7 @@ constexpr int IDCANCEL = 2;
 // and waits for it to be closed. Without a display only the line. Returns IDOK.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
-// ---- Display settings --------------------------------------------------------------------
+// ---- Display settings -------------------------------------------------------------------
 // The display-mode record, 156 bytes with the platform's field offsets; only the size, the
 // fields mask and the three mode fields are read.
 struct DEVMODEA {
@@ -251,7 +251,7 @@ constexpr LONG DISP_CHANGE_BADMODE = -2;
 // DISP_CHANGE_BADMODE for a mode without width and height or with another depth.
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
 
-// ---- Errors --------------------------------------------------------------------------------
+// ---- Errors -----------------------------------------------------------------------------
 // Last-error codes the stand-in sets (per thread; GetLastError in platform/kernel32.h).
 constexpr DWORD ERROR_SUCCESS = 0;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;

@@ -47,7 +47,7 @@ SDL_Keycode Win32SdlKeyFromVirtual(WPARAM virtualKey);
 // Handlers of messages sent to dialogs and their controls (platform/dialog.cpp).
 LRESULT DialogSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// ---- Test hooks (platform/win32_testing.cpp) ------------------------------------------------
+// ---- Test hooks (platform/win32_testing.cpp) --------------------------------------------
 // Appends one line to the call trace while tracing is on (printf-style format).
 void Win32Trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // True when a test asked for calls of this name to fail.

@@ -6,7 +6,7 @@
 
 namespace {
 
-// ---- Names --------------------------------------------------------------------------------------
+// ---- Names ------------------------------------------------------------------------------
 
 struct NamedValue {
   const char* name;
@@ -43,7 +43,7 @@ std::optional<uint32_t> Lookup(const NamedValue (&table)[N], std::string_view na
   return std::nullopt;
 }
 
-// ---- Tokens -------------------------------------------------------------------------------------
+// ---- Tokens -----------------------------------------------------------------------------
 
 struct Token {
   std::string text;
@@ -89,7 +89,7 @@ bool Tokenize(std::string_view line, std::vector<Token>* tokens, std::string* fa
   return true;
 }
 
-// ---- Statement parsing --------------------------------------------------------------------------
+// ---- Statement parsing ------------------------------------------------------------------
 
 // Reads operands of one statement in order; the first fault sticks.
 class Operands {
@@ -257,7 +257,7 @@ void ParseStatement(const std::vector<Token>& tokens, ParseState& state, std::st
   }
 }
 
-// ---- Output -------------------------------------------------------------------------------------
+// ---- Output -----------------------------------------------------------------------------
 
 // A C++ string literal; bytes outside printable ASCII become three-digit octal escapes.
 std::string Literal(const std::string& text) {

@@ -397,10 +397,11 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, in
 BOOL DestroyWindow(HWND window) {
   Win32Trace("DestroyWindow");
   WindowRecord* record = LiveTopLevel(window);
-  if (record == nullptr) {
+  if (record == nullptr || record->destroying) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
+  record->destroying = true;
   record->procedure(record, WM_DESTROY, 0, 0);
   record->alive = false;
   SDL_HideWindow(record->sdlWindow);

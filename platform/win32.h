@@ -165,7 +165,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 // Sends WM_DESTROY to the window procedure at once, then closes the window. FALSE (and
-// nothing else) for a null, unknown or already destroyed handle.
+// nothing else) for a null, unknown or already destroyed handle, and for a window whose
+// WM_DESTROY is under way.
 BOOL DestroyWindow(HWND window);
 // SW_HIDE hides, SW_SHOWMINIMIZED minimises, every other command shows the window and
 // sends WM_SIZE with its client size (0 x 0 when minimised). Returns whether it was visible.
@@ -237,6 +238,9 @@ struct DEVMODEA {
   DWORD dmPanningHeight;
 };
 static_assert(sizeof(DEVMODEA) == 156);
+static_assert(offsetof(DEVMODEA, dmSize) == 36 && offsetof(DEVMODEA, dmFields) == 40);
+static_assert(offsetof(DEVMODEA, dmBitsPerPel) == 104 && offsetof(DEVMODEA, dmPelsWidth) == 108 &&
+              offsetof(DEVMODEA, dmPelsHeight) == 112);
 
 constexpr DWORD DM_BITSPERPEL = 0x00040000;
 constexpr DWORD DM_PELSWIDTH = 0x00080000;

@@ -19,6 +19,7 @@ struct DialogRecord;  // platform/dialog.cpp
 struct WindowRecord {
   WindowKind kind = WindowKind::kTopLevel;
   bool alive = true;
+  bool destroying = false;  // WM_DESTROY is being handled
   // Top-level windows.
   WNDPROC procedure = nullptr;
   std::string className;

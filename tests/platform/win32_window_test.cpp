@@ -203,6 +203,29 @@ TEST_F(Win32Window, ResizeAndMinimiseReportTheClientSize) {
   EXPECT_EQ(HIWORD(restored->lParam), 260);
 }
 
+TEST_F(Win32Window, DestroyFromInsideWmDestroyIsRefusedInsteadOfRecursing) {
+  WNDCLASSA windowClass{};
+  windowClass.lpszClassName = "again";
+  windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM, LPARAM) -> LRESULT {
+    if (message == WM_DESTROY) {
+      g_received.push_back({message, static_cast<WPARAM>(DestroyWindow(window)), 0});
+      // The window still answers while its end is handled.
+      g_received.push_back({message, Win32GetSdlWindow(window) != nullptr, 0});
+    }
+    return 0;
+  };
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  HWND window =
+      CreateWindowExA(0, "again", "", WS_POPUP, 0, 0, 32, 32, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  g_received.clear();
+  EXPECT_TRUE(DestroyWindow(window));
+  ASSERT_EQ(g_received.size(), 2u);
+  EXPECT_EQ(g_received[0].wParam, static_cast<WPARAM>(FALSE));
+  EXPECT_EQ(g_received[1].wParam, 1u);
+  EXPECT_TRUE(UnregisterClassA("again", nullptr));
+}
+
 TEST_F(Win32Window, RetainedSdlWindowOutlivesTheHandle) {
   HWND window = Open(WS_POPUP, 64, 48);
   ASSERT_NE(window, nullptr);

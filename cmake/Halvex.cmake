@@ -25,10 +25,9 @@ function(halvex_tests folder)
   endif()
   add_executable(test_${folder} ${sources} ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support.cpp)
   target_link_libraries(test_${folder} PRIVATE halvex_core GTest::gtest GTest::gtest_main GTest::gmock)
-  if(folder STREQUAL "tools")
-    get_property(tool_libs GLOBAL PROPERTY HALVEX_TOOL_LIBS)
-    target_link_libraries(test_tools PRIVATE ${tool_libs})
-  endif()
+  # Every suite may assemble test data with the data compilers' libraries.
+  get_property(tool_libs GLOBAL PROPERTY HALVEX_TOOL_LIBS)
+  target_link_libraries(test_${folder} PRIVATE ${tool_libs})
   target_include_directories(test_${folder} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   gtest_discover_tests(test_${folder} DISCOVERY_MODE PRE_TEST
                        PROPERTIES LABELS ${folder} TIMEOUT 600)
@@ -63,10 +62,11 @@ function(halvex_embed tool output)
                      DEPENDS ${tool} ${ARGN}
                      COMMENT "Compiling ${output} with ${tool}"
                      VERBATIM)
-  # The rule runs through a target of this directory; halvex_core (defined elsewhere) waits
-  # for it and compiles the output.
-  string(MAKE_C_IDENTIFIER ${output} embed_name)
-  add_custom_target(embed_${embed_name} DEPENDS ${out})
-  add_dependencies(halvex_core embed_${embed_name})
+  # The command lives in the tool's directory: a target there runs it, and halvex_core (in the
+  # top directory) waits for that target and sees the output as generated.
+  get_filename_component(stem ${output} NAME_WE)
+  add_custom_target(embed_${stem} DEPENDS ${out})
+  add_dependencies(halvex_core embed_${stem})
+  set_source_files_properties(${out} DIRECTORY ${CMAKE_SOURCE_DIR} PROPERTIES GENERATED TRUE)
   target_sources(halvex_core PRIVATE ${out})
 endfunction()

@@ -64,8 +64,8 @@ void QuaternionToMatrix(const Quaternion& q, Matrix& out) {
   const float x = q.x, y = q.y, z = q.z, w = q.w;
   out = Matrix{{1.0f - s * (y * y + z * z), s * (x * y + w * z), s * (x * z - w * y), 0.0f,
                 s * (x * y - w * z), 1.0f - s * (x * x + z * z), s * (y * z + w * x), 0.0f,
-                s * (x * z + w * y), s * (y * z - w * x), 1.0f - s * (x * x + y * y), 0.0f,
-                0.0f, 0.0f, 0.0f, 1.0f}};
+                s * (x * z + w * y), s * (y * z - w * x), 1.0f - s * (x * x + y * y), 0.0f, 0.0f,
+                0.0f, 0.0f, 1.0f}};
 }
 
 void QuaternionSlerp(const Quaternion& a, const Quaternion& b, float t, Quaternion& out) {

@@ -1,7 +1,5 @@
 #include "platform/crt.h"
 
-#include <emmintrin.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -40,12 +38,6 @@ char* _itoa(int value, char* buffer, int radix) {
   while (n > 0) *out++ = digits[--n];
   *out = '\0';
   return buffer;
-}
-
-int32_t RoundToInt(double x) { return _mm_cvtsd_si32(_mm_set_sd(x)); }
-
-uint32_t RoundToIntLow32(double x) {
-  return static_cast<uint32_t>(static_cast<uint64_t>(_mm_cvtsd_si64(_mm_set_sd(x))));
 }
 
 void* AlignedAlloc(size_t bytes) {

@@ -2,6 +2,8 @@
 // C runtime stand-in: the parts of the platform's C runtime whose exact behaviour the system
 // depends on. Names that would clash with the host's C library live in namespace crt.
 
+#include <emmintrin.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -29,12 +31,14 @@ char* _itoa(int value, char* buffer, int radix);
 // mode. Rounds to nearest, ties to even (0.5 -> 0, 1.5 -> 2, 2.5 -> 2, -2.5 -> -2).
 // NaN and values outside the 32-bit range give INT32_MIN (0x80000000).
 // Takes a double so that float inputs (converted exactly) and double inputs share one rule.
-int32_t RoundToInt(double x);
+inline int32_t RoundToInt(double x) { return _mm_cvtsd_si32(_mm_set_sd(x)); }
 
 // Rounds to a 64-bit integer (nearest, ties to even) and keeps the low 32 bits, as a
 // conversion to a 64-bit integer stored into a 32-bit field does. NaN and values outside the
 // 64-bit range give 0 (the low half of INT64_MIN).
-uint32_t RoundToIntLow32(double x);
+inline uint32_t RoundToIntLow32(double x) {
+  return static_cast<uint32_t>(static_cast<uint64_t>(_mm_cvtsd_si64(_mm_set_sd(x))));
+}
 
 // ---- Aligned allocation -----------------------------------------------------------------
 // Every heap record of the system lives in a 16-byte aligned, zero-filled block. The raw

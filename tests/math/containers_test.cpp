@@ -23,8 +23,10 @@ void ExpectChain(const List& list, std::initializer_list<uintptr_t> values) {
     node = node->next;
   }
   EXPECT_EQ(node, nullptr);
-  if (values.size() > 0) EXPECT_EQ(list.last, prev);
-  else EXPECT_EQ(list.first, nullptr);
+  if (values.size() > 0)
+    EXPECT_EQ(list.last, prev);
+  else
+    EXPECT_EQ(list.first, nullptr);
 }
 
 TEST(List, AppendIndexAndOutOfRange) {

@@ -12,3 +12,24 @@ constexpr uint64_t kFnvOffset = 0xcbf29ce484222325ull;
 uint64_t Fnv1a64(const void* bytes, size_t count, uint64_t seed = kFnvOffset);
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+// FNV-1a 64 of an image: its width and height as 32-bit little-endian words, then its pixel
+// words (0xAARRGGBB) in memory order, each little-endian. Golden tests store these.
+uint64_t ImageHash(uint32_t width, uint32_t height, const uint32_t* pixels);
+
+// Writes an 0xAARRGGBB image as an 8-bit RGBA PNG (stored deflate blocks, no compression).
+// Returns false when the file cannot be written.
+bool WritePng(const char* path, uint32_t width, uint32_t height, const uint32_t* pixels);
+
+// ImageHash, and when the environment variable HALVEX_PNG_DIR names a folder, also writes the
+// image there as <name>.png so a person can look at it.
+uint64_t HashAndMaybeWrite(const char* name, uint32_t width, uint32_t height,
+                           const uint32_t* pixels);
+
+// CRC-32 (the PNG and zlib polynomial 0xEDB88320) and Adler-32, exposed for the PNG tests.
+uint32_t Crc32(const uint8_t* bytes, size_t count, uint32_t crc = 0);
+uint32_t Adler32(const uint8_t* bytes, size_t count, uint32_t adler = 1);
+
+}  // namespace testsupport

@@ -1,0 +1,113 @@
+#include "d3d9_test_support.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace d3d9support {
+
+namespace {
+LRESULT TestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+constexpr const char* kClass = "d3d9test";
+}  // namespace
+
+D3DPRESENT_PARAMETERS PresentParameters(HWND window) {
+  D3DPRESENT_PARAMETERS p{};
+  p.BackBufferFormat = D3DFMT_A8R8G8B8;
+  p.SwapEffect = D3DSWAPEFFECT_FLIP;
+  p.hDeviceWindow = window;
+  p.Windowed = TRUE;
+  p.EnableAutoDepthStencil = TRUE;
+  p.AutoDepthStencilFormat = D3DFMT_D24S8;
+  p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  return p;
+}
+
+void DeviceTest::SetUp() {
+  if (!Win32InitVideo()) GTEST_SKIP() << "no display";
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = TestProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = kClass;
+  RegisterClassA(&windowClass);
+  window_ = CreateWindowExA(0, kClass, "", WS_POPUP, windowX_, windowY_, kSize, kSize, nullptr,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window_, nullptr);
+  ShowWindow(window_, SW_SHOWNORMAL);
+  d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+  ASSERT_NE(d3d_, nullptr);
+  D3DPRESENT_PARAMETERS p = PresentParameters(window_);
+  ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
+                               &device_),
+            D3D_OK);
+  ASSERT_EQ(device_->CreateVertexDeclaration(kScreenLayout, &screenLayout_), D3D_OK);
+  ASSERT_EQ(device_->CreateVertexDeclaration(kClipLayout, &clipLayout_), D3D_OK);
+  ASSERT_EQ(device_->CreateVertexShader(kPassVertexShader, &passVs_), D3D_OK);
+  ASSERT_EQ(device_->CreatePixelShader(kColourPixelShader, &colourPs_), D3D_OK);
+  // Tests compare exact colours: culling off, no depth unless a test asks for it.
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  device_->BeginScene();
+}
+
+void DeviceTest::TearDown() {
+  for (D3D9Object* o : std::initializer_list<D3D9Object*>{screenLayout_, clipLayout_, passVs_,
+                                                          colourPs_, device_, d3d_})
+    if (o) o->Release();
+  if (window_) DestroyWindow(window_);
+  UnregisterClassA(kClass, GetModuleHandleA(nullptr));
+  d3d9test::ResetHooks();
+}
+
+void DeviceTest::DrawRect(float x1, float y1, float x2, float y2, D3DCOLOR colour, float z,
+                          float uMax, float vMax) {
+  // Pixel centres sit at integers, so the edges of pixels x1 .. x2 - 1 are at x1 - 0.5 and
+  // x2 - 0.5.
+  const float l = x1 - 0.5f, r = x2 - 0.5f, t = y1 - 0.5f, b = y2 - 0.5f;
+  const ScreenVertex v[6] = {{l, t, z, 1, colour, 0, 0, 0},       {r, t, z, 1, colour, uMax, 0, 0},
+                             {l, b, z, 1, colour, 0, vMax, 0},    {r, t, z, 1, colour, uMax, 0, 0},
+                             {r, b, z, 1, colour, uMax, vMax, 0}, {l, b, z, 1, colour, 0, vMax, 0}};
+  device_->SetVertexDeclaration(screenLayout_);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, v, sizeof(ScreenVertex)), D3D_OK);
+}
+
+void DeviceTest::DrawClip(const std::vector<ClipVertex>& vertices, D3DPRIMITIVETYPE type) {
+  device_->SetVertexDeclaration(clipLayout_);
+  device_->SetVertexShader(passVs_);
+  device_->SetPixelShader(colourPs_);
+  UINT primitives = type == D3DPT_TRIANGLELIST ? vertices.size() / 3
+                    : type == D3DPT_LINESTRIP  ? vertices.size() - 1
+                                               : vertices.size();
+  ASSERT_EQ(device_->DrawPrimitiveUP(type, primitives, vertices.data(), sizeof(ClipVertex)),
+            D3D_OK);
+  device_->SetVertexShader(nullptr);
+  device_->SetPixelShader(nullptr);
+}
+
+IDirect3DTexture9* DeviceTest::MakeTexture(UINT w, UINT h, const std::vector<uint32_t>& texels,
+                                           UINT levels) {
+  IDirect3DTexture9* texture = nullptr;
+  EXPECT_EQ(
+      device_->CreateTexture(w, h, levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+      D3D_OK);
+  D3DLOCKED_RECT locked;
+  EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  for (UINT y = 0; y < h; ++y)
+    std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &texels[y * w], w * 4);
+  texture->UnlockRect(0);
+  return texture;
+}
+
+::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance) {
+  for (int shift = 0; shift < 32; shift += 8) {
+    const int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
+    if (std::abs(a - e) > tolerance)
+      return ::testing::AssertionFailure()
+             << std::hex << "0x" << actual << " is not within " << std::dec << tolerance << " of 0x"
+             << std::hex << expected;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace d3d9support

@@ -1,0 +1,210 @@
+#include "platform/gdi.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/testing_gdi.h"
+
+namespace {
+
+// A memory context with a font and a 32-bit bitmap selected; everything freed on scope exit.
+class TextCanvas {
+ public:
+  TextCanvas(int width, int height, const char* face, int emPixels, int weight = FW_NORMAL,
+             bool italic = false)
+      : width_(width), height_(height), pixels_(size_t(width) * height, 0xFF000000u) {
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    font_ =
+        CreateFontA(-emPixels, 0, 0, 0, weight, italic, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_DONTCARE, face);
+    oldFont_ = SelectObject(dc_, font_);
+    info_.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info_.bmiHeader.biWidth = width;
+    info_.bmiHeader.biHeight = -height;
+    info_.bmiHeader.biPlanes = 1;
+    info_.bmiHeader.biBitCount = 32;
+    info_.bmiHeader.biCompression = BI_RGB;
+    bitmap_ =
+        CreateDIBitmap(dc_, &info_.bmiHeader, CBM_INIT, pixels_.data(), &info_, DIB_RGB_COLORS);
+    oldBitmap_ = SelectObject(dc_, bitmap_);
+    SetTextColor(dc_, 0x00FFFFFF);
+    SetBkColor(dc_, 0);
+  }
+  ~TextCanvas() {
+    SelectObject(dc_, oldBitmap_);
+    SelectObject(dc_, oldFont_);
+    EXPECT_TRUE(DeleteObject(bitmap_));
+    EXPECT_TRUE(DeleteObject(font_));
+    EXPECT_TRUE(DeleteDC(dc_));
+  }
+  HDC dc() const { return dc_; }
+  HFONT font() const { return font_; }
+  RECT Measure(const char* text) {
+    RECT r{0, 0, 0, 0};
+    DrawTextA(dc_, text, -1, &r, DT_CALCRECT | DT_NOPREFIX);
+    return r;
+  }
+  const std::vector<uint32_t>& Draw(const char* text, RECT area) {
+    DrawTextA(dc_, text, -1, &area, DT_NOPREFIX);
+    EXPECT_EQ(GetDIBits(dc_, bitmap_, 0, height_, pixels_.data(), &info_, DIB_RGB_COLORS), height_);
+    return pixels_;
+  }
+  uint32_t At(int x, int y) const { return pixels_[size_t(y) * width_ + x] & 0xFFFFFF; }
+  // Columns / rows holding any non-black pixel.
+  int InkRight() const {
+    int right = -1;
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < width_; ++x) {
+        if (At(x, y)) right = std::max(right, x);
+      }
+    }
+    return right;
+  }
+
+ private:
+  int width_, height_;
+  std::vector<uint32_t> pixels_;
+  BITMAPINFO info_{};
+  HDC dc_;
+  HFONT font_;
+  HGDIOBJ oldFont_, bitmap_, oldBitmap_;
+};
+
+TEST(GdiFonts, FaceWeightSlantAndSizeFollowTheRequest) {
+  const int before = GdiLiveObjectCount();
+  HDC dc = CreateCompatibleDC(GetDC(nullptr));
+  EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
+  HFONT regular = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                              ANTIALIASED_QUALITY, VARIABLE_PITCH, "Liberation Serif");
+  HFONT boldItalic = CreateFontA(-20, 0, 0, 0, FW_BOLD, 1, 0, 0, DEFAULT_CHARSET, 0, 0,
+                                 ANTIALIASED_QUALITY, VARIABLE_PITCH, "DejaVu Sans");
+  HFONT unknown = CreateFontA(30, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                              ANTIALIASED_QUALITY, VARIABLE_PITCH, "No Such Face 123");
+  ASSERT_NE(regular, nullptr);
+  ASSERT_NE(boldItalic, nullptr);
+  ASSERT_NE(unknown, nullptr);  // the nearest installed face
+  EXPECT_NE(GdiFontFile(regular).find("LiberationSerif-Regular"), std::string::npos);
+  EXPECT_NE(GdiFontFile(boldItalic).find("DejaVuSans-BoldOblique"), std::string::npos);
+  EXPECT_EQ(GdiFontEmPixels(regular), 20);
+  // A positive height asks for the cell, so the em is smaller.
+  EXPECT_LT(GdiFontEmPixels(unknown), 30);
+  EXPECT_GT(GdiFontEmPixels(unknown), 20);
+  EXPECT_EQ(GdiLiveObjectCount(), before + 3);
+  EXPECT_TRUE(DeleteObject(regular));
+  EXPECT_TRUE(DeleteObject(boldItalic));
+  EXPECT_TRUE(DeleteObject(unknown));
+  EXPECT_TRUE(DeleteDC(dc));
+  EXPECT_EQ(GdiLiveObjectCount(), before);
+}
+
+TEST(GdiObjects, SelectionReturnsThePreviousObjectAndGuardsDeletion) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
+  HGDIOBJ stock = SelectObject(dc, font);
+  ASSERT_NE(stock, nullptr);
+  EXPECT_FALSE(DeleteObject(font));   // still selected
+  EXPECT_FALSE(DeleteObject(stock));  // stock objects are never deleted
+  EXPECT_EQ(SelectObject(dc, stock), font);
+  EXPECT_TRUE(DeleteObject(font));
+  EXPECT_EQ(SetTextColor(dc, 0x123456), 0u);
+  EXPECT_EQ(SetTextColor(dc, 0), 0x123456u);
+  EXPECT_EQ(SetBkColor(dc, 0x654321), 0xFFFFFFu);
+  EXPECT_EQ(SelectObject(dc, nullptr), nullptr);
+  EXPECT_TRUE(DeleteDC(dc));
+  // The screen context measures but has nothing to draw into.
+  HDC screen = GetDC(nullptr);
+  HFONT screenFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
+  HGDIOBJ previous = SelectObject(screen, screenFont);
+  RECT area{0, 0, 100, 100};
+  EXPECT_GT(DrawTextA(screen, "text", -1, &area, DT_NOPREFIX), 0);
+  SelectObject(screen, previous);
+  EXPECT_TRUE(DeleteObject(screenFont));
+  EXPECT_FALSE(DeleteDC(screen));
+  EXPECT_EQ(ReleaseDC(nullptr, GetDC(nullptr)), 1);
+}
+
+TEST(GdiText, MeasureGrowsWithTextLinesAndBreaks) {
+  TextCanvas canvas(8, 8, "DejaVu Sans", 20);
+  const RECT one = canvas.Measure("Hello");
+  EXPECT_GT(one.right, 30);
+  EXPECT_GE(one.bottom, 20);
+  EXPECT_LE(one.bottom, 30);
+  const RECT longer = canvas.Measure("Hello, world");
+  EXPECT_GT(longer.right, one.right);
+  EXPECT_EQ(longer.bottom, one.bottom);
+  // Line breaks: LF, CR LF and CR each start a new line; the width is the widest line.
+  EXPECT_EQ(canvas.Measure("Hello\nHi").bottom, 2 * one.bottom);
+  EXPECT_EQ(canvas.Measure("Hello\r\nHi").bottom, 2 * one.bottom);
+  EXPECT_EQ(canvas.Measure("Hi\rHello").right, one.right);
+  EXPECT_EQ(canvas.Measure("Hello\n").bottom, 2 * one.bottom);
+  // '&' is an ordinary character.
+  EXPECT_GT(canvas.Measure("a&b").right, canvas.Measure("ab").right);
+  RECT offset{10, 20, 0, 0};
+  DrawTextA(canvas.dc(), "Hello", -1, &offset, DT_CALCRECT);
+  EXPECT_EQ(offset.right, 10 + one.right);
+  EXPECT_EQ(offset.bottom, 20 + one.bottom);
+  RECT counted{0, 0, 0, 0};
+  DrawTextA(canvas.dc(), "Hello, world", 5, &counted, DT_CALCRECT);
+  EXPECT_EQ(counted.right, one.right);
+}
+
+TEST(GdiText, DrawsWhiteGreyEdgesOpaqueCellAndClipsToTheRectangle) {
+  TextCanvas canvas(120, 40, "DejaVu Sans", 24);
+  SetBkColor(canvas.dc(), 0x00102030);  // a visible background: the cell is filled with it
+  const RECT extent = canvas.Measure("Hi");
+  canvas.Draw("Hi", RECT{0, 0, 120, 40});
+  int white = 0, grey = 0;
+  for (int y = 0; y < extent.bottom; ++y) {
+    for (int x = 0; x < extent.right; ++x) {
+      const uint32_t p = canvas.At(x, y);
+      white += p == 0xFFFFFF;
+      const uint32_t r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+      grey += p != 0xFFFFFF && p != 0x302010 && r > 0x30 && g > 0x20 && b > 0x10;
+    }
+  }
+  EXPECT_GT(white, 20);                           // solid stems
+  EXPECT_GT(grey, 2);                             // antialiased edges
+  EXPECT_EQ(canvas.At(extent.right + 2, 5), 0u);  // outside the cell: untouched
+  EXPECT_EQ(canvas.At(1, extent.bottom + 2), 0u);
+  EXPECT_EQ(canvas.At(extent.right - 1, 1), 0x302010u);  // cell corner: background (BGR)
+
+  TextCanvas clipped(120, 40, "DejaVu Sans", 24);
+  clipped.Draw("Hi", RECT{0, 0, 6, 40});
+  EXPECT_LE(clipped.InkRight(), 5);
+  EXPECT_GE(clipped.InkRight(), 0);
+}
+
+TEST(GdiBitmaps, BottomUpAndTopDownLayoutsAndBadHeaders) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  const uint32_t rows[2 * 3] = {1, 2, 3, 4, 5, 6};
+  BITMAPINFO info{};
+  info.bmiHeader = {40, 3, 2, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // bottom-up
+  HBITMAP bitmap = CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, rows, &info, DIB_RGB_COLORS);
+  ASSERT_NE(bitmap, nullptr);
+  uint32_t out[6] = {};
+  BITMAPINFO topDown = info;
+  topDown.bmiHeader.biHeight = -2;
+  EXPECT_EQ(GetDIBits(dc, bitmap, 0, 2, out, &topDown, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(std::vector<uint32_t>(out, out + 6), (std::vector<uint32_t>{4, 5, 6, 1, 2, 3}));
+  EXPECT_EQ(GetDIBits(dc, bitmap, 0, 9, out, &info, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(std::vector<uint32_t>(out, out + 6), (std::vector<uint32_t>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(GetDIBits(dc, bitmap, 2, 1, out, &info, DIB_RGB_COLORS), 0);
+  BITMAPINFO wrong = info;
+  wrong.bmiHeader.biBitCount = 24;
+  EXPECT_EQ(GetDIBits(dc, bitmap, 0, 2, out, &wrong, DIB_RGB_COLORS), 0);
+  EXPECT_EQ(CreateDIBitmap(dc, &wrong.bmiHeader, CBM_INIT, rows, &wrong, 0), nullptr);
+  BITMAPINFO huge = info;
+  huge.bmiHeader.biWidth = 65535;
+  huge.bmiHeader.biHeight = -65535;
+  EXPECT_EQ(CreateDIBitmap(dc, &huge.bmiHeader, 0, nullptr, &huge, 0), nullptr);
+  GdiFailNextCreateDIBitmap(1);
+  EXPECT_EQ(CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, rows, &info, 0), nullptr);
+  EXPECT_TRUE(DeleteObject(bitmap));
+  EXPECT_TRUE(DeleteDC(dc));
+}
+
+}  // namespace

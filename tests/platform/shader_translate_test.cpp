@@ -1,0 +1,163 @@
+// The translator's refusals: every malformed stream ends in a clear error, never in a read
+// past the stream (each stream lives in a heap block of exactly its length, so
+// AddressSanitizer reports any overrun), and what it accepts it describes correctly.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "platform/shader_translate.h"
+#include "render/shader_table.h"
+#include "tools/shaderasm/shader_asm.h"
+
+namespace {
+
+using Words = std::vector<uint32_t>;
+
+Words Assemble(const char* text) {
+  Words tokens;
+  std::string error;
+  EXPECT_TRUE(AssembleShader(text, tokens, error)) << error;
+  return tokens;
+}
+
+// Translates the first `count` words from a heap block of exactly that size.
+bool Translate(const Words& words, size_t count, ShaderTranslation& out) {
+  std::unique_ptr<uint32_t[]> block(new uint32_t[count ? count : 1]);
+  std::copy(words.begin(), words.begin() + std::min(count, words.size()), block.get());
+  return TranslateShaderTokens(count ? block.get() : nullptr, count, out);
+}
+
+std::string Refusal(const Words& words) {
+  ShaderTranslation out{};
+  EXPECT_FALSE(Translate(words, words.size(), out));
+  EXPECT_TRUE(out.source.empty());
+  return out.error;
+}
+
+constexpr uint32_t kEnd = 0x0000FFFF;
+
+TEST(ShaderTranslate, EveryTruncationOfEveryTableProgramIsRefused) {
+  for (const ShaderTableEntry* e = ShaderTable; e->mode != kShaderTableEnd; ++e) {
+    const Words words(e->tokens, e->tokens + e->size / 4);
+    ShaderTranslation out{};
+    ASSERT_TRUE(Translate(words, words.size(), out)) << out.error;
+    for (size_t n = 0; n < words.size(); ++n) {
+      EXPECT_FALSE(Translate(words, n, out)) << "mode " << e->mode << " cut at " << n;
+      EXPECT_FALSE(out.error.empty());
+    }
+  }
+}
+
+TEST(ShaderTranslate, RefusesMalformedStreams) {
+  const Words good = Assemble("ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmov oC0, r0");
+  EXPECT_EQ(Refusal({0xFFFF0104, kEnd}), "word 0: unsupported version token");
+  EXPECT_EQ(Refusal({0xFFFE0300, kEnd}), "word 0: unsupported version token");
+  Words w = good;
+  w.pop_back();
+  EXPECT_EQ(Refusal(w), "word 14: stream ends without an end token");
+  w = good;
+  w[11] = 0x02000099;  // unknown opcode
+  EXPECT_EQ(Refusal(w), "word 11: unknown opcode 153");
+  w[11] = 0x02000009;  // dp4 in place of mov: needs two sources, its length says one
+  EXPECT_EQ(Refusal(w), "word 11: instruction length 2 is wrong");
+  w = good;
+  w[12] = 0xF00F0800;  // register type 15 (loop counter)
+  EXPECT_EQ(Refusal(w), "word 11: register type 15 not allowed here");
+  w = good;
+  w[13] &= 0x7FFFFFFF;  // source without its marker bit
+  EXPECT_EQ(Refusal(w), "word 11: operand token without bit 31");
+  w = good;
+  w[13] |= 1u << 13;
+  EXPECT_EQ(Refusal(w), "word 11: relative addressing is not supported");
+  w = good;
+  w[13] = 0x80E4000C;  // r12: past the twelve temporaries
+  EXPECT_EQ(Refusal(w), "word 11: register number 12 out of range");
+  // An operand count that runs past the end: a texld cut after its destination.
+  EXPECT_EQ(Refusal({0xFFFF0200, 0x03000042, 0x800F0000}), "word 1: operands run past the end");
+  // A comment block longer than what is left.
+  EXPECT_EQ(Refusal({0xFFFF0200, 0x0005FFFE, 0, 0, kEnd}), "word 1: bad comment block");
+  w = good;
+  w[10] = 0xA00F0801;  // texld from sampler 1, never declared
+  EXPECT_EQ(Refusal(w), "word 7: texld needs a declared sampler");
+}
+
+TEST(ShaderTranslate, RefusesWhatTheShaderModelDoesNotAllow) {
+  EXPECT_EQ(Refusal(Assemble("vs_1_1\ndcl_position v0\nmov oT0, v0")),
+            "word 7: oPos is never written");
+  EXPECT_EQ(Refusal(Assemble("vs_1_1\ndcl_position v0\nmov oPos, v1")),
+            "word 4: input v1 read before its dcl");
+  EXPECT_EQ(Refusal(Assemble("vs_2_0\ndcl_texcoord8 v0\nmov oPos, v0")),
+            "word 1: input usage not supported");
+  EXPECT_EQ(Refusal(Assemble("ps_1_1\nmov r0, c8")), "word 1: register number 8 out of range");
+  // A matrix reads rows c253..c256: the last one is past the 256 constants.
+  EXPECT_EQ(Refusal(Assemble("vs_2_0\ndcl_position v0\nm4x4 oPos, v0, c253")),
+            "word 4: register number 253 out of range");
+  EXPECT_EQ(Refusal(Assemble("ps_2_0\nmov oC0, t0_bias")), "word 1: source modifier 2 not allowed");
+  EXPECT_EQ(Refusal(Assemble("ps_1_1\ntex r0")), "word 1: tex expects a texture register");
+  EXPECT_EQ(Refusal(Assemble("ps_2_0\ntexkill c0\nmov oC0, c0")),
+            "word 1: texkill expects a temporary or texture register");
+  EXPECT_EQ(Refusal(Assemble("ps_2_0\nmov oC0, r0\ntexld r0, r1, s0")),
+            "word 4: texld needs a declared sampler");
+  // Opcodes the model lacks are unknown there (dp4 in ps_1_1, texcoord in ps_2_0).
+  EXPECT_EQ(Refusal({0xFFFF0101, 0x00000009, 0x800F0000, 0xB0E40000, 0xB0E40001, kEnd}),
+            "word 1: unknown opcode 9");
+  EXPECT_EQ(Refusal({0xFFFF0200, 0x01000040, 0xB00F0000, kEnd}), "word 1: unknown opcode 64");
+  // A co-issue flag outside ps_1_1 and a shift outside ps_1_1.
+  EXPECT_EQ(Refusal({0xFFFF0200, 0x42000001, 0x800F0800, 0x80E40000, kEnd}),
+            "word 1: co-issue outside ps_1_1");
+  EXPECT_EQ(Refusal({0xFFFF0200, 0x02000001, 0x810F0800, 0x80E40000, kEnd}),
+            "word 1: shift outside ps_1_1");
+}
+
+TEST(ShaderTranslate, DescribesWhatItAcceptsAndSkipsComments) {
+  ShaderTranslation out{};
+  const Words p4(ShaderTable[5].tokens, ShaderTable[5].tokens + ShaderTable[5].size / 4);
+  ASSERT_EQ(ShaderTable[5].mode, 2u);
+  ASSERT_TRUE(Translate(p4, p4.size(), out)) << out.error;
+  EXPECT_EQ(out.stage, ShaderStage::Pixel);
+  EXPECT_EQ(out.major, 2);
+  EXPECT_EQ(out.minor, 0);
+  const uint8_t p4Samplers[16] = {2, 2, 4, 2};
+  EXPECT_EQ(0, memcmp(out.samplerType, p4Samplers, 16));
+  EXPECT_NE(out.source.find("uniform sampler3D hx_s2;"), std::string::npos);
+
+  const Words glow = Assemble("ps_1_1\ntex t0\ntex t3\nadd r0, t0, t3");
+  ASSERT_TRUE(Translate(glow, glow.size(), out));
+  const uint8_t glowSamplers[16] = {2, 0, 0, 2};
+  EXPECT_EQ(0, memcmp(out.samplerType, glowSamplers, 16));
+  const std::string plain = out.source;
+  Words commented = glow;
+  commented.insert(commented.begin() + 3, {0x0002FFFE, 0x12345678, 0x0000FFFF});
+  ASSERT_TRUE(Translate(commented, commented.size(), out)) << out.error;
+  EXPECT_EQ(out.source, plain);
+
+  const Words vs = Assemble("vs_1_1\ndcl_position v0\ndcl_texcoord2 v5\nmov oPos, v0\nmov oT0, v5");
+  ASSERT_TRUE(Translate(vs, vs.size(), out));
+  EXPECT_EQ(out.stage, ShaderStage::Vertex);
+  EXPECT_NE(out.source.find("layout(location = 6) in vec4 hx_a6;"), std::string::npos);
+}
+
+// Random corruptions of the table's programs: each must be accepted or refused with an
+// error, never crash or read outside its block.
+TEST(ShaderTranslate, SurvivesCorruptedStreams) {
+  std::mt19937 random(12345);
+  int refused = 0;
+  for (int round = 0; round < 3000; ++round) {
+    const ShaderTableEntry& e = ShaderTable[round % 30];
+    Words w(e.tokens, e.tokens + e.size / 4);
+    for (int k = 0; k < 1 + round % 3; ++k) {
+      uint32_t& word = w[random() % w.size()];
+      word = round % 2 ? word ^ (1u << (random() % 32)) : static_cast<uint32_t>(random());
+    }
+    ShaderTranslation out{};
+    if (!Translate(w, w.size(), out)) {
+      ++refused;
+      EXPECT_FALSE(out.error.empty());
+    }
+  }
+  EXPECT_GT(refused, 1500);
+}
+
+}  // namespace

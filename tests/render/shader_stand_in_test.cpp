@@ -1,0 +1,197 @@
+// Every shader mode drawn through the Direct3D stand-in over the whole target, with 1 x 1
+// textures so each sample is known; the pixel read back is compared with the mode's vertex
+// and pixel formulas computed here at that pixel's position (8-bit target, 2 levels).
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "render/shader_device.h"
+#include "render/shader_mode.h"
+
+namespace {
+
+struct F4 {
+  float x, y, z, w;
+};
+F4 Unpack(uint32_t argb) {
+  return {((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
+          (argb >> 24) / 255.0f};
+}
+float Sat(float v) { return std::clamp(v, 0.0f, 1.0f); }
+float Dot3(F4 a, F4 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+F4 Sub(F4 a, F4 b) { return {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w}; }
+F4 Mul(F4 a, F4 b) { return {a.x * b.x, a.y * b.y, a.z * b.z, a.w * b.w}; }
+F4 Cross(F4 a, F4 b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0};
+}
+F4 Normalize(F4 v) {
+  const float f = 1 / std::sqrt(Dot3(v, v));
+  return {v.x * f, v.y * f, v.z * f, v.w * f};
+}
+
+::testing::AssertionResult Near(uint32_t got, F4 want) {
+  const float w[4] = {want.z, want.y, want.x, want.w};  // blue, green, red, alpha bytes
+  for (int i = 0; i < 4; ++i) {
+    const int g = (got >> (8 * i)) & 0xFF, e = static_cast<int>(std::lround(Sat(w[i]) * 255));
+    if (std::abs(g - e) > 2) {
+      char text[64];
+      std::snprintf(text, sizeof text, "got 0x%08X, byte %d should be %d", got, i, e);
+      return ::testing::AssertionFailure() << text;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Textures by stage: diffuse, normal map, attenuation (or a 2D texture), specular map.
+constexpr uint32_t kDiffuse = 0xC0C08040, kNormalMap = 0xFF9966E0, kAttenuation = 0xFFC08040;
+constexpr uint32_t kStage2 = 0x40102030, kSpecular = 0xFFFF8040;
+constexpr D3DCOLOR kVertexColour = 0xC080FF40;
+constexpr F4 kN = {0.6f, 0, 0.8f, 1}, kT = {0.8f, 0, -0.6f, 1};
+constexpr F4 kLight = {3, 4, -5, 1}, kRange = {1 / 16.0f, 0.5f, 1, 0}, kEye = {-2, 1, 6, 1};
+constexpr F4 kFog = {0.2f, 2.5f, 0, 0}, kFogColour = {0.2f, 0.4f, 0.6f, 1};
+constexpr F4 kPixel[4] = {
+    {0.9f, 0.8f, 0.7f, 0.6f}, {1, 0.5f, 0.25f, 1}, {8, 1, 1, 1}, {0.1f, 0.2f, 0.3f, 0.4f}};
+constexpr float kDepth = 0.4f;
+
+// The lit colour of modes 2 to 4 and 7 to 9 at object-space position p.
+F4 Lit(F4 p, bool normalMap, bool specularMap) {
+  const F4 l3 = Sub(kLight, p), e3 = Sub(kEye, p), b = Cross(kT, kN);
+  const F4 lt = {Dot3(l3, kT), Dot3(l3, b), Dot3(l3, kN), 0};
+  const F4 et = {Dot3(e3, kT), Dot3(e3, b), Dot3(e3, kN), 0};
+  const F4 l = Normalize(lt), h = Normalize({lt.x + et.x, lt.y + et.y, lt.z + et.z, 0});
+  const F4 d = Unpack(kDiffuse), nb = Unpack(kNormalMap), s = Unpack(kSpecular);
+  const F4 n = normalMap ? F4{nb.x * 2 - 1, nb.y * 2 - 1, nb.z * 2 - 1, 0} : F4{0, 0, 1, 0};
+  const float diffuse = Sat(Dot3(l, n));
+  F4 c = {diffuse * d.x, diffuse * d.y, diffuse * d.z, d.w};
+  if (specularMap) {
+    const float sp = std::pow(Sat(Dot3(h, n)), kPixel[2].x);
+    c.x += Sat(sp * s.x * kPixel[1].x);
+    c.y += Sat(sp * s.y * kPixel[1].y);
+    c.z += Sat(sp * s.z * kPixel[1].z);
+  }
+  const F4 a = Unpack(kAttenuation);
+  c = Mul(c, kPixel[0]);
+  return {c.x * a.x * 4, c.y * a.y * 4, c.z * a.z * 4, c.w};
+}
+
+// ps_1_1 reads constants clamped to -1..1 and keeps registers in -1..1.
+F4 Ps11(F4 c) {
+  return {std::clamp(c.x, -1.0f, 1.0f), std::clamp(c.y, -1.0f, 1.0f), std::clamp(c.z, -1.0f, 1.0f),
+          std::clamp(c.w, -1.0f, 1.0f)};
+}
+
+F4 Expected(uint32_t mode, F4 p) {
+  const F4 t0 = Unpack(kDiffuse);
+  switch (mode) {
+    case 0: return {0, 0, 0, 1};
+    case 1:
+    case 6: return t0;
+    case 5:
+    case 10: return Mul(t0, Ps11(kPixel[0]));
+    case 2:
+    case 7: return Lit(p, true, true);
+    case 3:
+    case 9: return Lit(p, true, false);
+    case 4:
+    case 8: return Lit(p, false, false);
+    case 11: {
+      const uint32_t taps[4] = {kDiffuse, kNormalMap, kStage2, kSpecular};
+      F4 sum = {0, 0, 0, 0};
+      for (int i = 0; i < 4; ++i) {
+        const F4 t = Mul(Unpack(taps[i]), Ps11(kPixel[i]));
+        sum = Ps11({sum.x + t.x, sum.y + t.y, sum.z + t.z, sum.w + t.w});
+      }
+      return sum;
+    }
+    case 12: {
+      const F4 s = Mul(t0, kPixel[0]);
+      return Mul({Sat(s.x), Sat(s.y), Sat(s.z), Sat(s.w)}, Unpack(kVertexColour));
+    }
+    case 13: {
+      const F4 r = Unpack(kStage2);
+      return {r.x * t0.x, r.y * t0.y, r.z * t0.z, 1};
+    }
+    default: return {kFogColour.x, kFogColour.y, kFogColour.z, Sat((p.z - kFog.x) * kFog.y)};
+  }
+}
+
+class ModesOnTheStandIn : public ShaderDeviceTest {
+ protected:
+  void SetUp() override {
+    ShaderDeviceTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    RendererCreateShaders(shaders_, device_);
+    Shader& vs = *shaders_.vertexShaders[0];
+    Shader& ps = *shaders_.pixelShaders[0];
+    Matrix identity;
+    MatrixSetIdentity(identity);
+    ShaderSetMatrix(vs, 0, identity);
+    const F4 vertex[] = {kLight, kRange, kEye, kFog, {0.5f, 0, 0, 0}, {0, 2, 0, 0}, {1, 1, 1, 0}};
+    for (int i = 0; i < 7; ++i) Set(vs, 4 + i, vertex[i]);
+    for (int i = 0; i < 4; ++i) Set(vs, 12 + i, {i == 0 ? 1.0f : 0, i == 1 ? 1.0f : 0, 0, 1});
+    Set(vs, 16, kFogColour);
+    for (int i = 0; i < 4; ++i) Set(ps, i, kPixel[i]);
+    device_->SetTexture(0, Texture(kDiffuse));
+    device_->SetTexture(1, Texture(kNormalMap));
+    device_->SetTexture(3, Texture(kSpecular));
+    volume_ = Volume(kAttenuation);
+    flat_ = Texture(kStage2);
+  }
+  void TearDown() override {
+    RendererFreeShaders(shaders_);
+    ShaderDeviceTest::TearDown();
+  }
+  static void Set(Shader& shader, uint32_t reg, F4 v) {
+    ShaderSetFloat4(shader, reg, v.x, v.y, v.z, v.w);
+  }
+  std::vector<uint32_t> Draw(uint32_t mode) {
+    const bool lit = (mode >= 2 && mode <= 4) || (mode >= 7 && mode <= 9);
+    device_->SetTexture(2, lit ? static_cast<IDirect3DBaseTexture9*>(volume_) : flat_);
+    RendererSetShaderMode(shaders_, mode);
+    ShaderApplyDeclaration(*shaders_.vertexShaders[mode]);
+    ShaderBind(*shaders_.vertexShaders[mode]);
+    ShaderBind(*shaders_.pixelShaders[mode]);
+    ModelVertex corner{};
+    corner.z = kDepth;
+    corner.nx = kN.x, corner.ny = kN.y, corner.nz = kN.z;
+    corner.tx = kT.x, corner.ty = kT.y, corner.tz = kT.z;
+    corner.colour = kVertexColour;
+    corner.u = corner.v = 0.5f;
+    return DrawFullTarget(corner);
+  }
+  // The object-space position drawn at pixel (x, y) (pixel centres at integers).
+  static F4 PositionAt(int x, int y) {
+    return {(2 * x + 1) / float(kSize) - 1, 1 - (2 * y + 1) / float(kSize), kDepth, 1};
+  }
+
+  RendererShaders shaders_{};
+  IDirect3DVolumeTexture9* volume_ = nullptr;
+  IDirect3DTexture9* flat_ = nullptr;
+};
+
+TEST_F(ModesOnTheStandIn, EveryModeDrawsItsFormula) {
+  for (uint32_t mode = 0; mode < kShaderModeCount; ++mode) {
+    SCOPED_TRACE(mode);
+    const std::vector<uint32_t> image = Draw(mode);
+    ASSERT_EQ(image.size(), static_cast<size_t>(kSize * kSize));
+    for (auto [x, y] : {std::pair{32, 32}, std::pair{5, 58}, std::pair{60, 3}})
+      EXPECT_TRUE(Near(image[y * kSize + x], Expected(mode, PositionAt(x, y))))
+          << "pixel " << x << ", " << y;
+  }
+}
+
+TEST_F(ModesOnTheStandIn, LitModesDiscardWhereTheAttenuationIsZero) {
+  volume_ = Volume(0xFF000000);
+  for (uint32_t mode : {2u, 3u, 4u, 7u, 8u, 9u}) {
+    const std::vector<uint32_t> image = Draw(mode);
+    EXPECT_EQ(std::count(image.begin(), image.end(), 0xFF000000u), kSize * kSize) << mode;
+  }
+  volume_ = Volume(0xFF010101);  // the smallest byte that lights
+  for (uint32_t mode : {2u, 3u, 4u, 7u, 8u, 9u}) {
+    const std::vector<uint32_t> image = Draw(mode);
+    EXPECT_LT(std::count(image.begin(), image.end(), 0xFF000000u), kSize * kSize) << mode;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "audio_measure.h"
+#include "synth/block.h"
+#include "synth/oscillator.h"
+#include "synth/pad_table.h"
+#include "synth/patch.h"
+#include "synth/wavetable.h"
+#include "synth_fixture.h"
+
+namespace {
+
+using synthtest::OscParam;
+
+class OscillatorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    synthtest::EnsureSharedTables();
+    PatchInit(&patch_);
+    osc_ = patch_.oscillators[0];
+    Set(kOscWaveform, 1);
+    Set(kOscGain, 1);
+  }
+  void TearDown() override { PatchCleanup(&patch_); }
+  void Set(int offset, float plain) { ParamSet(PatchParam(&patch_, OscParam(0, offset)), plain); }
+  // A state for a steady render: amplitude a from the start, frequency f.
+  OscVoiceState Steady(float frequency, float amplitude = 1.0f) {
+    OscVoiceState st{};
+    st.amplitude = st.rampStart = amplitude;
+    st.frequency = frequency;
+    st.shape = kPi;
+    return st;
+  }
+  bool Render(OscVoiceState* st, float* out) {
+    return OscillatorRender(osc_, st, out, kSampleRate);
+  }
+
+  Patch patch_{};
+  Oscillator* osc_ = nullptr;
+};
+
+TEST_F(OscillatorTest, WaveformOffAndZeroFrequencyLeaveTheBlockAlone) {
+  float out[kBlockFrames];
+  for (int i = 0; i < kBlockFrames; ++i) out[i] = 0.25f;
+  OscVoiceState st = Steady(440.0f);
+  Set(kOscWaveform, 0);
+  EXPECT_FALSE(Render(&st, out));
+  Set(kOscWaveform, 2);
+  st.frequency = 0.0f;
+  EXPECT_TRUE(Render(&st, out));
+  for (float v : out) ASSERT_EQ(v, 0.25f);
+  EXPECT_EQ(st.phase, 0.0f);
+}
+
+TEST_F(OscillatorTest, PadWaveformWithoutATableIsSilent) {
+  Set(kOscWaveform, 6);
+  for (int mode = 0; mode <= 2; ++mode) {
+    Set(kOscMode, static_cast<float>(mode));
+    OscVoiceState st = Steady(440.0f);
+    std::vector<float> out(kBlockFrames, 0.0f);
+    EXPECT_TRUE(Render(&st, out.data()));
+    EXPECT_EQ(audiotest::PeakAbs(out), 0.0) << mode;
+  }
+}
+
+TEST_F(OscillatorTest, PhaseRunsOnAcrossBlocksAndStaysWrapped) {
+  // 40 blocks of a falling saw; the phase never leaves [0, 2 pi) and the wave has no seams.
+  Set(kOscWaveform, 3);
+  OscVoiceState st = Steady(1000.0f);
+  std::vector<float> all;
+  for (int b = 0; b < 40; ++b) {
+    float out[kBlockFrames] = {};
+    Render(&st, out);
+    ASSERT_GE(st.phase, 0.0f);
+    ASSERT_LT(st.phase, kTwoPi);
+    all.insert(all.end(), out, out + kBlockFrames);
+  }
+  // Rising samples only at the wrap: once per cycle of 2 x 44100 / 1000 frames.
+  int wraps = 0;
+  for (size_t i = 1; i < all.size(); ++i) wraps += all[i] > all[i - 1];
+  EXPECT_NEAR(wraps, all.size() * 1000.0 / 88200.0, 1.0);
+  EXPECT_NEAR(audiotest::PeakFrequency(all, kSampleRate, 100, 1000), 500.0, 0.5);
+}
+
+TEST_F(OscillatorTest, AddModeGainScalesOldAndNewForBasicWavesButOnlyNewForTables) {
+  Set(kOscGain, 10);
+  Set(kOscWaveform, 2);
+  OscVoiceState st = Steady(300.0f);
+  float out[kBlockFrames] = {};
+  Render(&st, out);
+  int clipped = 0;
+  for (float v : out) clipped += std::fabs(v) == 1.0f;
+  EXPECT_GT(clipped, kBlockFrames * 8 / 10);  // a saw x 10 is clipped for most of its cycle
+
+  // A second render over b: clamp((w + b) g) for waveforms 1..5, clamp(w g + b) for 6..13.
+  for (int waveform : {5, 9}) {
+    Set(kOscWaveform, static_cast<float>(waveform));
+    Set(kOscGain, 2);
+    float b[kBlockFrames], out2[kBlockFrames];
+    for (int i = 0; i < kBlockFrames; ++i) b[i] = out2[i] = 0.3f * std::sin(0.1f * i);
+    OscVoiceState s2 = Steady(300.0f, 0.5f);
+    Render(&s2, out2);
+    const OscWave wave{waveform, kPi,
+                       waveform >= 7 ? WavetableBankGet()->tables[3 * 64 + 32] : nullptr};
+    float p = 0.0f;
+    const float inc = 300.0f * kTwoPi / kSampleRate * 0.5f;
+    for (int i = 0; i < kBlockFrames; ++i, p += inc) {
+      const float w = OscillatorWaveValue(wave, p);
+      const float raw = waveform < 6 ? (w + b[i]) * 2.0f : w * 2.0f + b[i];
+      ASSERT_NEAR(out2[i], std::fmax(-1.0f, std::fmin(1.0f, raw)) * 0.5f, 1e-5f) << waveform;
+    }
+  }
+}
+
+TEST_F(OscillatorTest, MultiplyModeSquaresItsGainAfterEveryCycle) {
+  Set(kOscMode, 1);
+  Set(kOscWaveform, 4);  // pulse: w = +-1
+  Set(kOscGain, 2);
+  float out[kBlockFrames];
+  for (float& v : out) v = 0.001f;
+  // 44100 / 64 x 2 Hz: one waveform cycle every 64 frames.
+  OscVoiceState st = Steady(44100.0f / 32.0f);
+  Render(&st, out);
+  const float gains[4] = {2.0f, 4.0f, 16.0f, 256.0f};
+  for (int piece = 0; piece < 4; ++piece) {
+    for (int i = 1; i < 63; ++i) {
+      ASSERT_NEAR(std::fabs(out[64 * piece + i]), 0.001f * gains[piece], 1e-6f) << piece;
+    }
+  }
+  // Multiplying an empty block stays silent.
+  float empty[kBlockFrames] = {};
+  Render(&st, empty);
+  for (float v : empty) ASSERT_EQ(v, 0.0f);
+}
+
+TEST_F(OscillatorTest, MultiplyModeAtHighNotesStaysFinite) {
+  // Hundreds of cycle pieces per block: the squared gain would overflow to infinity and
+  // infinity x 0 to NaN.
+  Set(kOscMode, 1);
+  Set(kOscGain, 10);
+  for (int waveform = 1; waveform <= 13; ++waveform) {
+    Set(kOscWaveform, static_cast<float>(waveform));
+    std::vector<float> out(kBlockFrames);
+    for (int i = 0; i < kBlockFrames; ++i) out[i] = (i % 3) * 0.5f - 0.5f;  // -0.5, 0, 0.5
+    OscVoiceState st = Steady(15000.0f);
+    Render(&st, out.data());
+    ASSERT_TRUE(audiotest::AllFinite(out)) << waveform;
+    EXPECT_LE(audiotest::PeakAbs(out), 1.0) << waveform;
+  }
+}
+
+TEST_F(OscillatorTest, PhaseModulationAtFullDepthStaysInsideTheTables) {
+  // Depth 3 (used squared: 9) with full-scale modulation drives the phase step from -8 to
+  // +10 increments, also backwards; every table read must stay inside its table.
+  OscillatorUpdatePadTable(osc_, 0.1f, 0.5f, 0.2f);
+  Set(kOscMode, 2);
+  Set(kOscModDepth, 3);
+  Set(kOscGain, 10);
+  for (int waveform = 1; waveform <= 13; ++waveform) {
+    Set(kOscWaveform, static_cast<float>(waveform));
+    OscVoiceState st = Steady(5000.0f);
+    for (int b = 0; b < 8; ++b) {
+      std::vector<float> out(kBlockFrames);
+      for (int i = 0; i < kBlockFrames; ++i) out[i] = (i & 1) ? 1.0f : -1.0f;
+      Render(&st, out.data());
+      ASSERT_TRUE(audiotest::AllFinite(out)) << waveform;
+      ASSERT_LE(audiotest::PeakAbs(out), 1.0) << waveform;
+      ASSERT_GE(st.phase, 0.0f) << waveform;
+      ASSERT_LE(st.phase, kTwoPi) << waveform;
+    }
+  }
+}
+
+TEST_F(OscillatorTest, AmplitudeRampsLinearlyFromThePreviousBlock) {
+  Set(kOscWaveform, 4);
+  Set(kOscGain, 1);
+  OscVoiceState st = Steady(10.0f);  // w = +1 for the whole block
+  st.rampStart = 0.0f;
+  st.amplitude = 0.8f;
+  float out[kBlockFrames] = {};
+  Render(&st, out);
+  for (int i = 0; i < kBlockFrames; ++i) ASSERT_NEAR(out[i], 0.8f * i / 256.0f, 1e-5f);
+}
+
+TEST_F(OscillatorTest, TableReadsThatRoundToTheEndReadEntryZero) {
+  const WavetableBank* bank = WavetableBankGet();
+  const float justBelow = std::nextafter(kTwoPi, 0.0f);
+  EXPECT_EQ(OscillatorWaveValue(OscWave{kWaveSine, 0, bank->sine}, justBelow), bank->sine[0]);
+  std::vector<float> pad(kPadTableSize);
+  for (int i = 0; i < kPadTableSize; ++i) pad[i] = static_cast<float>(i) / kPadTableSize;
+  EXPECT_EQ(OscillatorWaveValue(OscWave{kWavePad, 0, pad.data()}, justBelow), 0.0f);
+  EXPECT_EQ(OscillatorWaveValue(OscWave{kWavePulse, kPi, nullptr}, kPi), -1.0f);
+  EXPECT_EQ(OscillatorWaveValue(OscWave{kWaveTriangle, 0, nullptr}, kPi * 0.5f), 1.0f);
+  EXPECT_EQ(OscillatorWaveValue(OscWave{kWaveTriangle, 0, nullptr}, kPi * 1.5f), -1.0f);
+}
+
+}  // namespace

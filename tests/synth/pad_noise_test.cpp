@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "audio_measure.h"
+#include "platform/crt.h"
+#include "synth/block.h"
+#include "synth/noise.h"
+#include "synth/oscillator.h"
+#include "synth/pad_table.h"
+#include "synth/tables.h"
+#include "synth/voice.h"
+#include "synth/voice_gen.h"
+#include "synth_fixture.h"
+
+namespace {
+
+using synthtest::OscParam;
+using synthtest::VoiceTest;
+
+// ---- PAD tables ---------------------------------------------------------------------------
+
+// The band sum over every bin, as the reference for the banded loop.
+void BandsEveryBin(float B, float cents, int H, const float* A, float* S) {
+  const float bwf = (std::pow(2.0f, cents * 0.00083333335f) - 1.0f) * B;
+  for (int h = 1; h < H; ++h) {
+    const float bwi = bwf * static_cast<float>(h) / 88200.0f;
+    const float fh = static_cast<float>(h) * B / 44100.0f;
+    for (int i = 0; i < kPadTableSize; ++i) {
+      const float x = (static_cast<float>(i) / 131072.0f - fh) / bwi;
+      if (x * x > 14.71280603f) continue;
+      S[i] += std::exp(-(x * x)) / bwi * A[h];
+    }
+  }
+}
+
+TEST(PadTable, BandedSpectrumIsBitIdenticalToTheFullLoop) {
+  synthtest::EnsureSharedTables();
+  const float B = NoteToFrequency(30);
+  for (float cents : {2.56f, 25.6f, 128.0f}) {
+    const int H = 271;
+    std::vector<float> A(H);
+    for (int h = 1; h < H; ++h) A[h] = (h % 2 ? 1.0f : 2.0f) / (0.3f * h + 1.0f);
+    std::vector<float> banded(kPadTableSize, 0.0f), full(kPadTableSize, 0.0f);
+    PadSynthBands(B, cents, H, A.data(), banded.data());
+    BandsEveryBin(B, cents, H, A.data(), full.data());
+    EXPECT_EQ(std::memcmp(banded.data(), full.data(), kPadTableSize * sizeof(float)), 0) << cents;
+  }
+}
+
+class PadTest : public VoiceTest {
+ protected:
+  std::vector<float> TableOf(const Oscillator* osc) {
+    return std::vector<float>(osc->padTable, osc->padTable + kPadTableSize);
+  }
+};
+
+TEST_F(PadTest, LoopIsNormalisedAndRebuiltOnlyWhenItsParametersChange) {
+  Oscillator* osc = patch_.oscillators[0];
+  OscillatorUpdatePadTable(osc, 0.1f, 0.5f, 0.2f);
+  float* table = osc->padTable;
+  EXPECT_NEAR(audiotest::PeakAbs(TableOf(osc)), 1.0 / 1.4142, 1e-6);
+  table[5] = 7.0f;  // a marker that a rebuild would overwrite
+  OscillatorUpdatePadTable(osc, 0.1f, 0.5f, 0.2f);
+  EXPECT_EQ(table[5], 7.0f);
+  OscillatorUpdatePadTable(osc, 0.1f, std::nextafter(0.5f, 1.0f), 0.2f);
+  EXPECT_EQ(osc->padTable, table);  // rebuilt in place
+  EXPECT_NE(table[5], 7.0f);
+  // Equal parameters give identical tables: each build consumes one full turn of phases.
+  OscillatorUpdatePadTable(patch_.oscillators[1], 0.1f, std::nextafter(0.5f, 1.0f), 0.2f);
+  EXPECT_EQ(TableOf(osc), TableOf(patch_.oscillators[1]));
+}
+
+TEST_F(PadTest, ProfilesWithZeroDenominatorsStayFinite) {
+  // b = 2 makes harmonic 1's denominator 0, b = 1.5 harmonic 2's.
+  for (float b : {1.5f, 2.0f}) {
+    OscillatorUpdatePadTable(patch_.oscillators[0], 0.2f, b, 1.0f);
+    const std::vector<float> table = TableOf(patch_.oscillators[0]);
+    EXPECT_TRUE(audiotest::AllFinite(table)) << b;
+    EXPECT_NEAR(audiotest::PeakAbs(table), 1.0 / 1.4142, 1e-6) << b;
+  }
+}
+
+TEST_F(PadTest, LoopFundamentalSitsAt256BOver44100TimesTheFrequency) {
+  UseSine();
+  Set(OscParam(0, kOscWaveform), 6.0f);
+  OscillatorUpdatePadTable(patch_.oscillators[0], 0.01f, 0.0f, 0.0f);  // narrow bands
+  StartNote(57);
+  const double f = NoteToFrequency(57);
+  const double fundamental = 256.0 * NoteToFrequency(30) / 44100.0 * f;
+  const synthtest::RenderedAudio a = Render(128);
+  for (int h : {1, 2, 3}) {
+    const double expected = h * fundamental;
+    EXPECT_NEAR(audiotest::PeakFrequency(a.left, kSampleRate, expected * 0.9, expected * 1.1),
+                expected, expected * 0.002)
+        << "harmonic " << h;
+  }
+}
+
+// ---- Random draws -------------------------------------------------------------------------
+
+// Steps the runtime's generator state once.
+uint32_t NextState(uint32_t s) { return s * 214013u + 2531011u; }
+int ValueOf(uint32_t s) { return static_cast<int>((s >> 16) & 0x7FFF); }
+
+TEST(SharedRandomTables, PhasesAreDrawnFirstThenNoise) {
+  synthtest::EnsureSharedTables();  // its first patch built both tables
+  // Recover the generator state of the first phase draw from the first four phases. Bit 31
+  // of the state never reaches the values, so the low 16 bits are all that is unknown.
+  int draws[4];
+  for (int& d : draws) d = crt::RoundToInt(NextRandomPhase() / kTwoPi * 32768.0f);
+  for (int i = 4; i < kRandomPhaseCount; ++i) NextRandomPhase();  // back to index 0
+  int matches = 0;
+  uint32_t found = 0;
+  for (uint32_t hidden = 0; hidden < (1u << 16); ++hidden) {
+    const uint32_t s = (static_cast<uint32_t>(draws[0]) << 16) | hidden;
+    uint32_t t = s;
+    bool ok = true;
+    for (int k = 1; k < 4 && ok; ++k) ok = ValueOf(t = NextState(t)) == draws[k];
+    if (ok) {
+      ++matches;
+      found = s;
+    }
+  }
+  ASSERT_EQ(matches, 1);
+  // The noise table's draws follow the 65,536 phase draws directly.
+  uint32_t s = found;
+  for (int i = 0; i < kRandomPhaseCount; ++i) s = NextState(s);
+  for (int i = 0; i < 4; ++i, s = NextState(s)) {
+    const float u = static_cast<float>(ValueOf(s)) * (1.0f / 32768.0f);
+    EXPECT_EQ(NoiseTableEntry(i), (6.0f * 10923.0f * u - 3.0f * 10922.0f) * 3.0518509e-5f) << i;
+  }
+}
+
+// ---- Noise --------------------------------------------------------------------------------
+
+TEST(NoiseTable, IsUniformOverMinusOneToOne) {
+  synthtest::EnsureSharedTables();
+  Patch patch{};
+  PatchInit(&patch);
+  double sum = 0.0, squares = 0.0, lo = 0.0, hi = 0.0;
+  for (int i = 0; i < kNoiseTableSize; ++i) {
+    const double v = NoiseTableEntry(i);
+    sum += v;
+    squares += v * v;
+    lo = std::fmin(lo, v);
+    hi = std::fmax(hi, v);
+  }
+  const double mean = sum / kNoiseTableSize;
+  EXPECT_NEAR(mean, 0.0, 0.01);
+  EXPECT_NEAR(squares / kNoiseTableSize - mean * mean, 1.0 / 3.0, 0.01);
+  EXPECT_GE(lo, -1.0);
+  EXPECT_LE(hi, 1.0001);
+  EXPECT_LT(lo, -0.999);
+  EXPECT_GT(hi, 0.999);
+  PatchCleanup(&patch);
+}
+
+class NoiseTest : public VoiceTest {
+ protected:
+  void UseNoise(float type) {
+    Set(kParamNoiseType, type);
+    Set(kParamNoiseLevel, 1.0f);
+    Set(kParamNoisePan, 0.5f);
+    Set(kParamMasterGain, 20.0f);  // x 10: the noise level itself
+  }
+};
+
+TEST_F(NoiseTest, PinkNoiseFallsThreeDecibelsPerOctave) {
+  UseNoise(2);
+  StartNote(60);
+  const synthtest::RenderedAudio a = Render(512);
+  const int segment = 4096;
+  const std::vector<double> power = audiotest::PowerSpectrum(a.left, segment);
+  // Mean power over one-octave bands from 200 Hz up; fit the slope per octave.
+  double sx = 0, sy = 0, sxx = 0, sxy = 0;
+  int n = 0;
+  for (double f0 = 200.0; f0 * 2.0 <= 5100.0; f0 *= 2.0, ++n) {
+    double p = 0.0;
+    int bins = 0;
+    for (int k = static_cast<int>(f0 * segment / kSampleRate);
+         k < static_cast<int>(2 * f0 * segment / kSampleRate); ++k, ++bins) {
+      p += power[k];
+    }
+    const double x = std::log2(f0), y = 10.0 * std::log10(p / bins);
+    sx += x, sy += y, sxx += x * x, sxy += x * y;
+  }
+  const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
+  EXPECT_NEAR(slope, -3.0, 0.6);
+}
+
+TEST_F(NoiseTest, WhiteNoiseIsFlatAndVoicesContinueOneStream) {
+  UseNoise(1);
+  StartNote(60);
+  const synthtest::RenderedAudio a = Render(256);
+  const std::vector<double> power = audiotest::PowerSpectrum(a.left, 1024);
+  const double low = power[20] + power[21] + power[22], high = power[400] + power[401] + power[402];
+  EXPECT_NEAR(10.0 * std::log10(high / low), 0.0, 3.0);
+  // 256 blocks of 512 entries: twice round the table, back at its start.
+  EXPECT_EQ(patch_.noise->position, 0);
+  // Block 2 reads entries 1024..1535: left from even, right from odd entries; linear pan 0.5
+  // and master x 10 leave a gain of 5.
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_FLOAT_EQ(a.left[2 * kBlockFrames + i], NoiseTableEntry(1024 + 2 * i) * 0.5f * 10.0f);
+    EXPECT_FLOAT_EQ(a.right[2 * kBlockFrames + i], NoiseTableEntry(1025 + 2 * i) * 0.5f * 10.0f);
+  }
+}
+
+TEST_F(NoiseTest, GainsFollowPanLawLevelLfoAndVelocity) {
+  UseNoise(1);
+  StartNote(60);
+  voice_.velocity = 0.5f;
+  NoiseGainPair g = NoiseGains(patch_.noise, &voice_);
+  EXPECT_FLOAT_EQ(g.left, 0.25f);
+  EXPECT_FLOAT_EQ(g.right, 0.25f);
+  Set(kParamNoisePanLaw, 1.0f);
+  g = NoiseGains(patch_.noise, &voice_);
+  EXPECT_NEAR(g.left, 0.5f * std::sqrt(0.5f), 1e-5f);
+  EXPECT_NEAR(g.right, 0.5f * std::sqrt(0.5f), 1e-5f);
+  // A level LFO below zero silences the noise instead of inverting it.
+  Set(kParamNoiseLevelLfo, 1.0f);
+  voice_.gen->lfoValue[0] = -0.4f;
+  g = NoiseGains(patch_.noise, &voice_);
+  EXPECT_EQ(g.left, 0.0f);
+  EXPECT_EQ(g.right, 0.0f);
+}
+
+TEST_F(NoiseTest, TypeOffWritesNothingAndSilenceFollowsTheGateOrEnvelope) {
+  UseNoise(0);
+  StartNote(60);
+  EXPECT_FALSE(NoiseIsSilent(patch_.noise, &voice_));
+  float l[kBlockFrames] = {}, r[kBlockFrames] = {};
+  EXPECT_FALSE(NoiseRender(patch_.noise, &voice_.gen->noiseGains, &voice_, StereoPair{l, r}));
+  EXPECT_EQ(audiotest::PeakAbs(std::vector<float>(l, l + kBlockFrames)), 0.0);
+  voice_.gate = 0;
+  EXPECT_TRUE(NoiseIsSilent(patch_.noise, &voice_));
+  Set(kParamNoiseLevelEnv, 2.0f);  // envelope 1: triggered, not off
+  EXPECT_FALSE(NoiseIsSilent(patch_.noise, &voice_));
+}
+
+TEST_F(NoiseTest, NoiseFadesInOverTheFirstBlock) {
+  UseNoise(1);
+  StartNote(60);
+  const synthtest::RenderedAudio a = Render(1);
+  EXPECT_EQ(a.left[0], 0.0f);
+  for (int i = 1; i < kBlockFrames; ++i) {
+    ASSERT_FLOAT_EQ(a.left[i], NoiseTableEntry(2 * i) * (0.5f * i / 256.0f) * 10.0f) << i;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,45 @@
+#pragma once
+// A patch and one voice for rendering the voice path offline, outside any channel.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "synth/patch.h"
+#include "synth/voice.h"
+
+namespace synthtest {
+
+// Builds the shared tables (note frequencies, square roots, wavetable bank, random phases and
+// white noise) once per process and keeps them for its whole life.
+void EnsureSharedTables();
+
+// Parameter index of oscillator n's parameter `offset`.
+int OscParam(int n, int offset);
+
+struct RenderedAudio {
+  std::vector<float> left;
+  std::vector<float> right;
+};
+
+class VoiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Stores a plain value (ParamSet: clamped and normalised).
+  void Set(int index, float plain);
+  // A plain sine on oscillator 0: waveform 1, gain 1, level 1, linear pan 0.5, master 0 dB
+  // (x 0.1), one unison copy; octave, semitone and fine tune 0 on all three oscillators.
+  void UseSine();
+  // Binds the voice, sets its pitch to the note's frequency (no glide), triggers its envelopes
+  // and opens the gate, as a channel starts a note on a free voice.
+  void StartNote(int note);
+  // Renders `blocks` blocks; `sounded` (if given) receives the result of every block's render.
+  RenderedAudio Render(int blocks, std::vector<bool>* sounded = nullptr);
+
+  Patch patch_{};
+  Voice voice_{};
+};
+
+}  // namespace synthtest

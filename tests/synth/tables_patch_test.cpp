@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "synth/biquad.h"
+#include "synth/envelope.h"
+#include "synth/lfo.h"
+#include "synth/noise.h"
+#include "synth/oscillator.h"
+#include "synth/pad_table.h"
+#include "synth/patch.h"
+#include "synth/tables.h"
+#include "synth_fixture.h"
+
+namespace {
+
+TEST(NoteFrequencyTable, IsARunningProductOfSemitonesFrom16Hz) {
+  synthtest::EnsureSharedTables();
+  EXPECT_EQ(NoteToFrequency(0), 16.35f);
+  EXPECT_NEAR(NoteToFrequency(57), 16.35 * std::pow(2.0, 57.0 / 12.0), 1e-3);  // 440 Hz
+  EXPECT_NEAR(NoteToFrequency(119), 16.35 * std::pow(2.0, 119.0 / 12.0), 0.05);
+  for (int n = 12; n < kNoteCount; ++n) {
+    EXPECT_NEAR(NoteToFrequency(n) / NoteToFrequency(n - 12), 2.0, 1e-5) << n;
+  }
+  const float before = NoteToFrequency(88);
+  NoteFrequencyTableBuild();
+  EXPECT_EQ(NoteToFrequency(88), before);
+}
+
+TEST(SqrtTable, GivesEqualPowerGains) {
+  synthtest::EnsureSharedTables();
+  EXPECT_EQ(SqrtTableEntry(0), 0.0f);
+  EXPECT_NEAR(SqrtTableEntry(65535), 1.0f, 1e-6f);
+  EXPECT_NEAR(SqrtTableEntry(16384), 0.5f, 1e-4f);
+  EXPECT_EQ(EqualPowerGain(1.0f), 1.0f);
+  EXPECT_EQ(EqualPowerGain(0.0f), 0.0f);
+  EXPECT_NEAR(EqualPowerGain(0.5f), std::sqrt(0.5f), 1e-5f);
+  const PanGains linear = PanLaw(0, 0.25f), power = PanLaw(1, 0.25f);
+  EXPECT_EQ(linear.left, 0.75f);
+  EXPECT_EQ(linear.right, 0.25f);
+  EXPECT_NEAR(power.left * power.left + power.right * power.right, 1.0f, 1e-4f);
+}
+
+TEST(Patch, InitBuildsEveryMemberWithItsIndexAndCleanupFreesThem) {
+  synthtest::EnsureSharedTables();
+  Patch patch{};
+  PatchInit(&patch);
+  EXPECT_EQ(patch.lastNoteFrequency, -1.0f);
+  EXPECT_EQ(ParamGet(PatchParam(&patch, 96)), 40.0f);
+  for (int n = 0; n < 3; ++n) {
+    EXPECT_EQ(patch.oscillators[n]->patch, &patch);
+    EXPECT_EQ(patch.oscillators[n]->paramBase, 23 * n);
+    EXPECT_EQ(patch.oscillators[n]->padTable, nullptr);
+  }
+  for (int n = 0; n < 4; ++n) {
+    EXPECT_EQ(patch.lfos[n]->index, n);
+    EXPECT_EQ(patch.envelopes[n]->index, n);
+    EXPECT_EQ(patch.envelopes[n]->step, 0.0256f);
+  }
+  const int32_t kinds[4] = {kFilterLowPass, kFilterHighPass, kFilterBandPass, kFilterNotch};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(patch.filters[i]->kind, kinds[i]);
+  EXPECT_EQ(patch.noise->patch, &patch);
+  EXPECT_EQ(patch.noise->position, 0);
+  OscillatorUpdatePadTable(patch.oscillators[2], 0.1f, 0.0f, 0.0f);
+  PatchCleanup(&patch);  // frees the PAD table too (the sanitizer build checks for leaks)
+  EXPECT_EQ(patch.params, nullptr);
+  EXPECT_EQ(patch.oscillators[2], nullptr);
+  EXPECT_EQ(patch.noise, nullptr);
+}
+
+}  // namespace

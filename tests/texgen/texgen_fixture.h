@@ -1,0 +1,63 @@
+#pragma once
+// An owned test image over a Texture record, and small helpers for the texgen suites.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/crt.h"
+#include "support/test_support.h"
+#include "texgen/texture.h"
+
+namespace texgentest {
+
+class Image {
+ public:
+  Image(uint16_t width, uint16_t height, uint32_t fill = 0xFF000000u)
+      : texture_(TextureCreateScratch(width, height)) {
+    Fill(fill);
+  }
+  ~Image() { TextureDestroy(texture_); }
+  Image(const Image&) = delete;
+  Image& operator=(const Image&) = delete;
+
+  Texture* operator->() const { return texture_; }
+  Texture* get() const { return texture_; }
+  uint32_t& at(int x, int y) { return texture_->pixels[size_t(y) * texture_->width + x]; }
+  uint32_t count() const { return TexturePixelCount(texture_); }
+  void Fill(uint32_t value) {
+    for (uint32_t i = 0; i < count(); ++i) texture_->pixels[i] = value;
+  }
+  std::vector<uint32_t> Pixels() const {
+    return std::vector<uint32_t>(texture_->pixels, texture_->pixels + count());
+  }
+  uint64_t Hash(const char* name) const {
+    return testsupport::HashAndMaybeWrite(name, texture_->width, texture_->height,
+                                          texture_->pixels);
+  }
+
+ private:
+  Texture* texture_;
+};
+
+// A repeatable pattern with every channel varying: (x * 37 + y * 11 + c * 53) & 255.
+inline void FillPattern(Image& image) {
+  for (int y = 0; y < image->height; ++y) {
+    for (int x = 0; x < image->width; ++x) {
+      uint32_t p = 0;
+      for (int c = 0; c < 4; ++c) p |= uint32_t((x * 37 + y * 11 + c * 53) & 255) << (8 * c);
+      image.at(x, y) = p;
+    }
+  }
+}
+
+// The number of crt::rand draws between two generator states (searched up to `limit`).
+inline int64_t DrawsBetween(uint32_t before, uint32_t after, int64_t limit = 1 << 24) {
+  uint32_t state = before;
+  for (int64_t n = 0; n <= limit; ++n) {
+    if (state == after) return n;
+    state = state * 214013u + 2531011u;
+  }
+  return -1;
+}
+
+}  // namespace texgentest

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "music/embedded_music.h"
+#include "music/song.h"
+#include "tools/songc/songc.h"
+
+namespace {
+
+// Compiles `text` and decodes the block with the player's decoder.
+Song* CompileAndDecode(const std::string& text, std::vector<uint8_t>* block) {
+  SongSource source;
+  std::string error;
+  EXPECT_TRUE(SongSourceParse(text, &source, &error)) << error;
+  EXPECT_TRUE(SongCompile(source, block, &error)) << error;
+  const char* fault = nullptr;
+  Song* song = SongDecode(block->data(), block->size(), &fault);
+  EXPECT_EQ(fault, nullptr);
+  return song;
+}
+
+std::string CompileError(const std::string& text) {
+  SongSource source;
+  std::vector<uint8_t> block;
+  std::string error;
+  if (SongSourceParse(text, &source, &error) && SongCompile(source, &block, &error)) return "";
+  return error;
+}
+
+TEST(SongcTest, NoteNames) {
+  EXPECT_EQ(SongNoteFromName("C0"), 0);
+  EXPECT_EQ(SongNoteFromName("A4"), 57);
+  EXPECT_EQ(SongNoteFromName("C#3"), 37);
+  EXPECT_EQ(SongNoteFromName("Bb2"), 34);
+  EXPECT_EQ(SongNoteFromName("60"), 60);
+  EXPECT_EQ(SongNoteFromName("H2"), -1);
+  EXPECT_EQ(SongNoteFromName("C"), -1);
+  EXPECT_EQ(SongNoteFromName("Cx4"), -1);
+}
+
+TEST(SongcTest, EventsRoundTripThroughTheDecoder) {
+  // Track 2: a note ending exactly where the next starts (the note-off must come first), a
+  // velocity-127 note (no velocity byte) and a gap long enough for a two-byte delta.
+  std::vector<uint8_t> block;
+  Song* song =
+      CompileAndDecode("track 2\n0 A4 100 10   # first\n10 C5 127 5\n300 A4 64 1\n", &block);
+  const SongTrack& t = song->tracks[2];
+  ASSERT_EQ(t.count, 6u);
+  const struct {
+    uint16_t delta;
+    uint8_t status, note, velocity;
+  } want[] = {{0, 0x90, 57, 100}, {10, 0x80, 57, 127}, {0, 0x90, 60, 127},
+              {5, 0x80, 60, 127}, {285, 0x90, 57, 64}, {1, 0x80, 57, 127}};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(t.events[i].delta, want[i].delta) << i;
+    EXPECT_EQ(t.events[i].status, want[i].status) << i;
+    EXPECT_EQ(t.events[i].note, want[i].note) << i;
+    EXPECT_EQ(t.events[i].velocity, want[i].velocity) << i;
+  }
+  EXPECT_EQ(t.events[6].delta, kSongTerminator);
+  EXPECT_EQ(song->endValue, 30u);  // 5 x 6 events
+  for (int other : {0, 1, 3, 15}) EXPECT_EQ(song->tracks[other].count, 0u);
+  SongFree(song);
+}
+
+TEST(SongcTest, RejectsWhatThePlayerCannotPlay) {
+  EXPECT_NE(CompileError("track 0\n0 A4 0 10\n").find("velocity"), std::string::npos);
+  EXPECT_NE(CompileError("track 0\n0 120 64 10\n").find("note outside"), std::string::npos);
+  EXPECT_NE(CompileError("track 0\n0 A4 64 0\n").find("length"), std::string::npos);
+  EXPECT_NE(CompileError("0 A4 64 1\n").find("before the first"), std::string::npos);
+  EXPECT_NE(CompileError("track 16\n").find("track"), std::string::npos);
+  EXPECT_NE(CompileError("track 0\n0 A4 64\n").find("line 2"), std::string::npos);
+  EXPECT_NE(CompileError("track 1\n0 A4 64 10\n5 A4 64 10\n").find("still sounds"),
+            std::string::npos);
+  EXPECT_NE(CompileError("track 1\n0 A4 64 1\n40000 A4 64 1\n").find("gap"), std::string::npos);
+  // A note may start on the tick its previous instance ends; other notes may overlap.
+  EXPECT_EQ(CompileError("track 1\n0 A4 64 10\n10 A4 64 10\n5 C5 64 10\n"), "");
+}
+
+TEST(SongcTest, EmbeddedSongIsAboutThirtySecondsOnFourInstruments) {
+  const char* fault = nullptr;
+  Song* song = SongDecode(kEmbeddedSong, kEmbeddedSongSize, &fault);
+  ASSERT_EQ(fault, nullptr);
+  uint32_t events = 0, busyTracks = 0, lastTick = 0;
+  for (int t = 0; t < kSongTracks; ++t) {
+    const SongTrack& track = song->tracks[t];
+    events += track.count;
+    busyTracks += track.count > 0;
+    uint32_t tick = 0;
+    int held = 0;
+    for (uint32_t i = 0; i < track.count; ++i) {
+      tick += track.events[i].delta;
+      EXPECT_LT(track.events[i].note, 120);
+      held += track.events[i].status == kSongNoteOn ? 1 : -1;
+    }
+    EXPECT_EQ(held, 0) << "track " << t << " leaves notes hanging";
+    lastTick = std::max(lastTick, tick);
+  }
+  EXPECT_EQ(song->endValue, 5 * events);
+  EXPECT_GE(busyTracks, 4u);
+  const double seconds = lastTick * 880.0 / 44100.0;
+  EXPECT_GT(seconds, 25.0);
+  EXPECT_LT(seconds, 40.0);
+  SongFree(song);
+}
+
+}  // namespace

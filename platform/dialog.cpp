@@ -112,15 +112,9 @@ void PlayAction(DialogRecord& dialog, const TestDialogAction& action) {
         DialogUserSetsCheck(dialog, *box, !box->checked);
       }
       break;
-    case TestDialogActionKind::kOk:
-      DialogRouteEnter(dialog);
-      break;
-    case TestDialogActionKind::kCancel:
-      DialogRouteCommand(dialog, IDCANCEL, BN_CLICKED);
-      break;
-    case TestDialogActionKind::kClose:
-      DialogRouteClose(dialog);
-      break;
+    case TestDialogActionKind::kOk: DialogRouteEnter(dialog); break;
+    case TestDialogActionKind::kCancel: DialogRouteCommand(dialog, IDCANCEL, BN_CLICKED); break;
+    case TestDialogActionKind::kClose: DialogRouteClose(dialog); break;
   }
 }
 
@@ -171,12 +165,9 @@ LRESULT ListBoxMessage(DialogControl& control, UINT message, WPARAM wParam, LPAR
       if (!inRange) return LB_ERR;
       control.listItems[wParam].data = lParam;
       return 0;
-    case LB_GETCURSEL:
-      return control.selection >= 0 ? control.selection : LB_ERR;
-    case LB_GETITEMDATA:
-      return inRange ? control.listItems[wParam].data : LB_ERR;
-    default:
-      return 0;
+    case LB_GETCURSEL: return control.selection >= 0 ? control.selection : LB_ERR;
+    case LB_GETITEMDATA: return inRange ? control.listItems[wParam].data : LB_ERR;
+    default: return 0;
   }
 }
 

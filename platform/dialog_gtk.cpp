@@ -80,12 +80,8 @@ gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
   DialogControl* focused = DialogControlOf(dialog->focus);
   switch (event->keyval) {
     case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter:
-      DialogRouteEnter(*dialog);
-      return TRUE;
-    case GDK_KEY_Escape:
-      DialogRouteCommand(*dialog, IDCANCEL, BN_CLICKED);
-      return TRUE;
+    case GDK_KEY_KP_Enter: DialogRouteEnter(*dialog); return TRUE;
+    case GDK_KEY_Escape: DialogRouteCommand(*dialog, IDCANCEL, BN_CLICKED); return TRUE;
     case GDK_KEY_Tab:
     case GDK_KEY_ISO_Left_Tab:
       MoveFocus(*dialog, event->keyval == GDK_KEY_Tab && !(event->state & GDK_SHIFT_MASK));
@@ -104,8 +100,7 @@ gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
       StepSelection(*focused,
                     event->keyval == GDK_KEY_Up || event->keyval == GDK_KEY_KP_Up ? -1 : 1);
       return TRUE;
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 

@@ -119,9 +119,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
                  false);
       }
       break;
-    case SDL_WINDOWEVENT_MINIMIZED:
-      SendSize(window, SIZE_MINIMIZED, 0, 0, false);
-      break;
+    case SDL_WINDOWEVENT_MINIMIZED: SendSize(window, SIZE_MINIMIZED, 0, 0, false); break;
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESTORED: {
       int width = 0, height = 0;
@@ -130,11 +128,8 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
                width, height, false);
       break;
     }
-    case SDL_WINDOWEVENT_CLOSE:
-      Post(window, WM_CLOSE, 0, 0);
-      break;
-    default:
-      break;
+    case SDL_WINDOWEVENT_CLOSE: Post(window, WM_CLOSE, 0, 0); break;
+    default: break;
   }
 }
 
@@ -459,12 +454,9 @@ HWND GetForegroundWindow() {
 int GetSystemMetrics(int index) {
   switch (index) {
     case SM_CXFRAME:
-    case SM_CYFRAME:
-      return kFrameWidth;
-    case SM_CYCAPTION:
-      return kCaptionHeight;
-    default:
-      return 0;
+    case SM_CYFRAME: return kFrameWidth;
+    case SM_CYCAPTION: return kCaptionHeight;
+    default: return 0;
   }
 }
 

@@ -27,9 +27,7 @@ void FillModeList(HWND dialog) {
 INT_PTR OnCommand(HWND dialog, WORD id, WORD notification) {
   switch (id) {
     case IDOK:
-    case IDCANCEL:
-      EndDialog(dialog, id);
-      return TRUE;
+    case IDCANCEL: EndDialog(dialog, id); return TRUE;
     case kSetupWindowedCheckBox:
       if (notification != BN_CLICKED) return FALSE;
       g_setup.checked = static_cast<int32_t>(SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0));
@@ -42,8 +40,7 @@ INT_PTR OnCommand(HWND dialog, WORD id, WORD notification) {
           SendDlgItemMessageA(dialog, id, LB_GETITEMDATA, static_cast<WPARAM>(item), 0));
       return TRUE;
     }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 
@@ -58,13 +55,9 @@ INT_PTR SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
       FillModeList(dialog);
       SetFocus(GetDlgItem(dialog, kSetupModeList));
       return FALSE;  // the focus set above stands
-    case WM_COMMAND:
-      return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
-    case WM_CLOSE:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
-    default:
-      return FALSE;
+    case WM_COMMAND: return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_CLOSE: EndDialog(dialog, IDCANCEL); return TRUE;
+    default: return FALSE;
   }
 }
 

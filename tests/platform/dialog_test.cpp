@@ -53,8 +53,7 @@ INT_PTR RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       if (!g_handleClose) return FALSE;
       EndDialog(dialog, 300);
       return TRUE;
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 

@@ -1,8 +1,5 @@
 #include "shell/device.h"
 
-#include <cstdio>
-
-#include "platform/crt.h"
 #include "platform/d3d9.h"
 #include "render/shader.h"
 
@@ -49,15 +46,6 @@ bool FailDirect3D(Device& device, LPCSTR text) {
   return false;
 }
 
-DisplayMode* NewDisplayMode(uint32_t width, uint32_t height) {
-  DisplayMode* mode = crt::AlignedNew<DisplayMode>();
-  std::snprintf(mode->text, sizeof mode->text, "%u x %u x 32", width, height);
-  mode->width = width;
-  mode->height = height;
-  mode->bitsPerPixel = 32;
-  return mode;
-}
-
 // A mode is offered only when no listed mode shares its width or its height, so refresh-rate
 // variants of one size and sizes sharing one side with an earlier mode fall away.
 bool SharesASide(const List& modes, uint32_t width, uint32_t height) {
@@ -74,7 +62,7 @@ void ListDisplayModes(Device& device, UINT count) {
     device.d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, D3DFMT_X8R8G8B8, i, &mode);
     if (mode.Width < kMinModeWidth || mode.Height < kMinModeHeight) continue;
     if (SharesASide(*device.modes, mode.Width, mode.Height)) continue;
-    ListAppend(*device.modes, NewDisplayMode(mode.Width, mode.Height));
+    ListAppend(*device.modes, DisplayModeCreate(mode.Width, mode.Height));
   }
 }
 

@@ -1,7 +1,6 @@
 #include "shell/device.h"
 
 #include "platform/d3d9.h"
-#include "render/shader.h"
 
 namespace {
 
@@ -169,9 +168,6 @@ void DeviceSetWindowTitle(Device& device) { SetWindowTextA(device.window, kWindo
 void DeviceReset(Device& device) {
   D3DPRESENT_PARAMETERS parameters = PresentParameters(device.window);
   device.device->Reset(&parameters);
-  // Reset unbinds every shader at the device, so the bound-shader cache must not skip the
-  // next bind.
-  ShaderForgetBound();
 }
 
 void DeviceDestroyWindow(Device& device, uint8_t windowGone) {

@@ -130,7 +130,7 @@ TEST(MeshPhases, PhaseGrowsWithDistanceRelativeToTheRadius) {
   EXPECT_EQ(mesh->phases[1], 31415);
   EXPECT_EQ(mesh->phases[2], 0);
   EXPECT_EQ(mesh->phases[3], 62830);
-  MeshBuildPhases(*mesh, 4.0f);  // rebuilt, not leaked (the sanitizer build checks)
+  MeshBuildPhases(*mesh, 4.0f);       // rebuilt, not leaked (the sanitizer build checks)
   EXPECT_EQ(mesh->phases[1], 15708);  // 15707.5 rounds to even
   MeshDestroy(mesh);
 

@@ -6,14 +6,14 @@
 
 struct SceneReader;
 
-void BuildTexture(SceneReader& reader);   // opcode 1
-void BuildModel(SceneReader& reader);     // opcode 2
-void BuildGroup(SceneReader& reader);     // opcode 3
-void BuildLight(SceneReader& reader);     // opcode 4
-void BuildCamera(SceneReader& reader);    // opcode 5
-void BuildKind3Node(SceneReader& reader); // opcode 6
-void BuildTrack(SceneReader& reader);     // opcode 7
-void BuildScene(SceneReader& reader);     // opcode 9
-void BuildTimeline(SceneReader& reader);  // opcode 10
-void BuildFont(SceneReader& reader);      // opcode 12
-void BuildMaterial(SceneReader& reader);  // opcode 13
+void BuildTexture(SceneReader& reader);    // opcode 1
+void BuildModel(SceneReader& reader);      // opcode 2
+void BuildGroup(SceneReader& reader);      // opcode 3
+void BuildLight(SceneReader& reader);      // opcode 4
+void BuildCamera(SceneReader& reader);     // opcode 5
+void BuildKind3Node(SceneReader& reader);  // opcode 6
+void BuildTrack(SceneReader& reader);      // opcode 7
+void BuildScene(SceneReader& reader);      // opcode 9
+void BuildTimeline(SceneReader& reader);   // opcode 10
+void BuildFont(SceneReader& reader);       // opcode 12
+void BuildMaterial(SceneReader& reader);   // opcode 13

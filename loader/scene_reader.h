@@ -56,12 +56,12 @@ enum ScriptOp : uint8_t {
 };
 
 struct SceneReader {
-  uint8_t* copy;    // private zero-filled copy: size + 1 bytes, so one 0 byte follows the script
-  uint32_t size;    // script bytes
-  uint8_t* cursor;  // next byte to read; null until RunSceneScript
-  int32_t startTime;        // audio time in whole seconds when the run began
-  Timeline* timeline;       // the run's result; null until the timeline code is linked in
-  Device* device;           // the device given at creation (may be null in tests)
+  uint8_t* copy;       // private zero-filled copy: size + 1 bytes, so one 0 byte follows the script
+  uint32_t size;       // script bytes
+  uint8_t* cursor;     // next byte to read; null until RunSceneScript
+  int32_t startTime;   // audio time in whole seconds when the run began
+  Timeline* timeline;  // the run's result; null until the timeline code is linked in
+  Device* device;      // the device given at creation (may be null in tests)
   uint32_t expectedTicks;   // header value: the tick count that stands for 100 per cent
   uint32_t ticks;           // ticks counted so far
   List* lists[kListCount];  // objects of each kind in creation order (owned nothing)

@@ -1,0 +1,81 @@
+// The loader reads exactly the operands the shared layout table gives each sub-op: every
+// sub-op, filled with operand bytes, is followed by the block's end and two lone opcodes, so a
+// builder that reads one byte too few or too many ends elsewhere with another tick count.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "loader_test_util.h"
+#include "tools/scriptasm/script_layout.h"
+
+namespace {
+
+using loadertest::Offset;
+using loadertest::ReaderOver;
+
+// Filler operand bytes: strings and blobs of one byte 'A', every other byte 1.
+std::vector<uint8_t> FillerOperands(std::string_view letters) {
+  std::vector<uint8_t> bytes;
+  for (char letter : letters) {
+    if (letter == 's' || letter == 'B') {
+      bytes.insert(bytes.end(), {1, 'A'});
+    } else {
+      bytes.insert(bytes.end(), ScriptOperandBytes(std::string_view(&letter, 1)), 1);
+    }
+  }
+  return bytes;
+}
+
+struct Case {
+  uint8_t opcode;
+  std::vector<uint8_t> header;  // small, valid objects
+  ScriptList list;
+};
+
+const Case kBuilt[] = {
+    {1, {0, 16, 0, 16, 1, 0, 0}, kListTextures},
+    {13, {0, 1, 0}, kListMaterials},
+};
+
+TEST(LayoutAgreementTest, EverySubOpReadsItsTableOperands) {
+  for (const Case& c : kBuilt) {
+    const ScriptOpLayout* op = ScriptFindOp(c.opcode);
+    ASSERT_NE(op, nullptr);
+    ASSERT_EQ(c.header.size(), ScriptOperandBytes(op->header));
+    for (const ScriptSubOpLayout& sub : op->subOps) {
+      std::vector<uint8_t> bytes = {0, 0, c.opcode};
+      bytes.insert(bytes.end(), c.header.begin(), c.header.end());
+      bytes.push_back(sub.code);
+      std::vector<uint8_t> operands = FillerOperands(sub.operands);
+      bytes.insert(bytes.end(), operands.begin(), operands.end());
+      bytes.insert(bytes.end(), {0, 8, 8, 0});
+      SceneReader* reader = ReaderOver(bytes);
+      RunSceneScript(*reader);
+      EXPECT_EQ(reader->ticks, 6u) << op->name << " " << sub.name;
+      EXPECT_EQ(Offset(*reader), bytes.size()) << op->name << " " << sub.name;
+      EXPECT_EQ(ListCount(*reader->lists[c.list]), 1u) << op->name << " " << sub.name;
+    }
+  }
+}
+
+TEST(LayoutAgreementTest, SubOpsOutsideTheTableReadNothing) {
+  for (const Case& c : kBuilt) {
+    const ScriptOpLayout* op = ScriptFindOp(c.opcode);
+    std::vector<uint8_t> bytes = {0, 0, c.opcode};
+    bytes.insert(bytes.end(), c.header.begin(), c.header.end());
+    uint32_t ignored = 0;
+    for (uint32_t code = 1; code < 256; ++code) {
+      if (!ScriptFindSubOp(*op, static_cast<uint8_t>(code))) {
+        bytes.push_back(static_cast<uint8_t>(code));
+        ++ignored;
+      }
+    }
+    bytes.insert(bytes.end(), {0, 0});
+    SceneReader* reader = ReaderOver(bytes);
+    RunSceneScript(*reader);
+    EXPECT_EQ(reader->ticks, ignored + 3) << op->name;
+    EXPECT_EQ(Offset(*reader), bytes.size()) << op->name;
+  }
+}
+
+}  // namespace

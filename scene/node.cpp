@@ -1,8 +1,10 @@
 #include "scene/node.h"
 
+#include "mesh/model.h"
 #include "platform/crt.h"
 #include "scene/anim.h"
 #include "scene/kind3_node.h"
+#include "scene/scene.h"
 
 namespace {
 
@@ -194,4 +196,17 @@ void GroupNodeDestroy(GroupNode* group) {
   ListDestroy(group->children);
   crt::AlignedDelete(group->matrix);
   crt::AlignedDelete(group);
+}
+
+void GroupNodeCollectModels(GroupNode& group, Scene& scene) {
+  for (const ListNode* n = group.children->first; n; n = n->next) {
+    auto* child = reinterpret_cast<SceneNode*>(n->value);
+    if (!child) continue;
+    if (child->kind == kNodeGroup) {
+      GroupNodeCollectModels(reinterpret_cast<GroupNode&>(*child), scene);
+    } else if (child->kind == kNodeLeaf) {
+      Model* model = reinterpret_cast<LeafNode&>(*child).model;
+      if (model && model->animated) SceneAddModelUnique(scene, model);
+    }
+  }
 }

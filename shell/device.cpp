@@ -1,10 +1,6 @@
 #include "shell/device.h"
 
-#include <cstdio>
-
-#include "platform/crt.h"
 #include "platform/d3d9.h"
-#include "render/shader.h"
 
 namespace {
 
@@ -49,15 +45,6 @@ bool FailDirect3D(Device& device, LPCSTR text) {
   return false;
 }
 
-DisplayMode* NewDisplayMode(uint32_t width, uint32_t height) {
-  DisplayMode* mode = crt::AlignedNew<DisplayMode>();
-  std::snprintf(mode->text, sizeof mode->text, "%u x %u x 32", width, height);
-  mode->width = width;
-  mode->height = height;
-  mode->bitsPerPixel = 32;
-  return mode;
-}
-
 // A mode is offered only when no listed mode shares its width or its height, so refresh-rate
 // variants of one size and sizes sharing one side with an earlier mode fall away.
 bool SharesASide(const List& modes, uint32_t width, uint32_t height) {
@@ -74,7 +61,7 @@ void ListDisplayModes(Device& device, UINT count) {
     device.d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, D3DFMT_X8R8G8B8, i, &mode);
     if (mode.Width < kMinModeWidth || mode.Height < kMinModeHeight) continue;
     if (SharesASide(*device.modes, mode.Width, mode.Height)) continue;
-    ListAppend(*device.modes, NewDisplayMode(mode.Width, mode.Height));
+    ListAppend(*device.modes, DisplayModeCreate(mode.Width, mode.Height));
   }
 }
 
@@ -181,9 +168,6 @@ void DeviceSetWindowTitle(Device& device) { SetWindowTextA(device.window, kWindo
 void DeviceReset(Device& device) {
   D3DPRESENT_PARAMETERS parameters = PresentParameters(device.window);
   device.device->Reset(&parameters);
-  // Reset unbinds every shader at the device, so the bound-shader cache must not skip the
-  // next bind.
-  ShaderForgetBound();
 }
 
 void DeviceDestroyWindow(Device& device, uint8_t windowGone) {

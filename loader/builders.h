@@ -4,7 +4,22 @@
 // it finishes the object and appends it to its reference list. Sub-op bytes that the kind
 // does not know are ignored without reading anything.
 
+#include <cstdint>
+
+struct FontTable;
 struct SceneReader;
+
+// A font name and size the script records (nothing draws with them; timed texts refer to them).
+struct FontEntry {
+  char* name;     // zero-terminated copy, length + 1 bytes
+  uint32_t size;  // the size operand
+};
+// A new entry with its own copy of the name, appended to the table's font list.
+FontEntry* FontTableAdd(FontTable& table, const char* name, uint32_t size);
+
+// Groups nest at most this deep: each level pushes one matrix when drawn, and the stack keeps
+// its base slot and one slot for the overlay mapping.
+constexpr uint32_t kScriptMaxGroupDepth = 30;
 
 void BuildTexture(SceneReader& reader);    // opcode 1
 void BuildModel(SceneReader& reader);      // opcode 2

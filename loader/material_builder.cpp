@@ -1,6 +1,6 @@
 // Opcode 13: one material: refraction flag and distortion scale, then its textures.
+#include "loader/builder_common.h"
 #include "loader/builders.h"
-#include "loader/scene_reader.h"
 #include "mesh/material.h"
 #include "platform/crt.h"
 
@@ -9,15 +9,12 @@ void BuildMaterial(SceneReader& reader) {
   MaterialInit(*material);
   material->refraction = ReadByte(reader) != 0 ? 1 : 0;
   material->distortionScale = ReadFixed8(reader);
-  for (;;) {
-    uint32_t sub = ReadByte(reader);
-    SceneReaderTick(reader);
-    if (sub == 0) break;
-    if (sub < 1 || sub > 3) continue;
+  ReadSubOps(reader, [&](uint32_t sub) {
+    if (sub > 3) return;
     Texture* texture = ReadTextureRef(reader);
-    if (!texture) continue;  // an unresolved texture leaves the slot as it was
+    if (!texture) return;  // an unresolved texture leaves the slot as it was
     Texture** slot[] = {&material->diffuse, &material->normalMap, &material->specular};
     *slot[sub - 1] = texture;
-  }
+  });
   ListAppend(*reader.lists[kListMaterials], material);
 }

@@ -6,6 +6,7 @@
 #include "loader/scene_script.h"
 #include "music/audio_clock.h"
 #include "platform/crt.h"
+#include "scene/timeline.h"
 
 SceneReader* SceneReaderCreate(Device* device) {
   return SceneReaderCreateFrom(device, kSceneScript, kSceneScriptSize);
@@ -17,6 +18,7 @@ SceneReader* SceneReaderCreateFrom(Device* device, const uint8_t* script, uint32
   std::memcpy(reader->copy, script, size);
   reader->size = size;
   reader->device = device;
+  reader->timeline = TimelineCreate(device);
   reader->expectedTicks = (size >= 2) ? script[0] | (uint32_t{script[1]} << 8) : 0;
   for (List*& list : reader->lists) list = ListCreate();
   reader->fonts = ListCreate();
@@ -29,6 +31,15 @@ namespace {
 void DispatchOp(SceneReader& reader, uint32_t opcode) {
   switch (opcode) {
     case kOpTexture: BuildTexture(reader); break;
+    case kOpModel: BuildModel(reader); break;
+    case kOpGroup: BuildGroup(reader); break;
+    case kOpLight: BuildLight(reader); break;
+    case kOpCamera: BuildCamera(reader); break;
+    case kOpKind3Node: BuildKind3Node(reader); break;
+    case kOpTrack: BuildTrack(reader); break;
+    case kOpScene: BuildScene(reader); break;
+    case kOpTimeline: BuildTimeline(reader); break;
+    case kOpFont: BuildFont(reader); break;
     case kOpMaterial: BuildMaterial(reader); break;
     default: break;
   }

@@ -2,6 +2,8 @@
 #include "loader/builders.h"
 #include "loader/scene_reader.h"
 #include "platform/crt.h"
+#include "render/texture_upload.h"
+#include "shell/device.h"
 #include "texgen/color_ops.h"
 #include "texgen/drawing.h"
 #include "texgen/filters.h"
@@ -274,5 +276,7 @@ void BuildTexture(SceneReader& reader) {
       ApplyKernelOp(reader, texture, op);  // any other op byte reads nothing
     }
   }
+  // Without a Direct3D device (tools, tests) the image stays on the CPU.
+  if (reader.device && reader.device->device) TextureUpload(texture, *reader.device);
   ListAppend(*reader.lists[kListTextures], texture);
 }

@@ -6,12 +6,15 @@
 #include <map>
 
 #include "loader_test_util.h"
+#include "scene/timeline.h"
+#include "shell/device.h"
 #include "tools/scriptasm/script_layout.h"
 
 namespace {
 
 using loadertest::Offset;
 using loadertest::ReaderOver;
+using loadertest::ReaderPtr;
 
 // Filler operand bytes: strings and blobs of one byte 'A', every other byte 1.
 std::vector<uint8_t> FillerOperands(std::string_view letters) {
@@ -29,13 +32,45 @@ std::vector<uint8_t> FillerOperands(std::string_view letters) {
 struct Case {
   uint8_t opcode;
   std::vector<uint8_t> header;  // small, valid objects
-  ScriptList list;
+  List* SceneReader::*list;     // where the object lands (fonts: the font list)
+  uint32_t index;               // list index; ignored for the font list
 };
 
+constexpr uint32_t kClips = 99;  // the timeline makes no referable object
+
 const Case kBuilt[] = {
-    {1, {0, 16, 0, 16, 1, 0, 0}, kListTextures},
-    {13, {0, 1, 0}, kListMaterials},
+    {1, {0, 16, 0, 16, 1, 0, 0}, nullptr, kListTextures},
+    {2, {0, 0, 0, 1, 0, 1, 0}, nullptr, kListModels},
+    {3, {}, nullptr, kListGroups},
+    {4, {}, nullptr, kListLights},
+    {5, {}, nullptr, kListCameras},
+    {6, {}, nullptr, kListKind3Nodes},
+    {7, {1, 1}, nullptr, kListTracks},
+    {9, {0, 0, 0, 0, 0, 0, 255, 0, 128}, nullptr, kListScenes},
+    {10, {}, nullptr, kClips},
+    {12, {0, 0, 12}, &SceneReader::fonts, 0},
+    {13, {0, 1, 0}, nullptr, kListMaterials},
 };
+
+// Objects the case's opcode made, plus one for the timeline, whose clip is dropped: the
+// filler's scene reference does not resolve.
+uint32_t Made(const SceneReader& reader, const Case& c) {
+  if (c.list) return ListCount(*(reader.*c.list));
+  if (c.index == kClips) return ListCount(*reader.timeline->clips) + 1;
+  return ListCount(*reader.lists[c.index]);
+}
+
+// A device record without a Direct3D device: cameras take its size, nothing is uploaded.
+Device* RecordDevice() {
+  static Device device = [] {
+    Device d{};
+    DeviceInit(&d);
+    d.width = 64;
+    d.height = 48;
+    return d;
+  }();
+  return &device;
+}
 
 TEST(LayoutAgreementTest, EverySubOpReadsItsTableOperands) {
   for (const Case& c : kBuilt) {
@@ -49,11 +84,11 @@ TEST(LayoutAgreementTest, EverySubOpReadsItsTableOperands) {
       std::vector<uint8_t> operands = FillerOperands(sub.operands);
       bytes.insert(bytes.end(), operands.begin(), operands.end());
       bytes.insert(bytes.end(), {0, 8, 8, 0});
-      SceneReader* reader = ReaderOver(bytes);
+      ReaderPtr reader = ReaderOver(bytes, RecordDevice());
       RunSceneScript(*reader);
       EXPECT_EQ(reader->ticks, 6u) << op->name << " " << sub.name;
       EXPECT_EQ(Offset(*reader), bytes.size()) << op->name << " " << sub.name;
-      EXPECT_EQ(ListCount(*reader->lists[c.list]), 1u) << op->name << " " << sub.name;
+      EXPECT_EQ(Made(*reader, c), 1u) << op->name << " " << sub.name;
     }
   }
 }
@@ -71,9 +106,10 @@ TEST(LayoutAgreementTest, SubOpsOutsideTheTableReadNothing) {
       }
     }
     bytes.insert(bytes.end(), {0, 0});
-    SceneReader* reader = ReaderOver(bytes);
+    ReaderPtr reader = ReaderOver(bytes, RecordDevice());
     RunSceneScript(*reader);
     EXPECT_EQ(reader->ticks, ignored + 3) << op->name;
+    EXPECT_EQ(Made(*reader, c), 1u) << op->name;
     EXPECT_EQ(Offset(*reader), bytes.size()) << op->name;
   }
 }

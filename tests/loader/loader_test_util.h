@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,13 @@
 
 namespace loadertest {
 
+// Frees the reader and everything it built (the loader itself never frees them).
+void FreeReader(SceneReader* reader);
+struct ReaderDeleter {
+  void operator()(SceneReader* reader) const { FreeReader(reader); }
+};
+using ReaderPtr = std::unique_ptr<SceneReader, ReaderDeleter>;
+
 inline std::vector<uint8_t> Assemble(const std::string& text) {
   std::vector<uint8_t> bytes;
   std::string error;
@@ -19,23 +27,24 @@ inline std::vector<uint8_t> Assemble(const std::string& text) {
   return bytes;
 }
 
-// A reader over `bytes` without a device (the loading bar then only counts).
-inline SceneReader* ReaderOver(const std::vector<uint8_t>& bytes) {
-  return SceneReaderCreateFrom(nullptr, bytes.data(), static_cast<uint32_t>(bytes.size()));
+// A reader over `bytes` on `device` (none: the loading bar only counts, nothing is uploaded).
+inline ReaderPtr ReaderOver(const std::vector<uint8_t>& bytes, Device* device = nullptr) {
+  return ReaderPtr(
+      SceneReaderCreateFrom(device, bytes.data(), static_cast<uint32_t>(bytes.size())));
 }
 
 // A reader positioned at the first byte after the header, for the operand readers.
-inline SceneReader* ReaderAtBody(const std::vector<uint8_t>& body) {
+inline ReaderPtr ReaderAtBody(const std::vector<uint8_t>& body) {
   std::vector<uint8_t> bytes = {0, 0};
   bytes.insert(bytes.end(), body.begin(), body.end());
-  SceneReader* reader = ReaderOver(bytes);
+  ReaderPtr reader = ReaderOver(bytes);
   reader->cursor = reader->copy + 2;
   return reader;
 }
 
 // Assembles and runs a script; returns its reader.
-inline SceneReader* RunScript(const std::string& text) {
-  SceneReader* reader = ReaderOver(Assemble(text));
+inline ReaderPtr RunScript(const std::string& text, Device* device = nullptr) {
+  ReaderPtr reader = ReaderOver(Assemble(text), device);
   RunSceneScript(*reader);
   return reader;
 }

@@ -5,6 +5,8 @@
 #include "loader/scene_script.h"
 #include "loader_test_util.h"
 #include "platform/crt.h"
+#include "scene/light.h"
+#include "texgen/texture.h"
 
 namespace {
 
@@ -12,12 +14,13 @@ using loadertest::Assemble;
 using loadertest::Offset;
 using loadertest::ReaderAtBody;
 using loadertest::ReaderOver;
+using loadertest::ReaderPtr;
 
 TEST(ReaderTest, FixedPointAndColourDecoding) {
-  SceneReader* r = ReaderAtBody({0xFF, 0xFF, 0xFF, 0x80, 0x00, 0x00, 0x7F, 0xFF, 0xFF,  // fx16
-                                 0x01, 0x00, 0xFF, 0xFF,                                // fx8
-                                 1, 2, 3, 4,                                            // colour
-                                 0x12, 0x34});                                          // u16
+  ReaderPtr r = ReaderAtBody({0xFF, 0xFF, 0xFF, 0x80, 0x00, 0x00, 0x7F, 0xFF, 0xFF,  // fx16
+                              0x01, 0x00, 0xFF, 0xFF,                                // fx8
+                              1, 2, 3, 4,                                            // colour
+                              0x12, 0x34});                                          // u16
   EXPECT_EQ(ReadFixed16(*r), -1.0f / 256.0f);
   EXPECT_EQ(ReadFixed16(*r), -32768.0f);
   EXPECT_EQ(ReadFixed16(*r), 32767.99609375f);
@@ -38,7 +41,7 @@ TEST(ReaderTest, FixedPointAndColourDecoding) {
 }
 
 TEST(ReaderTest, StringsAndBlobsAreFreshTerminatedCopies) {
-  SceneReader* r = ReaderAtBody({0, 3, 'a', 'b', 'c', 2, 0xFF, 0x00});
+  ReaderPtr r = ReaderAtBody({0, 3, 'a', 'b', 'c', 2, 0xFF, 0x00});
   char* empty = ReadString(*r);
   EXPECT_STREQ(empty, "");
   EXPECT_EQ(reinterpret_cast<uintptr_t>(empty) % 16, 0u);
@@ -57,7 +60,7 @@ TEST(ReaderTest, StringsAndBlobsAreFreshTerminatedCopies) {
 }
 
 TEST(ReaderTest, ReadingPastTheEndGivesZerosAndStops) {
-  SceneReader* r = ReaderAtBody({7});
+  ReaderPtr r = ReaderAtBody({7});
   EXPECT_EQ(r->size, 3u);
   EXPECT_EQ(ReadByte(*r), 7u);
   EXPECT_EQ(ReadByte(*r), 0u);  // the trailing 0 of the copy
@@ -66,24 +69,27 @@ TEST(ReaderTest, ReadingPastTheEndGivesZerosAndStops) {
   EXPECT_EQ(ReadFixed16(*r), 0.0f);
   EXPECT_EQ(Offset(*r), 4u);
   // a reference past the end reads through the same test: index 0
-  ListAppend(*r->lists[kListTextures], reinterpret_cast<Texture*>(r));
-  EXPECT_EQ(ReadTextureRef(*r), reinterpret_cast<Texture*>(r));
+  Texture* texture = TextureCreateScratch(1, 1);
+  ListAppend(*r->lists[kListTextures], texture);
+  EXPECT_EQ(ReadTextureRef(*r), texture);
   EXPECT_EQ(Offset(*r), 4u);
 }
 
 TEST(ReaderTest, ReferencesAreSignedIndicesIntoTheirOwnList) {
-  SceneReader* r = ReaderAtBody({0, 1, 2, 0xFF, 0x80, 1, 0});
-  int a = 0, b = 0;
-  ListAppend(*r->lists[kListLights], &a);
-  ListAppend(*r->lists[kListLights], &b);
-  EXPECT_EQ(ReadLightRef(*r), reinterpret_cast<Light*>(&a));
-  EXPECT_EQ(ReadLightRef(*r), reinterpret_cast<Light*>(&b));
+  ReaderPtr r = ReaderAtBody({0, 1, 2, 0xFF, 0x80, 1, 0});
+  Light* a = LightInit(crt::AlignedNew<Light>());
+  Light* b = LightInit(crt::AlignedNew<Light>());
+  ListAppend(*r->lists[kListLights], a);
+  ListAppend(*r->lists[kListLights], b);
+  EXPECT_EQ(ReadLightRef(*r), a);
+  EXPECT_EQ(ReadLightRef(*r), b);
   EXPECT_EQ(ReadLightRef(*r), nullptr);   // index equal to the count
   EXPECT_EQ(ReadLightRef(*r), nullptr);   // -1
   EXPECT_EQ(ReadLightRef(*r), nullptr);   // -128
   EXPECT_EQ(ReadCameraRef(*r), nullptr);  // another kind's list is empty
-  ListAppend(*r->fonts, &a);
-  EXPECT_EQ(ReadFontRef(*r), reinterpret_cast<FontEntry*>(&a));
+  int font = 0;                           // the font list is not freed entry by entry
+  ListAppend(*r->fonts, &font);
+  EXPECT_EQ(ReadFontRef(*r), reinterpret_cast<FontEntry*>(&font));
 }
 
 TEST(ReaderTest, TransformOperandIsTranslateRotateScale) {
@@ -100,8 +106,8 @@ TEST(ReaderTest, TransformOperandIsTranslateRotateScale) {
 
 TEST(ReaderTest, CreationCopiesTheScriptAndReadsTheHeaderLittleEndian) {
   std::vector<uint8_t> bytes = {0x59, 0x01, 8, 0};
-  SceneReader* r = ReaderOver(bytes);
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(r) % 16, 0u);
+  ReaderPtr r = ReaderOver(bytes);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(r.get()) % 16, 0u);
   EXPECT_EQ(r->expectedTicks, 345u);
   EXPECT_EQ(r->size, 4u);
   EXPECT_NE(r->copy, bytes.data());
@@ -115,7 +121,7 @@ TEST(ReaderTest, CreationCopiesTheScriptAndReadsTheHeaderLittleEndian) {
 }
 
 TEST(ReaderTest, EmbeddedScriptIsTheAssembledProduction) {
-  SceneReader* r = SceneReaderCreate(nullptr);
+  ReaderPtr r(SceneReaderCreate(nullptr));
   EXPECT_EQ(r->size, kSceneScriptSize);
   EXPECT_EQ(r->expectedTicks, kSceneScript[0] | (kSceneScript[1] << 8u));
   EXPECT_EQ(r->copy[kSceneScriptSize - 1], 0);  // ends with opcode 0
@@ -124,7 +130,7 @@ TEST(ReaderTest, EmbeddedScriptIsTheAssembledProduction) {
 }
 
 TEST(RunSceneScriptTest, LoneOpcodesConsumeOneByteAndOneTick) {
-  SceneReader* r = ReaderOver({0, 0, 8, 11, 14, 128, 255, 0, 1, 1});
+  ReaderPtr r = ReaderOver({0, 0, 8, 11, 14, 128, 255, 0, 1, 1});
   EXPECT_EQ(RunSceneScript(*r), r->timeline);
   EXPECT_EQ(r->ticks, 6u);
   EXPECT_EQ(Offset(*r), 8u);  // stopped right after its opcode 0
@@ -133,14 +139,14 @@ TEST(RunSceneScriptTest, LoneOpcodesConsumeOneByteAndOneTick) {
 TEST(RunSceneScriptTest, AStreamWithoutFinalZeroEndsAtTheEndOfTheData) {
   std::vector<uint8_t> bytes = Assemble("texture t 4 4 1 0 0\n invert\nend\n");
   bytes.resize(bytes.size() - 2);  // drop the texture's end and the final opcode 0
-  SceneReader* r = ReaderOver(bytes);
+  ReaderPtr r = ReaderOver(bytes);
   RunSceneScript(*r);
   EXPECT_EQ(ListCount(*r->lists[kListTextures]), 1u);  // the builder's 0 came from the end test
   EXPECT_EQ(r->ticks, 4u);                             // opcode, invert, end-of-data 0, final 0
 }
 
 TEST(RunSceneScriptTest, RunningAgainRestartsTicksAndCursor) {
-  SceneReader* r = ReaderOver({0, 0, 8, 8, 0});
+  ReaderPtr r = ReaderOver({0, 0, 8, 8, 0});
   RunSceneScript(*r);
   RunSceneScript(*r);
   EXPECT_EQ(r->ticks, 3u);

@@ -15,9 +15,10 @@
 
 namespace {
 
+using loadertest::ReaderPtr;
 using loadertest::RunScript;
 
-Texture* TextureAt(SceneReader* reader, uint32_t index) {
+Texture* TextureAt(const ReaderPtr& reader, uint32_t index) {
   return ListAtAs<Texture>(*reader->lists[kListTextures], index);
 }
 
@@ -39,19 +40,19 @@ const char kPrologue[] =
     " fill_rect 3 5 20 9 0xFF00FF00\n";
 
 TEST(TextureBuilderTest, OperandsReachTheOperationsInStreamOrder) {
-  SceneReader* r = RunScript(std::string(kPrologue) +
-                             " radial_gradient 9 20 11 0xFFFFFFFF 0x00000000\n"
-                             " line 1 30 29 2 0xFFFF0000\n"
-                             " copy_rect_grid 0 0 4 3 9 7 3 2\n"
-                             " scale_channels 0.5 1.25 2 0.75\n"
-                             " convolve 0 0.25 0 0.25 0 0.25 0 0.25 0 1\n"
-                             " gradient_map 3 0xFF000000 0xFFFF0000 0xFFFFFF00 0x00000000 "
-                             "0x00000000 0x00000000 0 100 255 0 0 0\n"
-                             " grid 5 7 1 0xFF0000FF\n"
-                             " sine_shift_columns 3 11\n"
-                             " hline 2 3 9 0xFFABCDEF\n"
-                             " vline 4 1 12 0xFF123456\n"
-                             "end\n");
+  ReaderPtr r = RunScript(std::string(kPrologue) +
+                          " radial_gradient 9 20 11 0xFFFFFFFF 0x00000000\n"
+                          " line 1 30 29 2 0xFFFF0000\n"
+                          " copy_rect_grid 0 0 4 3 9 7 3 2\n"
+                          " scale_channels 0.5 1.25 2 0.75\n"
+                          " convolve 0 0.25 0 0.25 0 0.25 0 0.25 0 1\n"
+                          " gradient_map 3 0xFF000000 0xFFFF0000 0xFFFFFF00 0x00000000 "
+                          "0x00000000 0x00000000 0 100 255 0 0 0\n"
+                          " grid 5 7 1 0xFF0000FF\n"
+                          " sine_shift_columns 3 11\n"
+                          " hline 2 3 9 0xFFABCDEF\n"
+                          " vline 4 1 12 0xFF123456\n"
+                          "end\n");
   Texture* expected = Reference();
   TextureRadialGradient(expected, 9, 20, 11, 0xFFFFFFFF, 0x00000000);
   TextureDrawLine(expected, 1, 30, 29, 2, 0xFFFF0000);
@@ -78,9 +79,8 @@ TEST(TextureBuilderTest, FlagOperandsFollowTheirOwnRules) {
   // from the source
   for (int alphaByte : {0, 1, 2}) {
     crt::srand(5);
-    SceneReader* r =
-        RunScript(std::string(kPrologue) + " noise_layer " + std::to_string(alphaByte) +
-                  " 3 4 1.5 0.5 1\n rotate 30 " + std::to_string(alphaByte) + "\nend\n");
+    ReaderPtr r = RunScript(std::string(kPrologue) + " noise_layer " + std::to_string(alphaByte) +
+                            " 3 4 1.5 0.5 1\n rotate 30 " + std::to_string(alphaByte) + "\nend\n");
     Texture* expected = Reference();
     crt::srand(5);
     TextureNoiseLayer(expected, alphaByte != 1, 3, 4, 1.5f, 0.5f, 1);
@@ -92,7 +92,7 @@ TEST(TextureBuilderTest, FlagOperandsFollowTheirOwnRules) {
 
 TEST(TextureBuilderTest, SkippedOpsChangeNothing) {
   // 12 and 41 read and drop their operands; 43 is 42; 99 and 200 are ignored bytes
-  SceneReader* r =
+  ReaderPtr r =
       RunScript(std::string(kPrologue) +
                 " unused12 1 2 3 0x11223344 0x55667788\n unused41 9\n byte 99\n byte 200\n"
                 " threshold_recolor_b 100 0xFF00FFFF\nend\n" +
@@ -107,7 +107,7 @@ TEST(TextureBuilderTest, SkippedOpsChangeNothing) {
 }
 
 TEST(TextureBuilderTest, SourcesAreEarlierTexturesAndUnresolvedOnesDoNothing) {
-  SceneReader* r =
+  ReaderPtr r =
       RunScript(std::string(kPrologue) + "end\n" +
                 "texture b 32 32 1 0 0\n fill_rect 0 0 31 31 0xFF204060\n"
                 " blend t 1 128\n combine_channels @1 2\n blend - 1 200\n blend @5 0 0\nend\n"
@@ -131,7 +131,7 @@ TEST(TextureBuilderTest, SourcesAreEarlierTexturesAndUnresolvedOnesDoNothing) {
 }
 
 TEST(MaterialBuilderTest, HeaderAndTextureSlots) {
-  SceneReader* r = RunScript(
+  ReaderPtr r = RunScript(
       "texture a 4 4 1 0 0\nend\ntexture b 4 4 1 0 0\nend\n"
       "material plain 0 1\nend\n"
       "material full 2 0.5\n diffuse a\n normal b\n specular a\n diffuse -\n byte 9\nend\n");

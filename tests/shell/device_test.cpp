@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "mesh/trig_tables.h"
 #include "platform/d3d9.h"
 #include "platform/sdl_window.h"
 #include "platform/testing_d3d9.h"
 #include "platform/testing_win32.h"
 #include "tests/shell/shell_test_support.h"
+#include "texgen/texture.h"
 
 namespace {
 
@@ -356,3 +358,94 @@ TEST_F(DeviceShell, ResizeIsPolledAndResetTakesTheNewClientSize) {
 }
 
 }  // namespace
+
+// ---- Start-up and shutdown ---------------------------------------------------------------
+
+class DeviceStartUpTest : public DeviceShell {
+ protected:
+  static std::vector<std::string> TraceBetween(const std::vector<std::string>& trace,
+                                               const std::string& first, size_t count) {
+    for (size_t i = 0; i < trace.size(); ++i) {
+      if (trace[i].rfind(first, 0) == 0 && i + count <= trace.size()) {
+        return {trace.begin() + i, trace.begin() + i + count};
+      }
+    }
+    return {};
+  }
+  static void ExpectSize(const Texture* target, uint16_t width, uint16_t height) {
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(target->width, width);
+    EXPECT_EQ(target->height, height);
+  }
+};
+
+TEST_F(DeviceStartUpTest, StartUpSetsTheDefaultsAndBuildsTheRenderingState) {
+  ASSERT_TRUE(CreateDirect3D());
+  d3d9test::SetTrace(true);
+  ASSERT_TRUE(DeviceStartUp(device_, 322, 241, 0));
+  // The default states right after the device, in this order, then the material.
+  EXPECT_THAT(
+      TraceBetween(d3d9test::Trace(), "SetRenderState", 9),
+      ElementsAre("SetRenderState(23, 4)", "SetRenderState(7, 1)", "SetRenderState(27, 0)",
+                  "SetRenderState(19, 5)", "SetRenderState(20, 6)", "SetRenderState(9, 2)",
+                  "SetRenderState(139, 4294967295)", "SetRenderState(137, 0)", "SetMaterial(ptr)"));
+  EXPECT_EQ(d3d9test::RenderState(device_.device, D3DRS_ZFUNC), DWORD{D3DCMP_LESSEQUAL});
+  EXPECT_EQ(device_.width, 322u);
+  EXPECT_EQ(device_.height, 241u);
+  EXPECT_NE(device_.transformState, nullptr);
+  EXPECT_NE(device_.targetManager, nullptr);
+  EXPECT_NE(device_.renderer, nullptr);
+  ExpectSize(device_.FrameTargetA, 322, 241);
+  ExpectSize(device_.FrameTargetB, 322, 241);
+  ExpectSize(device_.FrameTargetC, 322, 241);
+  for (const Texture* glow : {device_.GlowTarget1, device_.GlowTarget2, device_.GlowTarget3}) {
+    ExpectSize(glow, 80, 60);
+  }
+  EXPECT_NE(gTrigTables.sinTable, nullptr);
+  // No resize: the client area is the size asked for, so the start-up check resets nothing.
+  EXPECT_THAT(d3d9test::TraceOf("Reset"), IsEmpty());
+  EXPECT_THAT(TestCapturedMessageBoxes(), IsEmpty());
+
+  DeviceShutDown(device_);
+  EXPECT_EQ(device_.renderer, nullptr);
+  EXPECT_EQ(device_.targetManager, nullptr);
+  EXPECT_EQ(device_.transformState, nullptr);
+  EXPECT_EQ(device_.FrameTargetA, nullptr);
+  EXPECT_EQ(device_.GlowTarget3, nullptr);
+  EXPECT_EQ(device_.window, nullptr);
+  EXPECT_EQ(gTrigTables.sinTable, nullptr);
+  EXPECT_EQ(d3d9test::LiveObjects(), 0);
+  EXPECT_THAT(TestCapturedMessageBoxes(), IsEmpty());
+}
+
+// A full-screen window covers the display mode it got (on a 1280 x 1024 display no mode of
+// 640 x 480 exists); the start-up resize check gives the back buffer and the frame targets
+// the client area when it differs from the size asked for.
+TEST_F(DeviceStartUpTest, StartUpTakesTheClientAreaTheWindowGot) {
+  ASSERT_TRUE(CreateDirect3D());
+  d3d9test::SetTrace(true);
+  ASSERT_TRUE(DeviceStartUp(device_, 640, 480, 1));
+  int width = 0, height = 0;
+  SDL_GetWindowSize(Win32GetSdlWindow(device_.window), &width, &height);
+  if (width == 640 && height == 480) GTEST_SKIP() << "the display has a 640 x 480 mode";
+  EXPECT_EQ(device_.width, static_cast<uint32_t>(width));
+  EXPECT_EQ(device_.height, static_cast<uint32_t>(height));
+  EXPECT_EQ(d3d9test::Viewport(device_.device).Width, static_cast<DWORD>(width));
+  ExpectSize(device_.FrameTargetA, width, height);
+  ExpectSize(device_.GlowTarget1, width / 4, height / 4);
+  EXPECT_THAT(d3d9test::TraceOf("Reset"), ElementsAre("Reset(ptr)"));
+  DeviceShutDown(device_);
+  EXPECT_EQ(d3d9test::LiveObjects(), 0);
+}
+
+TEST_F(DeviceStartUpTest, FailedWindowBuildsNothing) {
+  ASSERT_TRUE(CreateDirect3D());
+  TestWin32FailCall("CreateWindowExA");
+  EXPECT_FALSE(DeviceStartUp(device_, 640, 480, 0));
+  TestWin32ClearFaults();
+  EXPECT_EQ(device_.renderer, nullptr);
+  EXPECT_EQ(device_.transformState, nullptr);
+  EXPECT_EQ(device_.width, 0u);
+  EXPECT_EQ(gTrigTables.sinTable, nullptr);
+  EXPECT_EQ(TestCapturedMessageBoxes().size(), 1u);
+}

@@ -44,8 +44,8 @@ class RenderTest : public ::testing::Test {
   // A 2D texture record of w x h pixels (row-major, top row first), uploaded, freed at tear-down.
   Texture* Image(uint16_t w, uint16_t h, const std::vector<uint32_t>& pixels, uint32_t linear = 0);
   // A quad mesh in clip space (z = 0.5) split into a left and a right half, each its own
-  // material run; buffers created, filled and freed at tear-down.
-  Mesh* HalvesMesh(Material* left, Material* right);
+  // material run, every vertex with the normal; buffers created, filled, freed at tear-down.
+  Mesh* HalvesMesh(Material* left, Material* right, Vec3 normal = {0, 0, 0});
 
   Device device_{};
 

@@ -20,6 +20,12 @@ namespace rendertest {
 
 constexpr uint32_t kSize = 64;
 
+constexpr uint32_t kRed = 0xFFFF0000u;
+constexpr uint32_t kGreen = 0xFF00FF00u;
+constexpr uint32_t kBlue = 0xFF0000FFu;
+constexpr uint32_t kYellow = 0xFFFFFF00u;
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+
 // One channel of a 0xAARRGGBB word: 0 blue, 1 green, 2 red, 3 alpha.
 inline int Channel(uint32_t word, int channel) { return (word >> (8 * channel)) & 0xFF; }
 // A channel value for the fraction f (0..1) as the card stores it.

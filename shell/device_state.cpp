@@ -1,0 +1,148 @@
+// State switches, frame targets and the resize check of the Device.
+
+#include <cstring>
+#include <initializer_list>
+
+#include "platform/d3d9.h"
+#include "render/mesh_buffers.h"
+#include "render/renderer.h"
+#include "render/shader.h"
+#include "render/target_manager.h"
+#include "shell/device.h"
+
+namespace {
+
+void SetState(Device& device, D3DRENDERSTATETYPE state, DWORD value) {
+  device.device->SetRenderState(state, value);
+}
+
+// The render state a boolean switch toggles; texture stages, depth bias and culling are not
+// plain booleans and are handled by the callers.
+bool BooleanState(uint32_t id, D3DRENDERSTATETYPE& state) {
+  switch (id) {
+    case 1: state = D3DRS_ALPHABLENDENABLE; return true;
+    case 3: state = D3DRS_ZENABLE; return true;
+    case 4: state = D3DRS_ZWRITEENABLE; return true;
+    case 7: state = D3DRS_SCISSORTESTENABLE; return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+void DeviceEnable(Device& device, uint32_t id) {
+  D3DRENDERSTATETYPE state;
+  if (BooleanState(id, state)) {
+    SetState(device, state, TRUE);
+  } else if (id == 6) {
+    SetState(device, D3DRS_CULLMODE, D3DCULL_CCW);
+  }
+}
+
+void DeviceDisable(Device& device, uint32_t id) {
+  D3DRENDERSTATETYPE state;
+  if (BooleanState(id, state)) {
+    SetState(device, state, FALSE);
+  } else if (id == 0) {
+    for (DWORD stage = 0; stage < 4; ++stage) device.device->SetTexture(stage, nullptr);
+  } else if (id == 5) {
+    SetState(device, D3DRS_SLOPESCALEDEPTHBIAS, 0);
+    SetState(device, D3DRS_DEPTHBIAS, 0);
+  } else if (id == 6) {
+    SetState(device, D3DRS_CULLMODE, D3DCULL_NONE);
+  }
+}
+
+void DeviceSetBlendFunc(Device& device, uint32_t source, uint32_t destination, uint32_t operation) {
+  SetState(device, D3DRS_SRCBLEND, source);
+  SetState(device, D3DRS_DESTBLEND, destination);
+  SetState(device, D3DRS_BLENDOP, operation);
+}
+
+void DeviceSetFillMode(Device& device, uint32_t mode) {
+  if (mode == 0) {
+    SetState(device, D3DRS_FILLMODE, D3DFILL_SOLID);
+  } else if (mode == 1) {
+    SetState(device, D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+  } else if (mode == 2) {
+    float size = 3.0f;
+    DWORD bits;
+    std::memcpy(&bits, &size, sizeof bits);
+    SetState(device, D3DRS_POINTSIZE, bits);
+    SetState(device, D3DRS_FILLMODE, D3DFILL_POINT);
+  }
+}
+
+void DeviceSetAlphaTest(Device& device, uint8_t on) {
+  if (on) {
+    SetState(device, D3DRS_ALPHAREF, 8);
+    SetState(device, D3DRS_ALPHATESTENABLE, TRUE);
+    SetState(device, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+  } else {
+    SetState(device, D3DRS_ALPHATESTENABLE, FALSE);
+  }
+}
+
+void DeviceClear(Device& device, uint32_t color) {
+  device.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, color, 1.0f, 0);
+}
+
+void DeviceSetViewport(Device& device, uint32_t x, uint32_t y, uint32_t width, uint32_t height) {
+  D3DVIEWPORT9 viewport{x, y, width, height, 0.0f, 1.0f};
+  device.device->SetViewport(&viewport);
+}
+
+void DeviceSetFog(Device& device, uint32_t color, float start, float end) {
+  device.fogColor = color;
+  device.fogStart = start;
+  device.fogEnd = end;
+}
+
+uint32_t DeviceGetWidth(const Device& device) { return device.width; }
+
+uint32_t DeviceGetHeight(const Device& device) { return device.height; }
+
+void DeviceCreateFrameTargets(Device& device, uint32_t width, uint32_t height) {
+  TargetManager& manager = *device.targetManager;
+  // Signed division truncating toward zero, as the sizes were always computed; a quotient of 0
+  // makes no target (the manager refuses it).
+  uint32_t glowWidth = static_cast<uint32_t>(static_cast<int32_t>(width) / 4);
+  uint32_t glowHeight = static_cast<uint32_t>(static_cast<int32_t>(height) / 4);
+  device.FrameTargetC = TargetManagerCreateTarget(manager, width, height);
+  device.FrameTargetB = TargetManagerCreateTarget(manager, width, height);
+  device.FrameTargetA = TargetManagerCreateTarget(manager, width, height);
+  device.GlowTarget1 = TargetManagerCreateTarget(manager, glowWidth, glowHeight);
+  device.GlowTarget2 = TargetManagerCreateTarget(manager, glowWidth, glowHeight);
+  device.GlowTarget3 = TargetManagerCreateTarget(manager, glowWidth, glowHeight);
+}
+
+void DeviceReleaseFrameTargets(Device& device) {
+  for (Texture** field : {&device.FrameTargetC, &device.FrameTargetB, &device.FrameTargetA,
+                          &device.GlowTarget1, &device.GlowTarget2, &device.GlowTarget3}) {
+    if (*field) TargetManagerDestroyTarget(*device.targetManager, *field);
+    *field = nullptr;
+  }
+}
+
+bool DeviceHandleResize(Device& device) {
+  uint32_t width = device.width;
+  uint32_t height = device.height;
+  if (!WindowPollResize(width, height)) return false;
+  device.width = width;
+  device.height = height;
+  Renderer& renderer = *device.renderer;
+  DeviceReleaseFrameTargets(device);
+  TargetManagerRelease(*device.targetManager);
+  RendererReleaseMeshes(renderer);
+  RendererReleaseScreenQuad(renderer);
+  DeviceReset(device);
+  // Reset unbinds every shader: the bound cache must not claim otherwise.
+  ShaderForgetBound();
+  RendererCreateScreenQuad(renderer);
+  RendererRestoreMeshes(renderer);
+  TargetManagerRestore(*device.targetManager);
+  DeviceCreateFrameTargets(device, width, height);
+  DeviceClear(device, 0xFF000000u);
+  RendererResetShaderMode(renderer.shaders);
+  return true;
+}

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "mesh/material.h"
+#include "mesh/material_run.h"
+#include "mesh/mesh_finish.h"
+#include "mesh_test_util.h"
+
+namespace {
+
+using meshtest::AddPolygon;
+using meshtest::MeshOfPoints;
+using U16 = std::vector<uint16_t>;
+
+struct RunsFixture : ::testing::Test {
+  void SetUp() override {
+    MaterialInit(a);
+    MaterialInit(b);
+    mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0}, {2, 1, 0}});
+  }
+  void TearDown() override { MeshDestroy(mesh); }
+  void AddFace(std::initializer_list<uint16_t> corners, Material* material) {
+    MeshFaceSetMaterial(*AddPolygon(*mesh, corners), material);
+  }
+  U16 RunIndices(uint32_t run) const {
+    const MaterialRun& r = MeshRunAt(*mesh, run);
+    return U16(mesh->indices + r.firstIndex, mesh->indices + r.firstIndex + 3 * r.triangleCount);
+  }
+  void BuildAndFlatten() {
+    MeshBuildRuns(*mesh);
+    MeshFlattenRuns(*mesh);
+  }
+  Material a, b;
+  Mesh* mesh = nullptr;
+};
+
+// Faces A, B, A, none: runs in order of first occurrence, each run's faces in face order, one
+// contiguous range per material in the flattened array.
+TEST_F(RunsFixture, FacesGroupByMaterialInFirstOccurrenceOrder) {
+  AddFace({0, 1, 2, 3}, &a);  // 6 indices
+  AddFace({1, 4, 5}, &b);     // 3
+  AddFace({1, 4, 2}, &a);     // 3
+  AddFace({4, 5, 2, 3}, nullptr);
+  MeshBuildRuns(*mesh);
+  EXPECT_EQ(mesh->indexCount, 18u);
+  ASSERT_EQ(MeshRunCount(*mesh), 3u);
+  EXPECT_EQ(mesh->runIndexLists.size / sizeof(ByteBuffer), 3u);
+  MeshFlattenRuns(*mesh);
+  EXPECT_EQ(MeshRunAt(*mesh, 0).material, &a);
+  EXPECT_EQ(MeshRunAt(*mesh, 1).material, &b);
+  EXPECT_EQ(MeshRunAt(*mesh, 2).material, nullptr);
+  EXPECT_EQ(RunIndices(0), (U16{0, 1, 2, 0, 2, 3, 1, 4, 2}));
+  EXPECT_EQ(RunIndices(1), (U16{1, 4, 5}));
+  EXPECT_EQ(RunIndices(2), (U16{4, 5, 2, 4, 2, 3}));
+  EXPECT_EQ(MeshRunAt(*mesh, 0).firstIndex, 0u);
+  EXPECT_EQ(MeshRunAt(*mesh, 1).firstIndex, 9u);
+  EXPECT_EQ(MeshRunAt(*mesh, 2).firstIndex, 12u);
+  // The per-run lists are freed; the outer buffer keeps its emptied entries.
+  const ByteBuffer* lists = reinterpret_cast<const ByteBuffer*>(mesh->runIndexLists.data);
+  for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(lists[i].data, nullptr);
+}
+
+// Runs are keyed by the record, not its content; faces without material share one run.
+TEST_F(RunsFixture, RunsAreKeyedByRecordIdentity) {
+  AddFace({0, 1, 2}, &a);
+  AddFace({0, 2, 3}, &b);  // same content as a
+  BuildAndFlatten();
+  EXPECT_EQ(MeshRunCount(*mesh), 2u);
+
+  Mesh* plain = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
+  AddPolygon(*plain, {0, 1, 2});
+  AddPolygon(*plain, {0, 2, 3});
+  MeshBuildRuns(*plain);
+  MeshFlattenRuns(*plain);
+  ASSERT_EQ(MeshRunCount(*plain), 1u);
+  EXPECT_EQ(MeshRunAt(*plain, 0).material, nullptr);
+  EXPECT_EQ(MeshRunAt(*plain, 0).triangleCount, 2u);
+  MeshDestroy(plain);
+}
+
+// Finishing twice (or after an edit) starts the runs afresh instead of appending to the old
+// ones; faces without triangles make a run of no triangles.
+TEST_F(RunsFixture, RebuildingReplacesTheRuns) {
+  AddFace({0, 1, 2}, &a);
+  BuildAndFlatten();
+  AddFace({1, 4, 5}, &b);
+  AddFace({0, 1}, &b);  // two corners: no triangles
+  BuildAndFlatten();
+  ASSERT_EQ(MeshRunCount(*mesh), 2u);
+  EXPECT_EQ(mesh->indexCount, 6u);
+  EXPECT_EQ(RunIndices(0), (U16{0, 1, 2}));
+  EXPECT_EQ(RunIndices(1), (U16{1, 4, 5}));
+  Mesh* empty = MeshCreate(nullptr, 0, 0);
+  MeshBuildRuns(*empty);
+  MeshFlattenRuns(*empty);
+  EXPECT_EQ(MeshRunCount(*empty), 0u);
+  EXPECT_EQ(empty->indexCount, 0u);
+  MeshDestroy(empty);
+}
+
+// More than 65,535 triangle indices in a mesh whose vertices fit 16-bit indices: the second
+// run starts beyond 65,535 and the first run's triangle count exceeds 65,535; neither wraps.
+TEST(MaterialRuns, FirstIndexAndTriangleCountDoNotWrapAt16Bits) {
+  Material a, b;
+  MaterialInit(a);
+  MaterialInit(b);
+  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
+  constexpr uint32_t kTriangles = 70000;
+  for (uint32_t i = 0; i < kTriangles; ++i) {
+    MeshFaceSetMaterial(*AddPolygon(*mesh, {0, 1, 2}), &a);
+  }
+  MeshFaceSetMaterial(*AddPolygon(*mesh, {2, 1, 0}), &b);
+  MeshBuildRuns(*mesh);
+  MeshFlattenRuns(*mesh);
+  ASSERT_EQ(MeshRunCount(*mesh), 2u);
+  EXPECT_EQ(MeshRunAt(*mesh, 0).triangleCount, kTriangles);
+  EXPECT_EQ(MeshRunAt(*mesh, 1).firstIndex, 3 * kTriangles);
+  EXPECT_EQ(mesh->indices[3 * kTriangles], 2);
+  MeshDestroy(mesh);
+}
+
+// Phase = round(|p| / radius x 62830): at the radius a full cycle, halfway half of it, off
+// axis by the Euclidean length; a radius of 0 gives phase 0 instead of a division by zero.
+TEST(MeshPhases, PhaseGrowsWithDistanceRelativeToTheRadius) {
+  Mesh* mesh = MeshOfPoints({{2, 0, 0}, {1, 0, 0}, {0, 0, 0}, {0, 1.2f, 1.6f}});
+  MeshBuildPhases(*mesh, 2.0f);
+  EXPECT_EQ(mesh->phases[0], 62830);
+  EXPECT_EQ(mesh->phases[1], 31415);
+  EXPECT_EQ(mesh->phases[2], 0);
+  EXPECT_EQ(mesh->phases[3], 62830);
+  MeshBuildPhases(*mesh, 4.0f);       // rebuilt, not leaked (the sanitizer build checks)
+  EXPECT_EQ(mesh->phases[1], 15708);  // 15707.5 rounds to even
+  MeshDestroy(mesh);
+
+  Mesh* point = MeshOfPoints({{0, 0, 0}, {0, 0, 0}});
+  MeshBuildPhases(*point, 0.0f);
+  EXPECT_EQ(point->phases[0], 0);
+  EXPECT_EQ(point->phases[1], 0);
+  MeshDestroy(point);
+}
+
+}  // namespace

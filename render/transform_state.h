@@ -50,8 +50,8 @@ void TransformStateSetView(TransformState& state, const Matrix& matrix);
 // TransformStateSetOffCenter(-h x aspect, h x aspect, -h, h, near, far).
 void TransformStateSetPerspective(TransformState& state, double fov, double aspect, double near,
                                   double far);
-// Left-handed off-centre projection (depth near -> 0, far -> 1, view z into w), computed in
-// double precision and stored as floats.
+// Left-handed off-centre projection: the near-plane bounds reach clip -1 and 1, depth near -> 0,
+// far -> 1, view z into w. Computed in double precision and stored as floats.
 void TransformStateSetOffCenter(TransformState& state, double left, double right, double bottom,
                                 double top, double near, double far);
 // view = projection = identity, top = the pixel mapping x' = 2x / width - 1,

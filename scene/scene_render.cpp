@@ -20,11 +20,6 @@ constexpr uint32_t kSwitchDepthTest = 3;
 constexpr uint32_t kQuadMode = 12;      // sat(sample x alpha) x vertex colour
 constexpr float kLayer1Alpha = 0.7f;    // weight of FrameTargetA in both compositions
 
-// Whether the two-dimensional state (depth test off, overlay transform pushed) is open: a
-// render leaves it open for the timeline's fades and the next render closes it. The first
-// render of the run opens it itself so that its background is drawn the same way.
-bool overlayOpen = false;
-
 void Select(Device& device, Texture* target, uint8_t clear) {
   TargetManagerSelect(*device.targetManager, target, clear);
 }
@@ -115,19 +110,21 @@ void GlowAndOverlay(Scene& scene, Device& device, Texture* target) {
   }
 }
 
-// R6: the background into B inside the 2D state left open by the previous render, which is
-// then closed.
+// R6: the background into B inside the two-dimensional state (depth test off, overlay
+// transform pushed) that the previous render left open for the timeline's fades, which is then
+// closed. Every draw between renders pushes and pops in pairs, so the stack sits at slot 0 only
+// when no render has run on this device yet: the first render opens the state itself and its
+// background is drawn the same way.
 void BackgroundIntoB(Scene& scene, Device& device, Texture* target) {
   Select(device, device.FrameTargetB, 1);
   CameraSetLetterboxViewport(*scene.camera, target);
   RendererSetShaderMode(device.renderer->shaders, kQuadMode);
-  if (!overlayOpen) {
+  if (device.transformState->index == 0) {
     DeviceDisable(device, kSwitchDepthTest);
     TransformStateBeginOverlay(*device.transformState);
   }
   if (scene.background) DrawBackground(scene, device);
   EndTwoD(device);
-  overlayOpen = false;
 }
 
 void BackgroundIntoA(Scene& scene, Device& device, Texture* target) {
@@ -164,8 +161,7 @@ void SceneRender(Scene& scene, float time, Device& device, Texture* target) {
   BackgroundIntoA(scene, device, target);
   LightLayer(scene, device, target, 1);
   if (scene.fog->enabled) FogPasses(scene, device, target);
-  Compose(device, target, 1);
-  overlayOpen = true;
+  Compose(device, target, 1);  // the 2D state stays open
   GlowAndOverlay(scene, device, target);
 }
 

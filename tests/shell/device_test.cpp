@@ -395,3 +395,23 @@ TEST_F(DeviceStartUpTest, FailedWindowBuildsNothing) {
   EXPECT_EQ(gTrigTables.sinTable, nullptr);
   EXPECT_EQ(TestCapturedMessageBoxes().size(), 1u);
 }
+
+// Escape in full screen: the window goes at once, and shutdown still gives the display mode
+// and the cursor back, without a box for the window that is already gone.
+TEST_F(DeviceStartUpTest, EscapeInFullScreenRestoresTheModeAtShutdown) {
+  ASSERT_TRUE(CreateDirect3D());
+  ASSERT_TRUE(DeviceStartUp(device_, 640, 480, 1));
+  TestInjectKey(device_.window, VK_ESCAPE);
+  ASSERT_TRUE(PumpUntilQuit());
+  EXPECT_EQ(GetForegroundWindow(), nullptr);
+  TestWin32TraceStart();
+  DeviceShutDown(device_);
+  const std::vector<std::string> trace = TestWin32TraceStop();
+  ASSERT_EQ(trace.size(), 4u);
+  EXPECT_EQ(trace[0], "DestroyWindow");  // refused quietly: the handle is dead
+  EXPECT_EQ(trace[1], "ChangeDisplaySettingsA(null, 0)");
+  EXPECT_EQ(trace[2], "ShowCursor(1) = 0");
+  EXPECT_EQ(trace[3], "UnregisterClassA(w)");
+  EXPECT_THAT(TestCapturedMessageBoxes(), IsEmpty());
+  EXPECT_EQ(d3d9test::LiveObjects(), 0);
+}

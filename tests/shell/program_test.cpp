@@ -51,10 +51,12 @@ int Run(const std::vector<std::string>& args) {
   return pid > 0 ? WaitForExit(pid, 70) : -1;
 }
 
-// The first visible window that `xdotool search --onlyvisible <criteria>` lists, other than
-// `except`, looked for every 100 ms for up to 60 seconds; 0 when none showed.
-unsigned long FindWindow(const std::string& criteria, unsigned long except = 0) {
-  const std::string search = "xdotool search --onlyvisible " + criteria + " 2>/dev/null";
+// The first visible window of process `pid` that xdotool lists, other than `except`, looked
+// for every 100 ms for up to 60 seconds; 0 when none showed. Windows of other tests on the
+// same display never match.
+unsigned long FindWindow(pid_t pid, unsigned long except = 0) {
+  const std::string search =
+      "xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null";
   for (int attempt = 0; attempt < 600; ++attempt) {
     FILE* output = popen(search.c_str(), "r");
     if (output == nullptr) return 0;
@@ -109,7 +111,7 @@ class Program : public ::testing::Test {
   pid_t StartAndAnswerDialog(const std::string& keys) {
     const pid_t pid = Spawn({program_});
     EXPECT_GT(pid, 0);
-    dialog_ = FindWindow("--name '^Halvex v2 Setup$'");
+    dialog_ = FindWindow(pid);
     EXPECT_NE(dialog_, 0u) << "no setup dialog";
     EXPECT_TRUE(PressKeys(dialog_, keys));
     return pid;
@@ -131,8 +133,7 @@ TEST_F(Program, EscapeInTheWindowEndsTheRunNormally) {
   // From the list, Tab walks OK, Cancel, "Run windowed": a window rather than a display-mode
   // change.
   const pid_t pid = StartAndAnswerDialog("Tab Tab Tab space Return");
-  // The program's window has no other name X tools can read than its class.
-  const unsigned long window = FindWindow("--class halvex", dialog_);
+  const unsigned long window = FindWindow(pid, dialog_);
   ASSERT_NE(window, 0u) << "no window";
   EXPECT_TRUE(PressKeys(window, "Escape"));
   StopTyping();

@@ -11,7 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,10 +45,10 @@ int WaitForExit(pid_t pid, int seconds) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Runs a command to its end; its exit code, or -1.
+// Runs a command to its end (killed after 10 seconds); its exit code, or -1.
 int Run(const std::vector<std::string>& args) {
   const pid_t pid = Spawn(args);
-  return pid > 0 ? WaitForExit(pid, 70) : -1;
+  return pid > 0 ? WaitForExit(pid, 10) : -1;
 }
 
 // The first visible window of process `pid` that xdotool lists, other than `except`, looked
@@ -72,17 +72,66 @@ unsigned long FindWindow(pid_t pid, unsigned long except = 0) {
   return 0;
 }
 
-// Presses each key (xdotool key names separated by spaces), 100 ms apart, each after giving
-// the window the keyboard focus; the keys go through the X test extension, as typed.
-bool PressKeys(unsigned long window, const std::string& keys) {
-  std::istringstream names(keys);
-  for (std::string key; names >> key;) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    // The focus fails harmlessly when the previous key closed the window.
-    Run({"xdotool", "windowfocus", "--sync", std::to_string(window)});
-    if (Run({"xdotool", "key", key}) != 0) return false;
+bool WindowShows(pid_t pid, unsigned long window) {
+  const std::string search =
+      "xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null";
+  FILE* output = popen(search.c_str(), "r");
+  if (output == nullptr) return false;
+  bool shows = false;
+  for (char line[64]; std::fgets(line, sizeof line, output) != nullptr;) {
+    shows = shows || std::strtoul(line, nullptr, 10) == window;
   }
-  return true;
+  pclose(output);
+  return shows;
+}
+
+// Whether the window is gone within two seconds.
+bool Vanishes(pid_t pid, unsigned long window) {
+  for (int i = 0; i < 40 && WindowShows(pid, window); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return !WindowShows(pid, window);
+}
+
+// The program under test, started from the build tree beside this test.
+struct Child {
+  // Whether it ended within `milliseconds`; `code` then holds its exit code (0..255, -1 when
+  // it did not end normally).
+  bool Ended(int milliseconds) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+  ~Child() {
+    if (pid > 0 && code == kRunning) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  static constexpr int kRunning = -2;
+  pid_t pid = -1;
+  int code = kRunning;
+};
+
+// Gives the window the focus and presses `key` (an xdotool key name) until `done` holds after
+// a press, at most ten times: with no window manager, a window of another test
+// that shows meanwhile takes the focus, and the key then goes astray.
+bool PressUntil(unsigned long window, const std::string& key, const std::function<bool()>& done) {
+  const std::string id = std::to_string(window);
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    Run({"xdotool", "windowfocus", "--sync", id});
+    Run({"xdotool", "key", key});
+    if (done()) return true;
+  }
+  return false;
 }
 
 class Program : public ::testing::Test {
@@ -96,55 +145,51 @@ class Program : public ::testing::Test {
     const std::string testPath(self, static_cast<size_t>(length));
     program_ = testPath.substr(0, testPath.rfind('/')) + "/../halvex";
     ASSERT_EQ(access(program_.c_str(), X_OK), 0) << program_;
-    // Typed dialogs of tests running side by side on one display take turns.
+    // Typed dialogs of tests running side by side on one display take turns; the program's
+    // own window takes the focus when it shows, so the turn lasts until the program ends.
     lock_ = open("/tmp/halvex-typed-dialog.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
     if (lock_ >= 0) flock(lock_, LOCK_EX);
   }
-  void TearDown() override { StopTyping(); }
-  // Lets the typed dialogs of other tests show.
-  void StopTyping() {
+  void TearDown() override {
     if (lock_ >= 0) close(lock_);
-    lock_ = -1;
   }
 
-  // Starts the program and answers its setup dialog with `keys`.
-  pid_t StartAndAnswerDialog(const std::string& keys) {
-    const pid_t pid = Spawn({program_});
-    EXPECT_GT(pid, 0);
-    dialog_ = FindWindow(pid);
-    EXPECT_NE(dialog_, 0u) << "no setup dialog";
-    EXPECT_TRUE(PressKeys(dialog_, keys));
-    return pid;
+  // Starts the program and answers its setup dialog with `key`; false when no dialog showed
+  // or it did not close.
+  bool StartAndAnswerDialog(const std::string& key) {
+    child_.pid = Spawn({program_});
+    if (child_.pid <= 0) return false;
+    dialog_ = FindWindow(child_.pid);
+    if (dialog_ == 0) return false;
+    return PressUntil(dialog_, key, [this] { return Vanishes(child_.pid, dialog_); });
   }
-
-  unsigned long dialog_ = 0;
 
   std::string program_;
   int lock_ = -1;
+  Child child_;
+  unsigned long dialog_ = 0;
 };
 
 TEST_F(Program, CancelInTheDialogEndsWithMinusOne) {
-  const pid_t pid = StartAndAnswerDialog("Escape");
-  StopTyping();
-  EXPECT_EQ(WaitForExit(pid, 60), 255);
+  ASSERT_TRUE(StartAndAnswerDialog("Escape"));
+  ASSERT_TRUE(child_.Ended(60000));
+  EXPECT_EQ(child_.code, 255);
 }
 
 TEST_F(Program, EscapeInTheWindowEndsTheRunNormally) {
-  // From the list, Tab walks OK, Cancel, "Run windowed": a window rather than a display-mode
-  // change.
-  const pid_t pid = StartAndAnswerDialog("Tab Tab Tab space Return");
-  const unsigned long window = FindWindow(pid, dialog_);
+  ASSERT_TRUE(StartAndAnswerDialog("Return"));
+  const unsigned long window = FindWindow(child_.pid, dialog_);
   ASSERT_NE(window, 0u) << "no window";
-  EXPECT_TRUE(PressKeys(window, "Escape"));
-  StopTyping();
-  // The song alone runs for over half a minute: an end well before it is Escape's.
-  EXPECT_EQ(WaitForExit(pid, 20), 0);
+  ASSERT_TRUE(PressUntil(window, "Escape", [&] { return Vanishes(child_.pid, window); }));
+  // The song alone runs for over half a minute: an end within seconds of the press is Escape's.
+  ASSERT_TRUE(child_.Ended(20000));
+  EXPECT_EQ(child_.code, 0);
 }
 
 TEST_F(Program, ProductionPlaysToItsEnd) {
-  const pid_t pid = StartAndAnswerDialog("Return");
-  StopTyping();
-  EXPECT_EQ(WaitForExit(pid, 300), 0);
+  ASSERT_TRUE(StartAndAnswerDialog("Return"));
+  ASSERT_TRUE(child_.Ended(300000));
+  EXPECT_EQ(child_.code, 0);
 }
 
 }  // namespace

@@ -108,7 +108,8 @@ void TransformStateSetOffCenter(TransformState& state, double left, double right
   p.m[0] = static_cast<float>(2.0 * near / (right - left));
   p.m[5] = static_cast<float>(-2.0 * near / (bottom - top));
   p.m[8] = static_cast<float>((left + right) / (left - right));
-  p.m[9] = static_cast<float>((bottom + top) / (top - bottom));
+  // (b + t) / (b - t), like element 8, so the bottom and top bounds land on clip -1 and 1.
+  p.m[9] = static_cast<float>((bottom + top) / (bottom - top));
   p.m[10] = static_cast<float>(far / (far - near));
   p.m[11] = 1.0f;
   p.m[14] = static_cast<float>(near * far / (near - far));

@@ -14,17 +14,17 @@ struct Device;
 constexpr int32_t kTransformStackSize = 32;
 
 struct TransformState {
-  uint8_t dirty;                  // 1 after any change, 0 right after TransformStateUpdate
-  Matrix* view;                   // owned
-  Matrix* projection;             // owned
-  Matrix* wvp;                    // top x view x projection (derived)
-  Matrix* worldInverse;           // inverse of top (derived)
-  Matrix* wvpInverseTransposed;   // transpose of the inverse of wvp (derived)
-  Matrix* wvpTransposed;          // transpose of wvp (derived)
-  Matrix* wvpBiasTransposed;      // transpose of top x view x projection x bias (derived)
-  Matrix* stack;                  // kTransformStackSize matrices in one block
-  int32_t index;                  // slot of the top, 0..31
-  Device* owner;                  // back-buffer size for the overlay and the initial aspect
+  uint8_t dirty;                 // 1 after any change, 0 right after TransformStateUpdate
+  Matrix* view;                  // owned
+  Matrix* projection;            // owned
+  Matrix* wvp;                   // top x view x projection (derived)
+  Matrix* worldInverse;          // inverse of top (derived)
+  Matrix* wvpInverseTransposed;  // transpose of the inverse of wvp (derived)
+  Matrix* wvpTransposed;         // transpose of wvp (derived)
+  Matrix* wvpBiasTransposed;     // transpose of top x view x projection x bias (derived)
+  Matrix* stack;                 // kTransformStackSize matrices in one block
+  int32_t index;                 // slot of the top, 0..31
+  Device* owner;                 // back-buffer size for the overlay and the initial aspect
 };
 
 // Constructs in place: identity stack with index 0, identity view and derived matrices, a
@@ -50,8 +50,8 @@ void TransformStateSetView(TransformState& state, const Matrix& matrix);
 // TransformStateSetOffCenter(-h x aspect, h x aspect, -h, h, near, far).
 void TransformStateSetPerspective(TransformState& state, double fov, double aspect, double near,
                                   double far);
-// Left-handed off-centre projection (depth near -> 0, far -> 1, view z into w), computed in
-// double precision and stored as floats.
+// Left-handed off-centre projection: the near-plane bounds reach clip -1 and 1, depth near -> 0,
+// far -> 1, view z into w. Computed in double precision and stored as floats.
 void TransformStateSetOffCenter(TransformState& state, double left, double right, double bottom,
                                 double top, double near, double far);
 // view = projection = identity, top = the pixel mapping x' = 2x / width - 1,

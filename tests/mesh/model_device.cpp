@@ -36,6 +36,13 @@ Model& ModelDeviceTest::BoxModel(float h) {
   return model;
 }
 
+Model& ModelDeviceTest::VisibleBox() {
+  Model& model = BoxModel(1.0f);
+  model.lit = 0;
+  model.cull = 0;
+  return model;
+}
+
 uint32_t ModelDeviceTest::DrawMiddle(Model& model, const Matrix* world, uint8_t ambient) {
   Fill(0xFF000000u);
   ModelDraw(model, nullptr, world, model.layer, model.blended, model.special, ambient, 0, nullptr);

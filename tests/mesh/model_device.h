@@ -25,6 +25,9 @@ class ModelDeviceTest : public rendertest::RenderTest {
   Model& NewModel();
   // A new model holding a closed box from (-h, -h, -h) to (h, h, h) in slot 0.
   Model& BoxModel(float h);
+  // BoxModel(1) unlit and unculled: in the ambient pass mode 1 draws it in the white of the
+  // default image from every side.
+  Model& VisibleBox();
   // Clears to black, draws in the model's own layer, blended and special passes (no sphere)
   // and returns the back buffer's middle pixel.
   uint32_t DrawMiddle(Model& model, const Matrix* world, uint8_t ambient);

@@ -224,9 +224,7 @@ TEST_F(ModelDeviceTest, LightSphereTestUsesTheParentTranslationAndCountsTouching
 // An unlit box at z = 5 covers the middle of the target in white (mode 1 samples the white
 // default image); a model whose buffers are gone draws nothing.
 TEST_F(ModelDeviceTest, FinishedModelDrawsIntoTheTarget) {
-  Model& model = BoxModel(1.0f);
-  model.lit = 0;
-  model.cull = 0;
+  Model& model = VisibleBox();
   ModelFinish(model);
   const Matrix world = Translation(0, 0, 5);
   EXPECT_EQ(DrawMiddle(model, &world, 1), kWhite);
@@ -238,9 +236,7 @@ TEST_F(ModelDeviceTest, FinishedModelDrawsIntoTheTarget) {
 // quarter cycle (T = 15708) the box moves 3 radii to the side and leaves the middle. The CPU
 // copy stays untouched, and going back to time 0 restores the picture.
 TEST_F(ModelDeviceTest, UpdateRewritesTheDynamicBufferFromTheCpuCopy) {
-  Model& model = BoxModel(1.0f);
-  model.lit = 0;
-  model.cull = 0;
+  Model& model = VisibleBox();
   ModelAddDeformer(model, NewDeformer(kDeformerWave, 1.5708f, 3.0f, 1, 0, 0));
   ModelFinish(model);
   const Matrix world = Translation(0, 0, 5);
@@ -265,9 +261,7 @@ TEST_F(ModelDeviceTest, UpdateRewritesTheDynamicBufferFromTheCpuCopy) {
 // Around a device reset the renderer releases every registered mesh and rebuilds it from the
 // CPU arrays with its own dynamic flag, without registering it twice.
 TEST_F(ModelDeviceTest, ResetRebuildsTheBuffersFromTheCpuArrays) {
-  Model& model = BoxModel(1.0f);
-  model.lit = 0;
-  model.cull = 0;
+  Model& model = VisibleBox();
   ModelAddDeformer(model, NewDeformer(kDeformerPulse, 0, 0, 1, 1, 1));
   ModelFinish(model);
   RendererReleaseMeshes(*device_.renderer);

@@ -13,6 +13,7 @@
 #include "mesh/material_run.h"
 #include "mesh/mesh.h"
 #include "mesh/mesh_finish.h"
+#include "mesh_test_util.h"
 #include "model_device.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
@@ -103,6 +104,28 @@ TEST_F(ModelDeviceTest, EmptySlotZeroAndUnflattenedMeshesAreLeftAlone) {
   EXPECT_EQ(model.radius, 0.0f);
   EXPECT_TRUE(lines.empty()) << lines.front();
   EXPECT_EQ(ListCount(*device_.renderer->meshes), 0u);
+}
+
+// Destroying a finished model gives its buffers back; a slot 0 of vertices without faces
+// gets no index buffer and draws no triangle (nothing is copied into a missing buffer).
+TEST_F(ModelDeviceTest, BuffersComeBackOnDestroyAndFacelessMeshesDrawNothing) {
+  const int before = d3d9test::LiveResources(D3DPOOL_DEFAULT);
+  Model& box = VisibleBox();
+  ModelFinish(box);
+  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), before + 2);
+  ModelDestroyContents(box);
+  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), before);
+
+  Model& points = NewModel();
+  points.meshes[0] = meshtest::MeshOfPoints({{1, 0, 0}, {0, 2, 0}});
+  points.meshes[0]->device = &device_;
+  ModelFinish(points);
+  EXPECT_NE(points.meshes[0]->vertexBuffer, nullptr);
+  EXPECT_EQ(points.radius, 2.0f);
+  EXPECT_EQ(points.meshes[0]->indexBuffer, nullptr);
+  const Lines lines =
+      TraceWhile([&] { ModelDraw(points, nullptr, nullptr, 0, 0, 0, 1, 0, nullptr); });
+  EXPECT_EQ(FindDraw(lines), lines.size());
 }
 
 // ---- Pass selection, shader modes and render states ------------------------------------

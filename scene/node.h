@@ -103,6 +103,12 @@ GroupNode* GroupNodeClone(const GroupNode& source);
 void GroupNodeDestroy(GroupNode* group);
 // Retargets every binding of the list (from index first on) that moves from onto to.
 void AnimBindingsRetarget(List& bindings, uint32_t first, const Matrix* from, Matrix* to);
+// Appends a clone of every binding of source to bindings; returns the clone of sourceLast, or
+// null when sourceLast is not in source.
+AnimBinding* AnimBindingsCloneInto(const List& source, List& bindings,
+                                   const AnimBinding* sourceLast);
+// Leaf: LeafNodeClone (matrix copied); group: GroupNodeClone; other kinds: null (not copied).
+SceneNode* SceneNodeDeepCopy(SceneNode& node);
 
 // ---- Replicators ---------------------------------------------------------------------------
 // Each copy is SceneNodeClone(template), reset, transformed by M and appended to the group.

@@ -45,6 +45,7 @@ struct TransformOperand {
 struct TransformCursor {
   const uint8_t* at;
   const uint8_t* end;
+  uint8_t truncated;  // set when an operand ran past end
 };
 
 constexpr uint8_t kTransformOpCount = 23;  // opcodes 0..22
@@ -68,7 +69,7 @@ void TransformContextSetInput(TransformContext& context, uint32_t i, float value
 void TransformContextSetTime(TransformContext& context, float time);
 
 // Decodes the operand at the cursor and advances past it. False for type 0 and for an operand
-// cut off by the end of the code (then the cursor stands at the end).
+// cut off by the end of the code (then the cursor stands at the end and truncated is set).
 bool TransformOperandDecode(TransformCursor& cursor, TransformOperand& operand);
 // The float that component i (0..3) of the operand refers to; null for type 0. Immediates
 // refer to the operand's own immediate.

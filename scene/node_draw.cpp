@@ -1,0 +1,25 @@
+// Drawing the node tree pass by pass.
+#include "mesh/model.h"
+#include "render/transform_state.h"
+#include "scene/node.h"
+#include "shell/device.h"
+
+void SceneNodeDraw(SceneNode& node, const CullSphere* sphere, const DrawPass& pass) {
+  if (node.kind == kNodeLeaf) LeafNodeDraw(reinterpret_cast<LeafNode&>(node), sphere, pass);
+  if (node.kind == kNodeGroup) GroupNodeDraw(reinterpret_cast<GroupNode&>(node), sphere, pass);
+}
+
+void LeafNodeDraw(LeafNode& leaf, const CullSphere* sphere, const DrawPass& pass) {
+  ModelDraw(*leaf.model, sphere, leaf.matrix, pass.layer, pass.blended, pass.special,
+            pass.ambient, pass.overlay, pass.materialOverride);
+}
+
+void GroupNodeDraw(GroupNode& group, const CullSphere* sphere, const DrawPass& pass) {
+  TransformState& state = *group.device->transformState;
+  TransformStatePush(state);
+  TransformStateMultiply(state, *group.matrix);
+  for (const ListNode* n = group.children->first; n; n = n->next) {
+    if (auto* child = reinterpret_cast<SceneNode*>(n->value)) SceneNodeDraw(*child, sphere, pass);
+  }
+  TransformStatePop(state);
+}

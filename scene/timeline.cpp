@@ -1,0 +1,69 @@
+#include "scene/timeline.h"
+
+#include <atomic>
+
+#include "music/audio_clock.h"
+#include "platform/crt.h"
+#include "scene/scene.h"
+
+Timeline* TimelineInstance = nullptr;
+
+namespace {
+
+float AudioSeconds() { return static_cast<float>(AudioClockGetMs()) * 0.001f; }
+
+}  // namespace
+
+Timeline* TimelineCreate(Device* device) {
+  Timeline* timeline = crt::AlignedNew<Timeline>();
+  timeline->clips = ListCreate();
+  timeline->start = AudioSeconds();
+  timeline->sync = crt::AlignedNew<SyncValues>();
+  timeline->fonts = FontTableCreate(device);
+  timeline->device = device;
+  TimelineInstance = timeline;
+  return timeline;
+}
+
+FontTable* FontTableCreate(Device* device) {
+  return crt::AlignedNew<FontTable>(ListCreate(), ListCreate(), device);
+}
+
+void TimelineAddClip(Timeline& timeline, Clip* clip) { ListAppend(*timeline.clips, clip); }
+
+void TimelineStoreRest() {
+  if (!TimelineInstance) return;
+  for (const ListNode* n = TimelineInstance->clips->first; n; n = n->next) {
+    SceneStoreRest(*reinterpret_cast<Clip*>(n->value)->scene);
+  }
+}
+
+void TimelineStart() {
+  if (!TimelineInstance) return;
+  TimelineInstance->start = AudioSeconds();
+  TimelineInstance->currentScene = nullptr;
+}
+
+void TimelineOnNote(void* context, int32_t track, uint8_t /*note*/, uint8_t velocity) {
+  auto* timeline = static_cast<Timeline*>(context);
+  if (!timeline || static_cast<uint32_t>(track) > 15) return;
+  std::atomic_ref<float> value(timeline->sync->value[track]);
+  value.store(value.load(std::memory_order_relaxed) +
+                  static_cast<float>(static_cast<int32_t>(velocity)) * 0.0078125f,
+              std::memory_order_relaxed);
+}
+
+int32_t TimelineFindClip(const Timeline& timeline, float t, float& acc) {
+  acc = 0.0f;
+  int32_t index = 0;
+  for (const ListNode* n = timeline.clips->first; n; n = n->next, ++index) {
+    const Clip& clip = *reinterpret_cast<const Clip*>(n->value);
+    if (acc <= t && t < acc + clip.duration) return index;
+    acc += clip.duration;
+  }
+  return -1;
+}
+
+uint32_t TimelineFadeAlpha(float elapsed, float fade) {
+  return static_cast<uint32_t>(crt::RoundToInt(255.0f * (1.0f - elapsed / fade)));
+}

@@ -1,0 +1,62 @@
+// The per-frame functions of the timeline: frame begin and end, and one frame of the clip
+// that covers the audio time with its colour fades.
+#include <atomic>
+
+#include "music/audio_clock.h"
+#include "render/screen_draw.h"
+#include "render/target_manager.h"
+#include "scene/scene.h"
+#include "scene/timeline.h"
+#include "shell/device.h"
+
+namespace {
+
+// (alpha << 24) | the clip colour's red, green and blue.
+void DrawFade(Device& device, uint32_t alpha, uint32_t color) {
+  RendererDrawScreenFade(*device.renderer, (alpha << 24) | (color & 0x00FFFFFFu));
+}
+
+void ClearSyncValues(SyncValues& sync) {
+  for (float& value : sync.value) std::atomic_ref<float>(value).store(0.0f, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void TimelineBeginFrame() {
+  if (TimelineInstance) TargetManagerBeginScene(*TimelineInstance->device->targetManager);
+}
+
+void TimelineEndFrame() {
+  if (TimelineInstance) TargetManagerEndFrame(*TimelineInstance->device->targetManager);
+}
+
+bool TimelineRenderFrame() {
+  if (!TimelineInstance) return false;
+  Timeline& timeline = *TimelineInstance;
+  Device& device = *timeline.device;
+  float t = static_cast<float>(AudioClockGetMs()) * 0.001f - timeline.start;
+  float acc;
+  int32_t index = TimelineFindClip(timeline, t, acc);
+  if (index < 0) return false;
+  const Clip& clip = *ListAtAs<Clip>(*timeline.clips, static_cast<uint32_t>(index));
+  Scene& scene = *clip.scene;
+  float local = t - acc;
+  if (!scene.camera) return true;
+  if (&scene != timeline.currentScene) {
+    timeline.currentScene = &scene;
+    SceneReleaseContexts(scene);
+  }
+  SceneAnimate(scene, local, timeline.sync);
+  ClearSyncValues(*timeline.sync);
+  SceneRender(scene, t, device, nullptr);
+  if (clip.kind == kClipColorFade && local < clip.fade) {
+    DrawFade(device, TimelineFadeAlpha(local, clip.fade), clip.color);
+  }
+  const Clip* next = ListAtAs<Clip>(*timeline.clips, static_cast<uint32_t>(index) + 1);
+  float remaining = (acc + clip.duration) - t;
+  if (next && next->kind == kClipColorFade && remaining < next->fade) {
+    DrawFade(device, TimelineFadeAlpha(remaining, next->fade), next->color);
+  }
+  SceneUpdateModels(scene, local);
+  return true;
+}

@@ -90,17 +90,12 @@ bool TransformOperandDecode(TransformCursor& cursor, TransformOperand& operand) 
   return operand.type != kOperandNone;
 }
 
-float* TransformOperandComponent(TransformContext& context, TransformOperand& operand,
-                                 uint32_t i) {
+float* TransformOperandComponent(TransformContext& context, TransformOperand& operand, uint32_t i) {
   switch (operand.type) {
-    case kOperandImmediate:
-      return &operand.immediate;
-    case kOperandR:
-      return &Element(context.r[operand.index], operand.swizzle >> (2 * i));
-    case kOperandC:
-      return &Element(context.c[operand.index], i);
-    default:
-      return nullptr;
+    case kOperandImmediate: return &operand.immediate;
+    case kOperandR: return &Element(context.r[operand.index], operand.swizzle >> (2 * i));
+    case kOperandC: return &Element(context.c[operand.index], i);
+    default: return nullptr;
   }
 }
 

@@ -65,9 +65,7 @@ class SceneRenderTest : public rendertest::RenderTest {
     MatrixTranslate(*leaf->matrix, 0, 0, 5);
     SceneAddNode(scene, reinterpret_cast<SceneNode*>(leaf));
   }
-  Texture* Solid(uint32_t colour) {
-    return Image(4, 4, std::vector<uint32_t>(16, colour));
-  }
+  Texture* Solid(uint32_t colour) { return Image(4, 4, std::vector<uint32_t>(16, colour)); }
   uint32_t Pixel(const std::vector<uint32_t>& pixels, uint32_t x, uint32_t y) {
     return pixels[y * kSize + x];
   }
@@ -155,8 +153,8 @@ TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureFirst) {
   outer.background = Solid(kRed);
   SceneAddSubScene(outer, crt::AlignedNew<SceneTarget>(&inner, &holder, uint8_t{0}, 0.0f));
   SceneRender(outer, 0.0f, device_, nullptr);
-  std::vector<uint32_t> sub = d3d9test::ReadTextureLevel(
-      static_cast<IDirect3DTexture9*>(holder.target->texture), 0);
+  std::vector<uint32_t> sub =
+      d3d9test::ReadTextureLevel(static_cast<IDirect3DTexture9*>(holder.target->texture), 0);
   ASSERT_EQ(sub.size(), 32u * 32u);
   EXPECT_EQ(sub[16 * 32 + 16], 0xFF00FF00u);
   EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);

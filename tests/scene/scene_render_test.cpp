@@ -48,13 +48,14 @@ class SceneRenderTest : public rendertest::RenderTest {
     scenes_.push_back(scene);
     return *scene;
   }
-  // An unlit box of half size h standing at z = 5 in front of the identity view.
-  Model& Box(float h, uint8_t layer) {
+  // A box of half size h standing at z = 5 in front of the identity view; unlit (white) unless
+  // asked, lit it shows black in the ambient pass of a scene without lights.
+  Model& Box(float h, uint8_t layer, uint8_t lit = 0) {
     Model* model = ModelInit(crt::AlignedNew<Model>(), &device_);
     Mesh* box = MeshCreateBox(2 * h, 2 * h, 2 * h, nullptr, &device_);
     ModelAddMesh(*model, *box);
     MeshDestroy(box);
-    model->lit = 0;
+    model->lit = lit;
     model->layer = layer;
     ModelFinish(*model);
     models_.push_back(model);
@@ -115,6 +116,40 @@ TEST_F(SceneRenderTest, BackgroundFillsTheBandAndClearColourTheRest) {
   }
   // The render leaves the overlay transform pushed for the fades, once, not once per frame.
   EXPECT_EQ(transform().index, 1);
+}
+
+// With the background also into A, A is not cleared before the layer-1 passes and gets the
+// background again before the light passes, so the second (additive) composition and the
+// glow brighten the picture beyond the background itself.
+TEST_F(SceneRenderTest, BackgroundAlsoIntoABrightensThroughLayerOne) {
+  Scene& plain = NewScene();
+  plain.background = Solid(0xFF008000u);
+  SceneRender(plain, 0.0f, device_, nullptr);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF008000u);
+  Scene& both = NewScene();
+  both.background = plain.background;
+  both.backgroundIntoA = 1;
+  SceneRender(both, 0.0f, device_, nullptr);
+  uint32_t lit = Pixel(ReadBack(), 32, 32);
+  EXPECT_GT(Channel(lit, 1), 0x80 + 80) << std::hex << lit;  // + 0.7 x 0x80 and the glow
+  EXPECT_EQ(Channel(lit, 2), 0);
+}
+
+// Fog passes draw every model again in the fog mode into A: a black box entirely beyond the fog
+// end takes on the fog colour there, which the additive composition adds to the picture.
+TEST_F(SceneRenderTest, FogPassesAddTheFogColourThroughLayerOne) {
+  Model& box = Box(1.0f, 0, 1);
+  Scene& clear = NewScene();
+  AddLeaf(clear, box);
+  SceneRender(clear, 0.0f, device_, nullptr);
+  uint32_t without = Pixel(ReadBack(), 32, 32);
+  Scene& fogged = NewScene();
+  AddLeaf(fogged, box);
+  *fogged.fog = FogSettings{1, 0xFFFF0000u, 0.5f, 1.0f};
+  SceneRender(fogged, 0.0f, device_, nullptr);
+  uint32_t with = Pixel(ReadBack(), 32, 32);
+  EXPECT_GT(Channel(with, 2), Channel(without, 2) + 60) << std::hex << without << " " << with;
+  EXPECT_EQ(Pixel(ReadBack(), 1, 1) & 0x00FFFFFFu, 0u) << "fog only where a model is";
 }
 
 TEST_F(SceneRenderTest, SceneWithoutCameraDrawsNothing) {

@@ -197,6 +197,43 @@ TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureFirst) {
   TargetManagerDestroyTarget(targets(), holder.target);
 }
 
+// Each filled slot draws the lit models inside its sphere (the light's position and range).
+TEST_F(SceneRenderTest, LightPassesDrawModelsInsideTheLightSphere) {
+  Model& box = Box(1.0f, 0, 1);
+  uint32_t seen[2];
+  for (int far = 0; far < 2; ++far) {
+    Scene& scene = NewScene();
+    AddLeaf(scene, box);
+    Light* light = LightInit(crt::AlignedNew<Light>());
+    light->enabled = 1;
+    for (float& c : light->diffuse) c = 1.0f;
+    light->range = far ? 10.0f : 100.0f;
+    MatrixTranslate(*light->matrix, far ? 1000.0f : 0.0f, 0.0f, 0.0f);
+    scene.lights[3] = light;
+    SceneRender(scene, 0.0f, device_, nullptr);
+    seen[far] = Pixel(ReadBack(), 32, 32);
+  }
+  EXPECT_GT(Channel(seen[0], 1), 0x20) << std::hex << seen[0];
+  EXPECT_EQ(seen[1] & 0x00FFFFFFu, 0u) << std::hex << seen[1];
+}
+
+// A 2 x 2 target has no quarter-size glow targets: the render skips the glow and still draws.
+TEST_F(SceneRenderTest, TinyTargetWithoutGlowTargetsStillRenders) {
+  Scene& tiny = NewScene();
+  tiny.background = Solid(0xFF00FF00u);
+  Texture* target = TargetManagerCreateTarget(targets(), 2, 2);
+  SceneRender(tiny, 0.0f, device_, target);
+  EXPECT_EQ(device_.GlowTarget3, nullptr);
+  EXPECT_EQ(ReadTarget(target)[3], 0xFF00FF00u);
+  Scene& screen = NewScene();
+  screen.background = Solid(kRed);
+  SceneRender(screen, 0.0f, device_, nullptr);
+  EXPECT_NE(device_.GlowTarget3, nullptr);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  TargetManagerSelect(targets(), nullptr, 0);
+  TargetManagerDestroyTarget(targets(), target);
+}
+
 TEST_F(SceneRenderTest, AmbientPassSumsSlotsAndDisabledLightsKeepThePreviousLight) {
   Scene& scene = NewScene();
   Light* a = LightInit(crt::AlignedNew<Light>());

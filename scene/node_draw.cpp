@@ -10,6 +10,7 @@ void SceneNodeDraw(SceneNode& node, const CullSphere* sphere, const DrawPass& pa
 }
 
 void LeafNodeDraw(LeafNode& leaf, const CullSphere* sphere, const DrawPass& pass) {
+  if (!leaf.model) return;
   ModelDraw(*leaf.model, sphere, leaf.matrix, pass.layer, pass.blended, pass.special, pass.ambient,
             pass.overlay, pass.materialOverride);
 }

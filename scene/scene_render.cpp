@@ -19,6 +19,10 @@ namespace {
 constexpr uint32_t kSwitchDepthTest = 3;
 constexpr uint32_t kQuadMode = 12;    // sat(sample x alpha) x vertex colour
 constexpr float kLayer1Alpha = 0.7f;  // weight of FrameTargetA in both compositions
+// Sub-scenes nest at most this deep: a scene listed among its own sub-scenes (directly or
+// through others) would otherwise recurse until the stack overflows.
+constexpr int kMaxSubSceneDepth = 4;
+int subSceneDepth = 0;
 
 void Select(Device& device, Texture* target, uint8_t clear) {
   TargetManagerSelect(*device.targetManager, target, clear);
@@ -165,6 +169,8 @@ void SceneRender(Scene& scene, float time, Device& device, Texture* target) {
 }
 
 void SceneRenderSubScenes(Scene& scene, Device& device, float time) {
+  if (subSceneDepth >= kMaxSubSceneDepth) return;
+  ++subSceneDepth;
   for (const ListNode* n = scene.subScenes->first; n; n = n->next) {
     const SceneTarget& item = *reinterpret_cast<const SceneTarget*>(n->value);
     Texture* image = item.texture ? item.texture->target : nullptr;
@@ -174,6 +180,7 @@ void SceneRenderSubScenes(Scene& scene, Device& device, float time) {
     SceneUpdateModels(*item.scene, time);
     SceneRender(*item.scene, time, device, image);
   }
+  --subSceneDepth;
 }
 
 void SceneDrawPass(Scene& scene, Device& device, uint8_t ambient, uint8_t layer, uint8_t blended,

@@ -234,6 +234,20 @@ TEST_F(SceneRenderTest, TinyTargetWithoutGlowTargetsStillRenders) {
   TargetManagerDestroyTarget(targets(), target);
 }
 
+// A scene that lists itself as a sub-scene stops after a few nested renders instead of
+// recursing until the stack runs out, and its own picture is still drawn.
+TEST_F(SceneRenderTest, SelfReferencingSubSceneEnds) {
+  Scene& scene = NewScene();
+  scene.background = Solid(kRed);
+  Texture holder{};
+  holder.target = TargetManagerCreateTarget(targets(), 16, 16);
+  SceneAddSubScene(scene, crt::AlignedNew<SceneTarget>(&scene, &holder, uint8_t{0}, 0.0f));
+  SceneRender(scene, 0.0f, device_, nullptr);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  EXPECT_EQ(ReadTarget(holder.target)[8 * 16 + 8], kRed);
+  TargetManagerDestroyTarget(targets(), holder.target);
+}
+
 TEST_F(SceneRenderTest, AmbientPassSumsSlotsAndDisabledLightsKeepThePreviousLight) {
   Scene& scene = NewScene();
   Light* a = LightInit(crt::AlignedNew<Light>());

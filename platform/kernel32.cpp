@@ -83,11 +83,11 @@ BOOL SetThreadPriority(HANDLE thread, int priority) {
     return FALSE;
   }
   if (priority > THREAD_PRIORITY_NORMAL && thread->thread.joinable()) {
+    // The lowest real-time levels: above every normal thread, below the system's own.
     // Refused without the real-time privilege; the thread then runs at normal priority.
     sched_param param{};
-    param.sched_priority = priority >= THREAD_PRIORITY_TIME_CRITICAL
-                               ? sched_get_priority_max(SCHED_RR) / 2
-                               : sched_get_priority_min(SCHED_RR);
+    param.sched_priority =
+        sched_get_priority_min(SCHED_RR) + (priority >= THREAD_PRIORITY_TIME_CRITICAL ? 1 : 0);
     pthread_setschedparam(thread->thread.native_handle(), SCHED_RR, &param);
   }
   return TRUE;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -35,7 +36,7 @@ int g_cursorCount = 0;
 bool g_fullScreenModeSet = false;
 SDL_DisplayMode g_fullScreenMode{};
 
-// ---- Registry -------------------------------------------------------------------------------
+// ---- Registry ---------------------------------------------------------------------------
 
 WindowClass* FindClass(LPCSTR name) {
   if (name == nullptr) return nullptr;
@@ -58,7 +59,7 @@ WindowRecord* FindBySdlId(uint32_t id) {
   return nullptr;
 }
 
-// ---- Message delivery -------------------------------------------------------------------------
+// ---- Message delivery -------------------------------------------------------------------
 
 void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   MSG msg{window, message, wParam, lParam, SDL_WasInit(SDL_INIT_EVENTS) ? SDL_GetTicks() : 0,
@@ -68,8 +69,8 @@ void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // Sends WM_SIZE unless the last one sent said the same (`always` for create and show).
 void SendSize(WindowRecord* window, WPARAM type, int width, int height, bool always) {
-  if (!always && window->sizeSent && window->sentSizeType == type &&
-      window->sentWidth == width && window->sentHeight == height) {
+  if (!always && window->sizeSent && window->sentSizeType == type && window->sentWidth == width &&
+      window->sentHeight == height) {
     return;
   }
   window->sizeSent = true;
@@ -89,43 +90,15 @@ void SendCurrentSize(WindowRecord* window, bool always) {
   }
   int width = 0, height = 0;
   SDL_GetWindowSize(window->sdlWindow, &width, &height);
-  SendSize(window, (flags & SDL_WINDOW_MAXIMIZED) ? SIZE_MAXIMIZED : SIZE_RESTORED, width,
-           height, always);
-}
-
-WPARAM VirtualKeyFromSdl(SDL_Keycode key) {
-  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
-  if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
-  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
-  switch (key) {
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    default: return 0;
-  }
+  SendSize(window, (flags & SDL_WINDOW_MAXIMIZED) ? SIZE_MAXIMIZED : SIZE_RESTORED, width, height,
+           always);
 }
 
 // Key messages: lParam holds the repeat count 1, bit 30 the previous key state and bit 31
 // the transition state (1 for a release).
 void PostKey(const SDL_KeyboardEvent& key) {
   WindowRecord* window = FindBySdlId(key.windowID);
-  const WPARAM virtualKey = VirtualKeyFromSdl(key.keysym.sym);
+  const WPARAM virtualKey = Win32VirtualKeyFromSdl(key.keysym.sym);
   if (window == nullptr || virtualKey == 0) return;
   const bool down = key.type == SDL_KEYDOWN;
   const uint32_t previous = (!down || key.repeat) ? 1u << 30 : 0u;
@@ -146,9 +119,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
                  false);
       }
       break;
-    case SDL_WINDOWEVENT_MINIMIZED:
-      SendSize(window, SIZE_MINIMIZED, 0, 0, false);
-      break;
+    case SDL_WINDOWEVENT_MINIMIZED: SendSize(window, SIZE_MINIMIZED, 0, 0, false); break;
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESTORED: {
       int width = 0, height = 0;
@@ -157,11 +128,8 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
                width, height, false);
       break;
     }
-    case SDL_WINDOWEVENT_CLOSE:
-      Post(window, WM_CLOSE, 0, 0);
-      break;
-    default:
-      break;
+    case SDL_WINDOWEVENT_CLOSE: Post(window, WM_CLOSE, 0, 0); break;
+    default: break;
   }
 }
 
@@ -180,7 +148,7 @@ bool Matches(const MSG& msg, HWND window, UINT minMessage, UINT maxMessage) {
   return msg.message >= minMessage && msg.message <= maxMessage;
 }
 
-// ---- Window creation ------------------------------------------------------------------------
+// ---- Window creation --------------------------------------------------------------------
 
 void SetGlAttributes() {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -204,7 +172,7 @@ void ApplyFullScreen(WindowRecord* window) {
 }
 
 SDL_Window* OpenSdlWindow(LPCSTR title, DWORD style, int x, int y, int width, int height) {
-  uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+  uint32_t flags = SDL_WINDOW_OPENGL;
   if (!(style & WS_VISIBLE)) flags |= SDL_WINDOW_HIDDEN;
   if (style & WS_POPUP) {
     flags |= SDL_WINDOW_BORDERLESS;
@@ -230,7 +198,52 @@ void CloseSdlWindowWhenFree(WindowRecord* window) {
 
 }  // namespace
 
-// ---- Registry and SDL ---------------------------------------------------------------------------
+// ---- Keys -------------------------------------------------------------------------------
+
+namespace {
+
+struct KeyPair {
+  SDL_Keycode sdl;
+  WPARAM virtualKey;
+};
+
+// Keys outside the letter, digit and function-key ranges.
+constexpr KeyPair kKeys[] = {
+    {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN},
+    {SDLK_SPACE, VK_SPACE},   {SDLK_TAB, VK_TAB},       {SDLK_BACKSPACE, VK_BACK},
+    {SDLK_LSHIFT, VK_SHIFT},  {SDLK_RSHIFT, VK_SHIFT},  {SDLK_LCTRL, VK_CONTROL},
+    {SDLK_RCTRL, VK_CONTROL}, {SDLK_LALT, VK_MENU},     {SDLK_RALT, VK_MENU},
+    {SDLK_PAUSE, VK_PAUSE},   {SDLK_PAGEUP, VK_PRIOR},  {SDLK_PAGEDOWN, VK_NEXT},
+    {SDLK_END, VK_END},       {SDLK_HOME, VK_HOME},     {SDLK_LEFT, VK_LEFT},
+    {SDLK_UP, VK_UP},         {SDLK_RIGHT, VK_RIGHT},   {SDLK_DOWN, VK_DOWN},
+    {SDLK_INSERT, VK_INSERT}, {SDLK_DELETE, VK_DELETE},
+};
+
+}  // namespace
+
+WPARAM Win32VirtualKeyFromSdl(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
+  for (const KeyPair& pair : kKeys) {
+    if (pair.sdl == key) return pair.virtualKey;
+  }
+  return 0;
+}
+
+SDL_Keycode Win32SdlKeyFromVirtual(WPARAM virtualKey) {
+  if (virtualKey >= 'A' && virtualKey <= 'Z') return SDLK_a + static_cast<int>(virtualKey - 'A');
+  if (virtualKey >= '0' && virtualKey <= '9') return SDLK_0 + static_cast<int>(virtualKey - '0');
+  if (virtualKey >= VK_F1 && virtualKey < VK_F1 + 12) {
+    return SDLK_F1 + static_cast<int>(virtualKey - VK_F1);
+  }
+  for (const KeyPair& pair : kKeys) {
+    if (pair.virtualKey == virtualKey) return pair.sdl;
+  }
+  return SDLK_UNKNOWN;
+}
+
+// ---- Registry and SDL -------------------------------------------------------------------
 
 HWND Win32NewWindow(WindowKind kind) {
   g_windows.push_back(std::make_unique<WindowRecord>());
@@ -252,6 +265,17 @@ bool Win32InitVideo() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
       std::fprintf(stderr, "halvex: no display: %s\n", SDL_GetError());
+      return false;
+    }
+    // SDL falls back to its invisible drivers when no display answers; those count as no
+    // display unless asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+    const bool invisible = driver != nullptr && (std::strcmp(driver, "offscreen") == 0 ||
+                                                 std::strcmp(driver, "dummy") == 0);
+    if (invisible && (wanted == nullptr || strcasecmp(wanted, driver) != 0)) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      std::fprintf(stderr, "halvex: no display\n");
       return false;
     }
     return true;
@@ -297,13 +321,13 @@ bool Win32GetDisplayMode(int index, Win32DisplayMode* mode) {
   return true;
 }
 
-// ---- Classes and windows ------------------------------------------------------------------------
+// ---- Classes and windows ----------------------------------------------------------------
 
 HINSTANCE GetModuleHandleA(LPCSTR) { return &g_instance; }
 
 ATOM RegisterClassA(const WNDCLASSA* windowClass) {
-  Win32Trace("RegisterClassA(%s)", windowClass && windowClass->lpszClassName
-                                       ? windowClass->lpszClassName : "null");
+  Win32Trace("RegisterClassA(%s)",
+             windowClass && windowClass->lpszClassName ? windowClass->lpszClassName : "null");
   if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr ||
       windowClass->lpszClassName == nullptr || windowClass->lpszClassName[0] == '\0') {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -337,8 +361,8 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
 
 HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND, HMENU, HINSTANCE, LPVOID) {
-  Win32Trace("CreateWindowExA(%s, 0x%08X, %d, %d, %d, %d)", className ? className : "null",
-             style, x, y, width, height);
+  Win32Trace("CreateWindowExA(%s, 0x%08X, %d, %d, %d, %d)", className ? className : "null", style,
+             x, y, width, height);
   const WindowClass* windowClass = FindClass(className);
   if (windowClass == nullptr) {
     SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -368,10 +392,11 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, in
 BOOL DestroyWindow(HWND window) {
   Win32Trace("DestroyWindow");
   WindowRecord* record = LiveTopLevel(window);
-  if (record == nullptr) {
+  if (record == nullptr || record->destroying) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
+  record->destroying = true;
   record->procedure(record, WM_DESTROY, 0, 0);
   record->alive = false;
   SDL_HideWindow(record->sdlWindow);
@@ -428,13 +453,14 @@ HWND GetForegroundWindow() {
 
 int GetSystemMetrics(int index) {
   switch (index) {
-    case SM_CXFRAME: case SM_CYFRAME: return kFrameWidth;
+    case SM_CXFRAME:
+    case SM_CYFRAME: return kFrameWidth;
     case SM_CYCAPTION: return kCaptionHeight;
     default: return 0;
   }
 }
 
-// ---- Messages -----------------------------------------------------------------------------------
+// ---- Messages ---------------------------------------------------------------------------
 
 BOOL PeekMessageA(MSG* message, HWND window, UINT minMessage, UINT maxMessage, UINT remove) {
   PumpSdlEvents();
@@ -479,7 +505,7 @@ void PostQuitMessage(int exitCode) {
   Post(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
 }
 
-// ---- Cursor -------------------------------------------------------------------------------------
+// ---- Cursor -----------------------------------------------------------------------------
 
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR cursorName) {
   return reinterpret_cast<uintptr_t>(cursorName) == IDC_ARROW ? &g_arrowCursor : nullptr;
@@ -492,7 +518,7 @@ int ShowCursor(BOOL show) {
   return g_cursorCount;
 }
 
-// ---- Message boxes ------------------------------------------------------------------------------
+// ---- Message boxes ----------------------------------------------------------------------
 
 int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   if (text == nullptr) text = "";
@@ -507,7 +533,7 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   return IDOK;
 }
 
-// ---- Display settings ---------------------------------------------------------------------------
+// ---- Display settings -------------------------------------------------------------------
 
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
   if (mode == nullptr) {

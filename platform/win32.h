@@ -46,7 +46,7 @@ using HMENU = MenuRecord*;
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 
-// ---- Messages ----------------------------------------------------------------------------
+// ---- Messages ---------------------------------------------------------------------------
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SIZE = 0x0005;
 constexpr UINT WM_CLOSE = 0x0010;
@@ -96,7 +96,7 @@ constexpr LPARAM MAKELPARAM(WORD low, WORD high) {
   return static_cast<LPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
 }
 
-// ---- Window styles -----------------------------------------------------------------------
+// ---- Window styles ----------------------------------------------------------------------
 constexpr DWORD WS_POPUP = 0x80000000;
 constexpr DWORD WS_CHILD = 0x40000000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
@@ -116,7 +116,7 @@ constexpr int SM_CYCAPTION = 4;
 constexpr int SM_CXFRAME = 32;
 constexpr int SM_CYFRAME = 33;
 
-// ---- Window classes and windows ------------------------------------------------------------
+// ---- Window classes and windows ---------------------------------------------------------
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 struct WNDCLASSA {
@@ -161,11 +161,12 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
 // 2 x SM_CYFRAME + SM_CYCAPTION high (at least 1 x 1). The window stays hidden until
 // ShowWindow unless the style has WS_VISIBLE. Sends WM_SIZE with the real client size before
 // returning. Null when the class is unknown or no display can be opened.
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 // Sends WM_DESTROY to the window procedure at once, then closes the window. FALSE (and
-// nothing else) for a null, unknown or already destroyed handle.
+// nothing else) for a null, unknown or already destroyed handle, and for a window whose
+// WM_DESTROY is under way.
 BOOL DestroyWindow(HWND window);
 // SW_HIDE hides, SW_SHOWMINIMIZED minimises, every other command shows the window and
 // sends WM_SIZE with its client size (0 x 0 when minimised). Returns whether it was visible.
@@ -178,7 +179,7 @@ HWND GetForegroundWindow();
 // Frame metrics in pixels: SM_CXFRAME and SM_CYFRAME 4, SM_CYCAPTION 23; 0 for other indices.
 int GetSystemMetrics(int index);
 
-// ---- Messages ----------------------------------------------------------------------------
+// ---- Messages ---------------------------------------------------------------------------
 // Pumps the SDL events into the queue, then takes the first message for `window` (null: any)
 // whose number lies in [minMessage, maxMessage] (0, 0: any). TRUE when one was found (also
 // WM_QUIT); PM_REMOVE takes it off the queue.
@@ -194,7 +195,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Posts WM_QUIT with the exit code as wParam.
 void PostQuitMessage(int exitCode);
 
-// ---- Cursor --------------------------------------------------------------------------------
+// ---- Cursor -----------------------------------------------------------------------------
 constexpr uintptr_t IDC_ARROW = 32512;
 constexpr LPCSTR MAKEINTRESOURCEA(uintptr_t id) { return reinterpret_cast<LPCSTR>(id); }
 // The arrow cursor for IDC_ARROW (never null for it); null for other names.
@@ -203,7 +204,7 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
 // Returns the new count.
 int ShowCursor(BOOL show);
 
-// ---- Message boxes -------------------------------------------------------------------------
+// ---- Message boxes ----------------------------------------------------------------------
 constexpr UINT MB_OK = 0x00;
 constexpr UINT MB_ICONERROR = 0x10;
 constexpr UINT MB_ICONINFORMATION = 0x40;
@@ -213,7 +214,7 @@ constexpr int IDCANCEL = 2;
 // and waits for it to be closed. Without a display only the line. Returns IDOK.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
-// ---- Display settings --------------------------------------------------------------------
+// ---- Display settings -------------------------------------------------------------------
 // The display-mode record, 156 bytes with the platform's field offsets; only the size, the
 // fields mask and the three mode fields are read.
 struct DEVMODEA {
@@ -237,6 +238,9 @@ struct DEVMODEA {
   DWORD dmPanningHeight;
 };
 static_assert(sizeof(DEVMODEA) == 156);
+static_assert(offsetof(DEVMODEA, dmSize) == 36 && offsetof(DEVMODEA, dmFields) == 40);
+static_assert(offsetof(DEVMODEA, dmBitsPerPel) == 104 && offsetof(DEVMODEA, dmPelsWidth) == 108 &&
+              offsetof(DEVMODEA, dmPelsHeight) == 112);
 
 constexpr DWORD DM_BITSPERPEL = 0x00040000;
 constexpr DWORD DM_PELSWIDTH = 0x00080000;
@@ -251,7 +255,7 @@ constexpr LONG DISP_CHANGE_BADMODE = -2;
 // DISP_CHANGE_BADMODE for a mode without width and height or with another depth.
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
 
-// ---- Errors --------------------------------------------------------------------------------
+// ---- Errors -----------------------------------------------------------------------------
 // Last-error codes the stand-in sets (per thread; GetLastError in platform/kernel32.h).
 constexpr DWORD ERROR_SUCCESS = 0;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;

@@ -1,6 +1,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 #include "platform/sdl_window.h"
 #include "platform/testing_win32.h"
@@ -14,6 +15,8 @@ std::vector<std::string> g_trace;
 std::vector<std::string> g_failingCalls;
 bool g_capturingBoxes = false;
 std::vector<TestMessageBox> g_boxes;
+int g_dialogWatchdogMs = 0;
+std::string g_dialogKeys;
 bool g_dialogScripted = false;
 std::vector<TestDialogAction> g_dialogScript;
 
@@ -27,17 +30,6 @@ void PushWindowEvent(HWND window, uint8_t event, int data1, int data2) {
   sdlEvent.window.data1 = data1;
   sdlEvent.window.data2 = data2;
   SDL_PushEvent(&sdlEvent);
-}
-
-SDL_Keycode SdlKeyFromVirtual(WPARAM virtualKey) {
-  if (virtualKey >= 'A' && virtualKey <= 'Z') return SDLK_a + (virtualKey - 'A');
-  if (virtualKey >= '0' && virtualKey <= '9') return SDLK_0 + (virtualKey - '0');
-  switch (virtualKey) {
-    case VK_ESCAPE: return SDLK_ESCAPE;
-    case VK_RETURN: return SDLK_RETURN;
-    case VK_SPACE: return SDLK_SPACE;
-    default: return SDLK_UNKNOWN;
-  }
 }
 
 }  // namespace
@@ -74,6 +66,10 @@ bool Win32TakeDialogScript(std::vector<TestDialogAction>* actions) {
   g_dialogScript.clear();
   return true;
 }
+
+int Win32DialogWatchdogMs() { return g_dialogWatchdogMs; }
+
+std::string Win32TakeDialogKeys() { return std::exchange(g_dialogKeys, std::string()); }
 
 void TestWin32TraceStart() {
   std::lock_guard lock(g_traceMutex);
@@ -112,7 +108,7 @@ void TestInjectKey(HWND window, WPARAM virtualKey) {
     sdlEvent.type = type;
     sdlEvent.key.windowID = SDL_GetWindowID(sdlWindow);
     sdlEvent.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    sdlEvent.key.keysym.sym = SdlKeyFromVirtual(virtualKey);
+    sdlEvent.key.keysym.sym = Win32SdlKeyFromVirtual(virtualKey);
     SDL_PushEvent(&sdlEvent);
   }
 }
@@ -132,3 +128,7 @@ void TestScriptDialog(std::vector<TestDialogAction> actions) {
   g_dialogScripted = true;
   g_dialogScript = std::move(actions);
 }
+
+void TestDialogWatchdog(int milliseconds) { g_dialogWatchdogMs = milliseconds; }
+
+void TestDialogKeys(const char* keys) { g_dialogKeys = keys != nullptr ? keys : ""; }

@@ -32,8 +32,7 @@ void* LockBuffer(Buffer* buffer, uint32_t bytes, DWORD flags) {
 
 }  // namespace
 
-void MeshCreateVertexBuffer(uint32_t vertexCount, Mesh& mesh, Renderer& renderer,
-                            uint8_t dynamic) {
+void MeshCreateVertexBuffer(uint32_t vertexCount, Mesh& mesh, Renderer& renderer, uint8_t dynamic) {
   mesh.dynamic = dynamic ? 1 : 0;
   ReleaseBuffer(mesh.vertexBuffer);  // a second creation must not leak the first buffer
   IDirect3DVertexBuffer9* buffer = nullptr;

@@ -12,8 +12,7 @@ struct Renderer;
 
 // Stores the dynamic flag (1 or 0) and creates the vertex buffer. A failed creation leaves the
 // field null (locks then return null).
-void MeshCreateVertexBuffer(uint32_t vertexCount, Mesh& mesh, Renderer& renderer,
-                            uint8_t dynamic);
+void MeshCreateVertexBuffer(uint32_t vertexCount, Mesh& mesh, Renderer& renderer, uint8_t dynamic);
 // Locks count x 56 bytes from offset 0, with DISCARD for a dynamic mesh. Null without a
 // buffer or when the lock fails.
 void* MeshLockVertexBuffer(Mesh& mesh, uint32_t vertexCount);

@@ -44,8 +44,7 @@ void SetLightAndFogConstants(Renderer& renderer, Shader& shader) {
   const Matrix& view = *TransformStateGetView(transform);
   ShaderSetFloat4(shader, 6, -view.m[12], -view.m[13], -view.m[14], 1.0f);
   const Device& device = *renderer.owner;
-  ShaderSetFloat4(shader, 7, device.fogStart, 1.0f / (device.fogEnd - device.fogStart), 0.0f,
-                  0.0f);
+  ShaderSetFloat4(shader, 7, device.fogStart, 1.0f / (device.fogEnd - device.fogStart), 0.0f, 0.0f);
   uint32_t fog = device.fogColor;
   ShaderSetFloat4(shader, kRegisterFogColour, ((fog >> 16) & 0xFF) * kByteToUnit,
                   ((fog >> 8) & 0xFF) * kByteToUnit, (fog & 0xFF) * kByteToUnit,

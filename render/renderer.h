@@ -28,11 +28,11 @@ struct Mesh;
 // The light values the mesh draw passes on. The renderer keeps a copy, so it never points at a
 // light that has been freed (the ambient pass's temporary light). Colours are A, R, G, B.
 struct RendererLight {
-  Vec3 position;      // world space: the translation of the light's matrix
+  Vec3 position;  // world space: the translation of the light's matrix
   float diffuse[4];
   float specular[4];
   float ambient[4];
-  float range;        // > 0; the shaders receive 1 / range
+  float range;  // > 0; the shaders receive 1 / range
 };
 
 constexpr uint32_t kVertexStride = 56;  // bytes per Vertex in every buffer
@@ -41,12 +41,12 @@ constexpr uint32_t kVertexStride = 56;  // bytes per Vertex in every buffer
 constexpr uint32_t kRegisterFogColour = 16;
 
 struct Renderer {
-  Texture attenuation;   // 64^3 volume with a spherical falloff, clamped; stage 2 when lit
-  Texture flatNormal;    // 4 x 4 flat normal map; stage 1 without a normal map
-  Texture white;         // 4 x 4 opaque white, point filter; stages 0 and 3 without a texture
-  List* meshes;          // meshes rebuilt after a device reset; not owned
-  Mesh* screenQuad;      // only its vertex buffer is used
-  RendererLight light;   // before any light is applied: the light defaults (see RendererInit)
+  Texture attenuation;      // 64^3 volume with a spherical falloff, clamped; stage 2 when lit
+  Texture flatNormal;       // 4 x 4 flat normal map; stage 1 without a normal map
+  Texture white;            // 4 x 4 opaque white, point filter; stages 0 and 3 without a texture
+  List* meshes;             // meshes rebuilt after a device reset; not owned
+  Mesh* screenQuad;         // only its vertex buffer is used
+  RendererLight light;      // before any light is applied: the light defaults (see RendererInit)
   RendererShaders shaders;  // the fifteen modes and the current one
   IDirect3DDevice9* device;
   Device* owner;

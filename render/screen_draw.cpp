@@ -53,8 +53,8 @@ void DrawWhite(Renderer& renderer, D3DPRIMITIVETYPE type, const int32_t (*corner
                uint32_t count) {
   Vertex vertices[5];
   for (uint32_t i = 0; i < count; ++i) {
-    vertices[i] = PixelVertex(static_cast<float>(corners[i][0]),
-                              static_cast<float>(corners[i][1]), 0xFFFFFFFFu, 0.0f, 0.0f);
+    vertices[i] = PixelVertex(static_cast<float>(corners[i][0]), static_cast<float>(corners[i][1]),
+                              0xFFFFFFFFu, 0.0f, 0.0f);
   }
   BindVertexStage(renderer);
   ShaderUnbind(*renderer.shaders.pixelShaders[renderer.shaders.currentMode]);
@@ -104,11 +104,11 @@ void RendererDrawScreenImage(Renderer& renderer, Texture* texture, float uExtent
                                D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD);
 }
 
-void RendererDrawScreenImageBlend(Renderer& renderer, Texture* texture, float uExtent,
-                                  float vScale, float alpha, uint32_t sourceBlend,
-                                  uint32_t destinationBlend, uint32_t blendOperation) {
-  RendererDrawScreenQuad(renderer, 0xFFFFFFFFu, texture, uExtent, vScale, alpha, 1.0f,
-                         sourceBlend, destinationBlend, blendOperation, 1);
+void RendererDrawScreenImageBlend(Renderer& renderer, Texture* texture, float uExtent, float vScale,
+                                  float alpha, uint32_t sourceBlend, uint32_t destinationBlend,
+                                  uint32_t blendOperation) {
+  RendererDrawScreenQuad(renderer, 0xFFFFFFFFu, texture, uExtent, vScale, alpha, 1.0f, sourceBlend,
+                         destinationBlend, blendOperation, 1);
 }
 
 void RendererDrawScreenTarget(Renderer& renderer, Texture* target, float zoom, uint8_t additive,

@@ -24,9 +24,9 @@ void RendererDrawScreenQuad(Renderer& renderer, uint32_t colour, Texture* textur
 void RendererDrawScreenFade(Renderer& renderer, uint32_t colour);
 // White, alpha 1, zoom 1, SRCALPHA / INVSRCALPHA, bound with its filters.
 void RendererDrawScreenImage(Renderer& renderer, Texture* texture, float uExtent, float vScale);
-void RendererDrawScreenImageBlend(Renderer& renderer, Texture* texture, float uExtent,
-                                  float vScale, float alpha, uint32_t sourceBlend,
-                                  uint32_t destinationBlend, uint32_t blendOperation);
+void RendererDrawScreenImageBlend(Renderer& renderer, Texture* texture, float uExtent, float vScale,
+                                  float alpha, uint32_t sourceBlend, uint32_t destinationBlend,
+                                  uint32_t blendOperation);
 // A render-target record over the whole screen: ONE / ONE when additive, else SRCALPHA /
 // INVSRCALPHA; sampler states untouched.
 void RendererDrawScreenTarget(Renderer& renderer, Texture* target, float zoom, uint8_t additive,

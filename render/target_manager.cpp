@@ -38,7 +38,8 @@ void ClearNewTarget(TargetManager& manager, Texture* record) {
   IDirect3DSurface9* previous = nullptr;
   IDirect3DSurface9* surface = nullptr;
   manager.device->GetRenderTarget(0, &previous);
-  if (TargetTexture(record)->GetSurfaceLevel(0, &surface) != D3D_OK) return ReleaseSurface(previous);
+  if (TargetTexture(record)->GetSurfaceLevel(0, &surface) != D3D_OK)
+    return ReleaseSurface(previous);
   manager.device->SetRenderTarget(0, surface);
   manager.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
   manager.device->SetRenderTarget(0, previous);
@@ -49,9 +50,9 @@ void ClearNewTarget(TargetManager& manager, Texture* record) {
 // Creates the record's one-level render-target texture at its own size; false on failure.
 bool CreateTargetTexture(TargetManager& manager, Texture* record) {
   IDirect3DTexture9* texture = nullptr;
-  HRESULT result = manager.device->CreateTexture(record->width, record->height, 1,
-                                                 D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                                                 D3DPOOL_DEFAULT, &texture, nullptr);
+  HRESULT result =
+      manager.device->CreateTexture(record->width, record->height, 1, D3DUSAGE_RENDERTARGET,
+                                    D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr);
   record->texture = result == D3D_OK ? texture : nullptr;
   if (!record->texture) return false;
   ClearNewTarget(manager, record);
@@ -141,17 +142,18 @@ void TargetManagerEndFrame(TargetManager& manager) {
     D3DLOCKED_RECT locked;
     if (fence->LockRect(&locked, nullptr, D3DLOCK_READONLY) == D3D_OK) fence->UnlockRect();
   }
-  if (manager.latency[manager.ring]) {
-    device->SetRenderTarget(0, manager.latency[manager.ring]);
-    device->SetRenderState(D3DRS_ZENABLE, FALSE);
-    RendererResetShaderMode(manager.owner->renderer->shaders);
-    static const float kTriangle[12] = {0, 0, 0, 1, 0, 1, 0, 1, 1, 0, 0, 1};
-    device->SetFVF(D3DFVF_XYZRHW);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, kTriangle, 16);
-    device->SetFVF(0);
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderTarget(0, kept);
-  }
+  // Without its latency target (its creation failed) the frame draws no fence triangle, but
+  // leaves the same states behind.
+  IDirect3DSurface9* drawn = manager.latency[manager.ring];
+  if (drawn) device->SetRenderTarget(0, drawn);
+  device->SetRenderState(D3DRS_ZENABLE, FALSE);
+  RendererResetShaderMode(manager.owner->renderer->shaders);
+  static const float kTriangle[12] = {0, 0, 0, 1, 0, 1, 0, 1, 1, 0, 0, 1};
+  device->SetFVF(D3DFVF_XYZRHW);
+  if (drawn) device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, kTriangle, 16);
+  device->SetFVF(0);
+  device->SetRenderState(D3DRS_ZENABLE, TRUE);
+  if (drawn) device->SetRenderTarget(0, kept);
   ReleaseSurface(kept);
   manager.ring = next;
   device->EndScene();

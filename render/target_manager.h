@@ -18,13 +18,13 @@ struct Texture;
 constexpr uint32_t kLatencyTargetCount = 3;
 
 struct TargetManager {
-  List* targets;                      // Texture records handed out; owned
-  Texture* current;                   // the colour target now; null: the back buffer
-  IDirect3DSurface9* savedBackBuffer;  // held only while a render target is current
+  List* targets;                                    // Texture records handed out; owned
+  Texture* current;                                 // the colour target now; null: the back buffer
+  IDirect3DSurface9* savedBackBuffer;               // held only while a render target is current
   IDirect3DSurface9* latency[kLatencyTargetCount];  // lockable 2 x 2 fence surfaces; null if gone
-  uint32_t ring;                      // 0..2: the latency target this frame draws into
+  uint32_t ring;  // 0..2: the latency target this frame draws into
   IDirect3DDevice9* device;
-  Device* owner;                      // reaches the Renderer for copies and the fence
+  Device* owner;  // reaches the Renderer for copies and the fence
 };
 
 // Constructs in place: three latency targets, empty list, back buffer current, ring 0.

@@ -33,9 +33,9 @@ bool UploadCube(Texture* texture, IDirect3DDevice9* device) {
 
 bool Upload2D(Texture* texture, IDirect3DDevice9* device) {
   IDirect3DTexture9* image = nullptr;
-  if (!texture->pixels || device->CreateTexture(texture->width, texture->height, 0, 0,
-                                                D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &image,
-                                                nullptr) != D3D_OK) {
+  if (!texture->pixels ||
+      device->CreateTexture(texture->width, texture->height, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                            &image, nullptr) != D3D_OK) {
     return false;
   }
   texture->texture = image;
@@ -74,8 +74,8 @@ bool UploadVolume(Texture* texture, IDirect3DDevice9* device) {
 }
 
 bool UploadTarget(Texture* texture, Device& device) {
-  texture->target = TargetManagerCreateTarget(*device.targetManager, texture->width,
-                                              texture->height);
+  texture->target =
+      TargetManagerCreateTarget(*device.targetManager, texture->width, texture->height);
   return texture->target != nullptr;
 }
 
@@ -152,8 +152,8 @@ void TextureBuildMips(Texture* texture, const D3DLOCKED_RECT& previous, uint32_t
     uint8_t* out = Row(locked, y);
     for (uint32_t byte = 0; byte < width * kBytesPerTexel; ++byte) {
       uint32_t left = (byte / kBytesPerTexel) * 2 * kBytesPerTexel + byte % kBytesPerTexel;
-      uint32_t sum = above[left] + above[left + kBytesPerTexel] + below[left] +
-                     below[left + kBytesPerTexel];
+      uint32_t sum =
+          above[left] + above[left + kBytesPerTexel] + below[left] + below[left + kBytesPerTexel];
       out[byte] = static_cast<uint8_t>(sum / 4);
     }
   }

@@ -14,17 +14,17 @@ struct Device;
 constexpr int32_t kTransformStackSize = 32;
 
 struct TransformState {
-  uint8_t dirty;                  // 1 after any change, 0 right after TransformStateUpdate
-  Matrix* view;                   // owned
-  Matrix* projection;             // owned
-  Matrix* wvp;                    // top x view x projection (derived)
-  Matrix* worldInverse;           // inverse of top (derived)
-  Matrix* wvpInverseTransposed;   // transpose of the inverse of wvp (derived)
-  Matrix* wvpTransposed;          // transpose of wvp (derived)
-  Matrix* wvpBiasTransposed;      // transpose of top x view x projection x bias (derived)
-  Matrix* stack;                  // kTransformStackSize matrices in one block
-  int32_t index;                  // slot of the top, 0..31
-  Device* owner;                  // back-buffer size for the overlay and the initial aspect
+  uint8_t dirty;                 // 1 after any change, 0 right after TransformStateUpdate
+  Matrix* view;                  // owned
+  Matrix* projection;            // owned
+  Matrix* wvp;                   // top x view x projection (derived)
+  Matrix* worldInverse;          // inverse of top (derived)
+  Matrix* wvpInverseTransposed;  // transpose of the inverse of wvp (derived)
+  Matrix* wvpTransposed;         // transpose of wvp (derived)
+  Matrix* wvpBiasTransposed;     // transpose of top x view x projection x bias (derived)
+  Matrix* stack;                 // kTransformStackSize matrices in one block
+  int32_t index;                 // slot of the top, 0..31
+  Device* owner;                 // back-buffer size for the overlay and the initial aspect
 };
 
 // Constructs in place: identity stack with index 0, identity view and derived matrices, a

@@ -9,6 +9,7 @@
 
 #include "math/list.h"
 #include "platform/win32.h"
+#include "shell/display_mode.h"
 
 struct IDirect3D9;
 struct IDirect3DDevice9;
@@ -16,14 +17,6 @@ struct Texture;
 struct TransformState;
 struct TargetManager;
 struct Renderer;
-
-// One entry of the display-mode list: text "<width> x <height> x 32", zero-terminated.
-struct DisplayMode {
-  char text[64];
-  uint32_t width;         // pixels
-  uint32_t height;        // pixels
-  uint32_t bitsPerPixel;  // always 32
-};
 
 struct Device {
   IDirect3D9* d3d;

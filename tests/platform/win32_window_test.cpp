@@ -1,8 +1,10 @@
 // The window stand-in through real SDL windows (run under Xvfb).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
+#include "platform/dialog.h"
 #include "platform/kernel32.h"
 #include "platform/sdl_window.h"
 #include "platform/testing_win32.h"
@@ -201,6 +203,29 @@ TEST_F(Win32Window, ResizeAndMinimiseReportTheClientSize) {
   EXPECT_EQ(HIWORD(restored->lParam), 260);
 }
 
+TEST_F(Win32Window, DestroyFromInsideWmDestroyIsRefusedInsteadOfRecursing) {
+  WNDCLASSA windowClass{};
+  windowClass.lpszClassName = "again";
+  windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM, LPARAM) -> LRESULT {
+    if (message == WM_DESTROY) {
+      g_received.push_back({message, static_cast<WPARAM>(DestroyWindow(window)), 0});
+      // The window still answers while its end is handled.
+      g_received.push_back({message, Win32GetSdlWindow(window) != nullptr, 0});
+    }
+    return 0;
+  };
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  HWND window =
+      CreateWindowExA(0, "again", "", WS_POPUP, 0, 0, 32, 32, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  g_received.clear();
+  EXPECT_TRUE(DestroyWindow(window));
+  ASSERT_EQ(g_received.size(), 2u);
+  EXPECT_EQ(g_received[0].wParam, static_cast<WPARAM>(FALSE));
+  EXPECT_EQ(g_received[1].wParam, 1u);
+  EXPECT_TRUE(UnregisterClassA("again", nullptr));
+}
+
 TEST_F(Win32Window, RetainedSdlWindowOutlivesTheHandle) {
   HWND window = Open(WS_POPUP, 64, 48);
   ASSERT_NE(window, nullptr);
@@ -222,8 +247,8 @@ TEST_F(Win32Window, ClassesAreUniqueAndStayWhileTheirWindowsLive) {
   duplicate.lpszClassName = "W";  // names compare without regard to case
   EXPECT_EQ(RegisterClassA(&duplicate), 0);
   EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
-  EXPECT_EQ(CreateWindowExA(0, "nosuchclass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                            nullptr, nullptr),
+  EXPECT_EQ(CreateWindowExA(0, "nosuchclass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                            nullptr),
             nullptr);
   EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
   ASSERT_NE(Open(WS_POPUP, 32, 32), nullptr);
@@ -264,6 +289,25 @@ TEST_F(Win32Window, FullScreenPopupRunsOverTheChangedModeAndLeavesIt) {
   EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE);
 }
 
+TEST(Win32DisplayModes, ListTheDesktopModeAndRefuseIndicesOutOfRange) {
+  if (!Win32InitVideo()) GTEST_SKIP() << "no display";
+  SDL_DisplayMode desktop{};
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+  const int count = Win32DisplayModeCount();
+  ASSERT_GT(count, 0);
+  bool desktopListed = false;
+  for (int i = 0; i < count; ++i) {
+    Win32DisplayMode mode{};
+    ASSERT_TRUE(Win32GetDisplayMode(i, &mode));
+    EXPECT_GT(mode.width, 0);
+    desktopListed |= mode.width == desktop.w && mode.height == desktop.h;
+  }
+  EXPECT_TRUE(desktopListed);
+  Win32DisplayMode mode{};
+  EXPECT_FALSE(Win32GetDisplayMode(count, &mode));
+  EXPECT_FALSE(Win32GetDisplayMode(-1, &mode));
+}
+
 TEST(Win32Cursor, ShowCursorKeepsACountAndArrowLoads) {
   EXPECT_EQ(ShowCursor(FALSE), -1);
   EXPECT_EQ(ShowCursor(FALSE), -2);
@@ -282,6 +326,29 @@ TEST(Win32MessageBox, CapturedBoxesKeepTextCaptionAndIcon) {
   EXPECT_EQ(boxes[0].text, "Could not create window!");
   EXPECT_EQ(boxes[0].caption, "Error");
   EXPECT_EQ(boxes[0].type, MB_ICONERROR);
+}
+
+// Without a display nothing blocks: the box is only its stderr line, dialogs and windows are
+// refused at once.
+TEST(Win32NoDisplay, MessageBoxWritesOnlyItsLineAndDialogsAndWindowsAreRefused) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, SDL and GTK unopened
+  EXPECT_EXIT(
+      {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        MessageBoxA(nullptr, "Could not create D3D object!", "Error", MB_ICONERROR);
+        const INT_PTR dialog = DialogBoxParamA(
+            nullptr, MAKEINTRESOURCEA(101), nullptr,
+            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = RecordingProc;
+        windowClass.lpszClassName = "w";
+        RegisterClassA(&windowClass);
+        const HWND window =
+            CreateWindowExA(0, "w", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+        std::exit(dialog == -1 && window == nullptr ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "Error: Could not create D3D object!");
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include "mesh/mesh.h"
 #include "platform/testing.h"
 #include "render/renderer.h"
-#include "render_fixture.h"
 #include "render/texture_upload.h"
+#include "render_fixture.h"
 #include "texgen/texture.h"
 
 namespace rendertest {
@@ -43,9 +43,9 @@ TEST_F(DeviceStateTest, SwitchesWithoutARenderStateChangeNothingOrTheirOwnStates
 
   DeviceDisable(device_, 5);
   DeviceDisable(device_, 0);
-  const std::vector<std::string> expected = {
-      "SetRenderState(175, 0)", "SetRenderState(195, 0)", "SetTexture(0, null)",
-      "SetTexture(1, null)",    "SetTexture(2, null)",    "SetTexture(3, null)"};
+  const std::vector<std::string> expected = {"SetRenderState(175, 0)", "SetRenderState(195, 0)",
+                                             "SetTexture(0, null)",    "SetTexture(1, null)",
+                                             "SetTexture(2, null)",    "SetTexture(3, null)"};
   EXPECT_EQ(d3d9test::Trace(), expected);
 }
 
@@ -58,12 +58,17 @@ TEST_F(DeviceStateTest, BlendFillModeAndAlphaTestSetStatesInOrder) {
   DeviceSetAlphaTest(device_, 0);
   DeviceSetFillMode(device_, 1);
   DeviceSetFillMode(device_, 0);
-  const std::vector<std::string> expected = {
-      "SetRenderState(19, 2)",  "SetRenderState(20, 6)", "SetRenderState(171, 3)",
-      "SetRenderState(154, 1077936128)",  // 3.0f
-      "SetRenderState(8, 1)",   "SetRenderState(24, 8)", "SetRenderState(15, 1)",
-      "SetRenderState(25, 7)",  "SetRenderState(15, 0)", "SetRenderState(8, 2)",
-      "SetRenderState(8, 3)"};
+  const std::vector<std::string> expected = {"SetRenderState(19, 2)",
+                                             "SetRenderState(20, 6)",
+                                             "SetRenderState(171, 3)",
+                                             "SetRenderState(154, 1077936128)",  // 3.0f
+                                             "SetRenderState(8, 1)",
+                                             "SetRenderState(24, 8)",
+                                             "SetRenderState(15, 1)",
+                                             "SetRenderState(25, 7)",
+                                             "SetRenderState(15, 0)",
+                                             "SetRenderState(8, 2)",
+                                             "SetRenderState(8, 3)"};
   EXPECT_EQ(d3d9test::Trace(), expected);
 }
 
@@ -80,15 +85,6 @@ TEST_F(DeviceStateTest, ClearAndViewportReachThePixels) {
   EXPECT_EQ(pixels[10 * kSize + 20], 0xFF20A040u);
   EXPECT_EQ(pixels[2 * kSize + 2], 0xFF000000u);
   EXPECT_EQ(pixels[30 * kSize + 20], 0xFF000000u);
-}
-
-TEST_F(DeviceStateTest, FogIsStoredForTheMeshDrawOnly) {
-  d3d9test::SetTrace(true);
-  DeviceSetFog(device_, 0x80402010u, 2.5f, 40.0f);
-  EXPECT_TRUE(d3d9test::Trace().empty());
-  EXPECT_EQ(device_.fogColor, 0x80402010u);
-  EXPECT_EQ(device_.fogStart, 2.5f);
-  EXPECT_EQ(device_.fogEnd, 40.0f);
 }
 
 TEST_F(DeviceStateTest, FrameTargetsTakeFullAndQuarterSizes) {

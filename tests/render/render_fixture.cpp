@@ -79,7 +79,7 @@ Texture* RenderTest::Image(uint16_t w, uint16_t h, const std::vector<uint32_t>& 
   return image;
 }
 
-Mesh* RenderTest::HalvesMesh(Material* left, Material* right) {
+Mesh* RenderTest::HalvesMesh(Material* left, Material* right, Vec3 normal) {
   // Vertices 0-3 the left half (x -1..0), 4-7 the right half (x 0..1).
   static const float kX[8] = {-1, 0, -1, 0, 0, 1, 0, 1};
   static const float kY[8] = {1, 1, -1, -1, 1, 1, -1, -1};
@@ -94,6 +94,7 @@ Mesh* RenderTest::HalvesMesh(Material* left, Material* right) {
     vertices[i].u = (kX[i] + 1.0f) / 2.0f;
     vertices[i].v = (1.0f - kY[i]) / 2.0f;
     vertices[i].color = 0xFFFFFFFFu;
+    vertices[i].normal = normal;
   }
   MeshUnlockVertexBuffer(*mesh);
   std::memcpy(MeshLockIndexBuffer(*mesh, 12), kIndices, sizeof kIndices);

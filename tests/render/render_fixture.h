@@ -20,6 +20,12 @@ namespace rendertest {
 
 constexpr uint32_t kSize = 64;
 
+constexpr uint32_t kRed = 0xFFFF0000u;
+constexpr uint32_t kGreen = 0xFF00FF00u;
+constexpr uint32_t kBlue = 0xFF0000FFu;
+constexpr uint32_t kYellow = 0xFFFFFF00u;
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+
 // One channel of a 0xAARRGGBB word: 0 blue, 1 green, 2 red, 3 alpha.
 inline int Channel(uint32_t word, int channel) { return (word >> (8 * channel)) & 0xFF; }
 // A channel value for the fraction f (0..1) as the card stores it.
@@ -44,8 +50,8 @@ class RenderTest : public ::testing::Test {
   // A 2D texture record of w x h pixels (row-major, top row first), uploaded, freed at tear-down.
   Texture* Image(uint16_t w, uint16_t h, const std::vector<uint32_t>& pixels, uint32_t linear = 0);
   // A quad mesh in clip space (z = 0.5) split into a left and a right half, each its own
-  // material run; buffers created, filled and freed at tear-down.
-  Mesh* HalvesMesh(Material* left, Material* right);
+  // material run, every vertex with the normal; buffers created, filled, freed at tear-down.
+  Mesh* HalvesMesh(Material* left, Material* right, Vec3 normal = {0, 0, 0});
 
   Device device_{};
 

@@ -108,10 +108,28 @@ TEST_F(TargetManagerTest, FrameEndAdvancesTheRingAndPresentsFromTheSameTarget) {
   EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ZENABLE), static_cast<DWORD>(TRUE));
   EXPECT_EQ(d3d9test::ReadSurface(targets().latency[0])[0] & 0x00FFFFFFu, 0u);
   EXPECT_EQ(targets().current, nullptr);
-  UINT w = 0, h = 0;
-  std::vector<uint32_t> window = d3d9test::ReadWindow(d3d(), &w, &h);
-  ASSERT_EQ(w, kSize);
-  EXPECT_EQ(window[0], 0xFF00FF00u);
+}
+
+TEST_F(TargetManagerTest, MissingLatencyTargetsSkipOnlyTheirFence) {
+  TargetManagerRelease(targets());
+  d3d9test::FailCall("CreateRenderTarget", D3DERR_OUTOFVIDEOMEMORY, 1, 1);
+  TargetManagerRestore(targets());
+  ASSERT_EQ(targets().latency[1], nullptr);
+  ASSERT_NE(targets().latency[2], nullptr);
+  Fill(0xFF00FF00u);
+  d3d9test::SetTrace(true);
+  for (int frame = 0; frame < 3; ++frame) {
+    RendererSetShaderMode(renderer().shaders, 12);
+    TargetManagerEndFrame(targets());
+    EXPECT_EQ(renderer().shaders.currentMode, 0u);
+    EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ZENABLE), DWORD{TRUE});
+    TargetManagerBeginScene(targets());
+  }
+  EXPECT_EQ(targets().ring, 0u);
+  EXPECT_EQ(Count("DrawPrimitiveUP"), 2u);
+  EXPECT_EQ(Count("Present"), 3u);
+  // No fence triangle lands in the back buffer's corner.
+  EXPECT_EQ(ReadBack()[0], 0xFF00FF00u);
 }
 
 TEST_F(TargetManagerTest, ReleaseAndRestoreRebuildEveryTargetAtItsOwnSize) {

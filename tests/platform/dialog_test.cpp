@@ -1,0 +1,288 @@
+// The dialog stand-in: scripted dialogs through the real message routing, and the GTK dialog
+// driven by real X key events (under Xvfb).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/kernel32.h"
+#include "platform/testing_win32.h"
+
+namespace {
+
+constexpr int kList = 1003;
+constexpr int kCheck = 1002;
+
+struct Heard {
+  UINT message;
+  WORD id;
+  WORD notification;
+  LPARAM lParam;
+  LRESULT selection;  // LB_GETCURSEL when the command arrived
+  LRESULT check;      // BM_GETCHECK when the command arrived
+};
+
+std::vector<Heard> g_heard;
+bool g_handleClose = true;
+HWND g_lastDialog = nullptr;
+
+// Adds three items with data 10, 11, 12; ends on OK, Cancel and (when handled) close.
+INT_PTR RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  g_lastDialog = dialog;
+  const LRESULT selection = SendDlgItemMessageA(dialog, kList, LB_GETCURSEL, 0, 0);
+  const LRESULT check = SendDlgItemMessageA(dialog, kCheck, BM_GETCHECK, 0, 0);
+  g_heard.push_back({message, LOWORD(wParam), HIWORD(wParam), lParam, selection, check});
+  switch (message) {
+    case WM_INITDIALOG:
+      for (int i = 0; i < 3; ++i) {
+        const std::string text = "item " + std::to_string(i);
+        const LRESULT index = SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0,
+                                                  reinterpret_cast<LPARAM>(text.c_str()));
+        SendDlgItemMessageA(dialog, kList, LB_SETITEMDATA, index, 10 + i);
+      }
+      SetFocus(GetDlgItem(dialog, kList));
+      return FALSE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, LOWORD(wParam) == IDOK ? 100 : 200);
+      }
+      return TRUE;
+    case WM_CLOSE:
+      if (!g_handleClose) return FALSE;
+      EndDialog(dialog, 300);
+      return TRUE;
+    default: return FALSE;
+  }
+}
+
+INT_PTR RunDialog(LPARAM initParam = 0) {
+  g_heard.clear();
+  return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(101), nullptr, RecordingDialogProc, initParam);
+}
+
+INT_PTR RunScripted(std::vector<TestDialogAction> actions) {
+  TestScriptDialog(std::move(actions));
+  return RunDialog();
+}
+
+std::vector<std::pair<WORD, WORD>> Commands() {
+  std::vector<std::pair<WORD, WORD>> commands;
+  for (const Heard& heard : g_heard) {
+    if (heard.message == WM_COMMAND) commands.emplace_back(heard.id, heard.notification);
+  }
+  return commands;
+}
+
+using Action = TestDialogActionKind;
+
+TEST(DialogScripted, InitComesFirstWithTheParameterAndOkEnds) {
+  EXPECT_EQ(RunScripted({{Action::kOk}}), 100);
+  ASSERT_EQ(g_heard.size(), 2u);
+  EXPECT_EQ(g_heard[0].message, WM_INITDIALOG);
+  EXPECT_EQ(g_heard[0].selection, LB_ERR);  // the list starts without a selection
+  EXPECT_EQ(g_heard[0].check, BST_UNCHECKED);
+  EXPECT_EQ(Commands(), (std::vector<std::pair<WORD, WORD>>{{IDOK, BN_CLICKED}}));
+  TestScriptDialog({});
+  EXPECT_EQ(RunDialog(0x1234), -1);  // a script that never ends the dialog
+  EXPECT_EQ(g_heard[0].lParam, 0x1234);
+}
+
+TEST(DialogScripted, SelectionAndCheckBoxNotifyWithTheirNewState) {
+  EXPECT_EQ(RunScripted({{Action::kSelect, 2},
+                         {Action::kToggle},
+                         {Action::kSelect, 2},
+                         {Action::kSelect, 7},
+                         {Action::kToggle},
+                         {Action::kSelect, 0},
+                         {Action::kCancel}}),
+            200);
+  // Selecting the selected item again or an item that does not exist says nothing.
+  const std::vector<std::pair<WORD, WORD>> expected{{kList, LBN_SELCHANGE},
+                                                    {kCheck, BN_CLICKED},
+                                                    {kCheck, BN_CLICKED},
+                                                    {kList, LBN_SELCHANGE},
+                                                    {IDCANCEL, BN_CLICKED}};
+  EXPECT_EQ(Commands(), expected);
+  ASSERT_EQ(g_heard.size(), 6u);
+  EXPECT_EQ(g_heard[1].selection, 2);
+  EXPECT_EQ(g_heard[2].check, BST_CHECKED);
+  EXPECT_EQ(g_heard[3].check, BST_UNCHECKED);
+  EXPECT_EQ(g_heard[4].selection, 0);
+  // The command's lParam is the control's handle.
+  EXPECT_NE(g_heard[1].lParam, 0);
+  EXPECT_NE(g_heard[1].lParam, g_heard[2].lParam);
+}
+
+TEST(DialogScripted, CloseGoesToTheProcedureOrBecomesCancel) {
+  g_handleClose = true;
+  EXPECT_EQ(RunScripted({{Action::kClose}, {Action::kOk}}), 300);
+  EXPECT_TRUE(Commands().empty());  // actions after the end are dropped
+  g_handleClose = false;
+  EXPECT_EQ(RunScripted({{Action::kClose}}), 200);
+  g_handleClose = true;
+  EXPECT_EQ(Commands(), (std::vector<std::pair<WORD, WORD>>{{IDCANCEL, BN_CLICKED}}));
+}
+
+TEST(DialogScripted, ListBoxMessagesAnswerLikeTheControl) {
+  TestScriptDialog({{Action::kSelect, 1}, {Action::kOk}});
+  g_heard.clear();
+  const INT_PTR result = DialogBoxParamA(
+      nullptr, MAKEINTRESOURCEA(101), nullptr,
+      [](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_INITDIALOG) {
+          EXPECT_EQ(
+              SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("a")),
+              0);
+          EXPECT_EQ(
+              SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("b")),
+              1);
+          EXPECT_EQ(SendDlgItemMessageA(dialog, kList, LB_SETITEMDATA, 1, 42), 0);
+          EXPECT_EQ(SendDlgItemMessageA(dialog, kList, LB_SETITEMDATA, 2, 42), LB_ERR);
+          EXPECT_EQ(SendDlgItemMessageA(dialog, kList, LB_GETITEMDATA, 0, 0), 0);
+          EXPECT_EQ(SendDlgItemMessageA(dialog, kList, LB_GETITEMDATA, 5, 0), LB_ERR);
+          EXPECT_EQ(SendDlgItemMessageA(dialog, 4242, LB_GETCURSEL, 0, 0), 0);  // no control
+          EXPECT_EQ(GetDlgItem(dialog, 4242), nullptr);
+          return TRUE;
+        }
+        if (message == WM_COMMAND && LOWORD(wParam) == kList) {
+          const LRESULT item = SendDlgItemMessageA(dialog, kList, LB_GETCURSEL, 0, 0);
+          EXPECT_EQ(item, 1);
+          EXPECT_EQ(SendDlgItemMessageA(dialog, kList, LB_GETITEMDATA, item, 0), 42);
+        }
+        if (message == WM_COMMAND && LOWORD(wParam) == IDOK) EndDialog(dialog, 5);
+        return TRUE;
+      },
+      0);
+  EXPECT_EQ(result, 5);
+}
+
+TEST(DialogScripted, HandlesDieWithTheDialog) {
+  EXPECT_EQ(RunScripted({{Action::kOk}}), 100);
+  ASSERT_NE(g_lastDialog, nullptr);
+  EXPECT_EQ(GetDlgItem(g_lastDialog, kList), nullptr);
+  EXPECT_FALSE(EndDialog(g_lastDialog, 1));
+  EXPECT_EQ(SendDlgItemMessageA(g_lastDialog, kList, LB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(SetFocus(nullptr), nullptr);
+}
+
+TEST(DialogScripted, EndDialogDuringInitEndsWithoutInput) {
+  TestScriptDialog({{Action::kCancel}});
+  const INT_PTR result = DialogBoxParamA(
+      nullptr, MAKEINTRESOURCEA(101), nullptr,
+      [](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
+        if (message == WM_INITDIALOG) EndDialog(dialog, 9);
+        EXPECT_NE(message, WM_COMMAND);
+        return TRUE;
+      },
+      0);
+  EXPECT_EQ(result, 9);
+}
+
+TEST(DialogBox, UnknownResourceNullProcedureAndInjectedFailureGiveMinusOne) {
+  EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(999), nullptr, RecordingDialogProc, 0), -1);
+  EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(101), nullptr, nullptr, 0), -1);
+  TestWin32FailCall("DialogBoxParamA");
+  TestScriptDialog({{Action::kOk}});
+  EXPECT_EQ(RunDialog(), -1);
+  TestWin32ClearFaults();
+  EXPECT_TRUE(g_heard.empty());
+}
+
+TEST(DialogUnits, ScaleByTheFontBaseUnitsRoundingHalfAway) {
+  // A 6 x 13 pixel font: the setup dialog's 186 x 90 units are 279 x 146 pixels.
+  EXPECT_EQ(DialogUnitsToPixelsX(186, 6), 279);
+  EXPECT_EQ(DialogUnitsToPixelsY(90, 13), 146);
+  EXPECT_EQ(DialogUnitsToPixelsY(4, 13), 7);  // 6.5
+  EXPECT_EQ(DialogUnitsToPixelsX(7, 6), 11);  // 10.5
+  EXPECT_EQ(DialogUnitsToPixelsX(0, 6), 0);
+}
+
+TEST(DialogResource, SetupTemplateHoldsItsFourControls) {
+  const DialogTemplate* setup = FindDialogResource(101);
+  ASSERT_NE(setup, nullptr);
+  EXPECT_STREQ(setup->title, "Halvex v2 Setup");
+  EXPECT_EQ(setup->width, 186);
+  EXPECT_EQ(setup->height, 90);
+  EXPECT_EQ(setup->style,
+            WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SHELLFONT);
+  ASSERT_EQ(setup->itemCount, 4);
+  const DWORD child = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+  const DialogItemTemplate expected[] = {
+      {IDOK, DialogControlClass::kButton, "OK", 129, 7, 50, 14, child | BS_DEFPUSHBUTTON},
+      {IDCANCEL, DialogControlClass::kButton, "Cancel", 129, 24, 50, 14, child | BS_PUSHBUTTON},
+      {1002, DialogControlClass::kButton, "Run windowed", 7, 73, 118, 10, child | BS_AUTOCHECKBOX},
+      {1003, DialogControlClass::kListBox, "", 7, 7, 115, 61,
+       child | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER}};
+  for (int i = 0; i < 4; ++i) {
+    const DialogItemTemplate& item = setup->items[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(item.id, expected[i].id);
+    EXPECT_EQ(item.controlClass, expected[i].controlClass);
+    EXPECT_STREQ(item.text, expected[i].text);
+    EXPECT_EQ(item.x, expected[i].x);
+    EXPECT_EQ(item.y, expected[i].y);
+    EXPECT_EQ(item.width, expected[i].width);
+    EXPECT_EQ(item.height, expected[i].height);
+    EXPECT_EQ(item.style, expected[i].style);
+  }
+  EXPECT_EQ(FindDialogResource(102), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+bool HaveRealDialogs() {
+  return std::getenv("DISPLAY") != nullptr && std::system("xdotool version >/dev/null 2>&1") == 0;
+}
+
+// Runs the real dialog while xdotool types `keys`; a watchdog closes it if they go astray.
+INT_PTR RunWithKeys(const std::string& keys) {
+  TestDialogWatchdog(20000);
+  TestDialogKeys(keys.c_str());
+  const INT_PTR result = RunDialog();
+  TestDialogWatchdog(0);
+  return result;
+}
+
+TEST(DialogGtk, ArrowKeysSelectInTheListAndEnterAnswersOk) {
+  if (!HaveRealDialogs()) GTEST_SKIP() << "no display or no xdotool";
+  EXPECT_EQ(RunWithKeys("Down Down Return"), 100);
+  const std::vector<std::pair<WORD, WORD>> expected{
+      {kList, LBN_SELCHANGE}, {kList, LBN_SELCHANGE}, {IDOK, BN_CLICKED}};
+  ASSERT_EQ(Commands(), expected);
+  EXPECT_EQ(g_heard[1].selection, 0);
+  EXPECT_EQ(g_heard[2].selection, 1);
+}
+
+TEST(DialogGtk, SpaceTogglesTheCheckBoxAndEnterStillMeansTheDefaultButton) {
+  if (!HaveRealDialogs()) GTEST_SKIP() << "no display or no xdotool";
+  // The focus starts on the list; Tab walks the template's order: OK, Cancel, check box.
+  EXPECT_EQ(RunWithKeys("Tab Tab Tab space Return"), 100);
+  const std::vector<std::pair<WORD, WORD>> expected{{kCheck, BN_CLICKED}, {IDOK, BN_CLICKED}};
+  ASSERT_EQ(Commands(), expected);
+  EXPECT_EQ(g_heard[1].check, BST_CHECKED);
+}
+
+TEST(DialogGtk, EnterOnAFocusedPushButtonAndEscapeBothCancel) {
+  if (!HaveRealDialogs()) GTEST_SKIP() << "no display or no xdotool";
+  EXPECT_EQ(RunWithKeys("Tab Tab Return"), 200);
+  EXPECT_EQ(Commands(), (std::vector<std::pair<WORD, WORD>>{{IDCANCEL, BN_CLICKED}}));
+  EXPECT_EQ(RunWithKeys("Escape"), 200);
+  EXPECT_EQ(Commands(), (std::vector<std::pair<WORD, WORD>>{{IDCANCEL, BN_CLICKED}}));
+}
+
+TEST(DialogGtk, CloseButtonSendsClose) {
+  if (!HaveRealDialogs()) GTEST_SKIP() << "no display or no xdotool";
+  TestDialogWatchdog(300);  // closes the window as its title bar's button does
+  const INT_PTR result = RunDialog();
+  TestDialogWatchdog(0);
+  EXPECT_EQ(result, 300);
+  ASSERT_FALSE(g_heard.empty());
+  EXPECT_EQ(g_heard.back().message, WM_CLOSE);
+  EXPECT_TRUE(Commands().empty());
+}
+
+}  // namespace

@@ -13,11 +13,13 @@
 #include "platform/crt.h"
 #include "platform/testing.h"
 #include "render/render_fixture.h"
+#include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/light.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
+#include "scene/transform_program.h"
 
 namespace {
 
@@ -321,7 +323,7 @@ TEST_F(TimelineFrameTest, FadesOfThisClipAndTheNextAndTheEnd) {
   EXPECT_FALSE(TimelineRenderFrame());
 }
 
-TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndSceneChangesReleaseContexts) {
+TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndTheProductionGoesOn) {
   Scene& empty = NewScene(false);
   Scene& shown = NewScene();
   shown.clearColor = kRed;
@@ -338,6 +340,43 @@ TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndSceneChangesReleaseCon
   EXPECT_EQ(timeline->currentScene, &shown);
   EXPECT_EQ(timeline->sync->value[4], 0.0f) << "sync values are taken each rendered frame";
   EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+}
+
+// Entering a scene restarts its programs from zeroed registers, also when the timeline
+// returns to a scene it played before; staying in a scene keeps them running.
+TEST_F(TimelineFrameTest, EnteringASceneRestartsItsPrograms) {
+  const uint8_t code[] = {
+      0x80, 0xA0, 0xE4, 0x40, 0x00, 0x00, 0x80, 0x3F,  // add.s r0(xyzw), 1.0
+      0x14, 0xA0, 0x00, 0x00,                          // translate r0(x, x, x)
+  };
+  TransformProgram* program = TransformProgramCreate();
+  TransformProgramAssign(*program, code, sizeof(code));
+  AnimTrack track;
+  AnimTrackInit(&track, kTrackLinear, 1);
+  AnimTrackAddProgram(track, program);
+  Scene& a = NewScene();
+  Scene& b = NewScene();
+  LeafNode* leaf = LeafNodeCreate(&device_, nullptr);
+  SceneAddNode(a, reinterpret_cast<SceneNode*>(leaf));
+  AnimBinding* binding =
+      AnimBindingInitNode(crt::AlignedNew<AnimBinding>(), *reinterpret_cast<SceneNode*>(leaf));
+  AnimBindingAddTrack(*binding, &track);
+  SceneAddBinding(a, binding);
+  Add(a, 1.0f, 0.0f, 0, 0);
+  Add(b, 1.0f, 0.0f, 0, 0);
+  Add(a, 1.0f, 0.0f, 0, 0);
+  const struct {
+    uint32_t ms;
+    float x;
+  } frames[] = {{100, 1.0f}, {200, 2.0f}, {300, 3.0f}, {1500, 3.0f}, {2100, 1.0f}, {2200, 2.0f}};
+  for (const auto& f : frames) {
+    At(f.ms);
+    ASSERT_TRUE(TimelineRenderFrame());
+    EXPECT_EQ(leaf->matrix->m[12], f.x) << "at " << f.ms << " ms";
+  }
+  ListDestroy(track.programs);
+  ListDestroy(track.keys);
+  TransformProgramDestroy(program);
 }
 
 }  // namespace

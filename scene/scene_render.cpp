@@ -17,13 +17,12 @@
 namespace {
 
 constexpr uint32_t kSwitchDepthTest = 3;
-constexpr uint32_t kQuadMode = 12;      // sat(sample x alpha) x vertex colour
-constexpr float kLayer1Alpha = 0.7f;    // weight of FrameTargetA in both compositions
-
-// Whether the two-dimensional state (depth test off, overlay transform pushed) is open: a
-// render leaves it open for the timeline's fades and the next render closes it. The first
-// render of the run opens it itself so that its background is drawn the same way.
-bool overlayOpen = false;
+constexpr uint32_t kQuadMode = 12;    // sat(sample x alpha) x vertex colour
+constexpr float kLayer1Alpha = 0.7f;  // weight of FrameTargetA in both compositions
+// Sub-scenes nest at most this deep: a scene listed among its own sub-scenes (directly or
+// through others) would otherwise recurse until the stack overflows.
+constexpr int kMaxSubSceneDepth = 4;
+int subSceneDepth = 0;
 
 void Select(Device& device, Texture* target, uint8_t clear) {
   TargetManagerSelect(*device.targetManager, target, clear);
@@ -108,26 +107,27 @@ void GlowAndOverlay(Scene& scene, Device& device, Texture* target) {
     CameraSetLetterboxViewport(camera, target);
   }
   if (scene.overlay) {
-    RendererDrawScreenImageBlend(renderer, scene.overlay, scene.overlayUExtent,
-                                 scene.overlayVScale, scene.overlayAlpha,
-                                 scene.overlaySourceBlend, scene.overlayDestinationBlend,
-                                 scene.overlayBlendOperation);
+    RendererDrawScreenImageBlend(renderer, scene.overlay, scene.overlayUExtent, scene.overlayVScale,
+                                 scene.overlayAlpha, scene.overlaySourceBlend,
+                                 scene.overlayDestinationBlend, scene.overlayBlendOperation);
   }
 }
 
-// R6: the background into B inside the 2D state left open by the previous render, which is
-// then closed.
+// R6: the background into B inside the two-dimensional state (depth test off, overlay
+// transform pushed) that the previous render left open for the timeline's fades, which is then
+// closed. Every draw between renders pushes and pops in pairs, so the stack sits at slot 0 only
+// when no render has run on this device yet: the first render opens the state itself and its
+// background is drawn the same way.
 void BackgroundIntoB(Scene& scene, Device& device, Texture* target) {
   Select(device, device.FrameTargetB, 1);
   CameraSetLetterboxViewport(*scene.camera, target);
   RendererSetShaderMode(device.renderer->shaders, kQuadMode);
-  if (!overlayOpen) {
+  if (device.transformState->index == 0) {
     DeviceDisable(device, kSwitchDepthTest);
     TransformStateBeginOverlay(*device.transformState);
   }
   if (scene.background) DrawBackground(scene, device);
   EndTwoD(device);
-  overlayOpen = false;
 }
 
 void BackgroundIntoA(Scene& scene, Device& device, Texture* target) {
@@ -164,12 +164,13 @@ void SceneRender(Scene& scene, float time, Device& device, Texture* target) {
   BackgroundIntoA(scene, device, target);
   LightLayer(scene, device, target, 1);
   if (scene.fog->enabled) FogPasses(scene, device, target);
-  Compose(device, target, 1);
-  overlayOpen = true;
+  Compose(device, target, 1);  // the 2D state stays open
   GlowAndOverlay(scene, device, target);
 }
 
 void SceneRenderSubScenes(Scene& scene, Device& device, float time) {
+  if (subSceneDepth >= kMaxSubSceneDepth) return;
+  ++subSceneDepth;
   for (const ListNode* n = scene.subScenes->first; n; n = n->next) {
     const SceneTarget& item = *reinterpret_cast<const SceneTarget*>(n->value);
     Texture* image = item.texture ? item.texture->target : nullptr;
@@ -179,10 +180,11 @@ void SceneRenderSubScenes(Scene& scene, Device& device, float time) {
     SceneUpdateModels(*item.scene, time);
     SceneRender(*item.scene, time, device, image);
   }
+  --subSceneDepth;
 }
 
-void SceneDrawPass(Scene& scene, Device& device, uint8_t ambient, uint8_t layer,
-                   uint8_t blended, uint8_t special, uint8_t overlay, Texture* target) {
+void SceneDrawPass(Scene& scene, Device& device, uint8_t ambient, uint8_t layer, uint8_t blended,
+                   uint8_t special, uint8_t overlay, Texture* target) {
   DrawPass pass{ambient, layer, blended, special, overlay, nullptr};
   if (ambient) {
     Light summed;
@@ -213,8 +215,8 @@ void SceneDrawPass(Scene& scene, Device& device, uint8_t ambient, uint8_t layer,
 void SceneCopyTarget(Device& device, Scene& scene, Texture* target, uint8_t clear) {
   BeginTwoD(device);
   CameraSetFullViewport(*scene.camera, target);
-  TargetManagerCopyCurrent(*device.targetManager, device.FrameTargetC,
-                           scene.camera->heightFraction, clear);
+  TargetManagerCopyCurrent(*device.targetManager, device.FrameTargetC, scene.camera->heightFraction,
+                           clear);
   EndTwoD(device);
   CameraApply(*scene.camera, target);
 }

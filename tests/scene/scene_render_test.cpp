@@ -1,0 +1,382 @@
+// Scene rendering and the timeline frame on the Direct3D stand-in: letterbox viewports, the
+// background and model layers reaching the final target, sub-scenes rendered into textures,
+// the light passes and the colour fades.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "mesh/generators.h"
+#include "mesh/mesh.h"
+#include "mesh/model.h"
+#include "mesh/trig_tables.h"
+#include "music/audio_clock.h"
+#include "platform/crt.h"
+#include "platform/testing.h"
+#include "render/render_fixture.h"
+#include "scene/anim.h"
+#include "scene/camera.h"
+#include "scene/light.h"
+#include "scene/node.h"
+#include "scene/scene.h"
+#include "scene/timeline.h"
+#include "scene/transform_program.h"
+
+namespace {
+
+using rendertest::Channel;
+using rendertest::kSize;
+
+constexpr uint32_t kRed = 0xFFFF0000u;
+
+class SceneRenderTest : public rendertest::RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    if (IsSkipped()) return;
+    TrigTablesCreate();
+  }
+  void TearDown() override {
+    for (Scene* s : scenes_) SceneDestroy(s);
+    for (Model* m : models_) {
+      ModelDestroyContents(*m);
+      crt::AlignedDelete(m);
+    }
+    if (!IsSkipped()) TrigTablesDestroy();
+    RenderTest::TearDown();
+  }
+  Scene& NewScene(bool camera = true) {
+    Scene* scene = SceneCreate();
+    if (camera) scene->camera = CameraInit(crt::AlignedNew<Camera>(), device_);
+    scenes_.push_back(scene);
+    return *scene;
+  }
+  // A box of half size h standing at z = 5 in front of the identity view; unlit (white) unless
+  // asked, lit it shows black in the ambient pass of a scene without lights.
+  Model& Box(float h, uint8_t layer, uint8_t lit = 0) {
+    Model* model = ModelInit(crt::AlignedNew<Model>(), &device_);
+    Mesh* box = MeshCreateBox(2 * h, 2 * h, 2 * h, nullptr, &device_);
+    ModelAddMesh(*model, *box);
+    MeshDestroy(box);
+    model->lit = lit;
+    model->layer = layer;
+    ModelFinish(*model);
+    models_.push_back(model);
+    return *model;
+  }
+  void AddLeaf(Scene& scene, Model& model) {
+    LeafNode* leaf = LeafNodeCreate(&device_, &model);
+    MatrixTranslate(*leaf->matrix, 0, 0, 5);
+    SceneAddNode(scene, reinterpret_cast<SceneNode*>(leaf));
+  }
+  Texture* Solid(uint32_t colour) { return Image(4, 4, std::vector<uint32_t>(16, colour)); }
+  uint32_t Pixel(const std::vector<uint32_t>& pixels, uint32_t x, uint32_t y) {
+    return pixels[y * kSize + x];
+  }
+  std::vector<Scene*> scenes_;
+  std::vector<Model*> models_;
+};
+
+TEST_F(SceneRenderTest, LetterboxBandAndApplyAspect) {
+  Camera& camera = *NewScene().camera;
+  CameraSetHeightFraction(camera, 0.5f);
+  CameraSetLetterboxViewport(camera, nullptr);
+  D3DVIEWPORT9 v = d3d9test::Viewport(d3d());
+  EXPECT_EQ(v.Y, 16u);
+  EXPECT_EQ(v.Height, 32u);
+  EXPECT_EQ(v.Width, 64u);
+  EXPECT_EQ(camera.aspect, 2.0);
+  // A target of its own size: 32 x 20, band round(10) at round(5).
+  Texture* target = TargetManagerCreateTarget(targets(), 32, 20);
+  CameraSetLetterboxViewport(camera, target);
+  EXPECT_EQ(camera.viewport->y, 5u);
+  EXPECT_EQ(camera.viewport->h, 10u);
+  CameraSetFullViewport(camera, target);
+  EXPECT_EQ(camera.viewport->h, 20u);
+  EXPECT_EQ(camera.aspect, 1.6);
+  // Apply projects with the aspect it finds (the full one) and leaves the band's for next time.
+  CameraApply(camera, target);
+  EXPECT_EQ(camera.aspect, 3.2);
+  EXPECT_EQ(d3d9test::Viewport(d3d()).Height, 10u);
+  TargetManagerSelect(targets(), nullptr, 0);
+  TargetManagerDestroyTarget(targets(), target);
+}
+
+TEST_F(SceneRenderTest, BackgroundFillsTheBandAndClearColourTheRest) {
+  Scene& scene = NewScene();
+  CameraSetHeightFraction(*scene.camera, 0.5f);
+  scene.clearColor = 0xFF0000FFu;
+  scene.background = Solid(kRed);
+  // The first render of the device opens the 2D state itself: its background is drawn in
+  // pixel coordinates like every later one.
+  for (int frame = 0; frame < 2; ++frame) {
+    SceneRender(scene, 0.0f, device_, nullptr);
+    std::vector<uint32_t> pixels = ReadBack();
+    EXPECT_EQ(Pixel(pixels, 32, 32), kRed) << "frame " << frame;
+    EXPECT_EQ(Pixel(pixels, 1, 20), kRed) << "frame " << frame;
+    EXPECT_EQ(Pixel(pixels, 32, 2), 0xFF0000FFu) << "frame " << frame;
+    EXPECT_EQ(Pixel(pixels, 32, 61), 0xFF0000FFu) << "frame " << frame;
+  }
+  // The render leaves the overlay transform pushed for the fades, once, not once per frame.
+  EXPECT_EQ(transform().index, 1);
+}
+
+// With the background also into A, A is not cleared before the layer-1 passes and gets the
+// background again before the light passes, so the second (additive) composition and the
+// glow brighten the picture beyond the background itself.
+TEST_F(SceneRenderTest, BackgroundAlsoIntoABrightensThroughLayerOne) {
+  Scene& plain = NewScene();
+  plain.background = Solid(0xFF008000u);
+  SceneRender(plain, 0.0f, device_, nullptr);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF008000u);
+  Scene& both = NewScene();
+  both.background = plain.background;
+  both.backgroundIntoA = 1;
+  SceneRender(both, 0.0f, device_, nullptr);
+  uint32_t lit = Pixel(ReadBack(), 32, 32);
+  EXPECT_GT(Channel(lit, 1), 0x80 + 80) << std::hex << lit;  // + 0.7 x 0x80 and the glow
+  EXPECT_EQ(Channel(lit, 2), 0);
+}
+
+// Fog passes draw every model again in the fog mode into A: a black box entirely beyond the fog
+// end takes on the fog colour there, which the additive composition adds to the picture.
+TEST_F(SceneRenderTest, FogPassesAddTheFogColourThroughLayerOne) {
+  Model& box = Box(1.0f, 0, 1);
+  Scene& clear = NewScene();
+  AddLeaf(clear, box);
+  SceneRender(clear, 0.0f, device_, nullptr);
+  uint32_t without = Pixel(ReadBack(), 32, 32);
+  Scene& fogged = NewScene();
+  AddLeaf(fogged, box);
+  *fogged.fog = FogSettings{1, 0xFFFF0000u, 0.5f, 1.0f};
+  SceneRender(fogged, 0.0f, device_, nullptr);
+  uint32_t with = Pixel(ReadBack(), 32, 32);
+  EXPECT_GT(Channel(with, 2), Channel(without, 2) + 60) << std::hex << without << " " << with;
+  EXPECT_EQ(Pixel(ReadBack(), 1, 1) & 0x00FFFFFFu, 0u) << "fog only where a model is";
+}
+
+TEST_F(SceneRenderTest, SceneWithoutCameraDrawsNothing) {
+  Scene& scene = NewScene(false);
+  scene.clearColor = kRed;
+  Fill(0xFF00FF00u);
+  d3d9test::SetTrace(true);
+  SceneRender(scene, 0.0f, device_, nullptr);
+  EXPECT_TRUE(d3d9test::Trace().empty());
+  d3d9test::SetTrace(false);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF00FF00u);
+}
+
+TEST_F(SceneRenderTest, ModelsOfBothLayersReachTheFinalTarget) {
+  Scene& scene = NewScene();
+  AddLeaf(scene, Box(1.0f, 0));
+  SceneRender(scene, 0.0f, device_, nullptr);
+  uint32_t layer0 = Pixel(ReadBack(), 32, 32);
+  EXPECT_GT(Channel(layer0, 1), 0x40) << std::hex << layer0;
+  EXPECT_EQ(Pixel(ReadBack(), 1, 1), 0xFF000000u);
+
+  Scene& upper = NewScene();
+  AddLeaf(upper, Box(1.0f, 1));
+  SceneRender(upper, 0.0f, device_, nullptr);
+  uint32_t layer1 = Pixel(ReadBack(), 32, 32);
+  EXPECT_GT(Channel(layer1, 1), 0x40) << std::hex << layer1;
+  EXPECT_EQ(Pixel(ReadBack(), 1, 1) & 0x00FFFFFFu, 0u);
+}
+
+TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureFirst) {
+  Scene& inner = NewScene();
+  inner.background = Solid(0xFF00FF00u);
+  Texture holder{};
+  holder.target = TargetManagerCreateTarget(targets(), 32, 32);
+  Scene& outer = NewScene();
+  outer.background = Solid(kRed);
+  SceneAddSubScene(outer, crt::AlignedNew<SceneTarget>(&inner, &holder, uint8_t{0}, 0.0f));
+  SceneRender(outer, 0.0f, device_, nullptr);
+  std::vector<uint32_t> sub =
+      d3d9test::ReadTextureLevel(static_cast<IDirect3DTexture9*>(holder.target->texture), 0);
+  ASSERT_EQ(sub.size(), 32u * 32u);
+  EXPECT_EQ(sub[16 * 32 + 16], 0xFF00FF00u);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  EXPECT_EQ(device_.FrameTargetA->width, kSize) << "frame targets follow the last target drawn";
+  TargetManagerDestroyTarget(targets(), holder.target);
+}
+
+// Each filled slot draws the lit models inside its sphere (the light's position and range).
+TEST_F(SceneRenderTest, LightPassesDrawModelsInsideTheLightSphere) {
+  Model& box = Box(1.0f, 0, 1);
+  uint32_t seen[2];
+  for (int far = 0; far < 2; ++far) {
+    Scene& scene = NewScene();
+    AddLeaf(scene, box);
+    Light* light = LightInit(crt::AlignedNew<Light>());
+    light->enabled = 1;
+    for (float& c : light->diffuse) c = 1.0f;
+    light->range = far ? 10.0f : 100.0f;
+    MatrixTranslate(*light->matrix, far ? 1000.0f : 0.0f, 0.0f, 0.0f);
+    scene.lights[3] = light;
+    SceneRender(scene, 0.0f, device_, nullptr);
+    seen[far] = Pixel(ReadBack(), 32, 32);
+  }
+  EXPECT_GT(Channel(seen[0], 1), 0x20) << std::hex << seen[0];
+  EXPECT_EQ(seen[1] & 0x00FFFFFFu, 0u) << std::hex << seen[1];
+}
+
+// A 2 x 2 target has no quarter-size glow targets: the render skips the glow and still draws.
+TEST_F(SceneRenderTest, TinyTargetWithoutGlowTargetsStillRenders) {
+  Scene& tiny = NewScene();
+  tiny.background = Solid(0xFF00FF00u);
+  Texture* target = TargetManagerCreateTarget(targets(), 2, 2);
+  SceneRender(tiny, 0.0f, device_, target);
+  EXPECT_EQ(device_.GlowTarget3, nullptr);
+  EXPECT_EQ(ReadTarget(target)[3], 0xFF00FF00u);
+  Scene& screen = NewScene();
+  screen.background = Solid(kRed);
+  SceneRender(screen, 0.0f, device_, nullptr);
+  EXPECT_NE(device_.GlowTarget3, nullptr);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  TargetManagerSelect(targets(), nullptr, 0);
+  TargetManagerDestroyTarget(targets(), target);
+}
+
+// A scene that lists itself as a sub-scene stops after a few nested renders instead of
+// recursing until the stack runs out, and its own picture is still drawn.
+TEST_F(SceneRenderTest, SelfReferencingSubSceneEnds) {
+  Scene& scene = NewScene();
+  scene.background = Solid(kRed);
+  Texture holder{};
+  holder.target = TargetManagerCreateTarget(targets(), 16, 16);
+  SceneAddSubScene(scene, crt::AlignedNew<SceneTarget>(&scene, &holder, uint8_t{0}, 0.0f));
+  SceneRender(scene, 0.0f, device_, nullptr);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  EXPECT_EQ(ReadTarget(holder.target)[8 * 16 + 8], kRed);
+  TargetManagerDestroyTarget(targets(), holder.target);
+}
+
+TEST_F(SceneRenderTest, AmbientPassSumsSlotsAndDisabledLightsKeepThePreviousLight) {
+  Scene& scene = NewScene();
+  Light* a = LightInit(crt::AlignedNew<Light>());
+  Light* b = LightInit(crt::AlignedNew<Light>());
+  a->enabled = 1;
+  a->ambient[1] = 0.25f;
+  b->ambient[1] = 0.5f;  // disabled
+  a->range = 3.0f;
+  scene.lights[1] = a;
+  scene.lights[5] = b;
+  SceneDrawPass(scene, device_, 1, 0, 0, 0, 0, nullptr);
+  EXPECT_EQ(renderer().light.ambient[0], 2.0f);
+  EXPECT_EQ(renderer().light.ambient[1], 0.75f);
+  EXPECT_EQ(renderer().light.range, 1000.0f);
+  EXPECT_EQ(renderer().light.diffuse[0], 1.0f);
+  SceneDrawPass(scene, device_, 0, 0, 0, 0, 0, nullptr);
+  // Slot 1 became current; slot 5 is disabled and left it in place.
+  EXPECT_EQ(renderer().light.range, 3.0f);
+  EXPECT_EQ(renderer().light.ambient[1], 0.25f);
+}
+
+class TimelineFrameTest : public SceneRenderTest {
+ protected:
+  void SetUp() override {
+    SceneRenderTest::SetUp();
+    if (IsSkipped()) return;
+    AudioClockReset();
+    timeline = TimelineCreate(&device_);
+    TimelineStart();
+  }
+  void TearDown() override {
+    if (timeline) {
+      for (Clip* c : clips) crt::AlignedDelete(c);
+      ListDestroy(timeline->clips);
+      ListDestroy(timeline->fonts->fonts);
+      ListDestroy(timeline->fonts->second);
+      crt::AlignedDelete(timeline->fonts);
+      crt::AlignedDelete(timeline->sync);
+      crt::AlignedDelete(timeline);
+      TimelineInstance = nullptr;
+    }
+    SceneRenderTest::TearDown();
+  }
+  void Add(Scene& scene, float duration, float fade, uint32_t kind, uint32_t colour) {
+    clips.push_back(crt::AlignedNew<Clip>(&scene, duration, fade, kind, colour));
+    TimelineAddClip(*timeline, clips.back());
+  }
+  void At(uint32_t ms) {
+    AudioClockReset();
+    AudioClockAdvance(ms * 441 / 10);
+  }
+  Timeline* timeline = nullptr;
+  std::vector<Clip*> clips;
+};
+
+TEST_F(TimelineFrameTest, FadesOfThisClipAndTheNextAndTheEnd) {
+  Scene& black = NewScene();
+  Add(black, 2.0f, 1.0f, kClipColorFade, 0x000000FFu);  // alpha byte ignored
+  Add(black, 0.0f, 1.0f, kClipColorFade, 0x0000FF00u);  // never current, fades the end
+  At(0);
+  ASSERT_TRUE(TimelineRenderFrame());
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF0000FFu);  // full colour at local time 0
+  At(1000);
+  ASSERT_TRUE(TimelineRenderFrame());
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF000000u) << "local = fade: no fade";
+  At(1500);
+  ASSERT_TRUE(TimelineRenderFrame());
+  uint32_t half = Pixel(ReadBack(), 32, 32);
+  EXPECT_NEAR(Channel(half, 1), 128, 2) << std::hex << half;  // 0.5 s left of a 1 s fade
+  At(2000);
+  EXPECT_FALSE(TimelineRenderFrame());
+}
+
+TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndTheProductionGoesOn) {
+  Scene& empty = NewScene(false);
+  Scene& shown = NewScene();
+  shown.clearColor = kRed;
+  Add(empty, 1.0f, 0.0f, 0, 0);
+  Add(shown, 1.0f, 0.0f, 0, 0);
+  Fill(0xFF00FF00u);
+  At(500);
+  EXPECT_TRUE(TimelineRenderFrame());
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF00FF00u);
+  EXPECT_EQ(timeline->currentScene, nullptr);
+  timeline->sync->value[4] = 1.0f;
+  At(1500);
+  EXPECT_TRUE(TimelineRenderFrame());
+  EXPECT_EQ(timeline->currentScene, &shown);
+  EXPECT_EQ(timeline->sync->value[4], 0.0f) << "sync values are taken each rendered frame";
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+}
+
+// Entering a scene restarts its programs from zeroed registers, also when the timeline
+// returns to a scene it played before; staying in a scene keeps them running.
+TEST_F(TimelineFrameTest, EnteringASceneRestartsItsPrograms) {
+  const uint8_t code[] = {
+      0x80, 0xA0, 0xE4, 0x40, 0x00, 0x00, 0x80, 0x3F,  // add.s r0(xyzw), 1.0
+      0x14, 0xA0, 0x00, 0x00,                          // translate r0(x, x, x)
+  };
+  TransformProgram* program = TransformProgramCreate();
+  TransformProgramAssign(*program, code, sizeof(code));
+  AnimTrack track;
+  AnimTrackInit(&track, kTrackLinear, 1);
+  AnimTrackAddProgram(track, program);
+  Scene& a = NewScene();
+  Scene& b = NewScene();
+  LeafNode* leaf = LeafNodeCreate(&device_, nullptr);
+  SceneAddNode(a, reinterpret_cast<SceneNode*>(leaf));
+  AnimBinding* binding =
+      AnimBindingInitNode(crt::AlignedNew<AnimBinding>(), *reinterpret_cast<SceneNode*>(leaf));
+  AnimBindingAddTrack(*binding, &track);
+  SceneAddBinding(a, binding);
+  Add(a, 1.0f, 0.0f, 0, 0);
+  Add(b, 1.0f, 0.0f, 0, 0);
+  Add(a, 1.0f, 0.0f, 0, 0);
+  const struct {
+    uint32_t ms;
+    float x;
+  } frames[] = {{100, 1.0f}, {200, 2.0f}, {300, 3.0f}, {1500, 3.0f}, {2100, 1.0f}, {2200, 2.0f}};
+  for (const auto& f : frames) {
+    At(f.ms);
+    ASSERT_TRUE(TimelineRenderFrame());
+    EXPECT_EQ(leaf->matrix->m[12], f.x) << "at " << f.ms << " ms";
+  }
+  ListDestroy(track.programs);
+  ListDestroy(track.keys);
+  TransformProgramDestroy(program);
+}
+
+}  // namespace

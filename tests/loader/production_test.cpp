@@ -39,6 +39,7 @@ class ProductionTest : public ::testing::Test {
   void TearDown() override {
     if (!device_.modes) return;  // skipped
     reader_.reset();
+    AudioClockReset();
     DeviceShutDown(device_);
     ListDestroy(device_.modes);
     ListDestroy(device_.textures);
@@ -66,7 +67,8 @@ class ProductionTest : public ::testing::Test {
 size_t DistinctColours(const std::vector<uint32_t>& pixels, size_t limit) {
   std::vector<uint32_t> seen;
   for (uint32_t p : pixels) {
-    if (std::find(seen.begin(), seen.end(), p & 0xFFFFFF) == seen.end()) seen.push_back(p & 0xFFFFFF);
+    if (std::find(seen.begin(), seen.end(), p & 0xFFFFFF) == seen.end())
+      seen.push_back(p & 0xFFFFFF);
     if (seen.size() >= limit) break;
   }
   return seen.size();

@@ -109,4 +109,26 @@ TEST_F(ProductionTest, LoadsAndShowsEveryClip) {
   }
 }
 
+// Fifteen ticks draw exactly one loading frame, wherever the process-wide redraw counter
+// stands; an expected count of 0 shows the bar full.
+TEST_F(ProductionTest, LoadingBarFrame) {
+  std::string text = "ticks 0\n";
+  for (int i = 0; i < 14; ++i) text += "opcode 8\n";
+  d3d9test::SetTrace(true);
+  reader_ = loadertest::RunScript(text, &device_);
+  EXPECT_EQ(reader_->ticks, 15u);
+  EXPECT_EQ(d3d9test::TraceOf("Present").size(), 1u);
+  d3d9test::SetTrace(false);
+  UINT w = 0, h = 0;
+  std::vector<uint32_t> window = d3d9test::ReadWindow(device_.device, &w, &h);
+  ASSERT_EQ(w, kWidth);
+  ASSERT_EQ(h, kHeight);
+  const uint32_t cx = kWidth / 2, row = kHeight / 2;
+  auto at = [&](uint32_t x) { return window[row * w + x] & 0xFFFFFF; };
+  EXPECT_EQ(at(cx - 49), 0xFFFFFFu);  // the bar, full: 100 pixels from the inner left edge
+  EXPECT_EQ(at(cx + 48), 0xFFFFFFu);
+  EXPECT_EQ(at(cx - 60), 0u);  // outside the frame
+  EXPECT_EQ(at(cx + 60), 0u);
+}
+
 }  // namespace

@@ -1,9 +1,11 @@
 #include "shell/app.h"
 
+#include "loader/scene_reader.h"
 #include "music/embedded_music.h"
 #include "music/music_player.h"
 #include "platform/crt.h"
 #include "platform/winmm.h"
+#include "scene/timeline.h"
 #include "shell/device.h"
 #include "shell/setup_dialog.h"
 
@@ -13,10 +15,12 @@ constexpr int32_t kExitNormal = 0;
 constexpr int32_t kExitFailed = -1;
 constexpr int32_t kDialogCancelled = 2;
 
-// What the main body keeps for the whole run. The Device is never freed (only its contents
-// are released at shutdown); the player is freed at shutdown.
+// What the main body keeps for the whole run. The Device, the scene reader and everything it
+// built are never freed (only the Device's contents are released at shutdown); the player is
+// freed at shutdown. The current timeline is TimelineInstance.
 struct Application {
   Device* device;
+  SceneReader* reader;
   uint32_t width;      // chosen in the setup dialog, pixels
   uint32_t height;     // pixels
   uint8_t fullScreen;  // 1 unless "Run windowed" was checked
@@ -38,6 +42,14 @@ bool StartDevice() {
   return DeviceStartUp(device, g_app.width, g_app.height, g_app.fullScreen);
 }
 
+// Builds every object of the production from the embedded scene script, drawing the loading
+// bar meanwhile, and keeps the timeline it returns as the current one.
+void LoadProduction() {
+  g_app.reader = SceneReaderCreate(g_app.device);
+  TimelineInstance = RunSceneScript(*g_app.reader);
+  TimelineStoreRest();
+}
+
 // The embedded song and instruments; a sound output that cannot open leaves the player silent
 // and the song's end still ends the run.
 void StartMusic() {
@@ -48,16 +60,24 @@ void StartMusic() {
   MusicPlayerOpenSound(player);
   MusicPlayerBuildPadTables(player);
   MusicPlayerStart(player);
+  // Note-ons the sequencer handles before this reach no one.
+  MusicPlayerSetNoteCallback(player, TimelineOnNote, TimelineInstance);
 }
 
-// One frame between messages. True while the production goes on.
+// One frame between messages, always ended and presented. False once no clip covers the
+// current time or the song is over.
 bool IdlePass() {
   DeviceHandleResize(*g_app.device);
-  return MusicPlayerIsPlaying(g_app.player);
+  TimelineBeginFrame();
+  bool goesOn = TimelineRenderFrame();
+  if (!MusicPlayerIsPlaying(g_app.player)) goesOn = false;
+  TimelineEndFrame();
+  return goesOn;
 }
 
-// Messages first; a frame only when none is waiting. Ends when the song is over or WM_QUIT
-// was read (the window procedure posts it when the window goes, Escape destroys it).
+// Messages first; a frame only when none is waiting. Ends after the frame in which the
+// timeline or the song ended, or when WM_QUIT was read (the window procedure posts it when
+// the window goes; Escape destroys it).
 void RunMessageLoop() {
   MSG message{};
   uint8_t end = 0;
@@ -91,8 +111,10 @@ int WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunApplication(); }
 // its own window and display mode; what was made before it stays until the process ends.
 int32_t RunApplication() {
   if (!StartDevice()) return kExitFailed;
+  LoadProduction();
   timeBeginPeriod(1);
   StartMusic();
+  TimelineStart();
   RunMessageLoop();
   ShutDown();
   return kExitNormal;

@@ -1,7 +1,121 @@
 #include "shell/app.h"
 
+#include "loader/scene_reader.h"
+#include "music/embedded_music.h"
+#include "music/music_player.h"
+#include "platform/crt.h"
+#include "platform/winmm.h"
+#include "scene/timeline.h"
+#include "shell/device.h"
+#include "shell/setup_dialog.h"
+
+namespace {
+
+constexpr int32_t kExitNormal = 0;
+constexpr int32_t kExitFailed = -1;
+constexpr int32_t kDialogCancelled = 2;
+
+// What the main body keeps for the whole run. The Device, the scene reader and everything it
+// built are never freed (only the Device's contents are released at shutdown); the player is
+// freed at shutdown. The current timeline is TimelineInstance.
+struct Application {
+  Device* device;
+  SceneReader* reader;
+  uint32_t width;      // chosen in the setup dialog, pixels
+  uint32_t height;     // pixels
+  uint8_t fullScreen;  // 1 unless "Run windowed" was checked
+  MusicPlayer* player;
+};
+
+Application g_app{};
+
+// Device, Direct3D and its modes, the setup dialog, window and device with the rendering
+// state. False when a step failed (it showed its box) or the dialog was cancelled.
+bool StartDevice() {
+  g_app.device = DeviceInit(crt::AlignedNew<Device>());
+  Device& device = *g_app.device;
+  if (!DeviceCreateDirect3D(device)) return false;
+  if (RunSetupDialog(device.modes, &g_app.width, &g_app.height, &g_app.fullScreen) ==
+      kDialogCancelled) {
+    return false;
+  }
+  return DeviceStartUp(device, g_app.width, g_app.height, g_app.fullScreen);
+}
+
+// Builds every object of the production from the embedded scene script, drawing the loading
+// bar meanwhile, and keeps the timeline it returns as the current one.
+void LoadProduction() {
+  g_app.reader = SceneReaderCreate(g_app.device);
+  TimelineInstance = RunSceneScript(*g_app.reader);
+  TimelineStoreRest();
+}
+
+// The embedded song and instruments; a sound output that cannot open leaves the player silent
+// and the song's end still ends the run.
+void StartMusic() {
+  g_app.player = MusicPlayerInit(crt::AlignedNew<MusicPlayer>());
+  MusicPlayer* player = g_app.player;
+  MusicPlayerLoadSong(player, kEmbeddedSong, kEmbeddedSongSize);
+  MusicPlayerApplyPatches(player, kEmbeddedPatchTable);
+  MusicPlayerOpenSound(player);
+  MusicPlayerBuildPadTables(player);
+  MusicPlayerStart(player);
+  // Note-ons the sequencer handles before this reach no one.
+  MusicPlayerSetNoteCallback(player, TimelineOnNote, TimelineInstance);
+}
+
+// One frame between messages, always ended and presented. False once no clip covers the
+// current time or the song is over.
+bool IdlePass() {
+  DeviceHandleResize(*g_app.device);
+  TimelineBeginFrame();
+  bool goesOn = TimelineRenderFrame();
+  if (!MusicPlayerIsPlaying(g_app.player)) goesOn = false;
+  TimelineEndFrame();
+  return goesOn;
+}
+
+// Messages first; a frame only when none is waiting. Ends after the frame in which the
+// timeline or the song ended, or when WM_QUIT was read (the window procedure posts it when
+// the window goes; Escape destroys it).
+void RunMessageLoop() {
+  MSG message{};
+  uint8_t end = 0;
+  while (!end) {
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    } else if (!IdlePass()) {
+      end = 1;
+    }
+    if (message.message == WM_QUIT) end = 1;
+  }
+}
+
+void ShutDown() {
+  timeEndPeriod(1);
+  if (g_app.player != nullptr) {
+    MusicPlayerStop(g_app.player);
+    MusicPlayerCleanup(g_app.player);
+    crt::AlignedDelete(g_app.player);
+    g_app.player = nullptr;
+  }
+  DeviceShutDown(*g_app.device);
+}
+
+}  // namespace
+
 int WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunApplication(); }
 
-// Start-up, the message loop and shutdown arrive with the application shell; until then the
-// program ends at once with the normal exit code.
-int32_t RunApplication() { return 0; }
+// A failure before the loop returns at once: the failing step has shown its box and undone
+// its own window and display mode; what was made before it stays until the process ends.
+int32_t RunApplication() {
+  if (!StartDevice()) return kExitFailed;
+  LoadProduction();
+  timeBeginPeriod(1);
+  StartMusic();
+  TimelineStart();
+  RunMessageLoop();
+  ShutDown();
+  return kExitNormal;
+}

@@ -1,10 +1,11 @@
 #include "shell/device.h"
 
-#include <cstdio>
-
+#include "mesh/trig_tables.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
-#include "render/shader.h"
+#include "render/renderer.h"
+#include "render/target_manager.h"
+#include "render/transform_state.h"
 
 namespace {
 
@@ -49,15 +50,6 @@ bool FailDirect3D(Device& device, LPCSTR text) {
   return false;
 }
 
-DisplayMode* NewDisplayMode(uint32_t width, uint32_t height) {
-  DisplayMode* mode = crt::AlignedNew<DisplayMode>();
-  std::snprintf(mode->text, sizeof mode->text, "%u x %u x 32", width, height);
-  mode->width = width;
-  mode->height = height;
-  mode->bitsPerPixel = 32;
-  return mode;
-}
-
 // A mode is offered only when no listed mode shares its width or its height, so refresh-rate
 // variants of one size and sizes sharing one side with an earlier mode fall away.
 bool SharesASide(const List& modes, uint32_t width, uint32_t height) {
@@ -74,7 +66,7 @@ void ListDisplayModes(Device& device, UINT count) {
     device.d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, D3DFMT_X8R8G8B8, i, &mode);
     if (mode.Width < kMinModeWidth || mode.Height < kMinModeHeight) continue;
     if (SharesASide(*device.modes, mode.Width, mode.Height)) continue;
-    ListAppend(*device.modes, NewDisplayMode(mode.Width, mode.Height));
+    ListAppend(*device.modes, DisplayModeCreate(mode.Width, mode.Height));
   }
 }
 
@@ -109,6 +101,36 @@ bool FailWindow(Device& device, LPCSTR text) {
   ShowError(text);
   DeviceDestroyWindow(device, 0);
   return false;
+}
+
+// The states every later draw starts from: depth test LESSEQUAL on, blending off with the
+// classic alpha factors, Gouraud shading, fixed-function lighting off; the material is white
+// with a black ambient and emissive part and power 128.
+void SetDefaultStates(IDirect3DDevice9& d3dDevice) {
+  d3dDevice.SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+  d3dDevice.SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  d3dDevice.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  d3dDevice.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d3dDevice.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  d3dDevice.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+  d3dDevice.SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+  d3dDevice.SetRenderState(D3DRS_LIGHTING, FALSE);
+  D3DMATERIAL9 material{};
+  material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+  material.Ambient = {0.0f, 0.0f, 0.0f, 1.0f};
+  material.Specular = {1.0f, 1.0f, 1.0f, 1.0f};
+  material.Emissive = {0.0f, 0.0f, 0.0f, 1.0f};
+  material.Power = 128.0f;
+  d3dDevice.SetMaterial(&material);
+}
+
+// Finishes and frees a state object made at start-up; its field becomes absent.
+template <class T>
+void FreeStateObject(T*& object, void (*cleanup)(T&)) {
+  if (object == nullptr) return;
+  cleanup(*object);
+  crt::AlignedDelete(object);
+  object = nullptr;
 }
 
 }  // namespace
@@ -146,6 +168,34 @@ bool DeviceCreateDirect3D(Device& device) {
   return true;
 }
 
+// ---- Start-up and shutdown ------------------------------------------------------------------
+
+bool DeviceStartUp(Device& device, uint32_t width, uint32_t height, uint8_t fullScreen) {
+  if (!DeviceCreateWindow(device, width, height, fullScreen)) return false;
+  device.height = static_cast<uint16_t>(height);
+  device.width = static_cast<uint16_t>(width);
+  SetDefaultStates(*device.device);
+  device.transformState = TransformStateInit(crt::AlignedNew<TransformState>(), &device);
+  device.targetManager =
+      TargetManagerInit(crt::AlignedNew<TargetManager>(), device.device, &device);
+  // A shader that fails shows its own box; start-up goes on without it.
+  device.renderer = RendererInit(crt::AlignedNew<Renderer>(), &device, device.device);
+  DeviceCreateFrameTargets(device, width, height);
+  TrigTablesCreate();
+  // Picks up a client area that came out smaller than asked for.
+  DeviceHandleResize(device);
+  return true;
+}
+
+void DeviceShutDown(Device& device) {
+  if (device.targetManager != nullptr) DeviceReleaseFrameTargets(device);
+  FreeStateObject(device.renderer, RendererCleanup);
+  FreeStateObject(device.targetManager, TargetManagerCleanup);
+  FreeStateObject(device.transformState, TransformStateCleanup);
+  DeviceDestroyWindow(device, 0);
+  TrigTablesDestroy();
+}
+
 // ---- Window and device -----------------------------------------------------------------------
 
 bool DeviceCreateWindow(Device& device, uint32_t width, uint32_t height, uint8_t fullScreen) {
@@ -181,9 +231,6 @@ void DeviceSetWindowTitle(Device& device) { SetWindowTextA(device.window, kWindo
 void DeviceReset(Device& device) {
   D3DPRESENT_PARAMETERS parameters = PresentParameters(device.window);
   device.device->Reset(&parameters);
-  // Reset unbinds every shader at the device, so the bound-shader cache must not skip the
-  // next bind.
-  ShaderForgetBound();
 }
 
 void DeviceDestroyWindow(Device& device, uint8_t windowGone) {

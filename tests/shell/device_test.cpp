@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "mesh/trig_tables.h"
 #include "platform/d3d9.h"
 #include "platform/sdl_window.h"
 #include "platform/testing_d3d9.h"
 #include "platform/testing_win32.h"
 #include "tests/shell/shell_test_support.h"
+#include "texgen/texture.h"
 
 namespace {
 
@@ -28,34 +30,11 @@ class DeviceShell : public shelltest::ShellTest {
   std::vector<std::string> ModeTexts() {
     std::vector<std::string> texts;
     for (const ListNode* node = device_.modes->first; node != nullptr; node = node->next) {
-      const auto* mode = reinterpret_cast<const DisplayMode*>(node->value);
-      EXPECT_EQ(mode->bitsPerPixel, 32u);
-      EXPECT_EQ(std::to_string(mode->width) + " x " + std::to_string(mode->height) + " x 32",
-                mode->text);
-      texts.push_back(mode->text);
+      texts.push_back(reinterpret_cast<const DisplayMode*>(node->value)->text);
     }
     return texts;
   }
 };
-
-TEST_F(DeviceShell, InitLeavesEverythingAbsentWithFogDefaults) {
-  EXPECT_EQ(device_.d3d, nullptr);
-  EXPECT_EQ(device_.device, nullptr);
-  EXPECT_EQ(device_.window, nullptr);
-  ASSERT_NE(device_.modes, nullptr);
-  ASSERT_NE(device_.textures, nullptr);
-  EXPECT_EQ(ListCount(*device_.modes), 0u);
-  EXPECT_EQ(ListCount(*device_.textures), 0u);
-  EXPECT_EQ(device_.width, 0u);
-  EXPECT_EQ(device_.height, 0u);
-  EXPECT_EQ(device_.fullScreen, 0);
-  EXPECT_EQ(device_.fogStart, 0.0f);
-  EXPECT_EQ(device_.fogEnd, 100.0f);
-  EXPECT_EQ(device_.fogColor, 0xFFFFFFFFu);
-  EXPECT_EQ(device_.FrameTargetA, nullptr);
-  EXPECT_EQ(device_.GlowTarget3, nullptr);
-  EXPECT_EQ(device_.renderer, nullptr);
-}
 
 // Each capability failure shows its one box, releases the Direct3D object and reports false.
 TEST_F(DeviceShell, CapabilityFailuresShowTheirBoxAndReleaseDirect3D) {
@@ -89,16 +68,6 @@ TEST_F(DeviceShell, CapabilityFailuresShowTheirBoxAndReleaseDirect3D) {
     EXPECT_EQ(boxes[0].text, c.text);
     EXPECT_EQ(boxes[0].caption, "Error");
     EXPECT_EQ(boxes[0].type, MB_ICONERROR);
-  }
-}
-
-TEST_F(DeviceShell, ShaderModelTwoAndAboveIsAccepted) {
-  for (DWORD version : {0xFFFF0200u, 0xFFFF0300u}) {
-    d3d9test::SetShaderVersions(0xFFFE0200, version);
-    d3d9test::SetAdapterModes({Mode(640, 480)});
-    ASSERT_TRUE(DeviceCreateDirect3D(device_)) << std::hex << version;
-    EXPECT_THAT(TestCapturedMessageBoxes(), IsEmpty());
-    ReleaseDirect3D();
   }
 }
 
@@ -255,18 +224,6 @@ TEST_F(DeviceShell, EscapeDestroysTheWindowAndQuits) {
   EXPECT_THAT(TestCapturedMessageBoxes(), IsEmpty());
 }
 
-TEST_F(DeviceShell, WindowProcedureAnswersAndPassesOnMessages) {
-  EXPECT_EQ(WindowProc(nullptr, WM_KEYDOWN, 'A', 0), 0);
-  EXPECT_EQ(WindowProc(nullptr, WM_KEYUP, VK_ESCAPE, 0), 0);  // DefWindowProcA: 0
-  TestWin32TraceStart();
-  EXPECT_EQ(WindowProc(nullptr, WM_DESTROY, 0, 0), 0);
-  EXPECT_THAT(TestWin32TraceStop(), ElementsAre("PostQuitMessage(0)"));
-  MSG msg{};
-  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.message, WM_QUIT);
-  EXPECT_EQ(msg.wParam, 0u);
-}
-
 // The size state is process-wide: every case starts from a known size of 800 x 600 with the
 // flag lowered.
 class WindowPollResizeTest : public ::testing::Test {
@@ -317,15 +274,6 @@ TEST_F(WindowPollResizeTest, MinimisedSizesRaiseNothing) {
   EXPECT_EQ(width_, 640u);
 }
 
-TEST_F(WindowPollResizeTest, SixteenBitsOfEachSideAreRecorded) {
-  // High bits of a 64-bit lParam beyond the two words are ignored.
-  WindowProc(nullptr, WM_SIZE, SIZE_RESTORED,
-             static_cast<LPARAM>(0x7FFF00000000LL | MAKELPARAM(0xFFFF, 0x1234)));
-  ASSERT_TRUE(Poll());
-  EXPECT_EQ(width_, 0xFFFFu);
-  EXPECT_EQ(height_, 0x1234u);
-}
-
 // A real resize reaches the window procedure through the message pump; the reset then gives
 // the back buffer the new client size.
 TEST_F(DeviceShell, ResizeIsPolledAndResetTakesTheNewClientSize) {
@@ -356,3 +304,114 @@ TEST_F(DeviceShell, ResizeIsPolledAndResetTakesTheNewClientSize) {
 }
 
 }  // namespace
+
+// ---- Start-up and shutdown ---------------------------------------------------------------
+
+class DeviceStartUpTest : public DeviceShell {
+ protected:
+  static std::vector<std::string> TraceBetween(const std::vector<std::string>& trace,
+                                               const std::string& first, size_t count) {
+    for (size_t i = 0; i < trace.size(); ++i) {
+      if (trace[i].rfind(first, 0) == 0 && i + count <= trace.size()) {
+        return {trace.begin() + i, trace.begin() + i + count};
+      }
+    }
+    return {};
+  }
+  static void ExpectSize(const Texture* target, uint16_t width, uint16_t height) {
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(target->width, width);
+    EXPECT_EQ(target->height, height);
+  }
+};
+
+TEST_F(DeviceStartUpTest, StartUpSetsTheDefaultsAndBuildsTheRenderingState) {
+  ASSERT_TRUE(CreateDirect3D());
+  d3d9test::SetTrace(true);
+  ASSERT_TRUE(DeviceStartUp(device_, 322, 241, 0));
+  // The default states right after the device, in this order, then the material.
+  EXPECT_THAT(
+      TraceBetween(d3d9test::Trace(), "SetRenderState", 9),
+      ElementsAre("SetRenderState(23, 4)", "SetRenderState(7, 1)", "SetRenderState(27, 0)",
+                  "SetRenderState(19, 5)", "SetRenderState(20, 6)", "SetRenderState(9, 2)",
+                  "SetRenderState(139, 4294967295)", "SetRenderState(137, 0)", "SetMaterial(ptr)"));
+  EXPECT_EQ(d3d9test::RenderState(device_.device, D3DRS_ZFUNC), DWORD{D3DCMP_LESSEQUAL});
+  EXPECT_EQ(device_.width, 322u);
+  EXPECT_EQ(device_.height, 241u);
+  EXPECT_NE(device_.transformState, nullptr);
+  EXPECT_NE(device_.targetManager, nullptr);
+  EXPECT_NE(device_.renderer, nullptr);
+  ExpectSize(device_.FrameTargetA, 322, 241);
+  ExpectSize(device_.FrameTargetB, 322, 241);
+  ExpectSize(device_.FrameTargetC, 322, 241);
+  for (const Texture* glow : {device_.GlowTarget1, device_.GlowTarget2, device_.GlowTarget3}) {
+    ExpectSize(glow, 80, 60);
+  }
+  EXPECT_NE(gTrigTables.sinTable, nullptr);
+  // No resize: the client area is the size asked for, so the start-up check resets nothing.
+  EXPECT_THAT(d3d9test::TraceOf("Reset"), IsEmpty());
+  EXPECT_THAT(TestCapturedMessageBoxes(), IsEmpty());
+
+  DeviceShutDown(device_);
+  EXPECT_EQ(device_.renderer, nullptr);
+  EXPECT_EQ(device_.targetManager, nullptr);
+  EXPECT_EQ(device_.transformState, nullptr);
+  EXPECT_EQ(device_.FrameTargetA, nullptr);
+  EXPECT_EQ(device_.GlowTarget3, nullptr);
+  EXPECT_EQ(device_.window, nullptr);
+  EXPECT_EQ(gTrigTables.sinTable, nullptr);
+  EXPECT_EQ(d3d9test::LiveObjects(), 0);
+  EXPECT_THAT(TestCapturedMessageBoxes(), IsEmpty());
+}
+
+// A full-screen window covers the display mode it got (on a 1280 x 1024 display no mode of
+// 640 x 480 exists); the start-up resize check gives the back buffer and the frame targets
+// the client area when it differs from the size asked for.
+TEST_F(DeviceStartUpTest, StartUpTakesTheClientAreaTheWindowGot) {
+  ASSERT_TRUE(CreateDirect3D());
+  d3d9test::SetTrace(true);
+  ASSERT_TRUE(DeviceStartUp(device_, 640, 480, 1));
+  int width = 0, height = 0;
+  SDL_GetWindowSize(Win32GetSdlWindow(device_.window), &width, &height);
+  if (width == 640 && height == 480) GTEST_SKIP() << "the display has a 640 x 480 mode";
+  EXPECT_EQ(device_.width, static_cast<uint32_t>(width));
+  EXPECT_EQ(device_.height, static_cast<uint32_t>(height));
+  EXPECT_EQ(d3d9test::Viewport(device_.device).Width, static_cast<DWORD>(width));
+  ExpectSize(device_.FrameTargetA, width, height);
+  ExpectSize(device_.GlowTarget1, width / 4, height / 4);
+  EXPECT_THAT(d3d9test::TraceOf("Reset"), ElementsAre("Reset(ptr)"));
+  DeviceShutDown(device_);
+  EXPECT_EQ(d3d9test::LiveObjects(), 0);
+}
+
+TEST_F(DeviceStartUpTest, FailedWindowBuildsNothing) {
+  ASSERT_TRUE(CreateDirect3D());
+  TestWin32FailCall("CreateWindowExA");
+  EXPECT_FALSE(DeviceStartUp(device_, 640, 480, 0));
+  TestWin32ClearFaults();
+  EXPECT_EQ(device_.renderer, nullptr);
+  EXPECT_EQ(device_.transformState, nullptr);
+  EXPECT_EQ(device_.width, 0u);
+  EXPECT_EQ(gTrigTables.sinTable, nullptr);
+  EXPECT_EQ(TestCapturedMessageBoxes().size(), 1u);
+}
+
+// Escape in full screen: the window goes at once, and shutdown still gives the display mode
+// and the cursor back, without a box for the window that is already gone.
+TEST_F(DeviceStartUpTest, EscapeInFullScreenRestoresTheModeAtShutdown) {
+  ASSERT_TRUE(CreateDirect3D());
+  ASSERT_TRUE(DeviceStartUp(device_, 640, 480, 1));
+  TestInjectKey(device_.window, VK_ESCAPE);
+  ASSERT_TRUE(PumpUntilQuit());
+  EXPECT_EQ(GetForegroundWindow(), nullptr);
+  TestWin32TraceStart();
+  DeviceShutDown(device_);
+  const std::vector<std::string> trace = TestWin32TraceStop();
+  ASSERT_EQ(trace.size(), 4u);
+  EXPECT_EQ(trace[0], "DestroyWindow");  // refused quietly: the handle is dead
+  EXPECT_EQ(trace[1], "ChangeDisplaySettingsA(null, 0)");
+  EXPECT_EQ(trace[2], "ShowCursor(1) = 0");
+  EXPECT_EQ(trace[3], "UnregisterClassA(w)");
+  EXPECT_THAT(TestCapturedMessageBoxes(), IsEmpty());
+  EXPECT_EQ(d3d9test::LiveObjects(), 0);
+}

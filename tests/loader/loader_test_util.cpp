@@ -1,0 +1,86 @@
+#include "loader_test_util.h"
+
+#include "loader/builders.h"
+#include "mesh/material.h"
+#include "mesh/model.h"
+#include "platform/crt.h"
+#include "render/texture_upload.h"
+#include "scene/anim.h"
+#include "scene/camera.h"
+#include "scene/kind3_node.h"
+#include "scene/light.h"
+#include "scene/node.h"
+#include "scene/scene.h"
+#include "scene/timeline.h"
+#include "scene/transform_program.h"
+#include "texgen/texture.h"
+
+namespace loadertest {
+
+namespace {
+
+template <class T, class Free>
+void FreeAll(List* list, Free free) {
+  for (const ListNode* n = list->first; n; n = n->next) {
+    if (n->value) free(reinterpret_cast<T*>(n->value));
+  }
+  ListDestroy(list);
+}
+
+void FreeTrack(AnimTrack* track) {
+  FreeAll<TrackKey>(track->keys, [](TrackKey* key) {
+    crt::AlignedFree(key->pose.position);
+    crt::AlignedFree(key->pose.rotation);
+    crt::AlignedFree(key);
+  });
+  FreeAll<TransformProgram>(track->programs, TransformProgramDestroy);
+  crt::AlignedFree(track);
+}
+
+void FreeTimeline(Timeline* timeline) {
+  if (!timeline) return;
+  FreeAll<Clip>(timeline->clips, [](Clip* clip) { crt::AlignedFree(clip); });
+  FreeAll<FontEntry>(timeline->fonts->fonts, [](FontEntry* entry) {
+    crt::AlignedFree(entry->name);
+    crt::AlignedFree(entry);
+  });
+  ListDestroy(timeline->fonts->second);
+  crt::AlignedFree(timeline->fonts);
+  crt::AlignedFree(timeline->sync);
+  if (TimelineInstance == timeline) TimelineInstance = nullptr;
+  crt::AlignedFree(timeline);
+}
+
+}  // namespace
+
+void FreeReader(SceneReader* r) {
+  if (!r) return;
+  FreeAll<Texture>(r->lists[kListTextures], [r](Texture* t) {
+    if (r->device) TextureRelease(t, *r->device);  // gives back a render target's record
+    TextureDestroy(t);
+  });
+  FreeAll<Material>(r->lists[kListMaterials], [](Material* m) { crt::AlignedFree(m); });
+  FreeAll<Model>(r->lists[kListModels], [](Model* m) {
+    ModelDestroyContents(*m);
+    crt::AlignedFree(m);
+  });
+  FreeAll<GroupNode>(r->lists[kListGroups], GroupNodeDestroy);
+  FreeAll<Light>(r->lists[kListLights], [](Light* l) {
+    LightCleanup(*l);
+    crt::AlignedFree(l);
+  });
+  FreeAll<Camera>(r->lists[kListCameras], [](Camera* c) {
+    CameraCleanup(*c);
+    crt::AlignedFree(c);
+  });
+  FreeAll<Kind3Node>(r->lists[kListKind3Nodes], Kind3NodeDestroy);
+  FreeAll<AnimTrack>(r->lists[kListTracks], FreeTrack);
+  ListDestroy(r->lists[kListUnused]);
+  FreeAll<Scene>(r->lists[kListScenes], SceneDestroy);
+  ListDestroy(r->fonts);  // the entries belong to the timeline's font table
+  FreeTimeline(r->timeline);
+  crt::AlignedFree(r->copy);
+  crt::AlignedFree(r);
+}
+
+}  // namespace loadertest

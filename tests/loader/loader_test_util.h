@@ -1,0 +1,56 @@
+#pragma once
+// Scripts for the loader suites: assembled from text with the script assembler, or laid out
+// byte by byte; readers over them that the suite owns.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "loader/scene_reader.h"
+#include "tools/scriptasm/script_asm.h"
+
+namespace loadertest {
+
+// Frees the reader and everything it built (the loader itself never frees them).
+void FreeReader(SceneReader* reader);
+struct ReaderDeleter {
+  void operator()(SceneReader* reader) const { FreeReader(reader); }
+};
+using ReaderPtr = std::unique_ptr<SceneReader, ReaderDeleter>;
+
+inline std::vector<uint8_t> Assemble(const std::string& text) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  EXPECT_TRUE(ScriptAssemble(text, &bytes, &error)) << error;
+  return bytes;
+}
+
+// A reader over `bytes` on `device` (none: the loading bar only counts, nothing is uploaded).
+inline ReaderPtr ReaderOver(const std::vector<uint8_t>& bytes, Device* device = nullptr) {
+  return ReaderPtr(
+      SceneReaderCreateFrom(device, bytes.data(), static_cast<uint32_t>(bytes.size())));
+}
+
+// A reader positioned at the first byte after the header, for the operand readers.
+inline ReaderPtr ReaderAtBody(const std::vector<uint8_t>& body) {
+  std::vector<uint8_t> bytes = {0, 0};
+  bytes.insert(bytes.end(), body.begin(), body.end());
+  ReaderPtr reader = ReaderOver(bytes);
+  reader->cursor = reader->copy + 2;
+  return reader;
+}
+
+// Assembles and runs a script; returns its reader.
+inline ReaderPtr RunScript(const std::string& text, Device* device = nullptr) {
+  ReaderPtr reader = ReaderOver(Assemble(text), device);
+  RunSceneScript(*reader);
+  return reader;
+}
+
+inline uint32_t Offset(const SceneReader& reader) {
+  return static_cast<uint32_t>(reader.cursor - reader.copy);
+}
+
+}  // namespace loadertest

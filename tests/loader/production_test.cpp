@@ -1,0 +1,137 @@
+// The production's scene script on a real device: it loads behind the loading bar, its
+// timeline lasts as long as the song, and a frame of every clip shows a picture. With
+// HALVEX_PNG_DIR set, the frames are written there as PNG files to look at.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "loader/scene_reader.h"
+#include "loader_test_util.h"
+#include "music/audio_clock.h"
+#include "platform/crt.h"
+#include "platform/d3d9.h"
+#include "platform/sdl_window.h"
+#include "platform/testing.h"
+#include "render/shader.h"
+#include "scene/scene.h"
+#include "scene/timeline.h"
+#include "shell/device.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr uint32_t kWidth = 320, kHeight = 180;
+constexpr float kSongSeconds = 1681.0f * 880.0f / 44100.0f;  // the last event of the song
+
+class ProductionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ShaderForgetBound();
+    if (!Win32InitVideo()) GTEST_SKIP() << "no display";
+    d3d9test::ResetHooks();
+    TestCaptureMessageBoxes(true);
+    DeviceInit(&device_);
+    d3d9test::SetAdapterModes({{640, 480, 60, D3DFMT_X8R8G8B8}});
+    ASSERT_TRUE(DeviceCreateDirect3D(device_));
+    ASSERT_TRUE(DeviceStartUp(device_, kWidth, kHeight, 0));
+  }
+  void TearDown() override {
+    if (!device_.modes) return;  // skipped
+    reader_.reset();
+    AudioClockReset();
+    DeviceShutDown(device_);
+    for (const ListNode* n = device_.modes->first; n; n = n->next) {
+      crt::AlignedFree(reinterpret_cast<DisplayMode*>(n->value));
+    }
+    ListDestroy(device_.modes);
+    ListDestroy(device_.textures);
+    TestCaptureMessageBoxes(false);
+    d3d9test::ResetHooks();
+    ShaderForgetBound();
+  }
+
+  // Renders the frame of audio time t (seconds) and returns the back buffer.
+  std::vector<uint32_t> RenderAt(float t) {
+    AudioClockReset();
+    AudioClockAdvance(static_cast<uint32_t>(t * 44100.0f) / 100 * 100);
+    TimelineBeginFrame();
+    EXPECT_TRUE(TimelineRenderFrame()) << t;
+    std::vector<uint32_t> pixels = d3d9test::ReadBackBuffer(device_.device);
+    TimelineEndFrame();
+    return pixels;
+  }
+
+  Device device_{};
+  loadertest::ReaderPtr reader_;
+};
+
+// Distinct colours among the pixels, up to a limit.
+size_t DistinctColours(const std::vector<uint32_t>& pixels, size_t limit) {
+  std::vector<uint32_t> seen;
+  for (uint32_t p : pixels) {
+    if (std::find(seen.begin(), seen.end(), p & 0xFFFFFF) == seen.end())
+      seen.push_back(p & 0xFFFFFF);
+    if (seen.size() >= limit) break;
+  }
+  return seen.size();
+}
+
+TEST_F(ProductionTest, LoadsAndShowsEveryClip) {
+  reader_.reset(SceneReaderCreate(&device_));
+  ASSERT_EQ(RunSceneScript(*reader_), reader_->timeline);
+  EXPECT_EQ(reader_->ticks, reader_->expectedTicks);  // the bar reaches its end exactly
+  Timeline& timeline = *reader_->timeline;
+  ASSERT_GT(ListCount(*timeline.clips), 0u);
+  float total = 0.0f;
+  for (const ListNode* n = timeline.clips->first; n; n = n->next) {
+    total += reinterpret_cast<Clip*>(n->value)->duration;
+  }
+  EXPECT_NEAR(total, kSongSeconds, 0.25f);
+
+  TimelineStoreRest();
+  TimelineStart();
+  const char* dir = std::getenv("HALVEX_PNG_DIR");
+  float start = 0.0f;
+  int index = 0;
+  for (const ListNode* n = timeline.clips->first; n; n = n->next, ++index) {
+    const Clip& clip = *reinterpret_cast<Clip*>(n->value);
+    ASSERT_NE(clip.scene->camera, nullptr) << "clip " << index;
+    for (float at : {0.5f, 0.85f}) {
+      float t = start + clip.duration * at;
+      std::vector<uint32_t> frame = RenderAt(t);
+      ASSERT_EQ(frame.size(), size_t{kWidth} * kHeight);
+      EXPECT_GT(DistinctColours(frame, 64), 32u) << "clip " << index << " at " << t << " s";
+      if (dir) {
+        std::string path = std::string(dir) + "/clip" + std::to_string(index) + "_" +
+                           std::to_string(int(at * 100)) + ".png";
+        testsupport::WritePng(path.c_str(), kWidth, kHeight, frame.data());
+      }
+    }
+    start += clip.duration;
+  }
+}
+
+// Thirty ticks draw exactly two loading frames, wherever the process-wide redraw counter
+// stands: each clears to black, then draws the frame outline and the bar in white.
+TEST_F(ProductionTest, LoadingBarFrames) {
+  std::string text = "ticks 0\n";
+  for (int i = 0; i < 29; ++i) text += "opcode 8\n";
+  d3d9test::SetTrace(true);
+  reader_ = loadertest::RunScript(text, &device_);
+  EXPECT_EQ(reader_->ticks, 30u);
+  EXPECT_EQ(d3d9test::TraceOf("Present").size(), 2u);
+  std::vector<std::string> draws = d3d9test::TraceOf("DrawPrimitiveUP");
+  ASSERT_EQ(draws.size(), 6u);  // the frame end draws one triangle into its fence target
+  for (size_t frame : {0u, 3u}) {
+    EXPECT_EQ(draws[frame], "DrawPrimitiveUP(3, 4, ptr, 56)");      // line strip: the outline
+    EXPECT_EQ(draws[frame + 1], "DrawPrimitiveUP(5, 2, ptr, 56)");  // triangle strip: the bar
+  }
+  std::vector<std::string> clears = d3d9test::TraceOf("Clear");
+  ASSERT_FALSE(clears.empty());
+  EXPECT_NE(clears[0].find("4278190080"), std::string::npos) << clears[0];  // 0xFF000000
+  d3d9test::SetTrace(false);
+}
+
+}  // namespace

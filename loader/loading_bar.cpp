@@ -37,13 +37,14 @@ void DrawLoadingFrame(SceneReader& reader) {
   TargetManagerEndFrame(*device.targetManager);
 }
 
-}  // namespace
-
+// True on every fifteenth call of the process, the first included.
 bool SceneReaderTickDraws() {
   if (++gRedrawCounter != 15) return false;
   gRedrawCounter = 0;
   return true;
 }
+
+}  // namespace
 
 void SceneReaderTick(SceneReader& reader) {
   ++reader.ticks;

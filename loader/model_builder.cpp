@@ -49,15 +49,18 @@ void ReadModelHeader(R& r, Model& m) {
   if (U8(r) != 0) m.special = 1;
 }
 
-// Adds a generated mesh to slot 0 and destroys it. A mesh beyond the 16-bit index range is
-// refused (drawing it would wrap its indices); so is a generator without a material.
+// Adds a generated mesh to slot 0 and destroys it. The generators give an empty mesh for a
+// count of 0 and for one beyond the 16-bit index range (drawing it would wrap its indices);
+// the builder says so instead of adding nothing silently. A generator whose material does not
+// resolve makes nothing.
 void AddGenerated(Model& m, Mesh* mesh) {
   if (!mesh) return;
-  if (MeshFitsIndexRange(*mesh)) {
+  if (mesh->vertexCount > 0) {
     ModelAddMesh(m, *mesh);
   } else {
-    std::fprintf(stderr, "scene script: a mesh of %u vertices exceeds the 16-bit index range\n",
-                 mesh->vertexCount);
+    std::fprintf(stderr,
+                 "scene script: a generated mesh is empty (a count of 0, or more vertices than "
+                 "16-bit indices reach); the model does without it\n");
   }
   MeshDestroy(mesh);
 }

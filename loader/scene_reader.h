@@ -60,8 +60,8 @@ struct SceneReader {
   uint32_t size;       // script bytes
   uint8_t* cursor;     // next byte to read; null until RunSceneScript
   int32_t startTime;   // audio time in whole seconds when the run began
-  Timeline* timeline;  // the run's result; null until the timeline code is linked in
-  Device* device;      // the device given at creation (may be null in tests)
+  Timeline* timeline;  // made by TimelineCreate at creation; the clips fill it; the result
+  Device* device;      // the device given at creation; without a renderer nothing is drawn
   uint32_t expectedTicks;   // header value: the tick count that stands for 100 per cent
   uint32_t ticks;           // ticks counted so far
   List* lists[kListCount];  // objects of each kind in creation order (owned nothing)
@@ -121,8 +121,8 @@ float* UnpackColor(float out[4], uint32_t color);
 
 // ---- Loading bar -----------------------------------------------------------------------------
 
-// Counts one tick; the first call of the run and every fifteenth after it draws a loading frame
-// (when the reader has a device).
+// Counts one tick; the process's first call and every fifteenth after it draw a loading frame
+// (when the reader has a device with a renderer).
 void SceneReaderTick(SceneReader& reader);
 
 // Bar geometry for a back buffer of width x height: the frame rectangle and the filled bar,

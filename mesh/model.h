@@ -99,14 +99,17 @@ void ModelUpload(Model& model);
 // When animated: MeshDeform(slot, time, deformers, radius) for every non-empty slot. time in
 // seconds as the scene hands it down.
 void ModelUpdate(Model& model, float time);
-// Draws slot 0 for one pass; see ModelDraw in model_draw.cpp for the state sequence. The
-// model takes part only when its layer, blended and special flags equal the pass's, and an
-// unlit model only when no sphere is given. With a sphere it is skipped when sphere radius +
-// model radius < the distance from the sphere's centre to the model's centre (the
-// translation of the transform stack's top before `world` is applied): touching spheres are
-// drawn. Blending, alpha test, culling, depth writing and fill mode are set for the draw and
-// put back afterwards, except that alpha test and blending switched on for a model that is not
-// blended (light and fog passes) stay on.
+// Draws slot 0 for one pass. The model takes part only when its layer, blended and special
+// flags equal the pass's, and an unlit model only when no sphere is given. With a sphere it is
+// skipped when sphere radius + model radius < the distance from the sphere's centre to the
+// model's centre (the translation of the transform stack's top before `world` is applied):
+// touching spheres are drawn. `world` is pushed onto the stack for the draw. States: blended
+// models and every non-ambient pass get alpha test, the model's blend function and blending;
+// the overlay (fog) pass source-alpha blending; culling off (cull 0), depth writing off
+// (zWrite 0) and the fill mode as the model asks. Shader mode: overlay 14, special 13, unlit 1,
+// ambient 5, otherwise 2, the last three + 5 with the shader variant. Nothing is drawn without
+// a vertex buffer. Afterwards culling, depth writing and fill mode are put back, and alpha test
+// and blending switched off for a blended model only: for an opaque one they stay on.
 void ModelDraw(Model& model, const CullSphere* sphere, const Matrix* world, uint8_t layer,
                uint8_t blended, uint8_t special, uint8_t ambient, uint8_t overlay,
                Material* materialOverride);

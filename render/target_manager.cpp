@@ -142,17 +142,18 @@ void TargetManagerEndFrame(TargetManager& manager) {
     D3DLOCKED_RECT locked;
     if (fence->LockRect(&locked, nullptr, D3DLOCK_READONLY) == D3D_OK) fence->UnlockRect();
   }
-  if (manager.latency[manager.ring]) {
-    device->SetRenderTarget(0, manager.latency[manager.ring]);
-    device->SetRenderState(D3DRS_ZENABLE, FALSE);
-    RendererResetShaderMode(manager.owner->renderer->shaders);
-    static const float kTriangle[12] = {0, 0, 0, 1, 0, 1, 0, 1, 1, 0, 0, 1};
-    device->SetFVF(D3DFVF_XYZRHW);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, kTriangle, 16);
-    device->SetFVF(0);
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderTarget(0, kept);
-  }
+  // Without its latency target (its creation failed) the frame draws no fence triangle, but
+  // leaves the same states behind.
+  IDirect3DSurface9* drawn = manager.latency[manager.ring];
+  if (drawn) device->SetRenderTarget(0, drawn);
+  device->SetRenderState(D3DRS_ZENABLE, FALSE);
+  RendererResetShaderMode(manager.owner->renderer->shaders);
+  static const float kTriangle[12] = {0, 0, 0, 1, 0, 1, 0, 1, 1, 0, 0, 1};
+  device->SetFVF(D3DFVF_XYZRHW);
+  if (drawn) device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, kTriangle, 16);
+  device->SetFVF(0);
+  device->SetRenderState(D3DRS_ZENABLE, TRUE);
+  if (drawn) device->SetRenderTarget(0, kept);
   ReleaseSurface(kept);
   manager.ring = next;
   device->EndScene();

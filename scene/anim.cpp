@@ -28,8 +28,8 @@ void AnimTrackAddKey(AnimTrack& track, TrackKey* key) {
 
 void AnimTrackUpdateEnd(AnimTrack& track) {
   const ListNode* last = track.keys->first ? track.keys->last : nullptr;
-  track.end = last ? track.start + reinterpret_cast<const TrackKey*>(last->value)->time
-                   : track.start;
+  track.end =
+      last ? track.start + reinterpret_cast<const TrackKey*>(last->value)->time : track.start;
 }
 
 TrackKey* TrackKeyInit(TrackKey* key, const Pose& pose, float time) {
@@ -186,8 +186,8 @@ void AnimBindingReleaseContexts(AnimBinding& binding) {
 }
 
 AnimBinding* AnimBindingClone(const AnimBinding& source) {
-  AnimBinding* clone = AnimBindingInit(crt::AlignedNew<AnimBinding>(), source.target,
-                                       source.viewOrder);
+  AnimBinding* clone =
+      AnimBindingInit(crt::AlignedNew<AnimBinding>(), source.target, source.viewOrder);
   for (const ListNode* n = source.entries->first; n; n = n->next) {
     AnimBindingAddTrack(*clone, reinterpret_cast<BindingEntry*>(n->value)->track);
   }

@@ -37,14 +37,14 @@ struct ContextCache {
 };
 
 struct BindingEntry {
-  AnimTrack* track;  // shared
+  AnimTrack* track;     // shared
   ContextCache* cache;  // owned
 };
 
 struct AnimBinding {
-  Matrix* target;   // not owned; null for a node kind without matrix
-  Matrix* rest;     // owned
-  List* entries;    // BindingEntry*, owned
+  Matrix* target;     // not owned; null for a node kind without matrix
+  Matrix* rest;       // owned
+  List* entries;      // BindingEntry*, owned
   uint8_t viewOrder;  // 1 for cameras: composition order of the key pose
 };
 

@@ -18,9 +18,7 @@ Camera* CameraInit(Camera* camera, Device& device) {
 
 void CameraResetView(Camera& camera) { MatrixSetIdentity(*camera.view); }
 
-void CameraSetHeightFraction(Camera& camera, float fraction) {
-  camera.heightFraction = fraction;
-}
+void CameraSetHeightFraction(Camera& camera, float fraction) { camera.heightFraction = fraction; }
 
 void CameraSetViewport(Camera& camera, uint32_t x, uint32_t y, uint32_t w, uint32_t h) {
   *camera.viewport = ViewportRect{x, y, w, h};

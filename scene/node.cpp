@@ -43,14 +43,10 @@ void SceneNodeTransform(SceneNode& node, const Matrix& m) {
 
 SceneNode* SceneNodeClone(SceneNode& node) {
   switch (node.kind) {
-    case kNodeLeaf:
-      return AsNode(LeafNodeCreate(AsLeaf(node).device, AsLeaf(node).model));
-    case kNodeGroup:
-      return AsNode(GroupNodeClone(AsGroup(node)));
-    case kNodeKind3:
-      return AsNode(Kind3NodeCreate());
-    default:
-      return nullptr;
+    case kNodeLeaf: return AsNode(LeafNodeCreate(AsLeaf(node).device, AsLeaf(node).model));
+    case kNodeGroup: return AsNode(GroupNodeClone(AsGroup(node)));
+    case kNodeKind3: return AsNode(Kind3NodeCreate());
+    default: return nullptr;
   }
 }
 
@@ -61,14 +57,9 @@ void SceneNodeDestroy(SceneNode* node) {
       LeafNodeCleanup(AsLeaf(*node));
       crt::AlignedDelete(&AsLeaf(*node));
       return;
-    case kNodeGroup:
-      GroupNodeDestroy(&AsGroup(*node));
-      return;
-    case kNodeKind3:
-      Kind3NodeDestroy(reinterpret_cast<Kind3Node*>(node));
-      return;
-    default:
-      return;
+    case kNodeGroup: GroupNodeDestroy(&AsGroup(*node)); return;
+    case kNodeKind3: Kind3NodeDestroy(reinterpret_cast<Kind3Node*>(node)); return;
+    default: return;
   }
 }
 
@@ -171,8 +162,8 @@ GroupNode* GroupNodeClone(const GroupNode& source) {
   GroupNode* clone = crt::AlignedNew<GroupNode>(kNodeGroup, ListCreate(), ListCreate(), nullptr,
                                                 nullptr, NewIdentity(), source.device);
   *clone->matrix = *source.matrix;
-  clone->lastBinding = AnimBindingsCloneInto(*source.bindings, *clone->bindings,
-                                             source.lastBinding);
+  clone->lastBinding =
+      AnimBindingsCloneInto(*source.bindings, *clone->bindings, source.lastBinding);
   for (const ListNode* n = source.children->first; n; n = n->next) {
     SceneNode* child = AsNode(reinterpret_cast<void*>(n->value));
     SceneNode* copy = child ? SceneNodeDeepCopy(*child) : nullptr;

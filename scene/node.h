@@ -27,14 +27,14 @@ struct SceneNode {
 };
 
 struct LeafNode {
-  uint32_t kind;  // 0
+  uint32_t kind;   // 0
   Matrix* matrix;  // owned; the world matrix of the model draw
   Device* device;
   Model* model;  // shared, not owned
 };
 
 struct GroupNode {
-  uint32_t kind;  // 1
+  uint32_t kind;   // 1
   List* children;  // SceneNode*, owned, drawn in order
   List* bindings;  // AnimBinding*, owned, applied in order
   SceneNode* lastChild;
@@ -49,7 +49,7 @@ struct DrawPass {
   uint8_t layer;    // 0 or 1
   uint8_t blended;
   uint8_t special;
-  uint8_t overlay;  // 1: the fog passes
+  uint8_t overlay;             // 1: the fog passes
   Material* materialOverride;  // always null
 };
 
@@ -116,10 +116,10 @@ SceneNode* SceneNodeDeepCopy(SceneNode& node);
 // A template of kind 3 (no matrix) adds nothing.
 
 struct GridCopies {
-  float sx, sy, sz;  // spacing
-  int32_t nx, ny, nz;  // counts
+  float sx, sy, sz;                                   // spacing
+  int32_t nx, ny, nz;                                 // counts
   float jitterPosition, jitterRotation, jitterScale;  // amplitudes
-  int32_t seed;  // > 0: crt::srand(seed - 1) first; otherwise the sequence continues
+  int32_t seed;        // > 0: crt::srand(seed - 1) first; otherwise the sequence continues
   uint8_t jx, jy, jz;  // jitter flags per axis
 };
 
@@ -128,8 +128,8 @@ struct GridCopies {
 // scale x, y, z.
 void GroupNodeAddGridCopies(GroupNode& group, SceneNode& templ, const GridCopies& grid);
 // nx x ny cells in the XY plane, cell (i, j) rotated by (i x a, j x b, 0) degrees.
-void GroupNodeAddPlaneGridCopies(GroupNode& group, SceneNode& templ, float sx, float sy,
-                                 int32_t nx, int32_t ny, float a, float b);
+void GroupNodeAddPlaneGridCopies(GroupNode& group, SceneNode& templ, float sx, float sy, int32_t nx,
+                                 int32_t ny, float a, float b);
 // The template at (0, 0, r) and n copies at equal angles about Y, copy k also turned by
 // (k x a, _, k x b).
 void GroupNodeAddRingCopies(GroupNode& group, SceneNode& templ, float r, float a, float b,

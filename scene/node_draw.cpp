@@ -10,8 +10,9 @@ void SceneNodeDraw(SceneNode& node, const CullSphere* sphere, const DrawPass& pa
 }
 
 void LeafNodeDraw(LeafNode& leaf, const CullSphere* sphere, const DrawPass& pass) {
-  ModelDraw(*leaf.model, sphere, leaf.matrix, pass.layer, pass.blended, pass.special,
-            pass.ambient, pass.overlay, pass.materialOverride);
+  if (!leaf.model) return;
+  ModelDraw(*leaf.model, sphere, leaf.matrix, pass.layer, pass.blended, pass.special, pass.ambient,
+            pass.overlay, pass.materialOverride);
 }
 
 void GroupNodeDraw(GroupNode& group, const CullSphere* sphere, const DrawPass& pass) {

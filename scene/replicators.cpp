@@ -81,8 +81,8 @@ void GroupNodeAddGridCopies(GroupNode& group, SceneNode& templ, const GridCopies
   }
 }
 
-void GroupNodeAddPlaneGridCopies(GroupNode& group, SceneNode& templ, float sx, float sy,
-                                 int32_t nx, int32_t ny, float a, float b) {
+void GroupNodeAddPlaneGridCopies(GroupNode& group, SceneNode& templ, float sx, float sy, int32_t nx,
+                                 int32_t ny, float a, float b) {
   if (!HasMatrix(templ)) return;
   float offX = static_cast<float>(nx) * sx * 0.5f;
   float offY = static_cast<float>(ny) * sy * 0.5f;

@@ -61,18 +61,21 @@ void SceneAddModelUnique(Scene& scene, Model* model) {
 void SceneAddSubScene(Scene& scene, SceneTarget* item) { ListAppend(*scene.subScenes, item); }
 
 void SceneStoreRest(Scene& scene) {
-  ForEachBinding(scene, [](AnimBinding& b) { AnimBindingStoreRest(b); },
-                 [](GroupNode& g) { GroupNodeStoreRest(g); });
+  ForEachBinding(
+      scene, [](AnimBinding& b) { AnimBindingStoreRest(b); },
+      [](GroupNode& g) { GroupNodeStoreRest(g); });
 }
 
 void SceneReleaseContexts(Scene& scene) {
-  ForEachBinding(scene, [](AnimBinding& b) { AnimBindingReleaseContexts(b); },
-                 [](GroupNode& g) { GroupNodeReleaseContexts(g); });
+  ForEachBinding(
+      scene, [](AnimBinding& b) { AnimBindingReleaseContexts(b); },
+      [](GroupNode& g) { GroupNodeReleaseContexts(g); });
 }
 
 void SceneAnimate(Scene& scene, float time, const SyncValues* sync) {
-  ForEachBinding(scene, [&](AnimBinding& b) { AnimBindingApply(b, time, sync); },
-                 [&](GroupNode& g) { GroupNodeAnimate(g, time, sync); });
+  ForEachBinding(
+      scene, [&](AnimBinding& b) { AnimBindingApply(b, time, sync); },
+      [&](GroupNode& g) { GroupNodeAnimate(g, time, sync); });
 }
 
 namespace {
@@ -108,8 +111,8 @@ Scene* SceneClone(const Scene& source) {
   clone->subScenes = lists[3];
   clone->camera = nullptr;
   for (Light*& light : clone->lights) light = nullptr;
-  clone->lastBinding = AnimBindingsCloneInto(*source.bindings, *clone->bindings,
-                                             source.lastBinding);
+  clone->lastBinding =
+      AnimBindingsCloneInto(*source.bindings, *clone->bindings, source.lastBinding);
   for (const ListNode* n = source.subScenes->first; n; n = n->next) {
     ListAppend(*clone->subScenes, crt::AlignedNew<SceneTarget>(*At<SceneTarget>(n)));
   }

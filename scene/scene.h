@@ -25,37 +25,37 @@ struct FogSettings {
 
 // A sub-scene rendered into a texture's linked render target before its parent.
 struct SceneTarget {
-  Scene* scene;  // not owned
+  Scene* scene;      // not owned
   Texture* texture;  // its linked render-target record receives the picture
-  uint8_t flag;  // stored, read by nothing here
+  uint8_t flag;      // stored, read by nothing here
   float timeOffset;  // seconds added to the time of the sub-scene's animation
 };
 
 constexpr uint32_t kSceneLightSlots = 8;
 
 struct Scene {
-  List* nodes;     // SceneNode*, owned, drawn in order
-  List* models;    // Model*, the animated models, each once, shared
-  List* bindings;  // AnimBinding*, owned
+  List* nodes;      // SceneNode*, owned, drawn in order
+  List* models;     // Model*, the animated models, each once, shared
+  List* bindings;   // AnimBinding*, owned
   List* subScenes;  // SceneTarget*, owned items
   AnimBinding* lastBinding;
-  float headerValue;  // written by the builder, read by no rendering step
-  float glow;         // alpha of the glow layer, default 0.6
+  float headerValue;    // written by the builder, read by no rendering step
+  float glow;           // alpha of the glow layer, default 0.6
   uint32_t clearColor;  // 0xAARRGGBB, default 0xFF000000
   Texture* background;
   uint8_t backgroundIntoA;  // 1: background drawn into FrameTargetA too, A not cleared first
   float backgroundUExtent;  // default 1.0
   float backgroundVScale;   // default 1.0
   Texture* overlay;
-  float overlayUExtent;  // default 1.0
-  float overlayVScale;   // default 1.0
-  float overlayAlpha;    // default 0.0
+  float overlayUExtent;              // default 1.0
+  float overlayVScale;               // default 1.0
+  float overlayAlpha;                // default 0.0
   uint32_t overlaySourceBlend;       // D3DBLEND, default ONE (2)
   uint32_t overlayDestinationBlend;  // D3DBLEND, default ONE (2)
   uint32_t overlayBlendOperation;    // D3DBLENDOP, default ADD (1)
-  Camera* camera;  // owned; a scene without camera is never drawn
-  Light* lights[kSceneLightSlots];  // owned slots, null = empty
-  FogSettings* fog;  // owned, always present
+  Camera* camera;                    // owned; a scene without camera is never drawn
+  Light* lights[kSceneLightSlots];   // owned slots, null = empty
+  FogSettings* fog;                  // owned, always present
 };
 
 Scene* SceneCreate();
@@ -77,8 +77,8 @@ void SceneRender(Scene& scene, float time, Device& device, Texture* target);
 void SceneRenderSubScenes(Scene& scene, Device& device, float time);
 // One pass over the top-level nodes: ambient (summed ambient light, no sphere) or one walk per
 // filled light slot with its cull sphere.
-void SceneDrawPass(Scene& scene, Device& device, uint8_t ambient, uint8_t layer,
-                   uint8_t blended, uint8_t special, uint8_t overlay, Texture* target);
+void SceneDrawPass(Scene& scene, Device& device, uint8_t ambient, uint8_t layer, uint8_t blended,
+                   uint8_t special, uint8_t overlay, Texture* target);
 // Copies the current colour target into FrameTargetC.
 void SceneCopyTarget(Device& device, Scene& scene, Texture* target, uint8_t clear);
 // Deep copy; textures, models and sub-scenes shared, bindings retargeted onto the copies.

@@ -17,8 +17,12 @@
 namespace {
 
 constexpr uint32_t kSwitchDepthTest = 3;
-constexpr uint32_t kQuadMode = 12;      // sat(sample x alpha) x vertex colour
-constexpr float kLayer1Alpha = 0.7f;    // weight of FrameTargetA in both compositions
+constexpr uint32_t kQuadMode = 12;    // sat(sample x alpha) x vertex colour
+constexpr float kLayer1Alpha = 0.7f;  // weight of FrameTargetA in both compositions
+// Sub-scenes nest at most this deep: a scene listed among its own sub-scenes (directly or
+// through others) would otherwise recurse until the stack overflows.
+constexpr int kMaxSubSceneDepth = 4;
+int subSceneDepth = 0;
 
 void Select(Device& device, Texture* target, uint8_t clear) {
   TargetManagerSelect(*device.targetManager, target, clear);
@@ -103,10 +107,9 @@ void GlowAndOverlay(Scene& scene, Device& device, Texture* target) {
     CameraSetLetterboxViewport(camera, target);
   }
   if (scene.overlay) {
-    RendererDrawScreenImageBlend(renderer, scene.overlay, scene.overlayUExtent,
-                                 scene.overlayVScale, scene.overlayAlpha,
-                                 scene.overlaySourceBlend, scene.overlayDestinationBlend,
-                                 scene.overlayBlendOperation);
+    RendererDrawScreenImageBlend(renderer, scene.overlay, scene.overlayUExtent, scene.overlayVScale,
+                                 scene.overlayAlpha, scene.overlaySourceBlend,
+                                 scene.overlayDestinationBlend, scene.overlayBlendOperation);
   }
 }
 
@@ -166,6 +169,8 @@ void SceneRender(Scene& scene, float time, Device& device, Texture* target) {
 }
 
 void SceneRenderSubScenes(Scene& scene, Device& device, float time) {
+  if (subSceneDepth >= kMaxSubSceneDepth) return;
+  ++subSceneDepth;
   for (const ListNode* n = scene.subScenes->first; n; n = n->next) {
     const SceneTarget& item = *reinterpret_cast<const SceneTarget*>(n->value);
     Texture* image = item.texture ? item.texture->target : nullptr;
@@ -175,10 +180,11 @@ void SceneRenderSubScenes(Scene& scene, Device& device, float time) {
     SceneUpdateModels(*item.scene, time);
     SceneRender(*item.scene, time, device, image);
   }
+  --subSceneDepth;
 }
 
-void SceneDrawPass(Scene& scene, Device& device, uint8_t ambient, uint8_t layer,
-                   uint8_t blended, uint8_t special, uint8_t overlay, Texture* target) {
+void SceneDrawPass(Scene& scene, Device& device, uint8_t ambient, uint8_t layer, uint8_t blended,
+                   uint8_t special, uint8_t overlay, Texture* target) {
   DrawPass pass{ambient, layer, blended, special, overlay, nullptr};
   if (ambient) {
     Light summed;
@@ -209,8 +215,8 @@ void SceneDrawPass(Scene& scene, Device& device, uint8_t ambient, uint8_t layer,
 void SceneCopyTarget(Device& device, Scene& scene, Texture* target, uint8_t clear) {
   BeginTwoD(device);
   CameraSetFullViewport(*scene.camera, target);
-  TargetManagerCopyCurrent(*device.targetManager, device.FrameTargetC,
-                           scene.camera->heightFraction, clear);
+  TargetManagerCopyCurrent(*device.targetManager, device.FrameTargetC, scene.camera->heightFraction,
+                           clear);
   EndTwoD(device);
   CameraApply(*scene.camera, target);
 }

@@ -24,7 +24,7 @@ struct FontTable {
 enum : uint32_t { kClipColorFade = 2 };
 
 struct Clip {
-  Scene* scene;  // not owned
+  Scene* scene;    // not owned
   float duration;  // seconds
   float fade;      // seconds
   uint32_t kind;   // kClipColorFade: a colour fade at the clip's start; other values none
@@ -32,8 +32,8 @@ struct Clip {
 };
 
 struct Timeline {
-  List* clips;  // Clip*
-  float start;  // audio seconds that are time 0
+  List* clips;       // Clip*
+  float start;       // audio seconds that are time 0
   SyncValues* sync;  // owned
   FontTable* fonts;  // owned; filled by the loader only
   Device* device;

@@ -17,7 +17,8 @@ void DrawFade(Device& device, uint32_t alpha, uint32_t color) {
 }
 
 void ClearSyncValues(SyncValues& sync) {
-  for (float& value : sync.value) std::atomic_ref<float>(value).store(0.0f, std::memory_order_relaxed);
+  for (float& value : sync.value)
+    std::atomic_ref<float>(value).store(0.0f, std::memory_order_relaxed);
 }
 
 }  // namespace

@@ -7,8 +7,29 @@
 namespace {
 
 enum Opcode : uint8_t {
-  kAdd, kSub, kMul, kDiv, kPow, kFmod, kMin, kMax, kSin, kCos, kTan, kSqrt,
-  kCross, kNormalize, kDot, kMov, kRand, kSetEq, kSetGt, kSetLt, kTranslate, kRotate, kScale,
+  kAdd,
+  kSub,
+  kMul,
+  kDiv,
+  kPow,
+  kFmod,
+  kMin,
+  kMax,
+  kSin,
+  kCos,
+  kTan,
+  kSqrt,
+  kCross,
+  kNormalize,
+  kDot,
+  kMov,
+  kRand,
+  kSetEq,
+  kSetGt,
+  kSetLt,
+  kTranslate,
+  kRotate,
+  kScale,
 };
 
 constexpr float kRandScale = 3.0518509e-05f;  // 1 / 32767
@@ -75,22 +96,18 @@ void RunVector(uint8_t op, TransformContext& context, const TransformOperand& ds
       return;
     case kSetEq:
     case kSetGt:
-    case kSetLt:
-      d->z = Compare(op, d->y, d->x);
-      return;
-    case kTranslate:
-      MatrixTranslate(context.matrix, d->x, d->y, d->z);
-      return;
-    case kRotate:
-      MatrixRotateXYZ(context.matrix, d->x, d->y, d->z);
-      return;
+    case kSetLt: d->z = Compare(op, d->y, d->x); return;
+    case kTranslate: MatrixTranslate(context.matrix, d->x, d->y, d->z); return;
+    case kRotate: MatrixRotateXYZ(context.matrix, d->x, d->y, d->z); return;
     default:  // kScale
       MatrixScale(context.matrix, d->x, d->y, d->z);
       return;
   }
 }
 
-bool IsVectorOp(uint8_t op) { return op == kCross || op == kNormalize || op == kDot || op >= kSetEq; }
+bool IsVectorOp(uint8_t op) {
+  return op == kCross || op == kNormalize || op == kDot || op >= kSetEq;
+}
 
 }  // namespace
 

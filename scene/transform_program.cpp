@@ -10,7 +10,15 @@ namespace {
 constexpr uint32_t kNewProgramBytes = 100;
 constexpr uint8_t kDefaultSwizzle = 0x1B;  // component i reads element 3 - i
 
-float& Element(Vec4& v, uint32_t i) { return (&v.x)[i & 3]; }
+// Element i & 3 of v: 0 x, 1 y, 2 z, 3 w.
+float& Element(Vec4& v, uint32_t i) {
+  switch (i & 3) {
+    case 0: return v.x;
+    case 1: return v.y;
+    case 2: return v.z;
+    default: return v.w;
+  }
+}
 
 void SetAll(Vec4& v, float value) { v = Vec4{value, value, value, value}; }
 
@@ -90,17 +98,12 @@ bool TransformOperandDecode(TransformCursor& cursor, TransformOperand& operand) 
   return operand.type != kOperandNone;
 }
 
-float* TransformOperandComponent(TransformContext& context, TransformOperand& operand,
-                                 uint32_t i) {
+float* TransformOperandComponent(TransformContext& context, TransformOperand& operand, uint32_t i) {
   switch (operand.type) {
-    case kOperandImmediate:
-      return &operand.immediate;
-    case kOperandR:
-      return &Element(context.r[operand.index], operand.swizzle >> (2 * i));
-    case kOperandC:
-      return &Element(context.c[operand.index], i);
-    default:
-      return nullptr;
+    case kOperandImmediate: return &operand.immediate;
+    case kOperandR: return &Element(context.r[operand.index], operand.swizzle >> (2 * i));
+    case kOperandC: return &Element(context.c[operand.index], i);
+    default: return nullptr;
   }
 }
 

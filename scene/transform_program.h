@@ -13,7 +13,7 @@
 #include "math/vec.h"
 
 struct TransformProgram {
-  uint8_t* code;  // owned
+  uint8_t* code;      // owned
   uint32_t length;    // bytes of code
   uint32_t capacity;  // bytes of the block
 };
@@ -73,8 +73,7 @@ void TransformContextSetTime(TransformContext& context, float time);
 bool TransformOperandDecode(TransformCursor& cursor, TransformOperand& operand);
 // The float that component i (0..3) of the operand refers to; null for type 0. Immediates
 // refer to the operand's own immediate.
-float* TransformOperandComponent(TransformContext& context, TransformOperand& operand,
-                                 uint32_t i);
+float* TransformOperandComponent(TransformContext& context, TransformOperand& operand, uint32_t i);
 // The whole r or c register; null for immediates and type 0.
 Vec4* TransformOperandVector(TransformContext& context, const TransformOperand& operand);
 

@@ -4,6 +4,7 @@
 #include "mesh/material.h"
 #include "mesh/model.h"
 #include "platform/crt.h"
+#include "render/texture_upload.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/kind3_node.h"
@@ -54,7 +55,10 @@ void FreeTimeline(Timeline* timeline) {
 
 void FreeReader(SceneReader* r) {
   if (!r) return;
-  FreeAll<Texture>(r->lists[kListTextures], TextureDestroy);
+  FreeAll<Texture>(r->lists[kListTextures], [r](Texture* t) {
+    if (r->device) TextureRelease(t, *r->device);  // gives back a render target's record
+    TextureDestroy(t);
+  });
   FreeAll<Material>(r->lists[kListMaterials], [](Material* m) { crt::AlignedFree(m); });
   FreeAll<Model>(r->lists[kListModels], [](Model* m) {
     ModelDestroyContents(*m);

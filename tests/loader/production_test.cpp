@@ -10,6 +10,7 @@
 #include "loader/scene_reader.h"
 #include "loader_test_util.h"
 #include "music/audio_clock.h"
+#include "platform/crt.h"
 #include "platform/d3d9.h"
 #include "platform/sdl_window.h"
 #include "platform/testing.h"
@@ -39,7 +40,11 @@ class ProductionTest : public ::testing::Test {
   void TearDown() override {
     if (!device_.modes) return;  // skipped
     reader_.reset();
+    AudioClockReset();
     DeviceShutDown(device_);
+    for (const ListNode* n = device_.modes->first; n; n = n->next) {
+      crt::AlignedFree(reinterpret_cast<DisplayMode*>(n->value));
+    }
     ListDestroy(device_.modes);
     ListDestroy(device_.textures);
     TestCaptureMessageBoxes(false);
@@ -66,7 +71,8 @@ class ProductionTest : public ::testing::Test {
 size_t DistinctColours(const std::vector<uint32_t>& pixels, size_t limit) {
   std::vector<uint32_t> seen;
   for (uint32_t p : pixels) {
-    if (std::find(seen.begin(), seen.end(), p & 0xFFFFFF) == seen.end()) seen.push_back(p & 0xFFFFFF);
+    if (std::find(seen.begin(), seen.end(), p & 0xFFFFFF) == seen.end())
+      seen.push_back(p & 0xFFFFFF);
     if (seen.size() >= limit) break;
   }
   return seen.size();
@@ -105,6 +111,27 @@ TEST_F(ProductionTest, LoadsAndShowsEveryClip) {
     }
     start += clip.duration;
   }
+}
+
+// Thirty ticks draw exactly two loading frames, wherever the process-wide redraw counter
+// stands: each clears to black, then draws the frame outline and the bar in white.
+TEST_F(ProductionTest, LoadingBarFrames) {
+  std::string text = "ticks 0\n";
+  for (int i = 0; i < 29; ++i) text += "opcode 8\n";
+  d3d9test::SetTrace(true);
+  reader_ = loadertest::RunScript(text, &device_);
+  EXPECT_EQ(reader_->ticks, 30u);
+  EXPECT_EQ(d3d9test::TraceOf("Present").size(), 2u);
+  std::vector<std::string> draws = d3d9test::TraceOf("DrawPrimitiveUP");
+  ASSERT_EQ(draws.size(), 6u);  // the frame end draws one triangle into its fence target
+  for (size_t frame : {0u, 3u}) {
+    EXPECT_EQ(draws[frame], "DrawPrimitiveUP(3, 4, ptr, 56)");      // line strip: the outline
+    EXPECT_EQ(draws[frame + 1], "DrawPrimitiveUP(5, 2, ptr, 56)");  // triangle strip: the bar
+  }
+  std::vector<std::string> clears = d3d9test::TraceOf("Clear");
+  ASSERT_FALSE(clears.empty());
+  EXPECT_NE(clears[0].find("4278190080"), std::string::npos) << clears[0];  // 0xFF000000
+  d3d9test::SetTrace(false);
 }
 
 }  // namespace

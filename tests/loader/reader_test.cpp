@@ -4,6 +4,7 @@
 
 #include "loader/scene_script.h"
 #include "loader_test_util.h"
+#include "music/audio_clock.h"
 #include "platform/crt.h"
 #include "scene/light.h"
 #include "texgen/texture.h"
@@ -147,10 +148,14 @@ TEST(RunSceneScriptTest, AStreamWithoutFinalZeroEndsAtTheEndOfTheData) {
 
 TEST(RunSceneScriptTest, RunningAgainRestartsTicksAndCursor) {
   ReaderPtr r = ReaderOver({0, 0, 8, 8, 0});
+  AudioClockReset();
   RunSceneScript(*r);
+  EXPECT_EQ(r->startTime, 0);        // the audio clock has not started
+  AudioClockAdvance(44100 * 5 / 2);  // 2.5 s: whole seconds to the nearest, ties to even
   RunSceneScript(*r);
   EXPECT_EQ(r->ticks, 3u);
-  EXPECT_EQ(r->startTime, 0);  // the audio clock has not started
+  EXPECT_EQ(r->startTime, 2);
+  AudioClockReset();
 }
 
 }  // namespace

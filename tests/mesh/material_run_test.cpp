@@ -108,9 +108,12 @@ TEST(MaterialRuns, FirstIndexAndTriangleCountDoNotWrapAt16Bits) {
   MaterialInit(b);
   Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
   constexpr uint32_t kTriangles = 70000;
-  for (uint32_t i = 0; i < kTriangles; ++i) {
-    MeshFaceSetMaterial(*AddPolygon(*mesh, {0, 1, 2}), &a);
-  }
+  // One face of 70,000 triangles (a face's index count is not limited to one byte).
+  MeshFace* big = MeshFaceCreate(mesh);
+  MeshFaceInit(*big, mesh, 3 * kTriangles, 3);
+  for (uint32_t i = 0; i < 3 * kTriangles; ++i) big->indices[i] = static_cast<uint16_t>(i % 3);
+  MeshFaceSetMaterial(*big, &a);
+  MeshAddFace(*mesh, big);
   MeshFaceSetMaterial(*AddPolygon(*mesh, {2, 1, 0}), &b);
   MeshBuildRuns(*mesh);
   MeshFlattenRuns(*mesh);

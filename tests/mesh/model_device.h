@@ -1,8 +1,9 @@
 #pragma once
-// A 64 x 64 window with a Direct3D stand-in device wrapped in a Device that has the
-// TransformState and Renderer the model draw uses, plus the trigonometric tables; skipped
-// without a display. The view is the identity and the projection the default perspective, so a
-// model placed at z = 5 fills the middle of the target.
+// The model tests' device: the rendering tests' fixture (a 64 x 64 window and stand-in device
+// with the Device's transform state, target manager, renderer and frame targets) plus the
+// trigonometric tables and models that are destroyed at tear-down. The view is the identity and
+// the projection the default perspective, so a model placed at z = 5 fills the middle of the
+// target.
 
 #include <gtest/gtest.h>
 
@@ -10,43 +11,42 @@
 #include <string>
 #include <vector>
 
-#include "mesh/mesh.h"
 #include "mesh/model.h"
-#include "shell/device.h"
+#include "render/render_fixture.h"
 
 namespace meshtest {
 
-class ModelDeviceTest : public ::testing::Test {
+class ModelDeviceTest : public rendertest::RenderTest {
  protected:
-  static constexpr uint32_t kSize = 64;
   void SetUp() override;
   void TearDown() override;
 
-  // A new model on the fixture's device (destroyed at tear-down).
+  // A new model on the fixture's device.
   Model& NewModel();
   // A new model holding a closed box from (-h, -h, -h) to (h, h, h) in slot 0.
   Model& BoxModel(float h);
-  // Clears to black, draws with the given pass selectors (no sphere, no world matrix unless
-  // given) and returns the back buffer's middle pixel.
+  // BoxModel(1) unlit and unculled: in the ambient pass mode 1 draws it in the white of the
+  // default image from every side.
+  Model& VisibleBox();
+  // Clears to black, draws in the model's own layer, blended and special passes (no sphere)
+  // and returns the back buffer's middle pixel.
   uint32_t DrawMiddle(Model& model, const Matrix* world, uint8_t ambient);
-  // Lines of the call trace made while `draw` ran.
-  template <class Draw>
-  std::vector<std::string> TraceWhile(Draw draw);
-
-  Device device_{};
-  std::vector<Model*> models_;
+  // The call trace lines made while `body` ran.
+  template <class Body>
+  std::vector<std::string> TraceWhile(Body body);
 
  private:
-  HWND window_ = nullptr;
+  std::vector<Model*> models_;
 };
 
-std::vector<std::string> TraceLines(bool on);
+void StartTrace();
+std::vector<std::string> StopTrace();
 
-template <class Draw>
-std::vector<std::string> ModelDeviceTest::TraceWhile(Draw draw) {
-  TraceLines(true);
-  draw();
-  return TraceLines(false);
+template <class Body>
+std::vector<std::string> ModelDeviceTest::TraceWhile(Body body) {
+  StartTrace();
+  body();
+  return StopTrace();
 }
 
 // "SetRenderState(<state>, <value>)" as the call trace writes it.

@@ -11,7 +11,9 @@
 #include "math/matrix.h"
 #include "mesh/deformer.h"
 #include "mesh/material_run.h"
+#include "mesh/mesh.h"
 #include "mesh/mesh_finish.h"
+#include "mesh_test_util.h"
 #include "model_device.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
@@ -102,6 +104,28 @@ TEST_F(ModelDeviceTest, EmptySlotZeroAndUnflattenedMeshesAreLeftAlone) {
   EXPECT_EQ(model.radius, 0.0f);
   EXPECT_TRUE(lines.empty()) << lines.front();
   EXPECT_EQ(ListCount(*device_.renderer->meshes), 0u);
+}
+
+// Destroying a finished model gives its buffers back; a slot 0 of vertices without faces
+// gets no index buffer and draws no triangle (nothing is copied into a missing buffer).
+TEST_F(ModelDeviceTest, BuffersComeBackOnDestroyAndFacelessMeshesDrawNothing) {
+  const int before = d3d9test::LiveResources(D3DPOOL_DEFAULT);
+  Model& box = VisibleBox();
+  ModelFinish(box);
+  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), before + 2);
+  ModelDestroyContents(box);
+  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), before);
+
+  Model& points = NewModel();
+  points.meshes[0] = meshtest::MeshOfPoints({{1, 0, 0}, {0, 2, 0}});
+  points.meshes[0]->device = &device_;
+  ModelFinish(points);
+  EXPECT_NE(points.meshes[0]->vertexBuffer, nullptr);
+  EXPECT_EQ(points.radius, 2.0f);
+  EXPECT_EQ(points.meshes[0]->indexBuffer, nullptr);
+  const Lines lines =
+      TraceWhile([&] { ModelDraw(points, nullptr, nullptr, 0, 0, 0, 1, 0, nullptr); });
+  EXPECT_EQ(FindDraw(lines), lines.size());
 }
 
 // ---- Pass selection, shader modes and render states ------------------------------------
@@ -223,9 +247,7 @@ TEST_F(ModelDeviceTest, LightSphereTestUsesTheParentTranslationAndCountsTouching
 // An unlit box at z = 5 covers the middle of the target in white (mode 1 samples the white
 // default image); a model whose buffers are gone draws nothing.
 TEST_F(ModelDeviceTest, FinishedModelDrawsIntoTheTarget) {
-  Model& model = BoxModel(1.0f);
-  model.lit = 0;
-  model.cull = 0;
+  Model& model = VisibleBox();
   ModelFinish(model);
   const Matrix world = Translation(0, 0, 5);
   EXPECT_EQ(DrawMiddle(model, &world, 1), kWhite);
@@ -237,9 +259,7 @@ TEST_F(ModelDeviceTest, FinishedModelDrawsIntoTheTarget) {
 // quarter cycle (T = 15708) the box moves 3 radii to the side and leaves the middle. The CPU
 // copy stays untouched, and going back to time 0 restores the picture.
 TEST_F(ModelDeviceTest, UpdateRewritesTheDynamicBufferFromTheCpuCopy) {
-  Model& model = BoxModel(1.0f);
-  model.lit = 0;
-  model.cull = 0;
+  Model& model = VisibleBox();
   ModelAddDeformer(model, NewDeformer(kDeformerWave, 1.5708f, 3.0f, 1, 0, 0));
   ModelFinish(model);
   const Matrix world = Translation(0, 0, 5);
@@ -264,15 +284,12 @@ TEST_F(ModelDeviceTest, UpdateRewritesTheDynamicBufferFromTheCpuCopy) {
 // Around a device reset the renderer releases every registered mesh and rebuilds it from the
 // CPU arrays with its own dynamic flag, without registering it twice.
 TEST_F(ModelDeviceTest, ResetRebuildsTheBuffersFromTheCpuArrays) {
-  Model& model = BoxModel(1.0f);
-  model.lit = 0;
-  model.cull = 0;
+  Model& model = VisibleBox();
   ModelAddDeformer(model, NewDeformer(kDeformerPulse, 0, 0, 1, 1, 1));
   ModelFinish(model);
   RendererReleaseMeshes(*device_.renderer);
   EXPECT_EQ(model.meshes[0]->vertexBuffer, nullptr);
   EXPECT_EQ(model.meshes[0]->indexBuffer, nullptr);
-  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT) > 0, true);  // the screen quad remains
   RendererRestoreMeshes(*device_.renderer);
   EXPECT_EQ(model.meshes[0]->dynamic, 1);
   EXPECT_EQ(ListCount(*device_.renderer->meshes), 1u);

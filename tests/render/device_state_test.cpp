@@ -87,15 +87,6 @@ TEST_F(DeviceStateTest, ClearAndViewportReachThePixels) {
   EXPECT_EQ(pixels[30 * kSize + 20], 0xFF000000u);
 }
 
-TEST_F(DeviceStateTest, FogIsStoredForTheMeshDrawOnly) {
-  d3d9test::SetTrace(true);
-  DeviceSetFog(device_, 0x80402010u, 2.5f, 40.0f);
-  EXPECT_TRUE(d3d9test::Trace().empty());
-  EXPECT_EQ(device_.fogColor, 0x80402010u);
-  EXPECT_EQ(device_.fogStart, 2.5f);
-  EXPECT_EQ(device_.fogEnd, 40.0f);
-}
-
 TEST_F(DeviceStateTest, FrameTargetsTakeFullAndQuarterSizes) {
   DeviceReleaseFrameTargets(device_);
   EXPECT_EQ(device_.FrameTargetA, nullptr);

@@ -110,6 +110,28 @@ TEST_F(TargetManagerTest, FrameEndAdvancesTheRingAndPresentsFromTheSameTarget) {
   EXPECT_EQ(targets().current, nullptr);
 }
 
+TEST_F(TargetManagerTest, MissingLatencyTargetsSkipOnlyTheirFence) {
+  TargetManagerRelease(targets());
+  d3d9test::FailCall("CreateRenderTarget", D3DERR_OUTOFVIDEOMEMORY, 1, 1);
+  TargetManagerRestore(targets());
+  ASSERT_EQ(targets().latency[1], nullptr);
+  ASSERT_NE(targets().latency[2], nullptr);
+  Fill(0xFF00FF00u);
+  d3d9test::SetTrace(true);
+  for (int frame = 0; frame < 3; ++frame) {
+    RendererSetShaderMode(renderer().shaders, 12);
+    TargetManagerEndFrame(targets());
+    EXPECT_EQ(renderer().shaders.currentMode, 0u);
+    EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ZENABLE), DWORD{TRUE});
+    TargetManagerBeginScene(targets());
+  }
+  EXPECT_EQ(targets().ring, 0u);
+  EXPECT_EQ(Count("DrawPrimitiveUP"), 2u);
+  EXPECT_EQ(Count("Present"), 3u);
+  // No fence triangle lands in the back buffer's corner.
+  EXPECT_EQ(ReadBack()[0], 0xFF00FF00u);
+}
+
 TEST_F(TargetManagerTest, ReleaseAndRestoreRebuildEveryTargetAtItsOwnSize) {
   Texture* odd = TargetManagerCreateTarget(targets(), 24, 10);
   int before = d3d9test::LiveResources(D3DPOOL_DEFAULT);

@@ -107,19 +107,6 @@ TEST_F(TextureUploadTest, NonSquareCubesAndEmptyRecordsAreNotUploaded) {
   EXPECT_EQ(d3d9test::TraceOf("SetTexture").front(), "SetTexture(0, null)");
 }
 
-TEST_F(TextureUploadTest, VolumesAreCreatedWholeAtTheirSize) {
-  Texture* volume = New(kTextureKindVolume, 4, 2, 3);
-  d3d9test::SetTrace(true);
-  TextureUpload(volume, device_);
-  ASSERT_TRUE(volume->uploaded);
-  EXPECT_EQ(d3d9test::TraceOf("CreateVolumeTexture").size(), 1u);
-  EXPECT_EQ(volume->texture->width, 4u);
-  EXPECT_EQ(volume->texture->height, 2u);
-  EXPECT_EQ(volume->texture->depth, 3u);
-  EXPECT_EQ(volume->texture->levels, 1u);
-  EXPECT_EQ(d3d9test::TraceOf("UnlockBox").size(), 1u);
-}
-
 TEST_F(TextureUploadTest, RenderTargetRecordsBindTheirLinkedTarget) {
   Texture* record = New(kTextureKind2D, 16, 8, 0, 1);
   uint32_t targetsBefore = ListCount(*targets().targets);

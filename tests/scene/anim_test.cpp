@@ -54,10 +54,10 @@ struct Fixture {
   // A program that adds input 12 plus 1 to r0.x each run and translates by r0.x along x.
   TransformProgram* CounterProgram() {
     const std::vector<uint8_t> bytes = {
-        0x80, 0xA0, 0xE4, 0xC0 | 14,                    // add.s r0(xyzw), c14
-        0x80, 0xA0, 0xE4, 0x40, 0x00, 0x00, 0x80, 0x3F,  // add.s r0(xyzw), 1.0
-        0x0F, 0xA1, 0xE4, 0xA0, 0x00,                    // mov r1(xyzw), r0(xxxx)
-        0x14, 0xA1, 0xE4, 0x00,                          // translate r1
+        0x80, 0xA0, 0xE4, 0xC0 | 14,                          // add.s r0(xyzw), c14
+        0x80, 0xA0, 0xE4, 0x40,      0x00, 0x00, 0x80, 0x3F,  // add.s r0(xyzw), 1.0
+        0x0F, 0xA1, 0xE4, 0xA0,      0x00,                    // mov r1(xyzw), r0(xxxx)
+        0x14, 0xA1, 0xE4, 0x00,                               // translate r1
     };
     TransformProgram* p = TransformProgramCreate();
     TransformProgramAssign(*p, bytes.data(), static_cast<uint32_t>(bytes.size()));

@@ -33,7 +33,9 @@ struct Graph {
   Graph() { GroupNodeAddChild(*group, AsNode(templ)); }
   ~Graph() { GroupNodeDestroy(group); }
   uint32_t Count() const { return ListCount(*group->children); }
-  Matrix& MatrixAt(uint32_t i) { return *SceneNodeMatrix(*ListAtAs<SceneNode>(*group->children, i)); }
+  Matrix& MatrixAt(uint32_t i) {
+    return *SceneNodeMatrix(*ListAtAs<SceneNode>(*group->children, i));
+  }
 };
 
 TEST(SceneNode, DispatchByKindAndKind3HasNoMatrix) {

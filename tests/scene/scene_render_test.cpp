@@ -13,11 +13,13 @@
 #include "platform/crt.h"
 #include "platform/testing.h"
 #include "render/render_fixture.h"
+#include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/light.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
+#include "scene/transform_program.h"
 
 namespace {
 
@@ -48,13 +50,14 @@ class SceneRenderTest : public rendertest::RenderTest {
     scenes_.push_back(scene);
     return *scene;
   }
-  // An unlit box of half size h standing at z = 5 in front of the identity view.
-  Model& Box(float h, uint8_t layer) {
+  // A box of half size h standing at z = 5 in front of the identity view; unlit (white) unless
+  // asked, lit it shows black in the ambient pass of a scene without lights.
+  Model& Box(float h, uint8_t layer, uint8_t lit = 0) {
     Model* model = ModelInit(crt::AlignedNew<Model>(), &device_);
     Mesh* box = MeshCreateBox(2 * h, 2 * h, 2 * h, nullptr, &device_);
     ModelAddMesh(*model, *box);
     MeshDestroy(box);
-    model->lit = 0;
+    model->lit = lit;
     model->layer = layer;
     ModelFinish(*model);
     models_.push_back(model);
@@ -65,9 +68,7 @@ class SceneRenderTest : public rendertest::RenderTest {
     MatrixTranslate(*leaf->matrix, 0, 0, 5);
     SceneAddNode(scene, reinterpret_cast<SceneNode*>(leaf));
   }
-  Texture* Solid(uint32_t colour) {
-    return Image(4, 4, std::vector<uint32_t>(16, colour));
-  }
+  Texture* Solid(uint32_t colour) { return Image(4, 4, std::vector<uint32_t>(16, colour)); }
   uint32_t Pixel(const std::vector<uint32_t>& pixels, uint32_t x, uint32_t y) {
     return pixels[y * kSize + x];
   }
@@ -119,6 +120,40 @@ TEST_F(SceneRenderTest, BackgroundFillsTheBandAndClearColourTheRest) {
   EXPECT_EQ(transform().index, 1);
 }
 
+// With the background also into A, A is not cleared before the layer-1 passes and gets the
+// background again before the light passes, so the second (additive) composition and the
+// glow brighten the picture beyond the background itself.
+TEST_F(SceneRenderTest, BackgroundAlsoIntoABrightensThroughLayerOne) {
+  Scene& plain = NewScene();
+  plain.background = Solid(0xFF008000u);
+  SceneRender(plain, 0.0f, device_, nullptr);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF008000u);
+  Scene& both = NewScene();
+  both.background = plain.background;
+  both.backgroundIntoA = 1;
+  SceneRender(both, 0.0f, device_, nullptr);
+  uint32_t lit = Pixel(ReadBack(), 32, 32);
+  EXPECT_GT(Channel(lit, 1), 0x80 + 80) << std::hex << lit;  // + 0.7 x 0x80 and the glow
+  EXPECT_EQ(Channel(lit, 2), 0);
+}
+
+// Fog passes draw every model again in the fog mode into A: a black box entirely beyond the fog
+// end takes on the fog colour there, which the additive composition adds to the picture.
+TEST_F(SceneRenderTest, FogPassesAddTheFogColourThroughLayerOne) {
+  Model& box = Box(1.0f, 0, 1);
+  Scene& clear = NewScene();
+  AddLeaf(clear, box);
+  SceneRender(clear, 0.0f, device_, nullptr);
+  uint32_t without = Pixel(ReadBack(), 32, 32);
+  Scene& fogged = NewScene();
+  AddLeaf(fogged, box);
+  *fogged.fog = FogSettings{1, 0xFFFF0000u, 0.5f, 1.0f};
+  SceneRender(fogged, 0.0f, device_, nullptr);
+  uint32_t with = Pixel(ReadBack(), 32, 32);
+  EXPECT_GT(Channel(with, 2), Channel(without, 2) + 60) << std::hex << without << " " << with;
+  EXPECT_EQ(Pixel(ReadBack(), 1, 1) & 0x00FFFFFFu, 0u) << "fog only where a model is";
+}
+
 TEST_F(SceneRenderTest, SceneWithoutCameraDrawsNothing) {
   Scene& scene = NewScene(false);
   scene.clearColor = kRed;
@@ -155,12 +190,63 @@ TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureFirst) {
   outer.background = Solid(kRed);
   SceneAddSubScene(outer, crt::AlignedNew<SceneTarget>(&inner, &holder, uint8_t{0}, 0.0f));
   SceneRender(outer, 0.0f, device_, nullptr);
-  std::vector<uint32_t> sub = d3d9test::ReadTextureLevel(
-      static_cast<IDirect3DTexture9*>(holder.target->texture), 0);
+  std::vector<uint32_t> sub =
+      d3d9test::ReadTextureLevel(static_cast<IDirect3DTexture9*>(holder.target->texture), 0);
   ASSERT_EQ(sub.size(), 32u * 32u);
   EXPECT_EQ(sub[16 * 32 + 16], 0xFF00FF00u);
   EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
   EXPECT_EQ(device_.FrameTargetA->width, kSize) << "frame targets follow the last target drawn";
+  TargetManagerDestroyTarget(targets(), holder.target);
+}
+
+// Each filled slot draws the lit models inside its sphere (the light's position and range).
+TEST_F(SceneRenderTest, LightPassesDrawModelsInsideTheLightSphere) {
+  Model& box = Box(1.0f, 0, 1);
+  uint32_t seen[2];
+  for (int far = 0; far < 2; ++far) {
+    Scene& scene = NewScene();
+    AddLeaf(scene, box);
+    Light* light = LightInit(crt::AlignedNew<Light>());
+    light->enabled = 1;
+    for (float& c : light->diffuse) c = 1.0f;
+    light->range = far ? 10.0f : 100.0f;
+    MatrixTranslate(*light->matrix, far ? 1000.0f : 0.0f, 0.0f, 0.0f);
+    scene.lights[3] = light;
+    SceneRender(scene, 0.0f, device_, nullptr);
+    seen[far] = Pixel(ReadBack(), 32, 32);
+  }
+  EXPECT_GT(Channel(seen[0], 1), 0x20) << std::hex << seen[0];
+  EXPECT_EQ(seen[1] & 0x00FFFFFFu, 0u) << std::hex << seen[1];
+}
+
+// A 2 x 2 target has no quarter-size glow targets: the render skips the glow and still draws.
+TEST_F(SceneRenderTest, TinyTargetWithoutGlowTargetsStillRenders) {
+  Scene& tiny = NewScene();
+  tiny.background = Solid(0xFF00FF00u);
+  Texture* target = TargetManagerCreateTarget(targets(), 2, 2);
+  SceneRender(tiny, 0.0f, device_, target);
+  EXPECT_EQ(device_.GlowTarget3, nullptr);
+  EXPECT_EQ(ReadTarget(target)[3], 0xFF00FF00u);
+  Scene& screen = NewScene();
+  screen.background = Solid(kRed);
+  SceneRender(screen, 0.0f, device_, nullptr);
+  EXPECT_NE(device_.GlowTarget3, nullptr);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  TargetManagerSelect(targets(), nullptr, 0);
+  TargetManagerDestroyTarget(targets(), target);
+}
+
+// A scene that lists itself as a sub-scene stops after a few nested renders instead of
+// recursing until the stack runs out, and its own picture is still drawn.
+TEST_F(SceneRenderTest, SelfReferencingSubSceneEnds) {
+  Scene& scene = NewScene();
+  scene.background = Solid(kRed);
+  Texture holder{};
+  holder.target = TargetManagerCreateTarget(targets(), 16, 16);
+  SceneAddSubScene(scene, crt::AlignedNew<SceneTarget>(&scene, &holder, uint8_t{0}, 0.0f));
+  SceneRender(scene, 0.0f, device_, nullptr);
+  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  EXPECT_EQ(ReadTarget(holder.target)[8 * 16 + 8], kRed);
   TargetManagerDestroyTarget(targets(), holder.target);
 }
 
@@ -237,7 +323,7 @@ TEST_F(TimelineFrameTest, FadesOfThisClipAndTheNextAndTheEnd) {
   EXPECT_FALSE(TimelineRenderFrame());
 }
 
-TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndSceneChangesReleaseContexts) {
+TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndTheProductionGoesOn) {
   Scene& empty = NewScene(false);
   Scene& shown = NewScene();
   shown.clearColor = kRed;
@@ -254,6 +340,43 @@ TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndSceneChangesReleaseCon
   EXPECT_EQ(timeline->currentScene, &shown);
   EXPECT_EQ(timeline->sync->value[4], 0.0f) << "sync values are taken each rendered frame";
   EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+}
+
+// Entering a scene restarts its programs from zeroed registers, also when the timeline
+// returns to a scene it played before; staying in a scene keeps them running.
+TEST_F(TimelineFrameTest, EnteringASceneRestartsItsPrograms) {
+  const uint8_t code[] = {
+      0x80, 0xA0, 0xE4, 0x40, 0x00, 0x00, 0x80, 0x3F,  // add.s r0(xyzw), 1.0
+      0x14, 0xA0, 0x00, 0x00,                          // translate r0(x, x, x)
+  };
+  TransformProgram* program = TransformProgramCreate();
+  TransformProgramAssign(*program, code, sizeof(code));
+  AnimTrack track;
+  AnimTrackInit(&track, kTrackLinear, 1);
+  AnimTrackAddProgram(track, program);
+  Scene& a = NewScene();
+  Scene& b = NewScene();
+  LeafNode* leaf = LeafNodeCreate(&device_, nullptr);
+  SceneAddNode(a, reinterpret_cast<SceneNode*>(leaf));
+  AnimBinding* binding =
+      AnimBindingInitNode(crt::AlignedNew<AnimBinding>(), *reinterpret_cast<SceneNode*>(leaf));
+  AnimBindingAddTrack(*binding, &track);
+  SceneAddBinding(a, binding);
+  Add(a, 1.0f, 0.0f, 0, 0);
+  Add(b, 1.0f, 0.0f, 0, 0);
+  Add(a, 1.0f, 0.0f, 0, 0);
+  const struct {
+    uint32_t ms;
+    float x;
+  } frames[] = {{100, 1.0f}, {200, 2.0f}, {300, 3.0f}, {1500, 3.0f}, {2100, 1.0f}, {2200, 2.0f}};
+  for (const auto& f : frames) {
+    At(f.ms);
+    ASSERT_TRUE(TimelineRenderFrame());
+    EXPECT_EQ(leaf->matrix->m[12], f.x) << "at " << f.ms << " ms";
+  }
+  ListDestroy(track.programs);
+  ListDestroy(track.keys);
+  TransformProgramDestroy(program);
 }
 
 }  // namespace

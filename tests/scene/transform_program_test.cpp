@@ -111,7 +111,12 @@ TEST_F(TransformProgramTest, SourceSwizzleAndCRegistersReadTheirElements) {
   Run(Code().Op(15).RSwizzle(5, kSwizzleXyzw).RSwizzle(3, 0x1B));
   ExpectVec(r(5), 4, 3, 2, 1);
   // c registers have no swizzle: mov c40, r3 (xyzw) copies, 0x55 broadcasts y.
-  Run(Code().Op(15).C(40).RSwizzle(3, kSwizzleXyzw).Op(15).RSwizzle(6, kSwizzleXyzw)
+  Run(Code()
+          .Op(15)
+          .C(40)
+          .RSwizzle(3, kSwizzleXyzw)
+          .Op(15)
+          .RSwizzle(6, kSwizzleXyzw)
           .RSwizzle(3, 0x55));
   ExpectVec(context->c[40], 1, 2, 3, 4);
   ExpectVec(r(6), 2, 2, 2, 2);
@@ -122,9 +127,19 @@ TEST_F(TransformProgramTest, ArithmeticOperations) {
   const struct {
     uint8_t op;
     float expected;
-  } cases[] = {{0, 10.0f}, {1, 2.0f}, {2, 24.0f}, {3, 1.5f}, {4, 1296.0f}, {5, 2.0f},
-               {6, 4.0f}, {7, 6.0f}, {8, std::sin(4.0f)}, {9, std::cos(4.0f)},
-               {10, std::tan(4.0f)}, {11, 2.0f}, {15, 4.0f}};
+  } cases[] = {{0, 10.0f},
+               {1, 2.0f},
+               {2, 24.0f},
+               {3, 1.5f},
+               {4, 1296.0f},
+               {5, 2.0f},
+               {6, 4.0f},
+               {7, 6.0f},
+               {8, std::sin(4.0f)},
+               {9, std::cos(4.0f)},
+               {10, std::tan(4.0f)},
+               {11, 2.0f},
+               {15, 4.0f}};
   for (const auto& c : cases) {
     r(0) = Vec4{d0, d0, d0, d0};
     Run(Code().Op(c.op, true).RSwizzle(0, kSwizzleXyzw).Imm(s));
@@ -185,8 +200,13 @@ TEST_F(TransformProgramTest, SetOperationsCompareYWithXIntoZ) {
   const struct {
     uint8_t op;
     float x, y, z;
-  } cases[] = {{17, 2, 2, 1}, {17, 2, 3, 0}, {18, 2, 3, 1}, {18, 3, 2, 0},
-               {19, 3, 2, 1}, {19, 2, 3, 0}, {18, std::nanf(""), 1, 0}};
+  } cases[] = {{17, 2, 2, 1},
+               {17, 2, 3, 0},
+               {18, 2, 3, 1},
+               {18, 3, 2, 0},
+               {19, 3, 2, 1},
+               {19, 2, 3, 0},
+               {18, std::nanf(""), 1, 0}};
   for (const auto& c : cases) {
     r(0) = Vec4{c.x, c.y, 5, 6};
     Run(Code().Op(c.op).R(0).None());

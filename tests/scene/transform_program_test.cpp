@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/crt.h"
@@ -14,34 +15,20 @@ namespace {
 // Byte-code builder: opcodes and operands in stream order.
 struct Code {
   std::vector<uint8_t> bytes;
-  Code& Op(uint8_t opcode, bool scalar = false) {
-    bytes.push_back(static_cast<uint8_t>(opcode | (scalar ? 0x80 : 0)));
+  Code& Put(std::initializer_list<uint8_t> b) {
+    bytes.insert(bytes.end(), b);
     return *this;
   }
-  Code& R(uint8_t index) {
-    bytes.push_back(static_cast<uint8_t>(0x80 | index));
-    return *this;
-  }
-  Code& RSwizzle(uint8_t index, uint8_t swizzle) {
-    bytes.push_back(static_cast<uint8_t>(0x80 | 0x20 | index));
-    bytes.push_back(swizzle);
-    return *this;
-  }
-  Code& C(uint8_t index) {
-    bytes.push_back(static_cast<uint8_t>(0xC0 | index));
-    return *this;
-  }
+  Code& Op(uint8_t op, bool scalar = false) { return Put({uint8_t(op | (scalar ? 0x80 : 0))}); }
+  Code& R(uint8_t index) { return Put({uint8_t(0x80 | index)}); }
+  Code& RSwizzle(uint8_t index, uint8_t swizzle) { return Put({uint8_t(0xA0 | index), swizzle}); }
+  Code& C(uint8_t index) { return Put({uint8_t(0xC0 | index)}); }
   Code& Imm(float value) {
-    bytes.push_back(0x40);
     uint8_t raw[4];
     std::memcpy(raw, &value, 4);
-    bytes.insert(bytes.end(), raw, raw + 4);
-    return *this;
+    return Put({0x40, raw[0], raw[1], raw[2], raw[3]});
   }
-  Code& None() {
-    bytes.push_back(0x00);
-    return *this;
-  }
+  Code& None() { return Put({0x00}); }
 };
 
 constexpr uint8_t kSwizzleXyzw = 0xE4;
@@ -78,6 +65,9 @@ void ExpectVec(const Vec4& v, float x, float y, float z, float w) {
 TEST_F(TransformProgramTest, NewProgramIsEmptyAndAssignCopiesTheBytes) {
   EXPECT_EQ(program->length, 0u);
   EXPECT_EQ(program->capacity, 100u);
+  target.m[5] = 42.0f;  // the empty program leaves the target untouched
+  TransformProgramRun(*program, *context, target);
+  EXPECT_EQ(target.m[5], 42.0f);
   uint8_t bytes[3] = {1, 2, 3};
   TransformProgramAssign(*program, bytes, 0);
   EXPECT_EQ(program->length, 0u);
@@ -243,18 +233,13 @@ TEST_F(TransformProgramTest, UnknownOpcodeOrCutInstructionLeavesTargetAsBefore) 
   // The translate ran in the context's matrix but never reached the target.
   EXPECT_EQ(context->matrix.m[12], 1.0f);
   // An immediate cut after two of its four bytes: the run ends without reading past the code.
-  Code cut = Code().Op(20).R(0).None().Op(15).R(1);
-  cut.bytes.push_back(0x40);
-  cut.bytes.push_back(0x00);
-  cut.bytes.push_back(0x00);
+  Code cut = Code().Op(20).R(0).None().Op(15).R(1).Put({0x40, 0x00, 0x00});
   r(1) = Vec4{0, 0, 0, 0};
   Run(cut);
   EXPECT_EQ(target.m[12], 0.0f);
   EXPECT_EQ(r(1).w, 0.0f);
   // A swizzle byte missing at the very end.
-  Code noSwizzle = Code().Op(20).R(0).None().Op(13);
-  noSwizzle.bytes.push_back(0x80 | 0x20);
-  Run(noSwizzle);
+  Run(Code().Op(20).R(0).None().Op(13).Put({0x80 | 0x20}));
   EXPECT_EQ(target.m[12], 0.0f);
 }
 
@@ -291,12 +276,6 @@ TEST_F(TransformProgramTest, ContextTimeInputsAndPersistence) {
   Run(add);
   Run(add);
   EXPECT_EQ(r(0).x, 3.0f);
-}
-
-TEST_F(TransformProgramTest, EmptyProgramLeavesTargetUntouched) {
-  target.m[5] = 42.0f;
-  TransformProgramRun(*program, *context, target);
-  EXPECT_EQ(target.m[5], 42.0f);
 }
 
 }  // namespace

@@ -11,14 +11,8 @@
 
 namespace {
 
-class PatchTest : public ::testing::Test {
+class EnvelopeTest : public synthtest::PatchTest {
  protected:
-  void SetUp() override {
-    synthtest::EnsureSharedTables();
-    PatchInit(&patch_);
-  }
-  void TearDown() override { PatchCleanup(&patch_); }
-  void Set(int index, float plain) { ParamSet(PatchParam(&patch_, index), plain); }
   // Envelope 0 with attack a, decay d, sustain s, release r, curve c, peak p.
   void SetEnvelope(float a, float d, float s, float r, float c, float p) {
     const float values[6] = {a, d, s, r, c, p};
@@ -26,11 +20,8 @@ class PatchTest : public ::testing::Test {
   }
   float Advance() { return EnvelopeAdvance(patch_.envelopes[0], &env_); }
 
-  Patch patch_{};
   Envelope env_{0.0f, kEnvStageOff};
 };
-
-using EnvelopeTest = PatchTest;
 
 TEST_F(EnvelopeTest, ZeroAttackPeaksInTheSecondBlockAndFullAttackCreeps) {
   SetEnvelope(0, 1, 1, 1, 0.5f, 1);
@@ -119,7 +110,7 @@ TEST_F(EnvelopeTest, CurveExponentShapesTheOutput) {
 
 // ---- LFOs ---------------------------------------------------------------------------------
 
-class LfoShapes : public PatchTest {
+class LfoShapes : public synthtest::PatchTest {
  protected:
   void SetLfo(int n, float waveform, float rate, float amount) {
     Set(kParamLfoBase + 4 * n + kLfoWaveform, waveform);

@@ -15,17 +15,15 @@ namespace {
 
 using synthtest::OscParam;
 
-class OscillatorTest : public ::testing::Test {
+class OscillatorTest : public synthtest::PatchTest {
  protected:
   void SetUp() override {
-    synthtest::EnsureSharedTables();
-    PatchInit(&patch_);
+    PatchTest::SetUp();
     osc_ = patch_.oscillators[0];
     Set(kOscWaveform, 1);
     Set(kOscGain, 1);
   }
-  void TearDown() override { PatchCleanup(&patch_); }
-  void Set(int offset, float plain) { ParamSet(PatchParam(&patch_, OscParam(0, offset)), plain); }
+  void Set(int offset, float plain) { PatchTest::Set(OscParam(0, offset), plain); }
   // A state for a steady render: amplitude a from the start, frequency f.
   OscVoiceState Steady(float frequency, float amplitude = 1.0f) {
     OscVoiceState st{};
@@ -38,7 +36,6 @@ class OscillatorTest : public ::testing::Test {
     return OscillatorRender(osc_, st, out, kSampleRate);
   }
 
-  Patch patch_{};
   Oscillator* osc_ = nullptr;
 };
 

@@ -136,10 +136,9 @@ TEST(SharedRandomTables, PhasesAreDrawnFirstThenNoise) {
 
 // ---- Noise --------------------------------------------------------------------------------
 
-TEST(NoiseTable, IsUniformOverMinusOneToOne) {
-  synthtest::EnsureSharedTables();
-  Patch patch{};
-  PatchInit(&patch);
+using NoiseTable = synthtest::PatchTest;
+
+TEST_F(NoiseTable, IsUniformOverMinusOneToOne) {
   double sum = 0.0, squares = 0.0, lo = 0.0, hi = 0.0;
   for (int i = 0; i < kNoiseTableSize; ++i) {
     const double v = NoiseTableEntry(i);
@@ -155,7 +154,6 @@ TEST(NoiseTable, IsUniformOverMinusOneToOne) {
   EXPECT_LE(hi, 1.0001);
   EXPECT_LT(lo, -0.999);
   EXPECT_GT(hi, 0.999);
-  PatchCleanup(&patch);
 }
 
 class NoiseTest : public VoiceTest {

@@ -26,17 +26,14 @@ int OscParam(int n, int offset) {
 }
 
 void VoiceTest::SetUp() {
-  EnsureSharedTables();
-  PatchInit(&patch_);
+  PatchTest::SetUp();
   VoiceInit(&voice_);
 }
 
 void VoiceTest::TearDown() {
   VoiceCleanup(&voice_);
-  PatchCleanup(&patch_);
+  PatchTest::TearDown();
 }
-
-void VoiceTest::Set(int index, float plain) { ParamSet(PatchParam(&patch_, index), plain); }
 
 void VoiceTest::UseSine() {
   Set(OscParam(0, kOscWaveform), 1.0f);

@@ -22,13 +22,26 @@ struct RenderedAudio {
   std::vector<float> right;
 };
 
-class VoiceTest : public ::testing::Test {
+// A patch built over the shared tables, freed after the test.
+class PatchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureSharedTables();
+    PatchInit(&patch_);
+  }
+  void TearDown() override { PatchCleanup(&patch_); }
+  // Stores a plain value (ParamSet: clamped and normalised).
+  void Set(int index, float plain) { ParamSet(PatchParam(&patch_, index), plain); }
+
+  Patch patch_{};
+};
+
+// The patch and one voice.
+class VoiceTest : public PatchTest {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // Stores a plain value (ParamSet: clamped and normalised).
-  void Set(int index, float plain);
   // A plain sine on oscillator 0: waveform 1, gain 1, level 1, linear pan 0.5, master 0 dB
   // (x 0.1), one unison copy; octave, semitone and fine tune 0 on all three oscillators.
   void UseSine();
@@ -38,7 +51,6 @@ class VoiceTest : public ::testing::Test {
   // Renders `blocks` blocks; `sounded` (if given) receives the result of every block's render.
   RenderedAudio Render(int blocks, std::vector<bool>* sounded = nullptr);
 
-  Patch patch_{};
   Voice voice_{};
 };
 

@@ -1,11 +1,10 @@
 // Golden hashes of positions, normals and indices for one call of every generator and
-// operator with fixed operands and crt::rand state, and a property test over random operands.
+// operator with fixed operands and crt::rand state.
 #include <gtest/gtest.h>
 
 #include <cinttypes>
 #include <cstdio>
 #include <functional>
-#include <random>
 
 #include "mesh/generators.h"
 #include "mesh/operators.h"

@@ -46,16 +46,9 @@ inline std::vector<uint16_t> Corners(const MeshFace& face) {
   return std::vector<uint16_t>(face.corners, face.corners + face.cornerCount);
 }
 
-// How many crt::rand draws lead from state `before` to the current state (up to `limit`).
-inline uint32_t DrawsSince(uint32_t before, uint32_t limit = 100000) {
-  const uint32_t after = crt::RandState();
-  crt::srand(before);
-  uint32_t draws = 0;
-  while (crt::RandState() != after && draws < limit) {
-    crt::rand();
-    ++draws;
-  }
-  return draws;
+// How many crt::rand draws lead from state `before` to the current state.
+inline int64_t DrawsSince(uint32_t before) {
+  return testsupport::DrawsBetween(before, crt::RandState());
 }
 
 // FNV-1a over positions and normals of every vertex, then indices and corners of every face.

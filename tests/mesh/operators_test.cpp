@@ -104,7 +104,7 @@ TEST(MeshJitter, ThreeDrawsPerVertexInAxisOrder) {
   Mesh* mesh = UnitQuad();
   crt::srand(1);
   MeshJitter(*mesh, 0, 0, 0);
-  EXPECT_EQ(DrawsSince(1), 12u);
+  EXPECT_EQ(DrawsSince(1), 12);
   ExpectVec(mesh->vertices[2].position, 1, 1, 0, 0);
 
   crt::srand(1);  // first values 41, 18467, 6334
@@ -139,7 +139,7 @@ TEST(MeshExtrude, OneQuadBecomesACapAndFourOutwardWalls) {
   Mesh* mesh = UnitQuad();
   crt::srand(7);
   MeshExtrudeFaces(*mesh, 1, 1, 0, 0, 0, 1);
-  EXPECT_EQ(DrawsSince(7), 3u + 2u * 4u);  // the zero ranges still draw
+  EXPECT_EQ(DrawsSince(7), 3 + 2 * 4);  // the zero ranges still draw
   ASSERT_EQ(mesh->vertexCount, 8u);
   ASSERT_EQ(mesh->faceCount, 5u);
   const MeshFace& cap = *mesh->faces[0];
@@ -233,7 +233,7 @@ TEST(MeshExtrude, DegenerateFacesGiveNoNaN) {
   MeshAddFace(*mesh, MeshFaceCreate(mesh));
   crt::srand(5);
   MeshExtrudeFacesJittered(*mesh, 1, 1, 10, 20, 30, 1, 1, 1, 1, 1, 2, 0, 0);
-  EXPECT_EQ(DrawsSince(5), 2u * (3 + 2 * 3) + 2u * (3 + 2 * 1) + 2u * 3);
+  EXPECT_EQ(DrawsSince(5), 2 * (3 + 2 * 3) + 2 * (3 + 2 * 1) + 2 * 3);
   ExpectSound(*mesh);
   MeshDestroy(mesh);
 }

@@ -33,3 +33,18 @@ uint32_t Crc32(const uint8_t* bytes, size_t count, uint32_t crc = 0);
 uint32_t Adler32(const uint8_t* bytes, size_t count, uint32_t adler = 1);
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+// The number of crt::rand draws between two generator states (the generator steps
+// state * 214013 + 2531011), or -1 when it takes more than `limit`.
+inline int64_t DrawsBetween(uint32_t before, uint32_t after, int64_t limit = 1 << 24) {
+  uint32_t state = before;
+  for (int64_t n = 0; n <= limit; ++n) {
+    if (state == after) return n;
+    state = state * 214013u + 2531011u;
+  }
+  return -1;
+}
+
+}  // namespace testsupport

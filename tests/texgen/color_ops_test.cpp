@@ -255,9 +255,7 @@ TEST(ColorOps, VolumesAndRecordsWithoutPixelsAreLeftAlone) {
   TextureGrayscale(&target);
   TextureRandomBlendColor(&target, 255, 0);
   EXPECT_EQ(crt::RandState(), 1u);
-}
-
-TEST(ColorOps, CubeChangesOnlyItsFirstFace) {
+  // A cube changes only its first face.
   Texture cube;
   TextureInit(&cube, kTextureKindCube, 4, 0, 0, 0, 0);
   TextureInvert(&cube);

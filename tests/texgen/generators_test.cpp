@@ -80,21 +80,20 @@ TEST(Cellular, SecondDistanceDependsOnThePointOrder) {
   Image image(40, 40);
   crt::srand(77);
   TextureCellular(image.get(), 2, 2, 0);
-  // At the second point: F1 = 0 and F2 = the distance from A (or D if A were nearer there,
-  // impossible at B itself unless both coincide).
-  if (ax != bx || ay != by) {
-    // At A itself A comes first and is the nearest: F2 = D = 80, factor (80 - 0)^2 / 80 -> 1.
-    EXPECT_EQ(image.at(ax, ay), 0xFFFFFFFFu);
-    auto wrap = [](int d) {
-      d = std::abs(d);
-      return d > 20 ? 40 - d : d;
-    };
-    const int dx = wrap(ax - bx), dy = wrap(ay - by);
-    const float f2 = std::sqrt(float(dx * dx + dy * dy));
-    const float factor = std::min(1.0f, f2 * f2 / 80.0f);
-    const uint32_t v = uint32_t(crt::RoundToInt(255.0f * factor));
-    EXPECT_EQ(image.at(bx, by), 0xFF000000u | v * 0x010101u);
-  }
+  // The seed gives two distinct points.
+  ASSERT_TRUE(ax != bx || ay != by);
+  // At A itself A comes first and is the nearest: F2 = D = 80, factor (80 - 0)^2 / 80 -> 1.
+  EXPECT_EQ(image.at(ax, ay), 0xFFFFFFFFu);
+  // At the second point: F1 = 0 and F2 = the distance from A.
+  auto wrap = [](int d) {
+    d = std::abs(d);
+    return d > 20 ? 40 - d : d;
+  };
+  const int dx = wrap(ax - bx), dy = wrap(ay - by);
+  const float f2 = std::sqrt(float(dx * dx + dy * dy));
+  const float factor = std::min(1.0f, f2 * f2 / 80.0f);
+  const uint32_t v = uint32_t(crt::RoundToInt(255.0f * factor));
+  EXPECT_EQ(image.at(bx, by), 0xFF000000u | v * 0x010101u);
 }
 
 // The pattern straight from its definition: every point's distance, F1 and F2 in point order.

@@ -50,14 +50,6 @@ inline void FillPattern(Image& image) {
   }
 }
 
-// The number of crt::rand draws between two generator states (searched up to `limit`).
-inline int64_t DrawsBetween(uint32_t before, uint32_t after, int64_t limit = 1 << 24) {
-  uint32_t state = before;
-  for (int64_t n = 0; n <= limit; ++n) {
-    if (state == after) return n;
-    state = state * 214013u + 2531011u;
-  }
-  return -1;
-}
+using testsupport::DrawsBetween;
 
 }  // namespace texgentest

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/d3d9.h"
-#include "platform/sdl_window.h"
 #include "platform/testing_d3d9.h"
+#include "tests/support/d3d9_device.h"
 
 namespace {
 
@@ -101,40 +101,16 @@ void Measure(Scene& s, bool switchTextures, const char* label) {
               draws / seconds, calls / draws);
 }
 
-LRESULT Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 }  // namespace
 
 int main() {
-  if (!Win32InitVideo()) {
-    std::fprintf(stderr, "no display\n");
+  testsupport::D3D9Window w;
+  if (const char* error = testsupport::OpenD3D9Window(w, "bench", 0, 0, kWidth, kHeight)) {
+    std::fprintf(stderr, "%s\n", error);
     return 1;
   }
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = Proc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "bench";
-  RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, "bench", "", WS_POPUP, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                windowClass.hInstance, nullptr);
-  ShowWindow(window, SW_SHOWNORMAL);
-  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-  D3DPRESENT_PARAMETERS p{};
-  p.BackBufferFormat = D3DFMT_A8R8G8B8;
-  p.SwapEffect = D3DSWAPEFFECT_FLIP;
-  p.hDeviceWindow = window;
-  p.Windowed = TRUE;
-  p.EnableAutoDepthStencil = TRUE;
-  p.AutoDepthStencilFormat = D3DFMT_D24S8;
-  p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
   Scene s{};
-  if (!d3d || d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
-                                &s.device) != D3D_OK) {
-    std::fprintf(stderr, "no device\n");
-    return 1;
-  }
+  s.device = w.device;
   s.device->CreateVertexDeclaration(kLayout, &s.layout);
   s.device->CreateTexture(kWidth, kHeight, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
                           D3DPOOL_DEFAULT, &s.target, nullptr);
@@ -154,9 +130,8 @@ int main() {
 
   for (D3D9Object* o : {static_cast<D3D9Object*>(s.targetSurface), static_cast<D3D9Object*>(s.back),
                         static_cast<D3D9Object*>(s.target), static_cast<D3D9Object*>(s.textures[0]),
-                        static_cast<D3D9Object*>(s.textures[1]), static_cast<D3D9Object*>(s.layout),
-                        static_cast<D3D9Object*>(s.device), static_cast<D3D9Object*>(d3d)})
+                        static_cast<D3D9Object*>(s.textures[1]), static_cast<D3D9Object*>(s.layout)})
     o->Release();
-  DestroyWindow(window);
+  testsupport::CloseD3D9Window(w);
   return 0;
 }

@@ -34,16 +34,10 @@ void Quad(Vertex out[4], float x, float y, float size, D3DCOLOR colour) {
 }
 
 IDirect3DTexture9* PatternTexture(IDirect3DDevice9* device, uint32_t tint) {
-  IDirect3DTexture9* texture = nullptr;
-  device->CreateTexture(64, 64, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
-  D3DLOCKED_RECT locked;
-  texture->LockRect(0, &locked, nullptr, 0);
+  std::vector<uint32_t> texels(64 * 64);
   for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x)
-      static_cast<uint32_t*>(locked.pBits)[y * locked.Pitch / 4 + x] =
-          ((x ^ y) & 8) ? tint : 0x80FFFFFF;
-  texture->UnlockRect(0);
-  return texture;
+    for (int x = 0; x < 64; ++x) texels[y * 64 + x] = ((x ^ y) & 8) ? tint : 0x80FFFFFF;
+  return testsupport::MakeTexture(device, 64, 64, texels.data(), 0);
 }
 
 struct Scene {

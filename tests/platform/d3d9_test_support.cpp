@@ -61,15 +61,9 @@ void DeviceTest::DrawClip(const std::vector<ClipVertex>& vertices, D3DPRIMITIVET
 
 IDirect3DTexture9* DeviceTest::MakeTexture(UINT w, UINT h, const std::vector<uint32_t>& texels,
                                            UINT levels) {
-  IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(
-      device_->CreateTexture(w, h, levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
-      D3D_OK);
-  D3DLOCKED_RECT locked;
-  EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-  for (UINT y = 0; y < h; ++y)
-    std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &texels[y * w], w * 4);
-  texture->UnlockRect(0);
+  EXPECT_GE(texels.size(), size_t{w} * h);
+  IDirect3DTexture9* texture = testsupport::MakeTexture(device_, w, h, texels.data(), levels);
+  EXPECT_NE(texture, nullptr);
   return texture;
 }
 

@@ -26,14 +26,9 @@ void ShaderDeviceTest::TearDown() {
 }
 
 IDirect3DTexture9* ShaderDeviceTest::Texture(uint32_t texel) {
-  IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
-            D3D_OK);
-  D3DLOCKED_RECT locked;
-  EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-  *static_cast<uint32_t*>(locked.pBits) = texel;
-  texture->UnlockRect(0);
-  owned_.push_back(texture);
+  IDirect3DTexture9* texture = testsupport::MakeTexture(device_, 1, 1, &texel);
+  EXPECT_NE(texture, nullptr);
+  if (texture) owned_.push_back(texture);
   return texture;
 }
 

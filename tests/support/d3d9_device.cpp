@@ -1,5 +1,7 @@
 #include "tests/support/d3d9_device.h"
 
+#include <cstring>
+
 #include "platform/sdl_window.h"
 
 namespace testsupport {
@@ -50,6 +52,23 @@ void CloseD3D9Window(D3D9Window& w) {
   if (w.window) DestroyWindow(w.window);
   if (w.windowClass) UnregisterClassA(w.windowClass, GetModuleHandleA(nullptr));
   w = D3D9Window{};
+}
+
+IDirect3DTexture9* MakeTexture(IDirect3DDevice9* device, UINT w, UINT h, const uint32_t* texels,
+                               UINT levels) {
+  IDirect3DTexture9* texture = nullptr;
+  if (device->CreateTexture(w, h, levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
+                            nullptr) != D3D_OK)
+    return nullptr;
+  D3DLOCKED_RECT locked;
+  if (texture->LockRect(0, &locked, nullptr, 0) != D3D_OK) {
+    texture->Release();
+    return nullptr;
+  }
+  for (UINT y = 0; y < h; ++y)
+    std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, texels + y * w, w * 4);
+  texture->UnlockRect(0);
+  return texture;
 }
 
 }  // namespace testsupport

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/d3d9.h"
-#include "platform/sdl_window.h"
 #include "platform/testing_d3d9.h"
+#include "tests/support/d3d9_device.h"
 
 namespace {
 
@@ -34,16 +34,10 @@ void Quad(Vertex out[4], float x, float y, float size, D3DCOLOR colour) {
 }
 
 IDirect3DTexture9* PatternTexture(IDirect3DDevice9* device, uint32_t tint) {
-  IDirect3DTexture9* texture = nullptr;
-  device->CreateTexture(64, 64, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
-  D3DLOCKED_RECT locked;
-  texture->LockRect(0, &locked, nullptr, 0);
+  std::vector<uint32_t> texels(64 * 64);
   for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x)
-      static_cast<uint32_t*>(locked.pBits)[y * locked.Pitch / 4 + x] =
-          ((x ^ y) & 8) ? tint : 0x80FFFFFF;
-  texture->UnlockRect(0);
-  return texture;
+    for (int x = 0; x < 64; ++x) texels[y * 64 + x] = ((x ^ y) & 8) ? tint : 0x80FFFFFF;
+  return testsupport::MakeTexture(device, 64, 64, texels.data(), 0);
 }
 
 struct Scene {
@@ -101,40 +95,16 @@ void Measure(Scene& s, bool switchTextures, const char* label) {
               draws / seconds, calls / draws);
 }
 
-LRESULT Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 }  // namespace
 
 int main() {
-  if (!Win32InitVideo()) {
-    std::fprintf(stderr, "no display\n");
+  testsupport::D3D9Window w;
+  if (const char* error = testsupport::OpenD3D9Window(w, "bench", 0, 0, kWidth, kHeight)) {
+    std::fprintf(stderr, "%s\n", error);
     return 1;
   }
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = Proc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "bench";
-  RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, "bench", "", WS_POPUP, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                windowClass.hInstance, nullptr);
-  ShowWindow(window, SW_SHOWNORMAL);
-  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-  D3DPRESENT_PARAMETERS p{};
-  p.BackBufferFormat = D3DFMT_A8R8G8B8;
-  p.SwapEffect = D3DSWAPEFFECT_FLIP;
-  p.hDeviceWindow = window;
-  p.Windowed = TRUE;
-  p.EnableAutoDepthStencil = TRUE;
-  p.AutoDepthStencilFormat = D3DFMT_D24S8;
-  p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
   Scene s{};
-  if (!d3d || d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
-                                &s.device) != D3D_OK) {
-    std::fprintf(stderr, "no device\n");
-    return 1;
-  }
+  s.device = w.device;
   s.device->CreateVertexDeclaration(kLayout, &s.layout);
   s.device->CreateTexture(kWidth, kHeight, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
                           D3DPOOL_DEFAULT, &s.target, nullptr);
@@ -154,9 +124,8 @@ int main() {
 
   for (D3D9Object* o : {static_cast<D3D9Object*>(s.targetSurface), static_cast<D3D9Object*>(s.back),
                         static_cast<D3D9Object*>(s.target), static_cast<D3D9Object*>(s.textures[0]),
-                        static_cast<D3D9Object*>(s.textures[1]), static_cast<D3D9Object*>(s.layout),
-                        static_cast<D3D9Object*>(s.device), static_cast<D3D9Object*>(d3d)})
+                        static_cast<D3D9Object*>(s.textures[1]), static_cast<D3D9Object*>(s.layout)})
     o->Release();
-  DestroyWindow(window);
+  testsupport::CloseD3D9Window(w);
   return 0;
 }

@@ -3,44 +3,18 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/sdl_window.h"
+
 namespace d3d9support {
-
-namespace {
-LRESULT TestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-constexpr const char* kClass = "d3d9test";
-}  // namespace
-
-D3DPRESENT_PARAMETERS PresentParameters(HWND window) {
-  D3DPRESENT_PARAMETERS p{};
-  p.BackBufferFormat = D3DFMT_A8R8G8B8;
-  p.SwapEffect = D3DSWAPEFFECT_FLIP;
-  p.hDeviceWindow = window;
-  p.Windowed = TRUE;
-  p.EnableAutoDepthStencil = TRUE;
-  p.AutoDepthStencilFormat = D3DFMT_D24S8;
-  p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-  return p;
-}
 
 void DeviceTest::SetUp() {
   if (!Win32InitVideo()) GTEST_SKIP() << "no display";
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = TestProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kClass;
-  RegisterClassA(&windowClass);
-  window_ = CreateWindowExA(0, kClass, "", WS_POPUP, windowX_, windowY_, kSize, kSize, nullptr,
-                            nullptr, GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(window_, nullptr);
-  ShowWindow(window_, SW_SHOWNORMAL);
-  d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(d3d_, nullptr);
-  D3DPRESENT_PARAMETERS p = PresentParameters(window_);
-  ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
-                               &device_),
-            D3D_OK);
+  if (const char* error =
+          testsupport::OpenD3D9Window(base_, "d3d9test", windowX_, windowY_, kSize, kSize))
+    FAIL() << error;
+  window_ = base_.window;
+  d3d_ = base_.d3d;
+  device_ = base_.device;
   ASSERT_EQ(device_->CreateVertexDeclaration(kScreenLayout, &screenLayout_), D3D_OK);
   ASSERT_EQ(device_->CreateVertexDeclaration(kClipLayout, &clipLayout_), D3D_OK);
   ASSERT_EQ(device_->CreateVertexShader(kPassVertexShader, &passVs_), D3D_OK);
@@ -53,10 +27,10 @@ void DeviceTest::SetUp() {
 
 void DeviceTest::TearDown() {
   for (D3D9Object* o : std::initializer_list<D3D9Object*>{screenLayout_, clipLayout_, passVs_,
-                                                          colourPs_, device_, d3d_})
+                                                          colourPs_})
     if (o) o->Release();
-  if (window_) DestroyWindow(window_);
-  UnregisterClassA(kClass, GetModuleHandleA(nullptr));
+  base_.device = device_;  // a test may have released the device itself
+  testsupport::CloseD3D9Window(base_);
   d3d9test::ResetHooks();
 }
 
@@ -87,15 +61,9 @@ void DeviceTest::DrawClip(const std::vector<ClipVertex>& vertices, D3DPRIMITIVET
 
 IDirect3DTexture9* DeviceTest::MakeTexture(UINT w, UINT h, const std::vector<uint32_t>& texels,
                                            UINT levels) {
-  IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(
-      device_->CreateTexture(w, h, levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
-      D3D_OK);
-  D3DLOCKED_RECT locked;
-  EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-  for (UINT y = 0; y < h; ++y)
-    std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &texels[y * w], w * 4);
-  texture->UnlockRect(0);
+  EXPECT_GE(texels.size(), size_t{w} * h);
+  IDirect3DTexture9* texture = testsupport::MakeTexture(device_, w, h, texels.data(), levels);
+  EXPECT_NE(texture, nullptr);
   return texture;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/d3d9.h"
 #include "platform/sdl_window.h"
 #include "platform/testing_d3d9.h"
+#include "tests/support/d3d9_device.h"
 
 namespace d3d9support {
 
@@ -68,6 +69,7 @@ class DeviceTest : public ::testing::Test {
 
   // Where the window opens (tests that read the screen keep clear of other tests' windows).
   int windowX_ = 0, windowY_ = 0;
+  testsupport::D3D9Window base_;
   HWND window_ = nullptr;
   IDirect3D9* d3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
@@ -77,7 +79,7 @@ class DeviceTest : public ::testing::Test {
   IDirect3DPixelShader9* colourPs_ = nullptr;
 };
 
-D3DPRESENT_PARAMETERS PresentParameters(HWND window);
+using testsupport::PresentParameters;
 
 // Channels of 0xAARRGGBB within `tolerance` of each other.
 ::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance = 1);

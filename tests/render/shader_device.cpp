@@ -3,37 +3,15 @@
 #include "platform/sdl_window.h"
 #include "render/shader.h"
 
-namespace {
-constexpr const char* kClass = "shadertest";
-LRESULT TestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-}  // namespace
-
 void ShaderDeviceTest::SetUp() {
   ShaderForgetBound();
   if (!Win32InitVideo()) GTEST_SKIP() << "no display";
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = TestProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kClass;
-  RegisterClassA(&windowClass);
-  window_ = CreateWindowExA(0, kClass, "", WS_POPUP, 0, 0, kSize, kSize, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(window_, nullptr);
-  d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(d3d_, nullptr);
-  D3DPRESENT_PARAMETERS p{};
-  p.BackBufferFormat = D3DFMT_A8R8G8B8;
-  p.SwapEffect = D3DSWAPEFFECT_FLIP;
-  p.hDeviceWindow = window_;
-  p.Windowed = TRUE;
-  p.EnableAutoDepthStencil = TRUE;
-  p.AutoDepthStencilFormat = D3DFMT_D24S8;
-  p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-  ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
-                               &device_),
-            D3D_OK);
+  if (const char* error = testsupport::OpenD3D9Window(base_, "shadertest", 0, 0, kSize, kSize,
+                                                      /*show=*/false))
+    FAIL() << error;
+  window_ = base_.window;
+  d3d_ = base_.d3d;
+  device_ = base_.device;
   device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
   TestCaptureMessageBoxes(true);
@@ -42,23 +20,15 @@ void ShaderDeviceTest::SetUp() {
 void ShaderDeviceTest::TearDown() {
   TestCaptureMessageBoxes(false);
   for (D3D9Object* object : owned_) object->Release();
-  if (device_) device_->Release();
-  if (d3d_) d3d_->Release();
-  if (window_) DestroyWindow(window_);
-  UnregisterClassA(kClass, GetModuleHandleA(nullptr));
+  testsupport::CloseD3D9Window(base_);
   d3d9test::ResetHooks();
   ShaderForgetBound();
 }
 
 IDirect3DTexture9* ShaderDeviceTest::Texture(uint32_t texel) {
-  IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
-            D3D_OK);
-  D3DLOCKED_RECT locked;
-  EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-  *static_cast<uint32_t*>(locked.pBits) = texel;
-  texture->UnlockRect(0);
-  owned_.push_back(texture);
+  IDirect3DTexture9* texture = testsupport::MakeTexture(device_, 1, 1, &texel);
+  EXPECT_NE(texture, nullptr);
+  if (texture) owned_.push_back(texture);
   return texture;
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/d3d9.h"
 #include "platform/testing.h"
+#include "tests/support/d3d9_device.h"
 
 #include <vector>
 
@@ -35,6 +36,7 @@ class ShaderDeviceTest : public ::testing::Test {
 
   std::vector<D3D9Object*> owned_;
 
+  testsupport::D3D9Window base_;
   HWND window_ = nullptr;
   IDirect3D9* d3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;

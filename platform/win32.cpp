@@ -259,26 +259,42 @@ bool Win32IsAlive(HWND window) {
   return false;
 }
 
+namespace {
+
+// One attempt to start SDL video on a visible driver. SDL falls back to its invisible drivers
+// when no display answers; those count as no display unless asked for by name.
+bool TryInitVideo() {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+  const bool invisible = driver != nullptr && (std::strcmp(driver, "offscreen") == 0 ||
+                                               std::strcmp(driver, "dummy") == 0);
+  if (invisible && (wanted == nullptr || strcasecmp(wanted, driver) != 0)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_SetError("only the invisible driver %s answered", driver);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Win32InitVideo() {
   static const bool ready = [] {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-      std::fprintf(stderr, "halvex: no display: %s\n", SDL_GetError());
-      return false;
+    // A display that exists can refuse a connection for a moment while many clients connect
+    // at once (parallel programs on one virtual display), so try a few times, 100 ms apart.
+    constexpr int kAttempts = 3;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+      if (TryInitVideo()) return true;
+      if (attempt < kAttempts && SDL_getenv("DISPLAY") != nullptr)
+        SDL_Delay(100);
+      else
+        break;
     }
-    // SDL falls back to its invisible drivers when no display answers; those count as no
-    // display unless asked for by name.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
-    const bool invisible = driver != nullptr && (std::strcmp(driver, "offscreen") == 0 ||
-                                                 std::strcmp(driver, "dummy") == 0);
-    if (invisible && (wanted == nullptr || strcasecmp(wanted, driver) != 0)) {
-      SDL_QuitSubSystem(SDL_INIT_VIDEO);
-      std::fprintf(stderr, "halvex: no display\n");
-      return false;
-    }
-    return true;
+    std::fprintf(stderr, "halvex: no display: %s\n", SDL_GetError());
+    return false;
   }();
   return ready;
 }

@@ -26,10 +26,9 @@ WindowSizeState g_windowSize{};
 
 void ShowError(LPCSTR text) { MessageBoxA(nullptr, text, "Error", MB_ICONERROR); }
 
-// The same record at creation and at every reset: the back buffer takes the client size (0),
-// one A8R8G8B8 buffer with D24S8 depth, no wait for the retrace. Windowed in both modes: full
-// screen is a popup over a changed display mode.
-D3DPRESENT_PARAMETERS PresentParameters(HWND window) {
+}  // namespace
+
+D3DPRESENT_PARAMETERS DevicePresentParameters(HWND window) {
   D3DPRESENT_PARAMETERS parameters{};
   parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
   parameters.MultiSampleType = D3DMULTISAMPLE_NONE;
@@ -41,6 +40,8 @@ D3DPRESENT_PARAMETERS PresentParameters(HWND window) {
   parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
   return parameters;
 }
+
+namespace {
 
 // Shows the box, releases the Direct3D object and reports failure.
 bool FailDirect3D(Device& device, LPCSTR text) {
@@ -212,7 +213,7 @@ bool DeviceCreateWindow(Device& device, uint32_t width, uint32_t height, uint8_t
   if (device.window == nullptr) return FailWindow(device, "Could not create window!");
 
   // No FPU_PRESERVE: the main thread computes in single precision from here on.
-  D3DPRESENT_PARAMETERS parameters = PresentParameters(device.window);
+  D3DPRESENT_PARAMETERS parameters = DevicePresentParameters(device.window);
   if (device.d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, device.window,
                                D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
                                &device.device) != D3D_OK) {
@@ -229,7 +230,7 @@ bool DeviceCreateWindow(Device& device, uint32_t width, uint32_t height, uint8_t
 void DeviceSetWindowTitle(Device& device) { SetWindowTextA(device.window, kWindowTitle); }
 
 void DeviceReset(Device& device) {
-  D3DPRESENT_PARAMETERS parameters = PresentParameters(device.window);
+  D3DPRESENT_PARAMETERS parameters = DevicePresentParameters(device.window);
   device.device->Reset(&parameters);
 }
 

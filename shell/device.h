@@ -13,6 +13,7 @@
 
 struct IDirect3D9;
 struct IDirect3DDevice9;
+struct D3DPRESENT_PARAMETERS;
 struct Texture;
 struct TransformState;
 struct TargetManager;
@@ -58,6 +59,10 @@ bool DeviceStartUp(Device& device, uint32_t width, uint32_t height, uint8_t full
 // Window class "w", display mode (full screen), window, Direct3D device, cursor, title.
 bool DeviceCreateWindow(Device& device, uint32_t width, uint32_t height, uint8_t fullScreen);
 void DeviceSetWindowTitle(Device& device);
+// The same presentation parameters at creation and at every reset: the back buffer takes the
+// client size (0), one A8R8G8B8 buffer with D24S8 depth, no multisampling, flip, no wait for the
+// retrace. Windowed in both modes: full screen is a popup over a changed display mode.
+D3DPRESENT_PARAMETERS DevicePresentParameters(HWND window);
 // IDirect3DDevice9::Reset with the presentation parameters of creation (result not tested).
 void DeviceReset(Device& device);
 // Frame targets, Renderer, TargetManager, TransformState, device and window, trig tables.

@@ -63,7 +63,7 @@ TEST_F(D3D9Adapter, InjectedFailuresReachTheCaller) {
   d3d9test::FailCall("GetAdapterModeCount", D3DERR_NOTAVAILABLE);
   EXPECT_EQ(d3d->GetAdapterModeCount(0, D3DFMT_X8R8G8B8), 0u);
   d3d9test::FailCall("CreateDevice", D3DERR_NOTAVAILABLE);
-  D3DPRESENT_PARAMETERS p = d3d9support::PresentParameters(nullptr);
+  D3DPRESENT_PARAMETERS p = DevicePresentParameters(nullptr);
   IDirect3DDevice9* device = nullptr;
   EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &p, &device), D3DERR_NOTAVAILABLE);
   EXPECT_EQ(device, nullptr);
@@ -161,7 +161,7 @@ TEST_F(D3D9Device, ResetRefusesWhileADefaultPoolResourceLivesThenRestoresDefault
   device_->SetSamplerState(2, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
   D3DVIEWPORT9 vp = {4, 4, 8, 8, 0.0f, 1.0f};
   device_->SetViewport(&vp);
-  D3DPRESENT_PARAMETERS p = d3d9support::PresentParameters(window_);
+  D3DPRESENT_PARAMETERS p = DevicePresentParameters(window_);
 
   EXPECT_EQ(device_->Reset(&p), D3DERR_INVALIDCALL);
   target->Release();

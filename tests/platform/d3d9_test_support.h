@@ -10,6 +10,7 @@
 #include "platform/d3d9.h"
 #include "platform/sdl_window.h"
 #include "platform/testing_d3d9.h"
+#include "shell/device.h"
 #include "tests/support/d3d9_device.h"
 
 namespace d3d9support {
@@ -79,7 +80,6 @@ class DeviceTest : public ::testing::Test {
   IDirect3DPixelShader9* colourPs_ = nullptr;
 };
 
-using testsupport::PresentParameters;
 
 // Channels of 0xAARRGGBB within `tolerance` of each other.
 ::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance = 1);

@@ -20,6 +20,7 @@
 #include "scene/scene.h"
 #include "scene/timeline.h"
 #include "scene/transform_program.h"
+#include "timeline_fixture.h"
 
 namespace {
 
@@ -281,16 +282,7 @@ class TimelineFrameTest : public SceneRenderTest {
     TimelineStart();
   }
   void TearDown() override {
-    if (timeline) {
-      for (Clip* c : clips) crt::AlignedDelete(c);
-      ListDestroy(timeline->clips);
-      ListDestroy(timeline->fonts->fonts);
-      ListDestroy(timeline->fonts->second);
-      crt::AlignedDelete(timeline->fonts);
-      crt::AlignedDelete(timeline->sync);
-      crt::AlignedDelete(timeline);
-      TimelineInstance = nullptr;
-    }
+    if (timeline) scenetest::DestroyTimeline(timeline, clips);
     SceneRenderTest::TearDown();
   }
   void Add(Scene& scene, float duration, float fade, uint32_t kind, uint32_t colour) {

@@ -11,6 +11,7 @@
 #include "scene/scene.h"
 #include "scene/timeline.h"
 #include "shell/device.h"
+#include "timeline_fixture.h"
 
 namespace {
 
@@ -170,16 +171,7 @@ TEST(Light, DefaultsAndClone) {
 class TimelineTest : public ::testing::Test {
  protected:
   void SetUp() override { timeline = TimelineCreate(nullptr); }
-  void TearDown() override {
-    for (Clip* c : clips) crt::AlignedDelete(c);
-    ListDestroy(timeline->clips);
-    ListDestroy(timeline->fonts->fonts);
-    ListDestroy(timeline->fonts->second);
-    crt::AlignedDelete(timeline->fonts);
-    crt::AlignedDelete(timeline->sync);
-    crt::AlignedDelete(timeline);
-    TimelineInstance = nullptr;
-  }
+  void TearDown() override { scenetest::DestroyTimeline(timeline, clips); }
   void Add(float duration, float fade = 0.0f, uint32_t kind = 0) {
     Clip* c = crt::AlignedNew<Clip>(nullptr, duration, fade, kind, 0u);
     clips.push_back(c);

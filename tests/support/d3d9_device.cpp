@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/sdl_window.h"
+#include "shell/device.h"
 
 namespace testsupport {
 
@@ -11,18 +12,6 @@ LRESULT DefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
 }
 }  // namespace
-
-D3DPRESENT_PARAMETERS PresentParameters(HWND window) {
-  D3DPRESENT_PARAMETERS p{};
-  p.BackBufferFormat = D3DFMT_A8R8G8B8;
-  p.SwapEffect = D3DSWAPEFFECT_FLIP;
-  p.hDeviceWindow = window;
-  p.Windowed = TRUE;
-  p.EnableAutoDepthStencil = TRUE;
-  p.AutoDepthStencilFormat = D3DFMT_D24S8;
-  p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-  return p;
-}
 
 const char* OpenD3D9Window(D3D9Window& out, const char* windowClass, int x, int y, int width,
                            int height, bool show) {
@@ -39,7 +28,7 @@ const char* OpenD3D9Window(D3D9Window& out, const char* windowClass, int x, int 
   if (show) ShowWindow(out.window, SW_SHOWNORMAL);
   out.d3d = Direct3DCreate9(D3D_SDK_VERSION);
   if (out.d3d == nullptr) return "Direct3DCreate9 failed";
-  D3DPRESENT_PARAMETERS p = PresentParameters(out.window);
+  D3DPRESENT_PARAMETERS p = DevicePresentParameters(out.window);
   if (out.d3d->CreateDevice(0, D3DDEVTYPE_HAL, out.window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
                             &out.device) != D3D_OK)
     return "CreateDevice failed";
@@ -57,8 +46,8 @@ void CloseD3D9Window(D3D9Window& w) {
 IDirect3DTexture9* MakeTexture(IDirect3DDevice9* device, UINT w, UINT h, const uint32_t* texels,
                                UINT levels) {
   IDirect3DTexture9* texture = nullptr;
-  if (device->CreateTexture(w, h, levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
-                            nullptr) != D3D_OK)
+  if (device->CreateTexture(w, h, levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr) !=
+      D3D_OK)
     return nullptr;
   D3DLOCKED_RECT locked;
   if (texture->LockRect(0, &locked, nullptr, 0) != D3D_OK) {

@@ -15,8 +15,6 @@ struct D3D9Window {
   IDirect3DDevice9* device = nullptr;
 };
 
-D3DPRESENT_PARAMETERS PresentParameters(HWND window);
-
 // Opens the window (shown when `show`) and the device; returns null, or what failed. A missing
 // display is reported as "no display".
 const char* OpenD3D9Window(D3D9Window& out, const char* windowClass, int x, int y, int width,

@@ -7,7 +7,7 @@
 
 #include "loader_test_util.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 #include "tools/scriptasm/script_layout.h"
 
 namespace {

@@ -219,19 +219,19 @@ struct Collector {
 };
 
 void Sort(CoverageCategory* category, std::string_view name, bool used) {
-  (used ? category->used : category->unused).push_back(std::string(name));
+  category->items.push_back({std::string(name), used});
 }
 
 std::vector<CoverageCategory> Categories(const Collector& c) {
   std::vector<CoverageCategory> out;
-  CoverageCategory opcodes{"opcodes", {}, {}};
+  CoverageCategory opcodes{"opcodes", {}};
   for (const ScriptOpLayout& op : ScriptOpLayouts()) {
     Sort(&opcodes, op.name, c.opcodes.count(std::string(op.name)));
   }
   out.push_back(opcodes);
   for (const ScriptOpLayout& op : ScriptOpLayouts()) {
     if (op.subOps.empty()) continue;
-    CoverageCategory subs{std::string(op.name) + " sub-ops", {}, {}};
+    CoverageCategory subs{std::string(op.name) + " sub-ops", {}};
     const auto found = c.subOps.find(op.name);
     for (const ScriptSubOpLayout& sub : op.subOps) {
       if (!sub.inert)
@@ -241,7 +241,7 @@ std::vector<CoverageCategory> Categories(const Collector& c) {
   }
   auto table = [&](std::string name, std::span<const std::string_view> names,
                    const std::set<int>& used, int first) {
-    CoverageCategory category{std::move(name), {}, {}};
+    CoverageCategory category{std::move(name), {}};
     for (size_t i = first; i < names.size(); ++i) Sort(&category, names[i], used.count(int(i)));
     out.push_back(category);
   };
@@ -264,21 +264,4 @@ std::vector<CoverageCategory> ScriptCoverage(ScriptBytes bytes) {
     return {};
   }
   return Categories(collector);
-}
-
-std::string CoverageReport(const std::vector<CoverageCategory>& categories) {
-  std::string text;
-  size_t used = 0, total = 0;
-  for (const CoverageCategory& c : categories) {
-    const size_t all = c.used.size() + c.unused.size();
-    text += c.name + ": " + std::to_string(c.used.size()) + "/" + std::to_string(all) + "\n";
-    if (!c.unused.empty()) {
-      text += "  not used:";
-      for (const std::string& name : c.unused) text += " " + name;
-      text += "\n";
-    }
-    used += c.used.size();
-    total += all;
-  }
-  return text + "coverage: " + std::to_string(used) + "/" + std::to_string(total) + "\n";
 }

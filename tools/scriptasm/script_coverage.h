@@ -14,19 +14,11 @@
 // (11) when a model sits on layer 1, a background or an overlay the screen quads (12). Only
 // scenes that a clip plays count, with the sub-scenes they render.
 
-#include <string>
 #include <vector>
 
+#include "tools/coverage_report.h"
 #include "tools/scriptasm/script_walk.h"
 
-struct CoverageCategory {
-  std::string name;
-  std::vector<std::string> used;
-  std::vector<std::string> unused;
-};
-
-// The categories in report order; empty when the stream is malformed.
+// The categories in report order (print them with CoverageReport); empty when the stream is
+// malformed.
 std::vector<CoverageCategory> ScriptCoverage(ScriptBytes bytes);
-// One line per category ("<name>: U/T", then "  not used: ..." when something is missing)
-// and a last line "coverage: U/T" over all of them.
-std::string CoverageReport(const std::vector<CoverageCategory>& categories);

@@ -2,7 +2,7 @@
 // Reset.
 #include "platform/sdl_window.h"
 #include "platform/testing_win32.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 #include "tests/support/device_fixture.h"
 
 namespace {

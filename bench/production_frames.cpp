@@ -35,7 +35,7 @@
 #include "render/texture_upload.h"
 #include "render/transform_state.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 #include "support/test_support.h"
 #include "texgen/texture.h"
 

@@ -20,7 +20,7 @@ using loadertest::ReaderPtr;
 std::vector<uint8_t> FillerOperands(std::string_view letters) {
   std::vector<uint8_t> bytes;
   for (char letter : letters) {
-    if (letter == 's' || letter == 'B') {
+    if (letter == 's' || letter == 'B' || letter == 'P') {
       bytes.insert(bytes.end(), {1, 'A'});
     } else {
       bytes.insert(bytes.end(), ScriptOperandBytes(std::string_view(&letter, 1)), 1);

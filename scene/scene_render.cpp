@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kSwitchDepthTest = 3;
-constexpr uint32_t kQuadMode = 12;    // sat(sample x alpha) x vertex colour
 constexpr float kLayer1Alpha = 0.7f;  // weight of FrameTargetA in both compositions
 // Sub-scenes nest at most this deep: a scene listed among its own sub-scenes (directly or
 // through others) would otherwise recurse until the stack overflows.
@@ -31,7 +29,7 @@ void Select(Device& device, Texture* target, uint8_t clear) {
 void BeginTwoD(Device& device) {
   DeviceDisable(device, kSwitchDepthTest);
   TransformStateBeginOverlay(*device.transformState);
-  RendererSetShaderMode(device.renderer->shaders, kQuadMode);
+  RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
 }
 
 void EndTwoD(Device& device) {
@@ -121,7 +119,7 @@ void GlowAndOverlay(Scene& scene, Device& device, Texture* target) {
 void BackgroundIntoB(Scene& scene, Device& device, Texture* target) {
   Select(device, device.FrameTargetB, 1);
   CameraSetLetterboxViewport(*scene.camera, target);
-  RendererSetShaderMode(device.renderer->shaders, kQuadMode);
+  RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
   if (device.transformState->index == 0) {
     DeviceDisable(device, kSwitchDepthTest);
     TransformStateBeginOverlay(*device.transformState);

@@ -212,36 +212,46 @@ INT_PTR RunWithKeys(const std::string& keys) {
   return result;
 }
 
+struct KeyRow {
+  const char* keys;
+  INT_PTR result;
+  Commands commands;
+  LRESULT firstSelection, firstCheck, lastSelection;  // as the commands arrived
+};
+
+void PrintTo(const KeyRow& row, std::ostream* out) { *out << row.keys; }
+
+// One real dialog per process: each row is a test of its own.
+class DialogGtk : public ::testing::TestWithParam<KeyRow> {};
+
 // The focus starts on the list; Tab walks the template's order: OK, Cancel, check box. Enter
 // means the default button unless a push button has the focus.
-TEST(DialogGtk, KeysSelectToggleAndAnswer) {
+TEST_P(DialogGtk, KeysSelectToggleAndAnswer) {
   if (!HaveRealDialogs()) GTEST_SKIP() << "no display or no xdotool";
-  const struct {
-    const char* keys;
-    INT_PTR result;
-    Commands commands;
-    LRESULT firstSelection, firstCheck, lastSelection;  // as the commands arrived
-  } rows[] = {{"Down Down Return",
-               100,
-               {{kList, LBN_SELCHANGE}, {kList, LBN_SELCHANGE}, {IDOK, BN_CLICKED}},
-               0, BST_UNCHECKED, 1},
-              {"Tab Tab Tab space Return",
-               100,
-               {{kCheck, BN_CLICKED}, {IDOK, BN_CLICKED}},
-               LB_ERR, BST_CHECKED, LB_ERR},
-              {"Tab Tab Return", 200, {{IDCANCEL, BN_CLICKED}}, LB_ERR, BST_UNCHECKED, LB_ERR},
-              {"Escape", 200, {{IDCANCEL, BN_CLICKED}}, LB_ERR, BST_UNCHECKED, LB_ERR}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.keys);
-    EXPECT_EQ(RunWithKeys(row.keys), row.result);
-    ASSERT_EQ(HeardCommands(), row.commands);
-    EXPECT_EQ(g_heard[1].selection, row.firstSelection);
-    EXPECT_EQ(g_heard[1].check, row.firstCheck);
-    EXPECT_EQ(g_heard.back().selection, row.lastSelection);
-  }
+  const KeyRow& row = GetParam();
+  EXPECT_EQ(RunWithKeys(row.keys), row.result);
+  ASSERT_EQ(HeardCommands(), row.commands);
+  EXPECT_EQ(g_heard[1].selection, row.firstSelection);
+  EXPECT_EQ(g_heard[1].check, row.firstCheck);
+  EXPECT_EQ(g_heard.back().selection, row.lastSelection);
 }
 
-TEST(DialogGtk, CloseButtonSendsClose) {
+INSTANTIATE_TEST_SUITE_P(
+    Keys, DialogGtk,
+    ::testing::Values(KeyRow{"Down Down Return",
+                             100,
+                             {{kList, LBN_SELCHANGE}, {kList, LBN_SELCHANGE}, {IDOK, BN_CLICKED}},
+                             0, BST_UNCHECKED, 1},
+                      KeyRow{"Tab Tab Tab space Return",
+                             100,
+                             {{kCheck, BN_CLICKED}, {IDOK, BN_CLICKED}},
+                             LB_ERR, BST_CHECKED, LB_ERR},
+                      KeyRow{"Tab Tab Return", 200, {{IDCANCEL, BN_CLICKED}}, LB_ERR,
+                             BST_UNCHECKED, LB_ERR},
+                      KeyRow{"Escape", 200, {{IDCANCEL, BN_CLICKED}}, LB_ERR, BST_UNCHECKED,
+                             LB_ERR}));
+
+TEST(DialogClose, CloseButtonSendsClose) {
   if (!HaveRealDialogs()) GTEST_SKIP() << "no display or no xdotool";
   TestDialogWatchdog(300);  // closes the window as its title bar's button does
   const INT_PTR result = RunDialog();

@@ -43,8 +43,14 @@ TEST(SoundMixTest, ConversionScalesClampsAndRoundsToEven) {
   const struct {
     float mix;
     int16_t sample;
-  } rows[] = {{1.0f, 4000},      {9.0f, 32767},     {-9.0f, -32768},  {0.0001f, 0},
-              {0.000125f, 0},    {0.000375f, 2},    {-0.000375f, -2}, {-1e30f, -32768},
+  } rows[] = {{1.0f, 4000},
+              {9.0f, 32767},
+              {-9.0f, -32768},
+              {0.0001f, 0},
+              {0.000125f, 0},
+              {0.000375f, 2},
+              {-0.000375f, -2},
+              {-1e30f, -32768},
               {std::numeric_limits<float>::quiet_NaN(), 0},
               {std::numeric_limits<float>::infinity(), 32767}};
   for (const auto& r : rows) EXPECT_EQ(SoundSampleFromMix(r.mix), r.sample) << r.mix;
@@ -66,8 +72,9 @@ TEST_F(SoundStreamTest, OpensTheLoopingBufferTheSystemExpects) {
   ASSERT_TRUE(SoundStreamOpen(&stream_, nullptr));
   const DsoundTestBufferRequest r = DsoundTestLastRequest();
   // One second of 44,100 Hz 16-bit stereo PCM, looping.
-  EXPECT_EQ(std::make_tuple(r.cooperativeLevel, r.desc.dwSize, r.desc.dwFlags, r.desc.dwBufferBytes),
-            std::make_tuple(DWORD{DSSCL_NORMAL}, 36u, 0x18100u, 176400u));
+  EXPECT_EQ(
+      std::make_tuple(r.cooperativeLevel, r.desc.dwSize, r.desc.dwFlags, r.desc.dwBufferBytes),
+      std::make_tuple(DWORD{DSSCL_NORMAL}, 36u, 0x18100u, 176400u));
   const WAVEFORMATEX& f = r.format;
   EXPECT_EQ(std::make_tuple(f.wFormatTag, f.nChannels, f.nSamplesPerSec, f.nAvgBytesPerSec,
                             f.nBlockAlign, f.wBitsPerSample, f.cbSize),

@@ -1,5 +1,6 @@
-// Pixel programs of the shader table where coordinates and the alpha test matter, fed exact interpolants by a pass-through vertex program (one point per draw) and
-// compared at float precision with the program's formula computed here.
+// Pixel programs of the shader table where coordinates and the alpha test matter, fed exact
+// interpolants by a pass-through vertex program (one point per draw) and compared at float
+// precision with the program's formula computed here.
 
 #include <gtest/gtest.h>
 

@@ -35,7 +35,7 @@
 #include "render/texture_upload.h"
 #include "render/transform_state.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 #include "support/test_support.h"
 #include "texgen/texture.h"
 
@@ -121,7 +121,7 @@ double BareFrame(Device& device) {
     const Clock::time_point start = Clock::now();
     TargetManagerBeginScene(*device.targetManager);
     TransformStateBeginOverlay(*device.transformState);
-    RendererSetShaderMode(device.renderer->shaders, 12);
+    RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
     RendererDrawScreenImage(*device.renderer, &image, 1.0f, 1.0f);
     TransformStateEndOverlay(*device.transformState);
     TargetManagerEndFrame(*device.targetManager);

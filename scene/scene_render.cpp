@@ -1,7 +1,7 @@
 // One scene render: sub-scenes, the ambient and per-light passes of both layers into the frame
 // targets B (layer 0) and A (layer 1) with screen copies into C, their two compositions onto
 // the final target, fog passes, the glow layer and the overlay image.
-#include "mesh/model.h"
+#include "render/device.h"
 #include "render/renderer.h"
 #include "render/screen_draw.h"
 #include "render/target_manager.h"
@@ -9,15 +9,13 @@
 #include "scene/camera.h"
 #include "scene/cull_sphere.h"
 #include "scene/light.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
-#include "shell/device.h"
 #include "texgen/texture.h"
 
 namespace {
 
-constexpr uint32_t kSwitchDepthTest = 3;
-constexpr uint32_t kQuadMode = 12;    // sat(sample x alpha) x vertex colour
 constexpr float kLayer1Alpha = 0.7f;  // weight of FrameTargetA in both compositions
 // Sub-scenes nest at most this deep: a scene listed among its own sub-scenes (directly or
 // through others) would otherwise recurse until the stack overflows.
@@ -31,7 +29,7 @@ void Select(Device& device, Texture* target, uint8_t clear) {
 void BeginTwoD(Device& device) {
   DeviceDisable(device, kSwitchDepthTest);
   TransformStateBeginOverlay(*device.transformState);
-  RendererSetShaderMode(device.renderer->shaders, kQuadMode);
+  RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
 }
 
 void EndTwoD(Device& device) {
@@ -121,7 +119,7 @@ void GlowAndOverlay(Scene& scene, Device& device, Texture* target) {
 void BackgroundIntoB(Scene& scene, Device& device, Texture* target) {
   Select(device, device.FrameTargetB, 1);
   CameraSetLetterboxViewport(*scene.camera, target);
-  RendererSetShaderMode(device.renderer->shaders, kQuadMode);
+  RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
   if (device.transformState->index == 0) {
     DeviceDisable(device, kSwitchDepthTest);
     TransformStateBeginOverlay(*device.transformState);

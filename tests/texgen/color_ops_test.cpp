@@ -211,10 +211,10 @@ TEST(ColorOps, CombineChannelsOverTheOverlap) {
   source.at(1, 1) = 0x40102030u;
   Image image(3, 3, 0xFF010203u);
   TextureCombineChannels(image.get(), source.get(), 0);
-  EXPECT_EQ(image.at(0, 0), 0x80C86432u);
-  EXPECT_EQ(image.at(1, 1), 0x40102030u);
-  EXPECT_EQ(image.at(2, 0), 0xFF010203u);  // outside the 2 x 2 overlap
-  EXPECT_EQ(image.at(0, 2), 0xFF010203u);
+  image.ExpectPixels({{0, 0, 0x80C86432u},
+                      {1, 1, 0x40102030u},
+                      {2, 0, 0xFF010203u},  // outside the 2 x 2 overlap
+                      {0, 2, 0xFF010203u}});
   auto combined = [&](uint8_t mode) {
     Image dest(1, 1, 0xFF010203u);
     TextureCombineChannels(dest.get(), source.get(), mode);
@@ -229,9 +229,7 @@ TEST(ColorOps, CombineChannelsOverTheOverlap) {
   Image big(256, 256, 0xFF000000u);
   Image small(128, 128, 0xFFFFFFFFu);
   TextureCombineChannels(big.get(), small.get(), 0);
-  EXPECT_EQ(big.at(127, 127), 0xFFFFFFFFu);
-  EXPECT_EQ(big.at(128, 127), 0xFF000000u);
-  EXPECT_EQ(big.at(127, 128), 0xFF000000u);
+  big.ExpectPixels({{127, 127, 0xFFFFFFFFu}, {128, 127, 0xFF000000u}, {127, 128, 0xFF000000u}});
   // The source's kind is tested, not the destination's.
   Texture volume;
   TextureInit(&volume, kTextureKindVolume, 2, 2, 2, 0, 0);

@@ -98,9 +98,7 @@ TEST_F(ProductionTest, LoadsAndShowsEveryClip) {
   ASSERT_GT(ListCount(*timeline.clips), 0u);
   float total = 0.0f;
   for (const Clip* clip : ListItems<Clip>(*timeline.clips)) total += clip->duration;
-  // The picture runs until the music ends (the full-length picture and song land separately,
-  // so for a while the picture may run on past the end of the music).
-  EXPECT_GE(total, SongSeconds() - 0.25f);
+  EXPECT_NEAR(total, SongSeconds(), 0.25f);
 
   TimelineStoreRest();
   TimelineStart();

@@ -113,16 +113,13 @@ void RendererSetLight(Renderer& renderer, const RendererLight& light) { renderer
 void RendererRegisterMesh(Renderer& renderer, Mesh* mesh) { ListAppend(*renderer.meshes, mesh); }
 
 void RendererReleaseMeshes(Renderer& renderer) {
-  for (ListNode* node = renderer.meshes->first; node; node = node->next) {
-    MeshRelease(*reinterpret_cast<Mesh*>(node->value));
-  }
+  for (Mesh* mesh : ListItems<Mesh>(*renderer.meshes)) MeshRelease(*mesh);
 }
 
 void RendererRestoreMeshes(Renderer& renderer) {
-  for (ListNode* node = renderer.meshes->first; node; node = node->next) {
-    Mesh& mesh = *reinterpret_cast<Mesh*>(node->value);
-    MeshCreateBuffers(mesh, mesh.dynamic);
-    MeshUpload(mesh, 0);
+  for (Mesh* mesh : ListItems<Mesh>(*renderer.meshes)) {
+    MeshCreateBuffers(*mesh, mesh->dynamic);
+    MeshUpload(*mesh, 0);
   }
 }
 

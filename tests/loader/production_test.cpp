@@ -56,9 +56,7 @@ class ProductionTest : public ::testing::Test {
     reader_.reset();
     AudioClockReset();
     DeviceShutDown(device_);
-    for (const ListNode* n = device_.modes->first; n; n = n->next) {
-      crt::AlignedFree(reinterpret_cast<DisplayMode*>(n->value));
-    }
+    for (DisplayMode* mode : ListItems<DisplayMode>(*device_.modes)) crt::AlignedFree(mode);
     ListDestroy(device_.modes);
     ListDestroy(device_.textures);
     TestCaptureMessageBoxes(false);
@@ -99,20 +97,16 @@ TEST_F(ProductionTest, LoadsAndShowsEveryClip) {
   Timeline& timeline = *reader_->timeline;
   ASSERT_GT(ListCount(*timeline.clips), 0u);
   float total = 0.0f;
-  for (const ListNode* n = timeline.clips->first; n; n = n->next) {
-    total += reinterpret_cast<Clip*>(n->value)->duration;
-  }
-  // The picture runs until the music ends (the full-length picture and song land separately,
-  // so for a while the picture may run on past the end of the music).
-  EXPECT_GE(total, SongSeconds() - 0.25f);
+  for (const Clip* clip : ListItems<Clip>(*timeline.clips)) total += clip->duration;
+  EXPECT_NEAR(total, SongSeconds(), 0.25f);
 
   TimelineStoreRest();
   TimelineStart();
   const char* dir = std::getenv("HALVEX_PNG_DIR");
   float start = 0.0f;
   int index = 0;
-  for (const ListNode* n = timeline.clips->first; n; n = n->next, ++index) {
-    const Clip& clip = *reinterpret_cast<Clip*>(n->value);
+  for (const Clip* item : ListItems<Clip>(*timeline.clips)) {
+    const Clip& clip = *item;
     ASSERT_NE(clip.scene->camera, nullptr) << "clip " << index;
     if (clip.duration == 0.0f) continue;  // the closing fade: never current, only its fade shows
     for (float at : {0.5f, 0.85f}) {
@@ -127,6 +121,7 @@ TEST_F(ProductionTest, LoadsAndShowsEveryClip) {
       }
     }
     start += clip.duration;
+    ++index;
   }
 }
 

@@ -15,7 +15,7 @@ struct ViewportRect {
 struct Camera {
   Matrix* view;            // owned
   ViewportRect* viewport;  // owned; the last viewport set through the camera
-  Device* device;
+  Device* device;         // null for a camera that is never applied
   float heightFraction;  // share of the target height the letterbox band uses, (0, 1]
   double fieldOfView;    // vertical, degrees
   double aspect;         // viewport width / height, recomputed by every CameraSetViewport
@@ -24,8 +24,9 @@ struct Camera {
 };
 
 // Constructs in place: identity view, viewport {0, 0, device width, device height}, height
-// fraction 1.0, field of view 60, aspect width / height, near 1, far 10000. Returns camera.
-Camera* CameraInit(Camera* camera, Device& device);
+// fraction 1.0, field of view 60, aspect width / height, near 1, far 10000. Without a device
+// (a scene reader that draws nothing) the viewport is empty and the aspect 1. Returns camera.
+Camera* CameraInit(Camera* camera, Device* device);
 void CameraResetView(Camera& camera);
 void CameraSetHeightFraction(Camera& camera, float fraction);
 // viewport = {x, y, w, h}; aspect = w / h in double.

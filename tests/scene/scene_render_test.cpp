@@ -47,7 +47,7 @@ class SceneRenderTest : public rendertest::RenderTest {
   }
   Scene& NewScene(bool camera = true) {
     Scene* scene = SceneCreate();
-    if (camera) scene->camera = CameraInit(crt::AlignedNew<Camera>(), device_);
+    if (camera) scene->camera = CameraInit(crt::AlignedNew<Camera>(), &device_);
     scenes_.push_back(scene);
     return *scene;
   }

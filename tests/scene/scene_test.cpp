@@ -69,7 +69,7 @@ TEST(Scene, CloneCopiesValuesAndRetargetsBindings) {
   source->backgroundIntoA = 1;
   source->overlayAlpha = 0.5f;
   source->fog->enabled = 1;
-  source->camera = CameraInit(crt::AlignedNew<Camera>(), device);
+  source->camera = CameraInit(crt::AlignedNew<Camera>(), &device);
   CameraTranslateView(*source->camera, 0, 0, 10);
   source->lights[2] = LightInit(crt::AlignedNew<Light>());
   source->lights[2]->range = 7.0f;
@@ -122,7 +122,7 @@ TEST(Camera, InitCloneAndViewOperations) {
   device.width = 800;
   device.height = 400;
   Camera camera;
-  CameraInit(&camera, device);
+  CameraInit(&camera, &device);
   EXPECT_EQ(camera.aspect, 2.0);
   EXPECT_EQ(camera.fieldOfView, 60.0);
   EXPECT_EQ(camera.viewport->w, 800u);

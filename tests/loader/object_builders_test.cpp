@@ -210,7 +210,7 @@ TEST_F(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
   EXPECT_EQ(a->clearColor, 0xFF102030u);
   EXPECT_EQ(a->glow, 0.25f);
   EXPECT_EQ(ListCount(*a->bindings), 5u);  // two cameras and three lights
-  for (uint32_t replaced : {0u, 2u}) {       // the first camera and the first light of slot 1
+  for (uint32_t replaced : {0u, 2u}) {     // the first camera and the first light of slot 1
     EXPECT_EQ(ListAtAs<AnimBinding>(*a->bindings, replaced)->target, nullptr);
   }
   EXPECT_NE(a->camera, c);

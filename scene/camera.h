@@ -15,10 +15,10 @@ struct ViewportRect {
 struct Camera {
   Matrix* view;            // owned
   ViewportRect* viewport;  // owned; the last viewport set through the camera
-  Device* device;         // null for a camera that is never applied
-  float heightFraction;  // share of the target height the letterbox band uses, (0, 1]
-  double fieldOfView;    // vertical, degrees
-  double aspect;         // viewport width / height, recomputed by every CameraSetViewport
+  Device* device;          // null for a camera that is never applied
+  float heightFraction;    // share of the target height the letterbox band uses, (0, 1]
+  double fieldOfView;      // vertical, degrees
+  double aspect;           // viewport width / height, recomputed by every CameraSetViewport
   double nearPlane;
   double farPlane;
 };

@@ -72,7 +72,7 @@ void SceneSetCamera(Scene& scene, Camera* camera);
 void SceneSetLight(Scene& scene, uint32_t slot, Light* light);
 void SceneStoreRest(Scene& scene);
 void SceneReleaseContexts(Scene& scene);
-// Scene bindings in order, then every top-level group.
+// Scene bindings in order, then every top-level group; sync is the frame's taken values.
 void SceneAnimate(Scene& scene, float time, const SyncValues* sync);
 // Deformers of every animated model at time (seconds).
 void SceneUpdateModels(Scene& scene, float time);

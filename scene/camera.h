@@ -34,8 +34,8 @@ void CameraSetViewport(Camera& camera, uint32_t x, uint32_t y, uint32_t w, uint3
 // The target's size (the back buffer's when target is null): the whole of it, on the camera
 // and on the device.
 void CameraSetFullViewport(Camera& camera, const Texture* target);
-// band = round(h x fraction), top = round((1 - fraction) x h x 0.5); viewport (0, top, w, band)
-// on the camera and on the device.
+// band = round(h x fraction) and at least 1, top = round((1 - fraction) x h x 0.5); viewport
+// (0, top, w, band) on the camera and on the device.
 void CameraSetLetterboxViewport(Camera& camera, const Texture* target);
 // view = T(-x, -y, -z) x view.
 void CameraTranslateView(Camera& camera, float x, float y, float z);

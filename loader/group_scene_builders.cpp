@@ -3,12 +3,12 @@
 #include "loader/builders.h"
 #include "math/matrix.h"
 #include "math/vec.h"
-#include "mesh/model.h"
 #include "platform/crt.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/kind3_node.h"
 #include "scene/light.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 

@@ -1,11 +1,11 @@
 // The per-frame functions of the timeline: frame begin and end, and one frame of the clip
 // that covers the audio time with its colour fades.
 #include "music/audio_clock.h"
+#include "render/device.h"
 #include "render/screen_draw.h"
 #include "render/target_manager.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
 
 namespace {
 

@@ -5,20 +5,20 @@
 #include "loader/builders.h"
 #include "loader_test_util.h"
 #include "math/matrix.h"
-#include "mesh/deformer.h"
 #include "mesh/generators.h"
 #include "mesh/mesh.h"
-#include "mesh/model.h"
 #include "platform/crt.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
+#include "scene/deformer.h"
 #include "scene/kind3_node.h"
 #include "scene/light.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
 #include "scene/transform_program.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/crt.h"
+#include "render/device.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/kind3_node.h"
@@ -13,7 +14,6 @@
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
 #include "timeline_fixture.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "render/target_manager.h"
 #include "render/texture_upload.h"
 #include "render/transform_state.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 namespace {
 

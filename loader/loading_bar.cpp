@@ -2,12 +2,12 @@
 // with the ticks the scene script has counted, redrawn on every fifteenth tick.
 #include "loader/scene_reader.h"
 #include "platform/crt.h"
+#include "render/device.h"
 #include "render/renderer.h"
 #include "render/screen_draw.h"
 #include "render/shader_mode.h"
 #include "render/target_manager.h"
 #include "render/transform_state.h"
-#include "shell/device.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include "mesh/material.h"
 #include "mesh/material_run.h"
 #include "mesh/mesh.h"
-#include "mesh/mesh_finish.h"
+#include "render/device.h"
 #include "render/mesh_buffers.h"
+#include "render/mesh_finish.h"
 #include "render/texture_upload.h"
 #include "render/transform_state.h"
-#include "shell/device.h"
 #include "texgen/drawing.h"
 
 namespace {

@@ -2,11 +2,11 @@
 
 #include "mesh/mesh.h"
 #include "mesh/vertex.h"
+#include "render/device.h"
 #include "render/renderer.h"
 #include "render/target_manager.h"
 #include "render/texture_upload.h"
 #include "render/transform_state.h"
-#include "shell/device.h"
 
 namespace {
 

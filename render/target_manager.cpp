@@ -1,9 +1,9 @@
 #include "render/target_manager.h"
 
 #include "platform/crt.h"
+#include "render/device.h"
 #include "render/renderer.h"
 #include "render/screen_draw.h"
-#include "shell/device.h"
 #include "texgen/texture.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "scene/node.h"
 
-#include "mesh/model.h"
 #include "platform/crt.h"
 #include "scene/anim.h"
 #include "scene/kind3_node.h"
+#include "scene/model.h"
 #include "scene/scene.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Drawing the node tree pass by pass.
-#include "mesh/model.h"
+#include "render/device.h"
 #include "render/transform_state.h"
+#include "scene/model.h"
 #include "scene/node.h"
-#include "shell/device.h"
 
 void SceneNodeDraw(SceneNode& node, const CullSphere* sphere, const DrawPass& pass) {
   if (node.kind == kNodeLeaf) LeafNodeDraw(reinterpret_cast<LeafNode&>(node), sphere, pass);

@@ -1,7 +1,7 @@
 // One scene render: sub-scenes, the ambient and per-light passes of both layers into the frame
 // targets B (layer 0) and A (layer 1) with screen copies into C, their two compositions onto
 // the final target, fog passes, the glow layer and the overlay image.
-#include "mesh/model.h"
+#include "render/device.h"
 #include "render/renderer.h"
 #include "render/screen_draw.h"
 #include "render/target_manager.h"
@@ -9,9 +9,9 @@
 #include "scene/camera.h"
 #include "scene/cull_sphere.h"
 #include "scene/light.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
-#include "shell/device.h"
 #include "texgen/texture.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "render/shader.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 #include "support/test_support.h"
 
 namespace {

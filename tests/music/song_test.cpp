@@ -25,11 +25,11 @@ std::vector<uint8_t> Block(const std::vector<std::vector<uint8_t>>& tracks, uint
 }
 
 // Track 0: deltas 0x06 (3) and 0x07 0x01 (code 0x0107, 131); notes 0xBC (60 at velocity 127,
-// no velocity byte) and 0x3C (60, velocity from the column).
+// no velocity byte) and 0x3C (60, velocity from the column: the whole byte, bit 7 too).
 const std::vector<uint8_t> kTrack0 = {0x06, 0x07, 0x01, 0xFF, 0xFF,  // deltas
                                       0x90, 0x80,                    // status
                                       0xBC, 0x3C,                    // notes
-                                      0x21};                         // velocity of the 2nd
+                                      0xA1};                         // velocity of the 2nd
 
 TEST(SongTest, DecodesDeltaCodesNoteBytesAndVelocities) {
   const std::vector<uint8_t> block = Block({kTrack0}, 10);
@@ -48,7 +48,7 @@ TEST(SongTest, DecodesDeltaCodesNoteBytesAndVelocities) {
   EXPECT_EQ(t.events[1].delta, 131);
   EXPECT_EQ(t.events[1].status, 0x80);
   EXPECT_EQ(t.events[1].note, 60);
-  EXPECT_EQ(t.events[1].velocity, 0x21);
+  EXPECT_EQ(t.events[1].velocity, 0xA1);
   EXPECT_EQ(t.events[2].delta, 65535);
   EXPECT_EQ(t.events[2].remaining, 65535);
   EXPECT_EQ(t.events[2].status, 0);

@@ -1,6 +1,6 @@
 // The Device's Direct3D object, display-mode list, window and window procedure through the
 // win32 and Direct3D stand-ins (run under Xvfb; skipped without a display).
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

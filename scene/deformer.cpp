@@ -1,4 +1,4 @@
-#include "mesh/deformer.h"
+#include "scene/deformer.h"
 
 #include <cstring>
 

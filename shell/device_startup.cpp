@@ -1,9 +1,11 @@
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 #include "mesh/trig_tables.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
+#include "render/mesh_buffers.h"
 #include "render/renderer.h"
+#include "render/shader.h"
 #include "render/target_manager.h"
 #include "render/transform_state.h"
 
@@ -278,5 +280,28 @@ bool WindowPollResize(uint32_t& width, uint32_t& height) {
   if (g_windowSize.width == width && g_windowSize.height == height) return false;
   width = g_windowSize.width;
   height = g_windowSize.height;
+  return true;
+}
+
+bool DeviceHandleResize(Device& device) {
+  uint32_t width = device.width;
+  uint32_t height = device.height;
+  if (!WindowPollResize(width, height)) return false;
+  device.width = width;
+  device.height = height;
+  Renderer& renderer = *device.renderer;
+  DeviceReleaseFrameTargets(device);
+  TargetManagerRelease(*device.targetManager);
+  RendererReleaseMeshes(renderer);
+  RendererReleaseScreenQuad(renderer);
+  DeviceReset(device);
+  // Reset unbinds every shader: the bound cache must not claim otherwise.
+  ShaderForgetBound();
+  RendererCreateScreenQuad(renderer);
+  RendererRestoreMeshes(renderer);
+  TargetManagerRestore(*device.targetManager);
+  DeviceCreateFrameTargets(device, width, height);
+  DeviceClear(device, 0xFF000000u);
+  RendererResetShaderMode(renderer.shaders);
   return true;
 }

@@ -1,14 +1,12 @@
-// State switches, frame targets and the resize check of the Device.
+// State switches and frame targets of the Device.
+
+#include "render/device.h"
 
 #include <cstring>
 #include <initializer_list>
 
 #include "platform/d3d9.h"
-#include "render/mesh_buffers.h"
-#include "render/renderer.h"
-#include "render/shader.h"
 #include "render/target_manager.h"
-#include "shell/device.h"
 
 namespace {
 
@@ -122,27 +120,4 @@ void DeviceReleaseFrameTargets(Device& device) {
     if (*field) TargetManagerDestroyTarget(*device.targetManager, *field);
     *field = nullptr;
   }
-}
-
-bool DeviceHandleResize(Device& device) {
-  uint32_t width = device.width;
-  uint32_t height = device.height;
-  if (!WindowPollResize(width, height)) return false;
-  device.width = width;
-  device.height = height;
-  Renderer& renderer = *device.renderer;
-  DeviceReleaseFrameTargets(device);
-  TargetManagerRelease(*device.targetManager);
-  RendererReleaseMeshes(renderer);
-  RendererReleaseScreenQuad(renderer);
-  DeviceReset(device);
-  // Reset unbinds every shader: the bound cache must not claim otherwise.
-  ShaderForgetBound();
-  RendererCreateScreenQuad(renderer);
-  RendererRestoreMeshes(renderer);
-  TargetManagerRestore(*device.targetManager);
-  DeviceCreateFrameTargets(device, width, height);
-  DeviceClear(device, 0xFF000000u);
-  RendererResetShaderMode(renderer.shaders);
-  return true;
 }

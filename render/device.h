@@ -9,7 +9,6 @@
 
 #include "math/list.h"
 #include "platform/win32.h"
-#include "shell/display_mode.h"
 
 struct IDirect3D9;
 struct IDirect3DDevice9;
@@ -44,40 +43,7 @@ struct Device {
   Renderer* renderer;
 };
 
-// ---- Window, Direct3D device and display modes (shell/device.cpp) -------------------------
-
-// Constructs in place: everything absent or zero, empty mode and texture lists, fog start 0.0,
-// end 100.0, colour 0xFFFFFFFF. Returns device.
-Device* DeviceInit(Device* device);
-// Creates the Direct3D object, checks the capabilities (pixel shader 2.0, X8R8G8B8 modes) and
-// fills the mode list (modes of at least 640 x 480 whose width and height both differ from
-// every listed mode). False after a message box.
-bool DeviceCreateDirect3D(Device& device);
-// Window, Direct3D device, default render states and material, TransformState, TargetManager,
-// Renderer, frame targets, trigonometric tables, one resize check. False after a message box.
-bool DeviceStartUp(Device& device, uint32_t width, uint32_t height, uint8_t fullScreen);
-// Window class "w", display mode (full screen), window, Direct3D device, cursor, title.
-bool DeviceCreateWindow(Device& device, uint32_t width, uint32_t height, uint8_t fullScreen);
-void DeviceSetWindowTitle(Device& device);
-// The same presentation parameters at creation and at every reset: the back buffer takes the
-// client size (0), one A8R8G8B8 buffer with D24S8 depth, no multisampling, flip, no wait for the
-// retrace. Windowed in both modes: full screen is a popup over a changed display mode.
-D3DPRESENT_PARAMETERS DevicePresentParameters(HWND window);
-// IDirect3DDevice9::Reset with the presentation parameters of creation (result not tested).
-void DeviceReset(Device& device);
-// Frame targets, Renderer, TargetManager, TransformState, device and window, trig tables.
-void DeviceShutDown(Device& device);
-// Releases the device and the Direct3D object, destroys the window (unless windowGone),
-// restores the display mode and cursor, unregisters the class.
-void DeviceDestroyWindow(Device& device, uint8_t windowGone);
-// Escape destroys the window; WM_SIZE records the client size (a non-zero size raises the
-// resize flag); WM_DESTROY posts the quit message.
-LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// When the resize flag is raised, lowers it; when the recorded size differs from width/height,
-// writes it out and returns true. False otherwise.
-bool WindowPollResize(uint32_t& width, uint32_t& height);
-
-// ---- State switches, frame targets and resize (shell/device_state.cpp) ---------------------
+// ---- State switches and frame targets (render/device_state.cpp) ----------------------------
 
 // Switch ids: 0 texture stages 0-3, 1 alpha blending, 2 no render state, 3 depth test,
 // 4 depth write, 5 depth bias, 6 culling, 7 scissor test; other ids do nothing.
@@ -100,6 +66,3 @@ uint32_t DeviceGetHeight(const Device& device);
 void DeviceCreateFrameTargets(Device& device, uint32_t width, uint32_t height);
 // Gives back C, B, A, G1, G2, G3; the fields become absent.
 void DeviceReleaseFrameTargets(Device& device);
-// Per idle pass: on a changed client size releases every default-pool resource, resets the
-// device, recreates them at the new size, clears to black and resets the shader mode.
-bool DeviceHandleResize(Device& device);

@@ -1,19 +1,19 @@
-#include "mesh/model.h"
+#include "scene/model.h"
 
 #include <cmath>
 
 #include "math/matrix.h"
-#include "mesh/deformer.h"
 #include "mesh/mesh.h"
-#include "mesh/mesh_finish.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
+#include "render/device.h"
+#include "render/mesh_finish.h"
 #include "render/renderer.h"
 #include "render/shader_mode.h"
 #include "render/transform_state.h"
 #include "scene/cull_sphere.h"
+#include "scene/deformer.h"
 #include "scene/node.h"
-#include "shell/device.h"
 
 namespace {
 

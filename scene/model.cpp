@@ -1,12 +1,12 @@
-#include "mesh/model.h"
+#include "scene/model.h"
 
 #include "math/list.h"
-#include "mesh/deformer.h"
 #include "mesh/mesh.h"
-#include "mesh/mesh_finish.h"
 #include "mesh/operators.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
+#include "render/mesh_finish.h"
+#include "scene/deformer.h"
 
 namespace {
 

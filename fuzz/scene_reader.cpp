@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "fuzz/support.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 #include "tools/scriptasm/script_asm.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -48,7 +48,10 @@ int main(int argc, char** argv) {
   }
   const fs::path corpus = argv[1];
   Write(corpus / "song_player/song.bin", kEmbeddedSong, kEmbeddedSongSize);
-  Write(corpus / "patch_table/patches.bin", kEmbeddedPatchTable, kEmbeddedPatchTableSize);
+  std::vector<uint8_t> patches(kEmbeddedPatchTable, kEmbeddedPatchTable + kEmbeddedPatchTableSize);
+  Write(corpus / "patch_table/patches.bin", patches.data(), patches.size());
+  patches.push_back(6);  // the marker that builds the PAD tables too
+  Write(corpus / "patch_table/patches_pad.bin", patches.data(), patches.size());
   Write(corpus / "script_disasm/production.bin", kSceneScript, kSceneScriptSize);
   for (const ShaderTableEntry* e = ShaderTable; e->mode != kShaderTableEnd; ++e) {
     const std::string name = std::to_string(e->mode) + (e->kind == 1 ? "v.bin" : "p.bin");

@@ -22,25 +22,35 @@ void FuzzRequire(bool ok, const char* what) {
 
 namespace {
 
-// The operands a scene input may not raise above kSceneLimit: opcode, sub-op (0 for the
-// header) and operand position in the layout's letters.
+// The operands a scene input may not raise above their limit: opcode, sub-op (0 for the
+// header), operand position in the layout's letters. Image sides stop at the production's 256;
+// mesh segment and copy counts at 64 a side (the production's reach 32; a grid of copies at 16
+// a side); extrusions, which repeat per face and so multiply the faces, at 4.
 struct LimitedOperand {
   uint8_t op, sub, operand;
+  uint32_t max;
 };
 constexpr LimitedOperand kLimited[] = {
-    {1, 0, 0},  {1, 0, 1},   // texture width, height
-    {1, 18, 0}, {1, 18, 1},  // resize width, height
-    {1, 44, 0},              // cellular points
-    {2, 31, 2}, {2, 31, 3},  // sheet columns, rows
-    {2, 32, 2}, {2, 32, 3},  // tube segments, rings
+    {1, 0, 0, 256},  {1, 0, 1, 256},                  // texture width, height
+    {1, 18, 0, 256}, {1, 18, 1, 256},                 // resize width, height
+    {1, 44, 0, 256},                                  // cellular points
+    {2, 2, 1, 64},                                    // sphere
+    {2, 3, 3, 64},   {2, 3, 4, 64},                   // cylinder
+    {2, 4, 2, 64},   {2, 4, 3, 64},                   // torus
+    {2, 6, 3, 64},   {2, 6, 4, 64},                   // cone
+    {2, 7, 4, 64},                                    // helix turns
+    {2, 31, 2, 64},  {2, 31, 3, 64},                  // sheet
+    {2, 32, 2, 64},  {2, 32, 3, 64}, {2, 32, 4, 64},  // tube
+    {2, 17, 5, 4},   {2, 29, 10, 4},                  // extrusions per face
+    {3, 5, 2, 64},   {3, 5, 3, 64},                   // plane grid copies
+    {3, 6, 3, 16},   {3, 6, 4, 16},  {3, 6, 5, 16},   // grid copies
 };
-constexpr uint32_t kSceneLimit = 256;
 
-bool Limited(uint8_t op, uint8_t sub, size_t operand) {
+bool WithinLimit(uint8_t op, uint8_t sub, size_t operand, uint32_t value) {
   for (const LimitedOperand& l : kLimited) {
-    if (l.op == op && l.sub == sub && l.operand == operand) return true;
+    if (l.op == op && l.sub == sub && l.operand == operand) return value <= l.max;
   }
-  return false;
+  return true;
 }
 
 // The loader's view of the bytes: past the end every read gives 0.
@@ -59,7 +69,7 @@ bool WalkOperands(Cursor& c, uint8_t op, uint8_t sub, std::string_view letters) 
     const size_t bytes = counted ? c.Byte() : ScriptOperandBytes(std::string_view(&letter, 1));
     uint32_t value = 0;
     for (size_t b = 0; b < bytes; ++b) value = value << 8 | c.Byte();
-    if (Limited(op, sub, i) && value > kSceneLimit) return false;
+    if (!WithinLimit(op, sub, i, value)) return false;
   }
   return true;
 }

@@ -34,6 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int c = 0; c < kMusicInstruments; ++c) {
     ChannelNoteOn(player->channels[c], static_cast<uint8_t>(36 + 4 * c), 100);
   }
-  RenderBlocks(player, 4);
+  RenderBlocks(player, 2);
   return 0;
 }

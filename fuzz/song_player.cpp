@@ -28,6 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SongFree(song);
   MusicPlayer* player = FuzzPlayer();
   MusicPlayerLoadSong(player, data, size);
-  RenderBlocks(player, 8);
+  RenderBlocks(player, 3);
   return 0;
 }

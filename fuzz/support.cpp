@@ -11,6 +11,7 @@
 #include "music/sound_stream.h"
 #include "platform/crt.h"
 #include "synth/channel.h"
+#include "texgen/row_pool.h"
 #include "synth/voice.h"
 #include "tools/scriptasm/script_layout.h"
 
@@ -23,16 +24,18 @@ void FuzzRequire(bool ok, const char* what) {
 namespace {
 
 // The operands a scene input may not raise above their limit: opcode, sub-op (0 for the
-// header), operand position in the layout's letters. Image sides stop at the production's 256;
-// mesh segment and copy counts at 64 a side (the production's reach 32; a grid of copies at 16
-// a side); extrusions, which repeat per face and so multiply the faces, at 4.
+// header), operand position in the layout's letters. Image sides stop at 64 (a quarter of the
+// production's 256: every operation walks every pixel, and the rows of an image take the same
+// paths at any size), mesh segment and copy counts at 64 a side (the production's reach 32; a
+// grid of copies at 16 a side); extrusions, which repeat per face and so multiply the faces,
+// at 4.
 struct LimitedOperand {
   uint8_t op, sub, operand;
   uint32_t max;
 };
 constexpr LimitedOperand kLimited[] = {
-    {1, 0, 0, 256},  {1, 0, 1, 256},                  // texture width, height
-    {1, 18, 0, 256}, {1, 18, 1, 256},                 // resize width, height
+    {1, 0, 0, 64},   {1, 0, 1, 64},                   // texture width, height
+    {1, 18, 0, 64},  {1, 18, 1, 64},                  // resize width, height
     {1, 44, 0, 256},                                  // cellular points
     {2, 2, 1, 64},                                    // sphere
     {2, 3, 3, 64},   {2, 3, 4, 64},                   // cylinder
@@ -92,6 +95,7 @@ bool SceneWithinLimits(const uint8_t* data, size_t size) {
 
 uint32_t RunSceneAndFree(Device* device, const uint8_t* data, size_t size) {
   crt::srand(1);
+  TextureSetThreadCount(1);  // one core per fuzzer; the pixels do not depend on it
   SceneReader* reader = SceneReaderCreateFrom(device, data, static_cast<uint32_t>(size));
   RunSceneScript(*reader);
   const uint32_t ticks = reader->ticks;

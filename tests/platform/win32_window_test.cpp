@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/dialog.h"
@@ -102,59 +103,51 @@ TEST_F(Win32Window, OverlappedWindowClientAreaIsOuterSizeLessFrameMetrics) {
   HWND window = Open(WS_OVERLAPPEDWINDOW, 320 + 2 * frameX, 240 + 2 * frameY + caption);
   ASSERT_NE(window, nullptr);
   // The size is sent while the window is created, and again when it is shown.
-  const Received* created = LastSize();
-  ASSERT_NE(created, nullptr);
-  EXPECT_EQ(created->wParam, SIZE_RESTORED);
-  EXPECT_EQ(LOWORD(created->lParam), 320);
-  EXPECT_EQ(HIWORD(created->lParam), 240);
-  g_received.clear();
-  EXPECT_FALSE(ShowWindow(window, SW_SHOWNORMAL));
-  EXPECT_TRUE(UpdateWindow(window));
-  const Received* shown = LastSize();
-  ASSERT_NE(shown, nullptr);
-  EXPECT_EQ(LOWORD(shown->lParam), 320);
-  EXPECT_EQ(HIWORD(shown->lParam), 240);
+  for (int shown = 0; shown < 2; ++shown) {
+    const Received* size = LastSize();
+    ASSERT_NE(size, nullptr) << shown;
+    EXPECT_EQ(std::make_pair(size->wParam, size->lParam),
+              std::make_pair(WPARAM{SIZE_RESTORED}, MAKELPARAM(320, 240)));
+    g_received.clear();
+    if (shown) break;
+    EXPECT_FALSE(ShowWindow(window, SW_SHOWNORMAL));  // was hidden
+    EXPECT_TRUE(UpdateWindow(window));
+  }
   SDL_Window* sdlWindow = Win32GetSdlWindow(window);
   ASSERT_NE(sdlWindow, nullptr);
   EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_OPENGL);
   EXPECT_EQ(GetForegroundWindow(), window);
 }
 
-TEST_F(Win32Window, InjectedEscapeReachesTheProcedureAndEndsInQuit) {
-  HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
-  ASSERT_NE(window, nullptr);
-  ShowWindow(window, SW_SHOWNORMAL);
-  g_received.clear();
-  TestInjectKey(window, VK_ESCAPE);
-  const MSG last = PumpUntil(WM_QUIT);
-  ASSERT_EQ(last.message, WM_QUIT);
-  EXPECT_EQ(last.wParam, 0u);
-  // Escape arrived as a key-down before the window went; nothing came after WM_DESTROY.
-  ASSERT_GE(g_received.size(), 2u);
-  EXPECT_EQ(g_received[0].message, WM_KEYDOWN);
-  EXPECT_EQ(g_received[0].wParam, VK_ESCAPE);
-  EXPECT_EQ(g_received.back().message, WM_DESTROY);
-  EXPECT_EQ(Win32GetSdlWindow(window), nullptr);
-  EXPECT_EQ(GetForegroundWindow(), nullptr);
-  // A second destroy of the same handle fails quietly and sends nothing.
-  g_received.clear();
-  EXPECT_FALSE(DestroyWindow(window));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
-  EXPECT_TRUE(g_received.empty());
-  window_ = nullptr;
-}
-
-TEST_F(Win32Window, CloseButtonGoesThroughDefWindowProcToDestroyAndQuit) {
-  HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
-  ASSERT_NE(window, nullptr);
-  g_received.clear();
-  TestInjectClose(window);
-  const MSG last = PumpUntil(WM_QUIT);
-  EXPECT_EQ(last.message, WM_QUIT);
-  ASSERT_EQ(g_received.size(), 2u);
-  EXPECT_EQ(g_received[0].message, WM_CLOSE);
-  EXPECT_EQ(g_received[1].message, WM_DESTROY);
-  window_ = nullptr;
+// Escape reaches the procedure as a key-down (the procedure destroys the window); the close
+// button goes through DefWindowProcA. Both end in WM_DESTROY and a quit with code 0; nothing
+// comes after WM_DESTROY, and a second destroy of the handle fails quietly.
+TEST_F(Win32Window, EscapeAndTheCloseButtonEndInDestroyAndQuit) {
+  const struct {
+    void (*inject)(HWND);
+    Received first;
+  } rows[] = {{[](HWND w) { TestInjectKey(w, VK_ESCAPE); }, {WM_KEYDOWN, VK_ESCAPE, 0}},
+              {TestInjectClose, {WM_CLOSE, 0, 0}}};
+  for (const auto& row : rows) {
+    HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    g_received.clear();
+    row.inject(window);
+    const MSG last = PumpUntil(WM_QUIT);
+    EXPECT_EQ(std::make_pair(last.message, last.wParam), std::make_pair(UINT{WM_QUIT}, WPARAM{0}));
+    ASSERT_GE(g_received.size(), 2u);
+    EXPECT_EQ(std::make_pair(g_received[0].message, g_received[0].wParam),
+              std::make_pair(row.first.message, row.first.wParam));
+    EXPECT_EQ(g_received.back().message, UINT{WM_DESTROY});
+    EXPECT_EQ(Win32GetSdlWindow(window), nullptr);
+    EXPECT_EQ(GetForegroundWindow(), nullptr);
+    g_received.clear();
+    EXPECT_FALSE(DestroyWindow(window));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_TRUE(g_received.empty());
+    window_ = nullptr;
+  }
 }
 
 TEST_F(Win32Window, ResizeMinimiseAndRestoreReportTheClientSize) {
@@ -266,7 +259,8 @@ TEST(Win32NoDisplay, MessageBoxWritesOnlyItsLineAndDialogsAndWindowsAreRefused) 
             CreateWindowExA(0, "w", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
         std::exit(dialog == -1 && window == nullptr ? 0 : 1);
       },
-      ::testing::ExitedWithCode(0), "Error: Could not create D3D object!");
+      ::testing::ExitedWithCode(0),
+      "Error: Could not create D3D object!\nhalvex: no display found .*DISPLAY must name");
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "render/render_fixture.h"
+#include "tests/support/render_fixture.h"
 #include "scene/model.h"
 
 namespace meshtest {

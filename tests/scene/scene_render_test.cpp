@@ -11,7 +11,7 @@
 #include "music/audio_clock.h"
 #include "platform/crt.h"
 #include "platform/testing.h"
-#include "render/render_fixture.h"
+#include "tests/support/render_fixture.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/light.h"

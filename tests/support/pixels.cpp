@@ -25,6 +25,15 @@ void ExpectPixels(const std::vector<uint32_t>& image, int width, const std::vect
   }
 }
 
+size_t DistinctColours(const std::vector<uint32_t>& image, size_t limit) {
+  std::vector<uint32_t> seen;
+  for (size_t i = 0; i < image.size() && seen.size() < limit; ++i) {
+    const uint32_t colour = image[i] & 0xFFFFFFu;
+    if (std::find(seen.begin(), seen.end(), colour) == seen.end()) seen.push_back(colour);
+  }
+  return seen.size();
+}
+
 int CountOther(const std::vector<uint32_t>& image, uint32_t colour) {
   return static_cast<int>(image.size() - std::count(image.begin(), image.end(), colour));
 }

@@ -21,6 +21,9 @@ struct PixelRow {
 void ExpectPixels(const std::vector<uint32_t>& image, int width, const std::vector<PixelRow>& rows,
                   int tolerance = 0);
 
+// The number of distinct colours (alpha ignored) among the pixels, counted up to `limit`.
+size_t DistinctColours(const std::vector<uint32_t>& image, size_t limit);
+
 // The number of pixels of `image` that differ from `colour`.
 int CountOther(const std::vector<uint32_t>& image, uint32_t colour);
 

@@ -11,7 +11,7 @@
 #include "math/matrix.h"
 #include "mesh/material_run.h"
 #include "mesh/mesh.h"
-#include "mesh_test_util.h"
+#include "mesh/mesh_test_util.h"
 #include "model_device.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"

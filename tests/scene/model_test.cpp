@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "mesh/operators.h"
-#include "mesh_test_util.h"
+#include "mesh/mesh_test_util.h"
 #include "platform/crt.h"
 #include "scene/model.h"
 

@@ -20,15 +20,6 @@
 #include "scene/transform_program.h"
 #include "shell/device_startup.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-// A camera or light that a scene replaces stays allocated for the run (its binding still
-// points at it), so the leak checker is told about what such a script allocates.
-using LivesForTheRun = __lsan::ScopedDisabler;
-#else
-struct [[maybe_unused]] LivesForTheRun {};
-#endif
-
 namespace {
 
 using loadertest::ReaderPtr;
@@ -190,7 +181,6 @@ TEST_F(ObjectBuildersTest, GroupsNestedDeeperThanTheMatrixStackAreRefused) {
 }
 
 TEST_F(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
-  LivesForTheRun replaced;
   ReaderPtr r = Run(std::string(kMaterial) +
                     "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\nend\n"
                     "camera c\n fov 200\n height_fraction 0\n viewport 0 0 10 0\nend\n"
@@ -220,6 +210,9 @@ TEST_F(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
   EXPECT_EQ(a->clearColor, 0xFF102030u);
   EXPECT_EQ(a->glow, 0.25f);
   EXPECT_EQ(ListCount(*a->bindings), 5u);  // two cameras and three lights
+  for (uint32_t replaced : {0u, 2u}) {     // the first camera and the first light of slot 1
+    EXPECT_EQ(ListAtAs<AnimBinding>(*a->bindings, replaced)->target, nullptr);
+  }
   EXPECT_NE(a->camera, c);
   EXPECT_EQ(a->camera->view->m[12], 0.0f);   // the second camera replaced the first
   EXPECT_EQ(a->lights[1]->range, z->range);  // the second light took slot 1

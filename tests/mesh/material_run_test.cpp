@@ -124,6 +124,27 @@ TEST(MaterialRuns, FirstIndexAndTriangleCountDoNotWrapAt16Bits) {
   MeshDestroy(mesh);
 }
 
+// A run list grows geometrically: appending face after face to two interleaved lists moves
+// each block only about log2(bytes) times, so building the runs stays linear in the faces.
+TEST(MaterialRuns, AppendingFacesMovesTheListLogarithmically) {
+  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
+  const MeshFace& face = *AddPolygon(*mesh, {0, 1, 2});
+  constexpr uint32_t kFaces = 20000;  // 120,000 bytes per list: 17 doublings
+  ByteBuffer lists[2] = {};
+  uint32_t moves = 0;
+  for (uint32_t i = 0; i < 2 * kFaces; ++i) {
+    ByteBuffer& list = lists[i % 2];
+    const uint8_t* before = list.data;
+    MaterialRunAppendFace(face, list);
+    moves += list.data != before;
+  }
+  EXPECT_EQ(lists[1].size, kFaces * 6);
+  EXPECT_EQ(reinterpret_cast<const uint16_t*>(lists[1].data)[3 * kFaces - 1], 2);
+  EXPECT_LE(moves, 2u * 18u);
+  for (ByteBuffer& list : lists) ByteBufferFree(list);
+  MeshDestroy(mesh);
+}
+
 // Phase = round(|p| / radius x 62830): at the radius a full cycle, halfway half of it, off
 // axis by the Euclidean length; a radius of 0 gives phase 0 instead of a division by zero.
 TEST(MeshPhases, PhaseGrowsWithDistanceRelativeToTheRadius) {

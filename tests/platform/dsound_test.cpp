@@ -150,21 +150,4 @@ TEST_F(DsoundTest, WithoutARealAudioDeviceTheClockPacedDeviceStandsIn) {
   EXPECT_GE(PlayCursor(), 30 * 176u);
 }
 
-TEST_F(DsoundTest, RejectsOtherFormatsDevicesAndStarts) {
-  Open(DsoundTestBackend::kStepped, 400);
-  IDirectSoundBuffer* other = nullptr;
-  WAVEFORMATEX mono = PcmFormat();
-  mono.nChannels = 1;
-  mono.nBlockAlign = 2;
-  DSBUFFERDESC desc = {};
-  desc.dwBufferBytes = 400;
-  desc.lpwfxFormat = &mono;
-  EXPECT_EQ(sound_->CreateSoundBuffer(&desc, &other, nullptr), DSERR_BADFORMAT);
-  EXPECT_EQ(other, nullptr);
-  IDirectSound8* second = nullptr;
-  const GUID guid = {1, 2, 3, {}};
-  EXPECT_EQ(DirectSoundCreate8(&guid, &second, nullptr), DSERR_NODRIVER);
-  EXPECT_EQ(buffer_->Play(1, 0, 0), DSERR_INVALIDPARAM);
-}
-
 }  // namespace

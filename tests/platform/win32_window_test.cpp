@@ -144,21 +144,6 @@ TEST_F(Win32Window, InjectedEscapeReachesTheProcedureAndEndsInQuit) {
   window_ = nullptr;
 }
 
-TEST_F(Win32Window, OtherKeysArriveAsTheirVirtualKeys) {
-  HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
-  ASSERT_NE(window, nullptr);
-  g_received.clear();
-  TestInjectKey(window, 'Q');
-  TestInjectKey(window, VK_RETURN);
-  PumpUntil(WM_QUIT);  // no quit comes: runs until the queue stays empty
-  std::vector<std::pair<UINT, WPARAM>> keys;
-  for (const Received& received : g_received) keys.emplace_back(received.message, received.wParam);
-  const std::vector<std::pair<UINT, WPARAM>> expected{
-      {WM_KEYDOWN, 'Q'}, {WM_KEYUP, 'Q'}, {WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN}};
-  EXPECT_EQ(keys, expected);
-  EXPECT_TRUE(Win32GetSdlWindow(window) != nullptr);
-}
-
 TEST_F(Win32Window, CloseButtonGoesThroughDefWindowProcToDestroyAndQuit) {
   HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
   ASSERT_NE(window, nullptr);
@@ -281,7 +266,8 @@ TEST(Win32NoDisplay, MessageBoxWritesOnlyItsLineAndDialogsAndWindowsAreRefused) 
             CreateWindowExA(0, "w", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
         std::exit(dialog == -1 && window == nullptr ? 0 : 1);
       },
-      ::testing::ExitedWithCode(0), "Error: Could not create D3D object!");
+      ::testing::ExitedWithCode(0),
+      "Error: Could not create D3D object!\nhalvex: no display found .*DISPLAY must name");
 }
 
 }  // namespace

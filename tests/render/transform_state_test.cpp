@@ -114,4 +114,21 @@ TEST_F(TransformStateTest, DerivedMatricesFollowEveryChange) {
   ExpectVec(Through(TransformStateGetWvpBiasTransposed(state_), 1, 1, 1), 1, 1, 1);
 }
 
+// top x view x projection multiplies left to right, and the texture matrix is that product x
+// bias: (0.1 x 0.3) x 0.7 and 0.1 x (0.3 x 0.7) differ in the last bit.
+TEST_F(TransformStateTest, ProductsRunLeftToRight) {
+  Matrix top, view;
+  MatrixInit(top);
+  MatrixInit(view);
+  top.m[0] = 0.1f;
+  view.m[0] = 0.3f;
+  TransformStateLoad(state_, top);
+  TransformStateSetView(state_, view);
+  MatrixInit(*state_.projection);
+  state_.projection->m[0] = 0.7f;
+  const float product = (0.1f * 0.3f) * 0.7f;
+  EXPECT_EQ(TransformStateGetWvpTransposed(state_).m[0], product);
+  EXPECT_EQ(TransformStateGetWvpBiasTransposed(state_).m[0], product * 0.5f);
+}
+
 }  // namespace

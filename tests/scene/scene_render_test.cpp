@@ -47,7 +47,7 @@ class SceneRenderTest : public rendertest::RenderTest {
   }
   Scene& NewScene(bool camera = true) {
     Scene* scene = SceneCreate();
-    if (camera) scene->camera = CameraInit(crt::AlignedNew<Camera>(), device_);
+    if (camera) scene->camera = CameraInit(crt::AlignedNew<Camera>(), &device_);
     scenes_.push_back(scene);
     return *scene;
   }
@@ -98,6 +98,11 @@ TEST_F(SceneRenderTest, LetterboxBandAndApplyAspect) {
   CameraApply(camera, target);
   EXPECT_EQ(camera.aspect, 3.2);
   EXPECT_EQ(d3d9test::Viewport(d3d()).Height, 10u);
+  // The smallest fraction (1/256) on a target under 128 pixels high keeps a one-pixel band.
+  CameraSetHeightFraction(camera, 1.0f / 256.0f);
+  CameraSetLetterboxViewport(camera, target);
+  EXPECT_EQ(camera.viewport->h, 1u);
+  EXPECT_EQ(camera.aspect, 32.0);
   TargetManagerSelect(targets(), nullptr, 0);
   TargetManagerDestroyTarget(targets(), target);
 }

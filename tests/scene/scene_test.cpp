@@ -2,6 +2,9 @@
 // timeline's clip choice, fades and note input.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/crt.h"
 #include "render/device.h"
 #include "scene/anim.h"
@@ -69,7 +72,7 @@ TEST(Scene, CloneCopiesValuesAndRetargetsBindings) {
   source->backgroundIntoA = 1;
   source->overlayAlpha = 0.5f;
   source->fog->enabled = 1;
-  source->camera = CameraInit(crt::AlignedNew<Camera>(), device);
+  source->camera = CameraInit(crt::AlignedNew<Camera>(), &device);
   CameraTranslateView(*source->camera, 0, 0, 10);
   source->lights[2] = LightInit(crt::AlignedNew<Light>());
   source->lights[2]->range = 7.0f;
@@ -122,7 +125,7 @@ TEST(Camera, InitCloneAndViewOperations) {
   device.width = 800;
   device.height = 400;
   Camera camera;
-  CameraInit(&camera, device);
+  CameraInit(&camera, &device);
   EXPECT_EQ(camera.aspect, 2.0);
   EXPECT_EQ(camera.fieldOfView, 60.0);
   EXPECT_EQ(camera.viewport->w, 800u);
@@ -220,6 +223,23 @@ TEST_F(TimelineTest, NotesAccumulateVelocityPerTrack) {
   TimelineStart();
   EXPECT_EQ(timeline->currentScene, nullptr);
   EXPECT_EQ(timeline->sync->value[3], 0.75f);
+}
+
+// Notes arriving while the frames take the values: none is lost, none counted twice.
+TEST_F(TimelineTest, TakingTheValuesLosesNoNote) {
+  constexpr int kNotes = 1000000;  // a sum of whole numbers below 2^24: exact in float
+  std::atomic<bool> taking{false}, done{false};
+  std::thread sequencer([&] {
+    while (!taking) continue;  // both threads busy at once
+    for (int i = 0; i < kNotes; ++i) TimelineOnNote(timeline, 5, 60, 128);
+    done = true;
+  });
+  float taken = 0.0f;
+  for (taking = true; !done;) taken += SyncValuesTake(*timeline->sync).value[5];
+  sequencer.join();
+  taken += SyncValuesTake(*timeline->sync).value[5];
+  EXPECT_EQ(taken, static_cast<float>(kNotes));
+  EXPECT_EQ(timeline->sync->value[5], 0.0f);
 }
 
 }  // namespace

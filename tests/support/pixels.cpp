@@ -9,9 +9,9 @@ namespace testsupport {
   for (int shift = 0; shift < 32; shift += 8) {
     const int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
     if (std::abs(a - e) > tolerance)
-      return ::testing::AssertionFailure() << std::hex << "0x" << actual << " is not within "
-                                           << std::dec << tolerance << " of 0x" << std::hex
-                                           << expected;
+      return ::testing::AssertionFailure()
+             << std::hex << "0x" << actual << " is not within " << std::dec << tolerance << " of 0x"
+             << std::hex << expected;
   }
   return ::testing::AssertionSuccess();
 }

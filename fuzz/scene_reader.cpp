@@ -1,6 +1,7 @@
-// The scene script reader with every builder, without a device and on a device record (cameras
-// take its size; nothing is uploaded or drawn). A well-formed stream counts exactly the ticks
-// the assembler predicts for it.
+// The scene script reader with every builder, without a device or on a device record (cameras
+// take its size; nothing is uploaded or drawn): the low bit of the header's tick count, which a
+// reader that draws no loading bar never uses, chooses. A well-formed stream counts exactly the
+// ticks the assembler predicts for it.
 #include <vector>
 
 #include "fuzz/support.h"
@@ -16,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     d.height = 48;
     return d;
   }();
-  const uint32_t ticks = RunSceneAndFree(nullptr, data, size);
-  FuzzRequire(RunSceneAndFree(&record, data, size) == ticks, "a device record changes the ticks");
+  const uint32_t ticks = RunSceneAndFree(size > 0 && (data[0] & 1) ? &record : nullptr, data, size);
   const int64_t predicted = ScriptCountTicks(std::vector<uint8_t>(data, data + size));
   FuzzRequire(predicted < 0 || predicted == ticks, "the assembler predicts other ticks");
   return 0;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "loader/scene_reader.h"
 #include "loader_test_util.h"
@@ -12,7 +14,8 @@
 #include "platform/crt.h"
 #include "synth/channel.h"
 #include "synth/voice.h"
-#include "tools/scriptasm/script_layout.h"
+#include "texgen/row_pool.h"
+#include "tools/scriptasm/script_walk.h"
 
 void FuzzRequire(bool ok, const char* what) {
   if (ok) return;
@@ -23,16 +26,18 @@ void FuzzRequire(bool ok, const char* what) {
 namespace {
 
 // The operands a scene input may not raise above their limit: opcode, sub-op (0 for the
-// header), operand position in the layout's letters. Image sides stop at the production's 256;
-// mesh segment and copy counts at 64 a side (the production's reach 32; a grid of copies at 16
-// a side); extrusions, which repeat per face and so multiply the faces, at 4.
+// header), operand position in the layout's letters. Image sides stop at 64 (a quarter of the
+// production's 256: every operation walks every pixel, and the rows of an image take the same
+// paths at any size), mesh segment and copy counts at 64 a side (the production's reach 32; a
+// grid of copies at 16 a side); extrusions, which repeat per face and so multiply the faces,
+// at 4.
 struct LimitedOperand {
   uint8_t op, sub, operand;
   uint32_t max;
 };
 constexpr LimitedOperand kLimited[] = {
-    {1, 0, 0, 256},  {1, 0, 1, 256},                  // texture width, height
-    {1, 18, 0, 256}, {1, 18, 1, 256},                 // resize width, height
+    {1, 0, 0, 64},   {1, 0, 1, 64},                   // texture width, height
+    {1, 18, 0, 64},  {1, 18, 1, 64},                  // resize width, height
     {1, 44, 0, 256},                                  // cellular points
     {2, 2, 1, 64},                                    // sphere
     {2, 3, 3, 64},   {2, 3, 4, 64},                   // cylinder
@@ -53,45 +58,31 @@ bool WithinLimit(uint8_t op, uint8_t sub, size_t operand, uint32_t value) {
   return true;
 }
 
-// The loader's view of the bytes: past the end every read gives 0.
-struct Cursor {
-  const uint8_t* data;
-  size_t size;
-  size_t pos;
-  uint32_t Byte() { return pos < size ? data[pos++] : 0; }
-};
-
-// Steps over one operand string; false when a limited operand exceeds the limit.
-bool WalkOperands(Cursor& c, uint8_t op, uint8_t sub, std::string_view letters) {
-  for (size_t i = 0; i < letters.size(); ++i) {
-    const char letter = letters[i];
-    const bool counted = letter == 's' || letter == 'B';  // length byte n, then n bytes
-    const size_t bytes = counted ? c.Byte() : ScriptOperandBytes(std::string_view(&letter, 1));
-    uint32_t value = 0;
-    for (size_t b = 0; b < bytes; ++b) value = value << 8 | c.Byte();
-    if (!WithinLimit(op, sub, i, value)) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool SceneWithinLimits(const uint8_t* data, size_t size) {
-  Cursor c{data, size, 2};
-  for (uint32_t code = c.Byte(); code != 0; code = c.Byte()) {
-    const ScriptOpLayout* op = ScriptFindOp(static_cast<uint8_t>(code));
-    if (!op) continue;
-    if (!WalkOperands(c, op->code, 0, op->header)) return false;
-    for (uint32_t sub = c.Byte(); sub != 0; sub = c.Byte()) {
-      const ScriptSubOpLayout* layout = ScriptFindSubOp(*op, static_cast<uint8_t>(sub));
-      if (layout && !WalkOperands(c, op->code, layout->code, layout->operands)) return false;
-    }
-  }
-  return true;
+  // The loader reads 0 past the end: zeros after the input close whatever record it cuts off.
+  std::vector<uint8_t> bytes(data, data + size);
+  bytes.resize(size + 1024);
+  bool within = true;
+  std::string error;
+  ScriptWalk(
+      bytes,
+      [&](const ScriptStep& step) {
+        if (step.kind != ScriptStep::kOpen && step.kind != ScriptStep::kSubOp) return;
+        const uint8_t sub = step.kind == ScriptStep::kOpen ? 0 : step.code;
+        for (size_t i = 0; i < step.operands.size(); ++i) {
+          within =
+              within && WithinLimit(step.op->code, sub, i, ScriptOperandValue(step.operands[i]));
+        }
+      },
+      &error);  // bytes after the final 0, which the loader never reads, are no fault here
+  return within;
 }
 
 uint32_t RunSceneAndFree(Device* device, const uint8_t* data, size_t size) {
   crt::srand(1);
+  TextureSetThreadCount(1);  // one core per fuzzer; the pixels do not depend on it
   SceneReader* reader = SceneReaderCreateFrom(device, data, static_cast<uint32_t>(size));
   RunSceneScript(*reader);
   const uint32_t ticks = reader->ticks;
@@ -120,7 +111,8 @@ void RenderBlocks(MusicPlayer* player, int blocks) {
   const SongEvent* event = nullptr;
   uint32_t d = 0;
   while (blocks > 0 && player->song && SequencerNextEvent(player, &track, &event, &d)) {
-    for (const int32_t due = pos + 20 * static_cast<int32_t>(d); pos < due && blocks > 0; --blocks) {
+    for (const int32_t due = pos + 20 * static_cast<int32_t>(d); pos < due && blocks > 0;
+         --blocks) {
       SoundStreamMixBlock(player->stream);
       AudioClockAdvance(kSoundBlockFrames);
       pos = SequencerPosition();

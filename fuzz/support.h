@@ -16,8 +16,8 @@ inline std::string_view FuzzText(const uint8_t* data, size_t size) {
 void FuzzRequire(bool ok, const char* what);
 
 // True when every image side, point count and extrusion count of the script stays within
-// what the production's scripts reach, so that one input runs in milliseconds; the loader
-// accepts larger values, which only cost time.
+// the limits of support.cpp, so that one input runs in milliseconds; the loader accepts larger
+// values, which only cost time.
 bool SceneWithinLimits(const uint8_t* data, size_t size);
 
 // Runs the scene script on `device` (may be null) from a fixed rand state, frees the reader

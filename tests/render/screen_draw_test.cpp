@@ -94,7 +94,7 @@ TEST_F(ScreenDrawTest, RectanglesUsePixelsWithRowZeroAtTheBottom) {
 
   Fill(0xFF000000u);
   RendererDrawRectOutline(renderer(), 20, 20, 40, 40);
-  const int lit = kSize * kSize - testsupport::CountOther(ReadBack(), kWhite);
+  const int lit = kSize * kSize - testsupport::CountOther(ReadBack(), kSize, kWhite);
   EXPECT_GT(lit, 60);  // four sides of about 20 pixels
   EXPECT_LT(lit, 90);
   EXPECT_EQ(BackPixel(30, kSize - 1 - 30), 0xFF000000u);  // the inside stays empty

@@ -176,11 +176,11 @@ TEST_F(ModesOnTheStandIn, EveryModeDrawsItsFormula) {
 TEST_F(ModesOnTheStandIn, LitModesDiscardWhereTheAttenuationIsZero) {
   volume_ = Volume(0xFF000000);
   for (uint32_t mode : {2u, 3u, 4u, 7u, 8u, 9u}) {
-    EXPECT_EQ(testsupport::CountOther(Draw(mode), 0xFF000000u), 0) << mode;
+    EXPECT_EQ(testsupport::CountOther(Draw(mode), kSize, 0xFF000000u), 0) << mode;
   }
   volume_ = Volume(0xFF010101);  // the smallest byte that lights
   for (uint32_t mode : {2u, 3u, 4u, 7u, 8u, 9u}) {
-    EXPECT_GT(testsupport::CountOther(Draw(mode), 0xFF000000u), 0) << mode;
+    EXPECT_GT(testsupport::CountOther(Draw(mode), kSize, 0xFF000000u), 0) << mode;
   }
 }
 

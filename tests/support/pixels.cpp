@@ -1,6 +1,5 @@
 #include "tests/support/pixels.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 namespace testsupport {
@@ -25,7 +24,7 @@ void ExpectPixels(const std::vector<uint32_t>& image, int width, const std::vect
   }
 }
 
-size_t DistinctColours(const std::vector<uint32_t>& image, size_t limit) {
+ize_t DistinctColours(const std::vector<uint32_t>& image, size_t limit) {
   std::vector<uint32_t> seen;
   for (size_t i = 0; i < image.size() && seen.size() < limit; ++i) {
     const uint32_t colour = image[i] & 0xFFFFFFu;
@@ -34,8 +33,12 @@ size_t DistinctColours(const std::vector<uint32_t>& image, size_t limit) {
   return seen.size();
 }
 
-int CountOther(const std::vector<uint32_t>& image, uint32_t colour) {
-  return static_cast<int>(image.size() - std::count(image.begin(), image.end(), colour));
+int CountOther(const std::vector<uint32_t>& image, int width, uint32_t colour,
+               const std::function<bool(int x, int y)>& where) {
+  int n = 0;
+  for (size_t i = 0; i < image.size(); ++i)
+    n += (!where || where(int(i % width), int(i / width))) && image[i] != colour;
+  return n;
 }
 
 }  // namespace testsupport

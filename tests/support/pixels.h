@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace testsupport {
@@ -24,7 +25,9 @@ void ExpectPixels(const std::vector<uint32_t>& image, int width, const std::vect
 // The number of distinct colours (alpha ignored) among the pixels, counted up to `limit`.
 size_t DistinctColours(const std::vector<uint32_t>& image, size_t limit);
 
-// The number of pixels of `image` that differ from `colour`.
-int CountOther(const std::vector<uint32_t>& image, uint32_t colour);
+// The number of pixels (x, y) of `image` where `where(x, y)` holds (everywhere when it is
+// empty) that differ from `colour`.
+int CountOther(const std::vector<uint32_t>& image, int width, uint32_t colour,
+               const std::function<bool(int x, int y)>& where = {});
 
 }  // namespace testsupport

@@ -1,5 +1,6 @@
 #include "tests/support/pixels.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace testsupport {
@@ -24,7 +25,7 @@ void ExpectPixels(const std::vector<uint32_t>& image, int width, const std::vect
   }
 }
 
-ize_t DistinctColours(const std::vector<uint32_t>& image, size_t limit) {
+size_t DistinctColours(const std::vector<uint32_t>& image, size_t limit) {
   std::vector<uint32_t> seen;
   for (size_t i = 0; i < image.size() && seen.size() < limit; ++i) {
     const uint32_t colour = image[i] & 0xFFFFFFu;

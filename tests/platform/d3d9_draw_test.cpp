@@ -16,13 +16,8 @@ constexpr uint32_t kBlack = 0xFF000000, kWhite = 0xFFFFFFFF;
 class D3D9Draw : public testsupport::DeviceTest {
  protected:
   // Pixels of the back buffer where `where(x, y)` holds that are not `colour`.
-  template <typename Where>
-  int CountOther(uint32_t colour, Where where) {
-    const std::vector<uint32_t> image = Read();
-    int n = 0;
-    for (int y = 0; y < kSize; ++y)
-      for (int x = 0; x < kSize; ++x) n += where(x, y) && image[y * kSize + x] != colour;
-    return n;
+  int CountOther(uint32_t colour, const std::function<bool(int, int)>& where) {
+    return testsupport::CountOther(Read(), kSize, colour, where);
   }
 };
 

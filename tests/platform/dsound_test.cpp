@@ -111,17 +111,6 @@ TEST_F(DsoundTest, SteppedDevicePlaysWrittenBytesThenSilenceAndWraps) {
   EXPECT_EQ(buffer_->SetCurrentPosition(400), DSERR_INVALIDPARAM);
 }
 
-TEST_F(DsoundTest, DrainDevicePlaysEverythingWrittenAtEachPositionQuery) {
-  Open(DsoundTestBackend::kDrain, 1000);
-  ASSERT_EQ(buffer_->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
-  Write(0, 400, 1);
-  Write(400, 400, 2);
-  EXPECT_EQ(PlayCursor(), 800u);
-  Write(800, 400, 3);  // wraps
-  EXPECT_EQ(PlayCursor(), 200u);
-  EXPECT_EQ(DsoundTestTakeCaptured(), Bytes({{400, 1}, {400, 2}, {400, 3}}));
-}
-
 TEST_F(DsoundTest, ClockDeviceFollowsTheMonotonicClockOnlyWhilePlaying) {
   Open(DsoundTestBackend::kClock, 176400);
   std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -220,25 +220,6 @@ TEST_F(Win32Window, FullScreenPopupRunsOverTheChangedModeAndLeavesIt) {
   EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE);
 }
 
-TEST(Win32DisplayModes, ListTheDesktopModeAndRefuseIndicesOutOfRange) {
-  if (!Win32InitVideo()) GTEST_SKIP() << "no display";
-  SDL_DisplayMode desktop{};
-  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
-  const int count = Win32DisplayModeCount();
-  ASSERT_GT(count, 0);
-  bool desktopListed = false;
-  for (int i = 0; i < count; ++i) {
-    Win32DisplayMode mode{};
-    ASSERT_TRUE(Win32GetDisplayMode(i, &mode));
-    EXPECT_GT(mode.width, 0);
-    desktopListed |= mode.width == desktop.w && mode.height == desktop.h;
-  }
-  EXPECT_TRUE(desktopListed);
-  Win32DisplayMode mode{};
-  EXPECT_FALSE(Win32GetDisplayMode(count, &mode));
-  EXPECT_FALSE(Win32GetDisplayMode(-1, &mode));
-}
-
 // Without a display nothing blocks: the box is only its stderr line, dialogs and windows are
 // refused at once.
 TEST(Win32NoDisplay, MessageBoxWritesOnlyItsLineAndDialogsAndWindowsAreRefused) {

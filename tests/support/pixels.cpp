@@ -1,6 +1,5 @@
 #include "tests/support/pixels.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 namespace testsupport {
@@ -25,8 +24,12 @@ void ExpectPixels(const std::vector<uint32_t>& image, int width, const std::vect
   }
 }
 
-int CountOther(const std::vector<uint32_t>& image, uint32_t colour) {
-  return static_cast<int>(image.size() - std::count(image.begin(), image.end(), colour));
+int CountOther(const std::vector<uint32_t>& image, int width, uint32_t colour,
+               const std::function<bool(int x, int y)>& where) {
+  int n = 0;
+  for (size_t i = 0; i < image.size(); ++i)
+    n += where(int(i % width), int(i / width)) && image[i] != colour;
+  return n;
 }
 
 }  // namespace testsupport

@@ -11,8 +11,9 @@ namespace {
 TEST(LoadingBarTest, PercentRoundsAndClamps) {
   const struct {
     uint32_t ticks, expected, percent;
-  } rows[] = {{1, 345, 0},   {1, 199, 1},     {1, 200, 0},          {3, 200, 2}, {345, 345, 100},
-              {346, 345, 100}, {1684, 345, 100}, {0xFFFFFFFFu, 1, 100}, {0, 0, 100}, {7, 0, 100}};
+  } rows[] = {{1, 345, 0},     {1, 199, 1},     {1, 200, 0},      {3, 200, 2},
+              {345, 345, 100}, {346, 345, 100}, {1684, 345, 100}, {0xFFFFFFFFu, 1, 100},
+              {0, 0, 100},     {7, 0, 100}};
   for (const auto& row : rows)
     EXPECT_EQ(LoadingBarPercent(row.ticks, row.expected), row.percent)
         << row.ticks << " of " << row.expected;

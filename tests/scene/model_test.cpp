@@ -131,9 +131,10 @@ class ModelOnDevice : public scenetest::SceneTest {
     model.cull = 0;
     return model;
   }
+  // A deformer along x.
   void AddDeformer(Model& model, uint32_t type, float speed, float amplitude) {
     ModelAddDeformer(model,
-                     crt::AlignedNew<Deformer>(Deformer{type, 0, speed, amplitude, 1, 1, 1}));
+                     crt::AlignedNew<Deformer>(Deformer{type, 0, speed, amplitude, 1, 0, 0}));
   }
   // Whether `draw` made a draw call.
   static bool Draws(const std::function<void()>& draw) {

@@ -158,7 +158,6 @@ TEST_F(RendererTest, RegisteredMeshesAreRebuiltAroundAReset) {
   EXPECT_NE(mesh->indexBuffer, nullptr);
   EXPECT_EQ(mesh->dynamic, 1);
   EXPECT_EQ(ListCount(*renderer().meshes), 1u);  // not registered twice
-  MeshRelease(*mesh);
   MeshDestroy(mesh);
 }
 

@@ -121,7 +121,7 @@ double BareFrame(Device& device) {
     const Clock::time_point start = Clock::now();
     TargetManagerBeginScene(*device.targetManager);
     TransformStateBeginOverlay(*device.transformState);
-    RendererSetShaderMode(device.renderer->shaders, 12);
+    RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
     RendererDrawScreenImage(*device.renderer, &image, 1.0f, 1.0f);
     TransformStateEndOverlay(*device.transformState);
     TargetManagerEndFrame(*device.targetManager);

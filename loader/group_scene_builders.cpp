@@ -18,9 +18,8 @@ namespace {
 uint32_t GroupDepth(const SceneNode& node) {
   if (node.kind != kNodeGroup) return 0;
   uint32_t deepest = 0;
-  for (const ListNode* n = reinterpret_cast<const GroupNode&>(node).children->first; n;
-       n = n->next) {
-    auto* child = reinterpret_cast<const SceneNode*>(n->value);
+  for (const SceneNode* child :
+       ListItems<const SceneNode>(*reinterpret_cast<const GroupNode&>(node).children)) {
     if (child) {
       uint32_t depth = GroupDepth(*child);
       if (depth > deepest) deepest = depth;

@@ -14,10 +14,6 @@ namespace {
 // Counts every tick of the process; the first tick draws (14 + 1), then every fifteenth.
 int32_t gRedrawCounter = 14;
 
-constexpr uint32_t kSwitchTextureStages = 0;
-constexpr uint32_t kSwitchDepthTest = 3;
-constexpr uint32_t kShaderModeFlat = 12;
-
 void DrawLoadingFrame(SceneReader& reader) {
   Device& device = *reader.device;
   uint32_t width = DeviceGetWidth(device);
@@ -27,7 +23,7 @@ void DrawLoadingFrame(SceneReader& reader) {
   DeviceDisable(device, kSwitchTextureStages);
   DeviceDisable(device, kSwitchDepthTest);
   TransformStateBeginOverlay(*device.transformState);
-  RendererSetShaderMode(device.renderer->shaders, kShaderModeFlat);
+  RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
   LoadingBarRects r =
       LoadingBarLayout(width, height, LoadingBarPercent(reader.ticks, reader.expectedTicks));
   RendererDrawRectOutline(*device.renderer, r.frame[0], r.frame[1], r.frame[2], r.frame[3]);

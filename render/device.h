@@ -45,8 +45,17 @@ struct Device {
 
 // ---- State switches and frame targets (render/device_state.cpp) ----------------------------
 
-// Switch ids: 0 texture stages 0-3, 1 alpha blending, 2 no render state, 3 depth test,
-// 4 depth write, 5 depth bias, 6 culling, 7 scissor test; other ids do nothing.
+// The state switches of DeviceEnable and DeviceDisable; id 2 and ids above 7 switch nothing.
+enum DeviceSwitch : uint32_t {
+  kSwitchTextureStages = 0,  // disable only: unbinds the textures of stages 0-3
+  kSwitchBlending = 1,       // alpha blending
+  kSwitchDepthTest = 3,
+  kSwitchDepthWrite = 4,
+  kSwitchDepthBias = 5,  // disable only: slope-scaled and constant bias back to 0
+  kSwitchCulling = 6,    // enable culls counter-clockwise faces
+  kSwitchScissorTest = 7,
+};
+
 void DeviceEnable(Device& device, uint32_t id);
 void DeviceDisable(Device& device, uint32_t id);
 // D3DBLEND source and destination, D3DBLENDOP operation.

@@ -38,9 +38,7 @@ void ModelDestroyContents(Model& model) {
     mesh = nullptr;
   }
   if (!model.deformers) return;
-  for (const ListNode* node = model.deformers->first; node; node = node->next) {
-    crt::AlignedDelete(reinterpret_cast<Deformer*>(node->value));
-  }
+  for (Deformer* deformer : ListItems<Deformer>(*model.deformers)) crt::AlignedDelete(deformer);
   ListDestroy(model.deformers);
   model.deformers = nullptr;
 }

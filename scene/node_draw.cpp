@@ -19,8 +19,8 @@ void GroupNodeDraw(GroupNode& group, const CullSphere* sphere, const DrawPass& p
   TransformState& state = *group.device->transformState;
   TransformStatePush(state);
   TransformStateMultiply(state, *group.matrix);
-  for (const ListNode* n = group.children->first; n; n = n->next) {
-    if (auto* child = reinterpret_cast<SceneNode*>(n->value)) SceneNodeDraw(*child, sphere, pass);
+  for (SceneNode* child : ListItems<SceneNode>(*group.children)) {
+    if (child) SceneNodeDraw(*child, sphere, pass);
   }
   TransformStatePop(state);
 }

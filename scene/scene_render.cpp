@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kSwitchDepthTest = 3;
-constexpr uint32_t kQuadMode = 12;    // sat(sample x alpha) x vertex colour
 constexpr float kLayer1Alpha = 0.7f;  // weight of FrameTargetA in both compositions
 // Sub-scenes nest at most this deep: a scene listed among its own sub-scenes (directly or
 // through others) would otherwise recurse until the stack overflows.
@@ -31,7 +29,7 @@ void Select(Device& device, Texture* target, uint8_t clear) {
 void BeginTwoD(Device& device) {
   DeviceDisable(device, kSwitchDepthTest);
   TransformStateBeginOverlay(*device.transformState);
-  RendererSetShaderMode(device.renderer->shaders, kQuadMode);
+  RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
 }
 
 void EndTwoD(Device& device) {
@@ -40,8 +38,8 @@ void EndTwoD(Device& device) {
 }
 
 void DrawNodes(Scene& scene, const CullSphere* sphere, const DrawPass& pass) {
-  for (const ListNode* n = scene.nodes->first; n; n = n->next) {
-    if (auto* node = reinterpret_cast<SceneNode*>(n->value)) SceneNodeDraw(*node, sphere, pass);
+  for (SceneNode* node : ListItems<SceneNode>(*scene.nodes)) {
+    if (node) SceneNodeDraw(*node, sphere, pass);
   }
 }
 
@@ -121,7 +119,7 @@ void GlowAndOverlay(Scene& scene, Device& device, Texture* target) {
 void BackgroundIntoB(Scene& scene, Device& device, Texture* target) {
   Select(device, device.FrameTargetB, 1);
   CameraSetLetterboxViewport(*scene.camera, target);
-  RendererSetShaderMode(device.renderer->shaders, kQuadMode);
+  RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
   if (device.transformState->index == 0) {
     DeviceDisable(device, kSwitchDepthTest);
     TransformStateBeginOverlay(*device.transformState);
@@ -171,14 +169,13 @@ void SceneRender(Scene& scene, float time, Device& device, Texture* target) {
 void SceneRenderSubScenes(Scene& scene, Device& device, float time) {
   if (subSceneDepth >= kMaxSubSceneDepth) return;
   ++subSceneDepth;
-  for (const ListNode* n = scene.subScenes->first; n; n = n->next) {
-    const SceneTarget& item = *reinterpret_cast<const SceneTarget*>(n->value);
-    Texture* image = item.texture ? item.texture->target : nullptr;
-    if (!image || !item.scene) continue;
+  for (const SceneTarget* item : ListItems<const SceneTarget>(*scene.subScenes)) {
+    Texture* image = item->texture ? item->texture->target : nullptr;
+    if (!image || !item->scene) continue;
     Select(device, image, 1);
-    SceneAnimate(*item.scene, time + item.timeOffset, nullptr);
-    SceneUpdateModels(*item.scene, time);
-    SceneRender(*item.scene, time, device, image);
+    SceneAnimate(*item->scene, time + item->timeOffset, nullptr);
+    SceneUpdateModels(*item->scene, time);
+    SceneRender(*item->scene, time, device, image);
   }
   --subSceneDepth;
 }
@@ -222,7 +219,5 @@ void SceneCopyTarget(Device& device, Scene& scene, Texture* target, uint8_t clea
 }
 
 void SceneUpdateModels(Scene& scene, float time) {
-  for (const ListNode* n = scene.models->first; n; n = n->next) {
-    ModelUpdate(*reinterpret_cast<Model*>(n->value), time);
-  }
+  for (Model* model : ListItems<Model>(*scene.models)) ModelUpdate(*model, time);
 }

@@ -56,8 +56,7 @@ bool FailDirect3D(Device& device, LPCSTR text) {
 // A mode is offered only when no listed mode shares its width or its height, so refresh-rate
 // variants of one size and sizes sharing one side with an earlier mode fall away.
 bool SharesASide(const List& modes, uint32_t width, uint32_t height) {
-  for (const ListNode* node = modes.first; node != nullptr; node = node->next) {
-    const auto* mode = reinterpret_cast<const DisplayMode*>(node->value);
+  for (const DisplayMode* mode : ListItems<const DisplayMode>(modes)) {
     if (mode->width == width || mode->height == height) return true;
   }
   return false;

@@ -21,8 +21,8 @@ namespace {
 
 template <class T, class Free>
 void FreeAll(List* list, Free free) {
-  for (const ListNode* n = list->first; n; n = n->next) {
-    if (n->value) free(reinterpret_cast<T*>(n->value));
+  for (T* item : ListItems<T>(*list)) {
+    if (item) free(item);
   }
   ListDestroy(list);
 }

@@ -229,8 +229,8 @@ TEST_F(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
   Scene* b = At<Scene>(r, kListScenes, 1);
   EXPECT_NE(b, a);
   EXPECT_EQ(ListCount(*b->bindings), 5u);  // the copy's; the camera before it is gone
-  for (const ListNode* n = b->bindings->first; n; n = n->next) {  // the track after the copy
-    EXPECT_EQ(ListCount(*reinterpret_cast<AnimBinding*>(n->value)->entries), 0u);  // bound none
+  for (const AnimBinding* binding : ListItems<AnimBinding>(*b->bindings)) {  // after the copy
+    EXPECT_EQ(ListCount(*binding->entries), 0u);                             // the track bound none
   }
   ASSERT_EQ(ListCount(*b->subScenes), 1u);
   auto* target = ListAtAs<SceneTarget>(*b->subScenes, 0);

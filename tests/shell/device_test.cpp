@@ -29,8 +29,8 @@ class DeviceShell : public shelltest::ShellTest {
  protected:
   std::vector<std::string> ModeTexts() {
     std::vector<std::string> texts;
-    for (const ListNode* node = device_.modes->first; node != nullptr; node = node->next) {
-      texts.push_back(reinterpret_cast<const DisplayMode*>(node->value)->text);
+    for (const DisplayMode* mode : ListItems<DisplayMode>(*device_.modes)) {
+      texts.push_back(mode->text);
     }
     return texts;
   }

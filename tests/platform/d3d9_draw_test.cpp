@@ -55,9 +55,10 @@ TEST_F(D3D9Draw, ClearOfAViewportAndAPreTransformedRectangleCoverExactlyTheirPix
   ASSERT_EQ(device_->SetViewport(&vp), D3D_OK);
   DrawClip({{-1, 1, 0.5f, kWhite}, {3, 1, 0.5f, kWhite}, {-1, -3, 0.5f, kWhite}});
   EXPECT_EQ(CountOther(kWhite, [](int x, int y) { return InRect(x, y, 48, 40, 64, 64); }), 0);
-  EXPECT_EQ(CountOther(kBlack, [](int x, int y) {
-              return !InRect(x, y, 48, 40, 64, 64) && !InRect(x, y, 10, 4, 30, 12);
-            }),
+  EXPECT_EQ(CountOther(kBlack,
+                       [](int x, int y) {
+                         return !InRect(x, y, 48, 40, 64, 64) && !InRect(x, y, 10, 4, 30, 12);
+                       }),
             0);
 }
 

@@ -177,9 +177,10 @@ TEST_F(ShaderModes, ScreenQuadModeDrawsWithMatrixAndColourConstants) {
   ShaderSetColour(colour, ps, 0);
   ModelVertex corner{};
   corner.colour = 0xFF80FF40;
+  device_->SetTexture(0, Texture({0xFFFFFFFF}));  // as the renderer binds its white image
   const std::vector<uint32_t> image = DrawFullTarget(corner);
   ASSERT_EQ(image.size(), static_cast<size_t>(kSize * kSize));
-  // An empty sampler reads white: sat(white * (0.5, 0.25, 2, 1)) * (0x80, 0xFF, 0x40, 0xFF).
+  // sat(white * (0.5, 0.25, 2, 1)) * (0x80, 0xFF, 0x40, 0xFF).
   const uint32_t drawn = image[16 * kSize + 48];
   EXPECT_NEAR((drawn >> 16) & 0xFF, 64, 1);
   EXPECT_NEAR((drawn >> 8) & 0xFF, 64, 1);

@@ -24,17 +24,16 @@ bool IsIdentity(const Matrix& m) {
 }
 
 TEST(Quaternion, HamiltonProductOfUnitVectors) {
-  Quaternion i{1, 0, 0, 0}, j{0, 1, 0, 0}, k{0, 0, 1, 0};
+  const Quaternion i{1, 0, 0, 0}, j{0, 1, 0, 0}, k{0, 0, 1, 0};
+  const struct {
+    Quaternion a, b, product;
+  } rows[] = {{i, j, {0, 0, 1, 0}}, {j, i, {0, 0, -1, 0}}, {k, k, {0, 0, 0, -1}}};
+  for (const auto& r : rows) {
+    Quaternion q = r.a;
+    QuaternionMultiply(q, r.b);
+    ExpectQuat(q, r.product.x, r.product.y, r.product.z, r.product.w);
+  }
   Quaternion q = i;
-  QuaternionMultiply(q, j);
-  ExpectQuat(q, 0, 0, 1, 0);  // i j = k
-  q = j;
-  QuaternionMultiply(q, i);
-  ExpectQuat(q, 0, 0, -1, 0);  // j i = -k
-  q = k;
-  QuaternionMultiply(q, k);
-  ExpectQuat(q, 0, 0, 0, -1);  // k k = -1
-  q = i;
   QuaternionMultiply(q, q);  // b aliases a
   ExpectQuat(q, 0, 0, 0, -1);
 }

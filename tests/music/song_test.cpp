@@ -40,18 +40,13 @@ TEST(SongTest, DecodesDeltaCodesNoteBytesAndVelocities) {
   const SongTrack& t = song->tracks[0];
   ASSERT_EQ(t.count, 2u);
   EXPECT_EQ(t.cursor, 0u);
-  EXPECT_EQ(t.events[0].delta, 3);
-  EXPECT_EQ(t.events[0].remaining, 3);
-  EXPECT_EQ(t.events[0].status, 0x90);
-  EXPECT_EQ(t.events[0].note, 60);
-  EXPECT_EQ(t.events[0].velocity, 127);
-  EXPECT_EQ(t.events[1].delta, 131);
-  EXPECT_EQ(t.events[1].status, 0x80);
-  EXPECT_EQ(t.events[1].note, 60);
-  EXPECT_EQ(t.events[1].velocity, 0xA1);
-  EXPECT_EQ(t.events[2].delta, 65535);
-  EXPECT_EQ(t.events[2].remaining, 65535);
-  EXPECT_EQ(t.events[2].status, 0);
+  // {delta, remaining, status, note, velocity}; the terminator closes the track.
+  const std::vector<std::vector<int>> want = {
+      {3, 3, 0x90, 60, 127}, {131, 131, 0x80, 60, 0xA1}, {65535, 65535, 0, 0, 0}};
+  for (int i = 0; i < 3; ++i) {
+    const SongEvent& e = t.events[i];
+    EXPECT_EQ((std::vector<int>{e.delta, e.remaining, e.status, e.note, e.velocity}), want[i]);
+  }
   for (int i = 1; i < kSongTracks; ++i) EXPECT_EQ(song->tracks[i].count, 0u);
   SongFree(song);
 }

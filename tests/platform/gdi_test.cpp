@@ -97,29 +97,6 @@ TEST(GdiFonts, FaceWeightSlantAndSizeFollowTheRequest) {
   EXPECT_EQ(GdiLiveObjectCount(), before);
 }
 
-TEST(GdiObjects, SelectionReturnsThePreviousObjectAndGuardsDeletion) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
-  HGDIOBJ stock = SelectObject(dc, font);
-  ASSERT_NE(stock, nullptr);
-  EXPECT_FALSE(DeleteObject(font));   // still selected
-  EXPECT_FALSE(DeleteObject(stock));  // stock objects are never deleted
-  EXPECT_EQ(SelectObject(dc, stock), font);
-  EXPECT_TRUE(DeleteObject(font));
-  EXPECT_EQ(SelectObject(dc, nullptr), nullptr);
-  EXPECT_TRUE(DeleteDC(dc));
-  // The screen context measures but has nothing to draw into.
-  HDC screen = GetDC(nullptr);
-  HFONT screenFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
-  HGDIOBJ previous = SelectObject(screen, screenFont);
-  RECT area{0, 0, 100, 100};
-  EXPECT_GT(DrawTextA(screen, "text", -1, &area, DT_NOPREFIX), 0);
-  SelectObject(screen, previous);
-  EXPECT_TRUE(DeleteObject(screenFont));
-  EXPECT_FALSE(DeleteDC(screen));
-  EXPECT_EQ(ReleaseDC(nullptr, GetDC(nullptr)), 1);
-}
-
 TEST(GdiText, MeasureGrowsWithTextLinesAndBreaks) {
   TextCanvas canvas(8, 8, "DejaVu Sans", 20);
   const RECT one = canvas.Measure("Hello");

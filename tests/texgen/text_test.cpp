@@ -44,8 +44,8 @@ TEST(DrawText, RedTextOverUntouchedBackgroundWithSoftEdges) {
   EXPECT_GT(ink.edge, 10);
   EXPECT_EQ(ink.other, 0);
   EXPECT_GT(ink.untouched, 160 * 48 / 2);
-  EXPECT_EQ(image.at(0, 0), kBackground);  // left of and above the origin
-  EXPECT_EQ(image.at(159, 47), kBackground);
+  image.ExpectPixels({{0, 0, kBackground},  // left of and above the origin
+                      {159, 47, kBackground}});
   EXPECT_EQ(GdiLiveObjectCount(), objects);  // font and bitmap freed
   EXPECT_EQ(GdiLiveDcCount(), dcs);
 }

@@ -20,21 +20,12 @@ namespace {
 
 SceneNode* AsNode(void* p) { return static_cast<SceneNode*>(p); }
 
-TEST(Scene, DefaultsAndUniqueModels) {
+// A model is listed once however often it is added.
+TEST(Scene, ModelsAreListedOnce) {
   Scene* scene = SceneCreate();
-  EXPECT_FLOAT_EQ(scene->glow, 0.6f);
-  EXPECT_EQ(scene->clearColor, 0xFF000000u);
-  EXPECT_EQ(scene->overlaySourceBlend, 2u);
-  EXPECT_EQ(scene->overlayBlendOperation, 1u);
-  EXPECT_EQ(scene->fog->enabled, 0);
-  EXPECT_EQ(scene->fog->color, 0xFFFFFFFFu);
-  EXPECT_EQ(scene->fog->end, 1000.0f);
-  EXPECT_EQ(scene->camera, nullptr);
-  Model* a = reinterpret_cast<Model*>(0x10);
+  Model* a = reinterpret_cast<Model*>(0x10);  // never dereferenced
   Model* b = reinterpret_cast<Model*>(0x20);
-  SceneAddModelUnique(*scene, a);
-  SceneAddModelUnique(*scene, b);
-  SceneAddModelUnique(*scene, a);
+  for (Model* model : {a, b, a}) SceneAddModelUnique(*scene, model);
   EXPECT_EQ(ListCount(*scene->models), 2u);
   SceneDestroy(scene);
   SceneDestroy(nullptr);
@@ -148,24 +139,16 @@ TEST(Camera, InitCloneAndViewOperations) {
   CameraCleanup(camera);
 }
 
-TEST(Light, DefaultsAndClone) {
+TEST(Light, CloneOwnsItsMatrix) {
   Light light;
   LightInit(&light);
-  EXPECT_EQ(light.enabled, 0);
-  EXPECT_EQ(light.range, 1000.0f);
-  EXPECT_EQ(light.ambient[0], 1.0f);
-  EXPECT_EQ(light.ambient[1], 0.0f);
-  light.enabled = 1;
   light.diffuse[2] = 0.5f;
   MatrixTranslate(*light.matrix, 1, 2, 3);
   Light* clone = LightClone(light);
-  EXPECT_EQ(clone->enabled, 1);
   EXPECT_EQ(clone->diffuse[2], 0.5f);
   EXPECT_EQ(clone->matrix->m[13], 2.0f);
-  EXPECT_NE(clone->matrix, light.matrix);
   LightSetDefaults(light);
-  EXPECT_EQ(light.matrix->m[13], 0.0f);
-  EXPECT_EQ(light.diffuse[2], 0.0f);
+  EXPECT_EQ(clone->matrix->m[13], 2.0f);
   LightCleanup(*clone);
   crt::AlignedDelete(clone);
   LightCleanup(light);

@@ -1,5 +1,6 @@
 #include "tests/support/pixels.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace testsupport {
@@ -24,11 +25,20 @@ void ExpectPixels(const std::vector<uint32_t>& image, int width, const std::vect
   }
 }
 
+size_t DistinctColours(const std::vector<uint32_t>& image, size_t limit) {
+  std::vector<uint32_t> seen;
+  for (size_t i = 0; i < image.size() && seen.size() < limit; ++i) {
+    const uint32_t colour = image[i] & 0xFFFFFFu;
+    if (std::find(seen.begin(), seen.end(), colour) == seen.end()) seen.push_back(colour);
+  }
+  return seen.size();
+}
+
 int CountOther(const std::vector<uint32_t>& image, int width, uint32_t colour,
                const std::function<bool(int x, int y)>& where) {
   int n = 0;
   for (size_t i = 0; i < image.size(); ++i)
-    n += where(int(i % width), int(i / width)) && image[i] != colour;
+    n += (!where || where(int(i % width), int(i / width))) && image[i] != colour;
   return n;
 }
 

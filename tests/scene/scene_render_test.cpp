@@ -64,9 +64,10 @@ class SceneRenderTest : public rendertest::RenderTest {
     models_.push_back(model);
     return *model;
   }
-  void AddLeaf(Scene& scene, Model& model) {
+  // At z = 5 in front of the camera, or behind it where nothing of it is drawn.
+  void AddLeaf(Scene& scene, Model& model, float z = 5.0f) {
     LeafNode* leaf = LeafNodeCreate(&device_, &model);
-    MatrixTranslate(*leaf->matrix, 0, 0, 5);
+    MatrixTranslate(*leaf->matrix, 0, 0, z);
     SceneAddNode(scene, reinterpret_cast<SceneNode*>(leaf));
   }
   Texture* Solid(uint32_t colour) { return Image(4, 4, std::vector<uint32_t>(16, colour)); }
@@ -153,6 +154,40 @@ TEST_F(SceneRenderTest, FogPassesAddTheFogColourThroughLayerOne) {
   uint32_t with = Pixel(ReadBack(), 32, 32);
   EXPECT_GT(Channel(with, 2), Channel(without, 2) + 60) << std::hex << without << " " << with;
   EXPECT_EQ(Pixel(ReadBack(), 1, 1) & 0x00FFFFFFu, 0u) << "fog only where a model is";
+}
+
+// Work skipped because its result cannot reach the screen leaves every pixel as the full order
+// of passes draws it. A layer-1 model behind the camera draws nothing but turns the layer-1
+// passes, A's compositions and the glow back on; a glow too faint to add one step stands for
+// the glow a strength of 0 skips.
+TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
+  struct Case {
+    const char* name;
+    uint8_t fog;
+    bool hiddenInBoth;  // false: only the full render has the hidden model
+    float glow[2];      // skipping render, full render
+  };
+  const Case cases[] = {
+      {"layer 1", 0, false, {0.6f, 0.6f}},
+      {"layer 1 with fog", 1, false, {0.6f, 0.6f}},
+      {"glow of 0", 1, true, {0.0f, 1e-4f}},
+  };
+  Model& visible = Box(1.0f, 0);
+  Texture* background = Solid(0xFF203040u);
+  for (const Case& c : cases) {
+    std::vector<uint32_t> pixels[2];
+    for (int full = 0; full < 2; ++full) {
+      Scene& scene = NewScene();
+      scene.background = background;
+      *scene.fog = FogSettings{c.fog, 0xFFFF0000u, 0.5f, 1.0f};
+      scene.glow = c.glow[full];
+      AddLeaf(scene, visible);
+      if (full || c.hiddenInBoth) AddLeaf(scene, Box(1.0f, 1), -50.0f);
+      SceneRender(scene, 0.0f, device_, nullptr);
+      pixels[full] = ReadBack();
+    }
+    EXPECT_EQ(pixels[0], pixels[1]) << c.name;
+  }
 }
 
 TEST_F(SceneRenderTest, SceneWithoutCameraDrawsNothing) {

@@ -190,33 +190,36 @@ TEST_F(D3D9Draw, EveryBlendFactorAndOperationOnKnownColours) {
   }
 }
 
+// With the test off the same draws keep every pixel: the programs without the test draw.
 TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
   device_->SetRenderState(D3DRS_ALPHAREF, 8);
-  device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
   device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-  // Through a pixel shader: the vertex colour's alpha is tested.
-  const DWORD alphas[3] = {7, 8, 9};
-  for (int i = 0; i < 3; ++i) {
-    const D3DCOLOR c = alphas[i] << 24 | 0xFFFFFF;
-    const float x = 4.0f + 10 * i;
-    DrawClip({At(x, 4, c), At(x + 6, 4, c), At(x, 10, c)});
+  for (DWORD test : {TRUE, FALSE}) {
+    device_->SetRenderState(D3DRS_ALPHATESTENABLE, test);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    // Through a pixel shader: the vertex colour's alpha is tested.
+    const DWORD alphas[3] = {7, 8, 9};
+    for (int i = 0; i < 3; ++i) {
+      const D3DCOLOR c = alphas[i] << 24 | 0xFFFFFF;
+      const float x = 4.0f + 10 * i;
+      DrawClip({At(x, 4, c), At(x + 6, 4, c), At(x, 10, c)});
+    }
+    // Through the default stage: the texture's alpha is tested.
+    for (int i = 0; i < 3; ++i) {
+      IDirect3DTexture9* texture = MakeTexture(1, 1, {alphas[i] << 24 | 0x00FF00});
+      device_->SetTexture(0, texture);
+      DrawRect(4.0f + 10 * i, 20, 10.0f + 10 * i, 26, 0xFFFFFFFF);
+      device_->SetTexture(0, nullptr);
+      texture->Release();
+    }
+    const std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
+    EXPECT_EQ(Pixel(image, 5, 5), test ? 0xFF000000u : 0x07FFFFFFu);
+    EXPECT_EQ(Pixel(image, 15, 5), 0x08FFFFFFu);
+    EXPECT_EQ(Pixel(image, 25, 5), 0x09FFFFFFu);
+    EXPECT_EQ(Pixel(image, 6, 22), test ? 0xFF000000u : 0x0700FF00u);
+    EXPECT_EQ(Pixel(image, 16, 22), 0x0800FF00u);
+    EXPECT_EQ(Pixel(image, 26, 22), 0x0900FF00u);
   }
-  // Through the default stage: the texture's alpha is tested.
-  for (int i = 0; i < 3; ++i) {
-    IDirect3DTexture9* texture = MakeTexture(1, 1, {alphas[i] << 24 | 0x00FF00});
-    device_->SetTexture(0, texture);
-    DrawRect(4.0f + 10 * i, 20, 10.0f + 10 * i, 26, 0xFFFFFFFF);
-    device_->SetTexture(0, nullptr);
-    texture->Release();
-  }
-  const std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
-  EXPECT_EQ(Pixel(image, 5, 5), 0xFF000000u);
-  EXPECT_EQ(Pixel(image, 15, 5), 0x08FFFFFFu);
-  EXPECT_EQ(Pixel(image, 25, 5), 0x09FFFFFFu);
-  EXPECT_EQ(Pixel(image, 6, 22), 0xFF000000u);
-  EXPECT_EQ(Pixel(image, 16, 22), 0x0800FF00u);
-  EXPECT_EQ(Pixel(image, 26, 22), 0x0900FF00u);
 }
 
 TEST_F(D3D9Draw, CullingKeepsClockwiseAndDropsCounterClockwiseOnScreen) {

@@ -92,7 +92,8 @@ unsigned HarnessProgram(const uint32_t* vs, size_t vsWords, const uint32_t* ps, 
   if (!TranslateShaderTokens(vs, vsWords, v)) return error = "vertex: " + v.error, 0;
   if (!TranslateShaderTokens(ps, psWords, p)) return error = "pixel: " + p.error, 0;
   GLuint vertex = Compile(GL_VERTEX_SHADER, v.source, error);
-  GLuint pixel = vertex ? Compile(GL_FRAGMENT_SHADER, p.source, error) : 0;
+  GLuint pixel =
+      vertex ? Compile(GL_FRAGMENT_SHADER, ShaderSourceWithAlphaTest(p.source), error) : 0;
   if (!pixel) return 0;
   GLuint program = glCreateProgram();
   glAttachShader(program, vertex);

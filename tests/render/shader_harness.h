@@ -22,7 +22,8 @@ struct HarnessPixel {
 // when there is no GL.
 bool HarnessInit(std::string& error);
 
-// Translates both streams, compiles and links them; 0 with `error` on any failure.
+// Translates both streams, compiles and links them (the pixel program with its alpha test,
+// which passes until HarnessAlphaTest sets it); 0 with `error` on any failure.
 unsigned HarnessProgram(const std::vector<uint32_t>& vs, const std::vector<uint32_t>& ps,
                         std::string& error);
 unsigned HarnessProgram(const uint32_t* vs, size_t vsWords, const uint32_t* ps, size_t psWords,

@@ -369,6 +369,35 @@ TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndTheProductionGoesOn) {
   EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
 }
 
+// Drawing every clip's start before play changes nothing that playback shows: the picture on
+// screen stays, the next frame is the one a fresh start draws (A, which the background is drawn
+// into without a clear, is transparent again), the 2D state is closed and the alpha test the
+// light passes leave on is off.
+TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
+  Scene& scene = NewScene();
+  scene.background = Solid(0xFF008000u);
+  scene.backgroundIntoA = 1;
+  AddLeaf(scene, Box(1.0f, 0, 1));
+  Light* light = LightInit(crt::AlignedNew<Light>());
+  light->enabled = 1;
+  light->range = 100.0f;
+  scene.lights[0] = light;
+  Add(scene, 1.0f, 0.5f, kClipColorFade, 0xFF0000FFu);
+  std::vector<uint32_t> frames[2];
+  for (std::vector<uint32_t>& frame : frames) {
+    At(100);
+    ASSERT_TRUE(TimelineRenderFrame());
+    frame = ReadBack();
+    TimelineWarmUp();
+    EXPECT_EQ(ReadBack(), frame);
+    EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ALPHATESTENABLE), 0u);
+    EXPECT_EQ(transform().index, 0);
+    AudioClockReset();
+    TimelineStart();
+  }
+  EXPECT_EQ(frames[0], frames[1]);
+}
+
 // Entering a scene restarts its programs from zeroed registers, also when the timeline
 // returns to a scene it played before; staying in a scene keeps them running.
 TEST_F(TimelineFrameTest, EnteringASceneRestartsItsPrograms) {

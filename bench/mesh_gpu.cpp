@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "math/list.h"
-#include "mesh/deformer.h"
 #include "mesh/generators.h"
 #include "mesh/material.h"
 #include "mesh/material_run.h"
-#include "mesh/mesh_finish.h"
 #include "mesh/trig_tables.h"
+#include "render/mesh_finish.h"
+#include "scene/deformer.h"
 
 namespace {
 

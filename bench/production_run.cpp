@@ -12,7 +12,7 @@
 #include "platform/crt.h"
 #include "platform/sdl_window.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "render/target_manager.h"
 #include "render/texture_upload.h"
 #include "render/transform_state.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ void BenchDraws(Device& device) {
   MaterialInit(material);
   Mesh* mesh = GridMesh(device, &material);
   Renderer& renderer = *device.renderer;
-  RendererSetShaderMode(renderer.shaders, 2);
+  RendererSetShaderMode(renderer.shaders, kShaderModeLit);
   const int draws = 500;
   uint64_t calls = d3d9test::GlCalls();
   double drawSeconds = PerCall(draws, [&](int) { RendererDrawMesh(renderer, *mesh, 0, nullptr); });
@@ -108,7 +108,7 @@ void BenchDraws(Device& device) {
   device.device->Present(nullptr, nullptr, nullptr, nullptr);
   double glPerDraw = static_cast<double>(d3d9test::GlCalls() - calls) / draws;
   device.device->BeginScene();
-  RendererSetShaderMode(renderer.shaders, 12);
+  RendererSetShaderMode(renderer.shaders, kShaderModeScreenQuad);
   double glowSeconds = PerCall(50, [&](int) { RenderGlow(device, nullptr); });
   device.device->EndScene();
   device.device->Present(nullptr, nullptr, nullptr, nullptr);

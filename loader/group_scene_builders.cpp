@@ -3,12 +3,12 @@
 #include "loader/builders.h"
 #include "math/matrix.h"
 #include "math/vec.h"
-#include "mesh/model.h"
 #include "platform/crt.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/kind3_node.h"
 #include "scene/light.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 
@@ -18,9 +18,8 @@ namespace {
 uint32_t GroupDepth(const SceneNode& node) {
   if (node.kind != kNodeGroup) return 0;
   uint32_t deepest = 0;
-  for (const ListNode* n = reinterpret_cast<const GroupNode&>(node).children->first; n;
-       n = n->next) {
-    auto* child = reinterpret_cast<const SceneNode*>(n->value);
+  for (const SceneNode* child :
+       ListItems<const SceneNode>(*reinterpret_cast<const GroupNode&>(node).children)) {
     if (child) {
       uint32_t depth = GroupDepth(*child);
       if (depth > deepest) deepest = depth;

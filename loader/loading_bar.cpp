@@ -2,21 +2,17 @@
 // with the ticks the scene script has counted, redrawn on every fifteenth tick.
 #include "loader/scene_reader.h"
 #include "platform/crt.h"
+#include "render/device.h"
 #include "render/renderer.h"
 #include "render/screen_draw.h"
 #include "render/shader_mode.h"
 #include "render/target_manager.h"
 #include "render/transform_state.h"
-#include "shell/device.h"
 
 namespace {
 
 // Counts every tick of the process; the first tick draws (14 + 1), then every fifteenth.
 int32_t gRedrawCounter = 14;
-
-constexpr uint32_t kSwitchTextureStages = 0;
-constexpr uint32_t kSwitchDepthTest = 3;
-constexpr uint32_t kShaderModeFlat = 12;
 
 void DrawLoadingFrame(SceneReader& reader) {
   Device& device = *reader.device;
@@ -27,7 +23,7 @@ void DrawLoadingFrame(SceneReader& reader) {
   DeviceDisable(device, kSwitchTextureStages);
   DeviceDisable(device, kSwitchDepthTest);
   TransformStateBeginOverlay(*device.transformState);
-  RendererSetShaderMode(device.renderer->shaders, kShaderModeFlat);
+  RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
   LoadingBarRects r =
       LoadingBarLayout(width, height, LoadingBarPercent(reader.ticks, reader.expectedTicks));
   RendererDrawRectOutline(*device.renderer, r.frame[0], r.frame[1], r.frame[2], r.frame[3]);

@@ -3,11 +3,11 @@
 
 #include "loader/builder_common.h"
 #include "loader/builders.h"
-#include "mesh/deformer.h"
 #include "mesh/generators.h"
 #include "mesh/mesh.h"
-#include "mesh/model.h"
 #include "platform/crt.h"
+#include "scene/deformer.h"
+#include "scene/model.h"
 
 namespace {
 

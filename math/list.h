@@ -1,8 +1,8 @@
 #pragma once
 // Doubly linked list of pointer-sized words (object pointers or plain numbers), in insertion
-// order. Several subsystems walk the nodes directly from `first` along `next`, so the node
-// layout is part of the interface. A stored 0 is allowed; ListAt cannot tell it from an index
-// out of range, and callers treat a 0 they read as an absent entry.
+// order. Walks go through ListItems; the key tracks step from node to node along `prev` and
+// `next`, so the node layout is part of the interface. A stored 0 is allowed; ListAt cannot
+// tell it from an index out of range, and callers treat a 0 they read as an absent entry.
 
 #include <cstdint>
 
@@ -39,6 +39,33 @@ inline void ListAppend(List& list, const void* object) {
 template <class T>
 T* ListAtAs(const List& list, uint32_t index) {
   return reinterpret_cast<T*>(ListAt(list, index));
+}
+// The value of one node as a T pointer (null for a stored 0).
+template <class T>
+T* ListNodeAs(const ListNode& node) {
+  return reinterpret_cast<T*>(node.value);
+}
+
+// The values of a list as T pointers, first to last:  for (Mesh* mesh : ListItems<Mesh>(list)).
+// The loop body may free what a value points to, but must not unlink or append nodes.
+template <class T>
+struct ListItemRange {
+  struct Iterator {
+    const ListNode* node;
+    T* operator*() const { return ListNodeAs<T>(*node); }
+    Iterator& operator++() {
+      node = node->next;
+      return *this;
+    }
+    bool operator!=(const Iterator& other) const { return node != other.node; }
+  };
+  const List& list;
+  Iterator begin() const { return {list.first}; }
+  Iterator end() const { return {nullptr}; }
+};
+template <class T>
+ListItemRange<T> ListItems(const List& list) {
+  return {list};
 }
 inline void ListRemoveValue(List& list, const void* object) {
   ListRemoveValue(list, reinterpret_cast<uintptr_t>(object));

@@ -6,24 +6,17 @@
 #include "mesh/material.h"
 #include "mesh/material_run.h"
 #include "mesh/mesh.h"
-#include "mesh/mesh_finish.h"
+#include "render/device.h"
 #include "render/mesh_buffers.h"
+#include "render/mesh_finish.h"
 #include "render/texture_upload.h"
 #include "render/transform_state.h"
-#include "shell/device.h"
 #include "texgen/drawing.h"
 
 namespace {
 
 // 1 / 255 in single precision: a colour byte to 0..1.
 constexpr float kByteToUnit = 0.003921568859368563f;
-
-constexpr uint32_t kModeLit = 2;
-constexpr uint32_t kModeLitNormal = 3;
-constexpr uint32_t kModeLitPlain = 4;
-constexpr uint32_t kModeVariant = 7;
-constexpr uint32_t kModeVariantPlain = 8;
-constexpr uint32_t kModeVariantNormal = 9;
 
 // The light the mesh draw uses until a scene applies one: the defaults of a new light.
 RendererLight DefaultLight() {
@@ -54,12 +47,14 @@ void SetLightAndFogConstants(Renderer& renderer, Shader& shader) {
 // The pixel shader of a run: the lit modes choose by the material's maps.
 Shader& RunPixelShader(RendererShaders& shaders, const Material& material) {
   uint32_t mode = shaders.currentMode;
-  if (mode == kModeLit) {
-    mode = material.specular ? kModeLit : material.normalMap ? kModeLitNormal : kModeLitPlain;
-  } else if (mode == kModeVariant) {
-    mode = material.specular    ? kModeVariant
-           : material.normalMap ? kModeVariantNormal
-                                : kModeVariantPlain;
+  if (mode == kShaderModeLit) {
+    mode = material.specular    ? kShaderModeLit
+           : material.normalMap ? kShaderModeLitNormalMap
+                                : kShaderModeLitPlain;
+  } else if (mode == kShaderModeLitVariant) {
+    mode = material.specular    ? kShaderModeLitVariant
+           : material.normalMap ? kShaderModeLitVariantNormalMap
+                                : kShaderModeLitVariantPlain;
   }
   return *shaders.pixelShaders[mode];
 }
@@ -118,16 +113,13 @@ void RendererSetLight(Renderer& renderer, const RendererLight& light) { renderer
 void RendererRegisterMesh(Renderer& renderer, Mesh* mesh) { ListAppend(*renderer.meshes, mesh); }
 
 void RendererReleaseMeshes(Renderer& renderer) {
-  for (ListNode* node = renderer.meshes->first; node; node = node->next) {
-    MeshRelease(*reinterpret_cast<Mesh*>(node->value));
-  }
+  for (Mesh* mesh : ListItems<Mesh>(*renderer.meshes)) MeshRelease(*mesh);
 }
 
 void RendererRestoreMeshes(Renderer& renderer) {
-  for (ListNode* node = renderer.meshes->first; node; node = node->next) {
-    Mesh& mesh = *reinterpret_cast<Mesh*>(node->value);
-    MeshCreateBuffers(mesh, mesh.dynamic);
-    MeshUpload(mesh, 0);
+  for (Mesh* mesh : ListItems<Mesh>(*renderer.meshes)) {
+    MeshCreateBuffers(*mesh, mesh->dynamic);
+    MeshUpload(*mesh, 0);
   }
 }
 

@@ -2,15 +2,14 @@
 
 #include "mesh/mesh.h"
 #include "mesh/vertex.h"
+#include "render/device.h"
 #include "render/renderer.h"
 #include "render/target_manager.h"
 #include "render/texture_upload.h"
 #include "render/transform_state.h"
-#include "shell/device.h"
 
 namespace {
 
-constexpr uint32_t kModeGlow = 11;
 constexpr uint32_t kGlowTaps = 4;
 constexpr float kGlowWeights[kGlowTaps] = {0.25f, 0.12f, 0.06f, 0.03f};
 
@@ -142,8 +141,8 @@ void RendererDrawGlowPass(Renderer& renderer, Texture* source, const float du[4]
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   for (DWORD stage = 0; stage < kGlowTaps; ++stage) device->SetTexture(stage, source->texture);
   device->SetFVF(0);
-  Shader& vertex = *renderer.shaders.vertexShaders[kModeGlow];
-  Shader& pixel = *renderer.shaders.pixelShaders[kModeGlow];
+  Shader& vertex = *renderer.shaders.vertexShaders[kShaderModeGlow];
+  Shader& pixel = *renderer.shaders.pixelShaders[kShaderModeGlow];
   ShaderApplyDeclaration(vertex);
   ShaderBind(vertex);
   ShaderBind(pixel);

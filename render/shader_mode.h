@@ -1,20 +1,12 @@
 #pragma once
-// Shader modes: fifteen numbered pairings of a vertex and a pixel Shader, created from the
-// shader table at start-up. The renderer holds one RendererShaders and draws with its current
-// mode.
-//
-//   0 black            5 ambient pass          10 ambient pass, variant
-//   1 unlit textured   6 unlit, normal lookup  11 glow taps
-//   2 lit (full)       7 lit, variant          12 screen quads and overlays
-//   3 lit, normal map  8 lit, variant, plain   13 refraction
-//   4 lit, plain       9 lit, variant, normal  14 fog pass
+// Shader modes (ShaderMode, render/shader_table.h): one vertex and one pixel Shader per mode,
+// created from the shader table at start-up. The renderer holds one RendererShaders and draws
+// with its current mode.
 
 #include <cstdint>
 
 #include "render/shader.h"
 #include "render/shader_table.h"
-
-constexpr uint32_t kShaderModeCount = 15;
 
 struct RendererShaders {
   Shader* vertexShaders[kShaderModeCount];  // indexed by mode; each owns its objects

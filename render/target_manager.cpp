@@ -1,9 +1,9 @@
 #include "render/target_manager.h"
 
 #include "platform/crt.h"
+#include "render/device.h"
 #include "render/renderer.h"
 #include "render/screen_draw.h"
-#include "shell/device.h"
 #include "texgen/texture.h"
 
 namespace {
@@ -80,9 +80,7 @@ TargetManager* TargetManagerInit(TargetManager* manager, IDirect3DDevice9* devic
 
 void TargetManagerCleanup(TargetManager& manager) {
   for (IDirect3DSurface9*& target : manager.latency) ReleaseSurface(target);
-  for (ListNode* node = manager.targets->first; node; node = node->next) {
-    FreeRecord(reinterpret_cast<Texture*>(node->value));
-  }
+  for (Texture* target : ListItems<Texture>(*manager.targets)) FreeRecord(target);
   ListDestroy(manager.targets);
   manager.targets = nullptr;
   ReleaseSurface(manager.savedBackBuffer);
@@ -162,15 +160,13 @@ void TargetManagerEndFrame(TargetManager& manager) {
 
 void TargetManagerRelease(TargetManager& manager) {
   for (IDirect3DSurface9*& target : manager.latency) ReleaseSurface(target);
-  for (ListNode* node = manager.targets->first; node; node = node->next) {
-    ReleaseTexture(reinterpret_cast<Texture*>(node->value));
-  }
+  for (Texture* target : ListItems<Texture>(*manager.targets)) ReleaseTexture(target);
 }
 
 void TargetManagerRestore(TargetManager& manager) {
   CreateLatencyTargets(manager);
-  for (ListNode* node = manager.targets->first; node; node = node->next) {
-    CreateTargetTexture(manager, reinterpret_cast<Texture*>(node->value));
+  for (Texture* target : ListItems<Texture>(*manager.targets)) {
+    CreateTargetTexture(manager, target);
   }
 }
 

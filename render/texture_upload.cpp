@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "math/list.h"
+#include "render/device.h"
 #include "render/target_manager.h"
-#include "shell/device.h"
 #include "texgen/texture.h"
 
 namespace {

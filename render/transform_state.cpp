@@ -4,7 +4,7 @@
 #include <initializer_list>
 
 #include "platform/crt.h"
-#include "shell/device.h"
+#include "render/device.h"
 
 namespace {
 

@@ -28,8 +28,7 @@ void AnimTrackAddKey(AnimTrack& track, TrackKey* key) {
 
 void AnimTrackUpdateEnd(AnimTrack& track) {
   const ListNode* last = track.keys->first ? track.keys->last : nullptr;
-  track.end =
-      last ? track.start + reinterpret_cast<const TrackKey*>(last->value)->time : track.start;
+  track.end = last ? track.start + ListNodeAs<const TrackKey>(*last)->time : track.start;
 }
 
 TrackKey* TrackKeyInit(TrackKey* key, const Pose& pose, float time) {
@@ -50,9 +49,7 @@ void TrackKeyInterpolateCubic(const TrackKey& p0, const TrackKey& a, const Track
 
 namespace {
 
-const TrackKey& KeyOf(const ListNode* node) {
-  return *reinterpret_cast<const TrackKey*>(node->value);
-}
+const TrackKey& KeyOf(const ListNode* node) { return *ListNodeAs<const TrackKey>(*node); }
 
 // Composes the pose of every consecutive key pair whose [A, B) holds tau onto target.
 void ComposeKeyPose(const AnimTrack& track, float tau, Matrix& target, uint8_t viewOrder) {
@@ -73,8 +70,7 @@ void ComposeKeyPose(const AnimTrack& track, float tau, Matrix& target, uint8_t v
 }
 
 TransformContext* CachedContext(ContextCache& cache, TransformProgram* program) {
-  for (const ListNode* n = cache.contexts->first; n; n = n->next) {
-    auto* context = reinterpret_cast<TransformContext*>(n->value);
+  for (TransformContext* context : ListItems<TransformContext>(*cache.contexts)) {
     if (context->key == program) return context;
   }
   TransformContext* context = TransformContextCreate(program);
@@ -93,8 +89,7 @@ void AnimTrackEvaluate(AnimTrack& track, float t, Matrix& target, uint8_t viewOr
                        ContextCache& cache, const SyncValues* sync) {
   float tau = t - track.start;
   ComposeKeyPose(track, tau, target, viewOrder);
-  for (const ListNode* n = track.programs->first; n; n = n->next) {
-    auto* program = reinterpret_cast<TransformProgram*>(n->value);
+  for (TransformProgram* program : ListItems<TransformProgram>(*track.programs)) {
     TransformContext* context = CachedContext(cache, program);
     if (sync) {
       for (uint32_t i = 0; i < 16; ++i) {
@@ -157,8 +152,7 @@ void AnimBindingApply(AnimBinding& binding, float t, const SyncValues* sync) {
   if (!binding.target) return;
   MatrixSetIdentity(*binding.target);
   MatrixPreMultiply(*binding.rest, *binding.target);
-  for (const ListNode* n = binding.entries->first; n; n = n->next) {
-    auto* entry = reinterpret_cast<BindingEntry*>(n->value);
+  for (BindingEntry* entry : ListItems<BindingEntry>(*binding.entries)) {
     float at;
     if (!TrackCovers(*entry->track, t, at)) continue;
     AnimTrackEvaluate(*entry->track, at, *binding.target, binding.viewOrder, *entry->cache, sync);
@@ -169,8 +163,7 @@ void AnimBindingApply(AnimBinding& binding, float t, const SyncValues* sync) {
 namespace {
 
 void DestroyContexts(ContextCache& cache) {
-  for (const ListNode* n = cache.contexts->first; n; n = n->next) {
-    auto* context = reinterpret_cast<TransformContext*>(n->value);
+  for (TransformContext* context : ListItems<TransformContext>(*cache.contexts)) {
     TransformContextCleanup(*context);
     crt::AlignedDelete(context);
   }
@@ -180,23 +173,22 @@ void DestroyContexts(ContextCache& cache) {
 }  // namespace
 
 void AnimBindingReleaseContexts(AnimBinding& binding) {
-  for (const ListNode* n = binding.entries->first; n; n = n->next) {
-    DestroyContexts(*reinterpret_cast<BindingEntry*>(n->value)->cache);
+  for (BindingEntry* entry : ListItems<BindingEntry>(*binding.entries)) {
+    DestroyContexts(*entry->cache);
   }
 }
 
 AnimBinding* AnimBindingClone(const AnimBinding& source) {
   AnimBinding* clone =
       AnimBindingInit(crt::AlignedNew<AnimBinding>(), source.target, source.viewOrder);
-  for (const ListNode* n = source.entries->first; n; n = n->next) {
-    AnimBindingAddTrack(*clone, reinterpret_cast<BindingEntry*>(n->value)->track);
+  for (const BindingEntry* entry : ListItems<const BindingEntry>(*source.entries)) {
+    AnimBindingAddTrack(*clone, entry->track);
   }
   return clone;
 }
 
 void AnimBindingCleanup(AnimBinding& binding) {
-  for (const ListNode* n = binding.entries->first; n; n = n->next) {
-    auto* entry = reinterpret_cast<BindingEntry*>(n->value);
+  for (BindingEntry* entry : ListItems<BindingEntry>(*binding.entries)) {
     ContextCacheDestroy(entry->cache);
     crt::AlignedDelete(entry);
   }

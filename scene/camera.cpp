@@ -1,7 +1,7 @@
 #include "scene/camera.h"
 
 #include "platform/crt.h"
-#include "shell/device.h"
+#include "render/device.h"
 
 Camera* CameraInit(Camera* camera, Device& device) {
   camera->view = crt::AlignedNew<Matrix>();

@@ -1,8 +1,8 @@
 // The camera's viewports and its application to the device's TransformState.
 #include "platform/crt.h"
+#include "render/device.h"
 #include "render/transform_state.h"
 #include "scene/camera.h"
-#include "shell/device.h"
 #include "texgen/texture.h"
 
 namespace {

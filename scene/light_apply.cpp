@@ -1,6 +1,6 @@
+#include "render/device.h"
 #include "render/renderer.h"
 #include "scene/light.h"
-#include "shell/device.h"
 
 void LightApply(Device& device, Light& light) {
   if (!light.enabled) return;

@@ -1,9 +1,9 @@
 #include "scene/node.h"
 
-#include "mesh/model.h"
 #include "platform/crt.h"
 #include "scene/anim.h"
 #include "scene/kind3_node.h"
+#include "scene/model.h"
 #include "scene/scene.h"
 
 namespace {
@@ -107,11 +107,8 @@ namespace {
 // Calls visit on every binding of the group, then recurses into its child groups.
 template <class Visit>
 void ForEachBindingDeep(GroupNode& group, Visit visit) {
-  for (const ListNode* n = group.bindings->first; n; n = n->next) {
-    visit(*reinterpret_cast<AnimBinding*>(n->value));
-  }
-  for (const ListNode* n = group.children->first; n; n = n->next) {
-    SceneNode* child = AsNode(reinterpret_cast<void*>(n->value));
+  for (AnimBinding* binding : ListItems<AnimBinding>(*group.bindings)) visit(*binding);
+  for (SceneNode* child : ListItems<SceneNode>(*group.children)) {
     if (child && child->kind == kNodeGroup) ForEachBindingDeep(AsGroup(*child), visit);
   }
 }
@@ -132,9 +129,8 @@ void GroupNodeAnimate(GroupNode& group, float time, const SyncValues* sync) {
 
 void AnimBindingsRetarget(List& bindings, uint32_t first, const Matrix* from, Matrix* to) {
   uint32_t index = 0;
-  for (const ListNode* n = bindings.first; n; n = n->next, ++index) {
-    auto* binding = reinterpret_cast<AnimBinding*>(n->value);
-    if (index >= first && binding->target == from) binding->target = to;
+  for (AnimBinding* binding : ListItems<AnimBinding>(bindings)) {
+    if (index++ >= first && binding->target == from) binding->target = to;
   }
 }
 
@@ -142,8 +138,7 @@ void AnimBindingsRetarget(List& bindings, uint32_t first, const Matrix* from, Ma
 AnimBinding* AnimBindingsCloneInto(const List& source, List& bindings,
                                    const AnimBinding* sourceLast) {
   AnimBinding* last = nullptr;
-  for (const ListNode* n = source.first; n; n = n->next) {
-    const auto* binding = reinterpret_cast<const AnimBinding*>(n->value);
+  for (const AnimBinding* binding : ListItems<const AnimBinding>(source)) {
     AnimBinding* clone = AnimBindingClone(*binding);
     ListAppend(bindings, clone);
     if (binding == sourceLast) last = clone;
@@ -164,8 +159,7 @@ GroupNode* GroupNodeClone(const GroupNode& source) {
   *clone->matrix = *source.matrix;
   clone->lastBinding =
       AnimBindingsCloneInto(*source.bindings, *clone->bindings, source.lastBinding);
-  for (const ListNode* n = source.children->first; n; n = n->next) {
-    SceneNode* child = AsNode(reinterpret_cast<void*>(n->value));
+  for (SceneNode* child : ListItems<SceneNode>(*source.children)) {
     SceneNode* copy = child ? SceneNodeDeepCopy(*child) : nullptr;
     if (!copy) continue;
     AnimBindingsRetarget(*clone->bindings, 0, SceneNodeMatrix(*child), SceneNodeMatrix(*copy));
@@ -177,21 +171,18 @@ GroupNode* GroupNodeClone(const GroupNode& source) {
 
 void GroupNodeDestroy(GroupNode* group) {
   if (!group) return;
-  for (const ListNode* n = group->bindings->first; n; n = n->next) {
-    AnimBindingDestroy(reinterpret_cast<AnimBinding*>(n->value));
+  for (AnimBinding* binding : ListItems<AnimBinding>(*group->bindings)) {
+    AnimBindingDestroy(binding);
   }
   ListDestroy(group->bindings);
-  for (const ListNode* n = group->children->first; n; n = n->next) {
-    SceneNodeDestroy(AsNode(reinterpret_cast<void*>(n->value)));
-  }
+  for (SceneNode* child : ListItems<SceneNode>(*group->children)) SceneNodeDestroy(child);
   ListDestroy(group->children);
   crt::AlignedDelete(group->matrix);
   crt::AlignedDelete(group);
 }
 
 void GroupNodeCollectModels(GroupNode& group, Scene& scene) {
-  for (const ListNode* n = group.children->first; n; n = n->next) {
-    auto* child = reinterpret_cast<SceneNode*>(n->value);
+  for (SceneNode* child : ListItems<SceneNode>(*group.children)) {
     if (!child) continue;
     if (child->kind == kNodeGroup) {
       GroupNodeCollectModels(reinterpret_cast<GroupNode&>(*child), scene);

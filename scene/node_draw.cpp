@@ -1,8 +1,8 @@
 // Drawing the node tree pass by pass.
-#include "mesh/model.h"
+#include "render/device.h"
 #include "render/transform_state.h"
+#include "scene/model.h"
 #include "scene/node.h"
-#include "shell/device.h"
 
 void SceneNodeDraw(SceneNode& node, const CullSphere* sphere, const DrawPass& pass) {
   if (node.kind == kNodeLeaf) LeafNodeDraw(reinterpret_cast<LeafNode&>(node), sphere, pass);
@@ -19,8 +19,8 @@ void GroupNodeDraw(GroupNode& group, const CullSphere* sphere, const DrawPass& p
   TransformState& state = *group.device->transformState;
   TransformStatePush(state);
   TransformStateMultiply(state, *group.matrix);
-  for (const ListNode* n = group.children->first; n; n = n->next) {
-    if (auto* child = reinterpret_cast<SceneNode*>(n->value)) SceneNodeDraw(*child, sphere, pass);
+  for (SceneNode* child : ListItems<SceneNode>(*group.children)) {
+    if (child) SceneNodeDraw(*child, sphere, pass);
   }
   TransformStatePop(state);
 }

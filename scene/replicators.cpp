@@ -133,10 +133,10 @@ void GroupNodeAddPathCopies(GroupNode& group, SceneNode& templ, const Vec3& d, c
 }
 
 void GroupNodeAddReflectedCopies(GroupNode& group, const Vec3& p) {
-  uint32_t count = group.children->count;
-  const ListNode* n = group.children->first;
-  for (uint32_t index = 0; index < count && n; ++index, n = n->next) {
-    SceneNode* child = reinterpret_cast<SceneNode*>(n->value);
+  // Only the children present at the start: the copies are appended behind them.
+  uint32_t remaining = group.children->count;
+  for (SceneNode* child : ListItems<SceneNode>(*group.children)) {
+    if (remaining-- == 0) break;
     if (!child || !HasMatrix(*child)) continue;
     Vec4 pos = SceneNodeGetPosition(*child);
     SceneNode* clone = SceneNodeClone(*child);

@@ -8,17 +8,11 @@
 
 namespace {
 
-template <class T>
-T* At(const ListNode* n) {
-  return reinterpret_cast<T*>(n->value);
-}
-
 // Calls visit on every scene binding, then on every binding of the top-level groups (deep).
 template <class VisitBinding, class VisitGroup>
 void ForEachBinding(Scene& scene, VisitBinding binding, VisitGroup group) {
-  for (const ListNode* n = scene.bindings->first; n; n = n->next) binding(*At<AnimBinding>(n));
-  for (const ListNode* n = scene.nodes->first; n; n = n->next) {
-    SceneNode* node = At<SceneNode>(n);
+  for (AnimBinding* b : ListItems<AnimBinding>(*scene.bindings)) binding(*b);
+  for (SceneNode* node : ListItems<SceneNode>(*scene.nodes)) {
     if (node && node->kind == kNodeGroup) group(*reinterpret_cast<GroupNode*>(node));
   }
 }
@@ -52,8 +46,8 @@ void SceneAddBinding(Scene& scene, AnimBinding* binding) {
 }
 
 void SceneAddModelUnique(Scene& scene, Model* model) {
-  for (const ListNode* n = scene.models->first; n; n = n->next) {
-    if (At<Model>(n) == model) return;
+  for (const Model* listed : ListItems<const Model>(*scene.models)) {
+    if (listed == model) return;
   }
   ListAppend(*scene.models, model);
 }
@@ -81,8 +75,7 @@ void SceneAnimate(Scene& scene, float time, const SyncValues* sync) {
 namespace {
 
 void CloneTopLevel(const Scene& source, Scene& clone) {
-  for (const ListNode* n = source.nodes->first; n; n = n->next) {
-    SceneNode* node = At<SceneNode>(n);
+  for (SceneNode* node : ListItems<SceneNode>(*source.nodes)) {
     SceneNode* copy = node ? SceneNodeDeepCopy(*node) : nullptr;
     if (!copy) continue;  // kind 3 and unknown kinds have no copy
     AnimBindingsRetarget(*clone.bindings, 0, SceneNodeMatrix(*node), SceneNodeMatrix(*copy));
@@ -113,8 +106,8 @@ Scene* SceneClone(const Scene& source) {
   for (Light*& light : clone->lights) light = nullptr;
   clone->lastBinding =
       AnimBindingsCloneInto(*source.bindings, *clone->bindings, source.lastBinding);
-  for (const ListNode* n = source.subScenes->first; n; n = n->next) {
-    ListAppend(*clone->subScenes, crt::AlignedNew<SceneTarget>(*At<SceneTarget>(n)));
+  for (const SceneTarget* target : ListItems<const SceneTarget>(*source.subScenes)) {
+    ListAppend(*clone->subScenes, crt::AlignedNew<SceneTarget>(*target));
   }
   if (source.camera) {
     clone->camera = CameraClone(*source.camera);
@@ -122,8 +115,8 @@ Scene* SceneClone(const Scene& source) {
   }
   *fog = *source.fog;
   clone->fog = fog;
-  for (const ListNode* n = source.models->first; n; n = n->next) {
-    ListAppend(*clone->models, n->value);
+  for (const Model* model : ListItems<const Model>(*source.models)) {
+    ListAppend(*clone->models, model);
   }
   CloneTopLevel(source, *clone);
   CloneLights(source, *clone);
@@ -132,15 +125,15 @@ Scene* SceneClone(const Scene& source) {
 
 void SceneDestroy(Scene* scene) {
   if (!scene) return;
-  for (const ListNode* n = scene->bindings->first; n; n = n->next) {
-    AnimBindingDestroy(At<AnimBinding>(n));
+  for (AnimBinding* binding : ListItems<AnimBinding>(*scene->bindings)) {
+    AnimBindingDestroy(binding);
   }
   ListDestroy(scene->bindings);
-  for (const ListNode* n = scene->subScenes->first; n; n = n->next) {
-    crt::AlignedDelete(At<SceneTarget>(n));
+  for (SceneTarget* target : ListItems<SceneTarget>(*scene->subScenes)) {
+    crt::AlignedDelete(target);
   }
   ListDestroy(scene->subScenes);
-  for (const ListNode* n = scene->nodes->first; n; n = n->next) SceneNodeDestroy(At<SceneNode>(n));
+  for (SceneNode* node : ListItems<SceneNode>(*scene->nodes)) SceneNodeDestroy(node);
   ListDestroy(scene->nodes);
   ListDestroy(scene->models);
   for (Light* light : scene->lights) {

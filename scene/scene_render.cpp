@@ -4,7 +4,7 @@
 #include "mesh/material.h"
 #include "mesh/material_run.h"
 #include "mesh/mesh.h"
-#include "mesh/model.h"
+#include "render/device.h"
 #include "render/renderer.h"
 #include "render/screen_draw.h"
 #include "render/target_manager.h"
@@ -12,15 +12,13 @@
 #include "scene/camera.h"
 #include "scene/cull_sphere.h"
 #include "scene/light.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
-#include "shell/device.h"
 #include "texgen/texture.h"
 
 namespace {
 
-constexpr uint32_t kSwitchDepthTest = 3;
-constexpr uint32_t kQuadMode = 12;    // sat(sample x alpha) x vertex colour
 constexpr float kLayer1Alpha = 0.7f;  // weight of FrameTargetA in both compositions
 // Sub-scenes nest at most this deep: a scene listed among its own sub-scenes (directly or
 // through others) would otherwise recurse until the stack overflows.
@@ -34,7 +32,7 @@ void Select(Device& device, Texture* target, uint8_t clear) {
 void BeginTwoD(Device& device) {
   DeviceDisable(device, kSwitchDepthTest);
   TransformStateBeginOverlay(*device.transformState);
-  RendererSetShaderMode(device.renderer->shaders, kQuadMode);
+  RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
 }
 
 void EndTwoD(Device& device) {
@@ -43,8 +41,8 @@ void EndTwoD(Device& device) {
 }
 
 void DrawNodes(Scene& scene, const CullSphere* sphere, const DrawPass& pass) {
-  for (const ListNode* n = scene.nodes->first; n; n = n->next) {
-    if (auto* node = reinterpret_cast<SceneNode*>(n->value)) SceneNodeDraw(*node, sphere, pass);
+  for (SceneNode* node : ListItems<SceneNode>(*scene.nodes)) {
+    if (node) SceneNodeDraw(*node, sphere, pass);
   }
 }
 
@@ -190,7 +188,7 @@ void GlowAndOverlay(Scene& scene, Device& device, Texture* target, bool glows) {
 void BackgroundIntoB(Scene& scene, Device& device, Texture* target) {
   Select(device, device.FrameTargetB, 1);
   CameraSetLetterboxViewport(*scene.camera, target);
-  RendererSetShaderMode(device.renderer->shaders, kQuadMode);
+  RendererSetShaderMode(device.renderer->shaders, kShaderModeScreenQuad);
   if (device.transformState->index == 0) {
     DeviceDisable(device, kSwitchDepthTest);
     TransformStateBeginOverlay(*device.transformState);
@@ -249,14 +247,13 @@ void SceneRender(Scene& scene, float time, Device& device, Texture* target) {
 void SceneRenderSubScenes(Scene& scene, Device& device, float time) {
   if (subSceneDepth >= kMaxSubSceneDepth) return;
   ++subSceneDepth;
-  for (const ListNode* n = scene.subScenes->first; n; n = n->next) {
-    const SceneTarget& item = *reinterpret_cast<const SceneTarget*>(n->value);
-    Texture* image = item.texture ? item.texture->target : nullptr;
-    if (!image || !item.scene) continue;
+  for (const SceneTarget* item : ListItems<const SceneTarget>(*scene.subScenes)) {
+    Texture* image = item->texture ? item->texture->target : nullptr;
+    if (!image || !item->scene) continue;
     Select(device, image, 1);
-    SceneAnimate(*item.scene, time + item.timeOffset, nullptr);
-    SceneUpdateModels(*item.scene, time);
-    SceneRender(*item.scene, time, device, image);
+    SceneAnimate(*item->scene, time + item->timeOffset, nullptr);
+    SceneUpdateModels(*item->scene, time);
+    SceneRender(*item->scene, time, device, image);
   }
   --subSceneDepth;
 }
@@ -300,7 +297,5 @@ void SceneCopyTarget(Device& device, Scene& scene, Texture* target, uint8_t clea
 }
 
 void SceneUpdateModels(Scene& scene, float time) {
-  for (const ListNode* n = scene.models->first; n; n = n->next) {
-    ModelUpdate(*reinterpret_cast<Model*>(n->value), time);
-  }
+  for (Model* model : ListItems<Model>(*scene.models)) ModelUpdate(*model, time);
 }

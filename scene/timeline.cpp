@@ -33,9 +33,7 @@ void TimelineAddClip(Timeline& timeline, Clip* clip) { ListAppend(*timeline.clip
 
 void TimelineStoreRest() {
   if (!TimelineInstance) return;
-  for (const ListNode* n = TimelineInstance->clips->first; n; n = n->next) {
-    SceneStoreRest(*reinterpret_cast<Clip*>(n->value)->scene);
-  }
+  for (Clip* clip : ListItems<Clip>(*TimelineInstance->clips)) SceneStoreRest(*clip->scene);
 }
 
 void TimelineStart() {
@@ -56,10 +54,10 @@ void TimelineOnNote(void* context, int32_t track, uint8_t /*note*/, uint8_t velo
 int32_t TimelineFindClip(const Timeline& timeline, float t, float& acc) {
   acc = 0.0f;
   int32_t index = 0;
-  for (const ListNode* n = timeline.clips->first; n; n = n->next, ++index) {
-    const Clip& clip = *reinterpret_cast<const Clip*>(n->value);
-    if (acc <= t && t < acc + clip.duration) return index;
-    acc += clip.duration;
+  for (const Clip* clip : ListItems<const Clip>(*timeline.clips)) {
+    if (acc <= t && t < acc + clip->duration) return index;
+    acc += clip->duration;
+    ++index;
   }
   return -1;
 }

@@ -3,11 +3,11 @@
 #include <atomic>
 
 #include "music/audio_clock.h"
+#include "render/device.h"
 #include "render/screen_draw.h"
 #include "render/target_manager.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
 
 namespace {
 

@@ -4,17 +4,15 @@
 #include <vector>
 
 #include "mesh/mesh.h"
-#include "mesh/mesh_finish.h"
+#include "render/device.h"
+#include "render/mesh_finish.h"
 #include "render/renderer.h"
 #include "render/target_manager.h"
 #include "render/transform_state.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
 
 namespace {
-
-constexpr uint32_t kSwitchDepthTest = 3;
 
 // The scene and every sub-scene below it, each once.
 void CollectScenes(Scene* scene, std::vector<Scene*>& scenes) {

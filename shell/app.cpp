@@ -6,7 +6,7 @@
 #include "platform/crt.h"
 #include "platform/winmm.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 #include "shell/setup_dialog.h"
 
 namespace {

@@ -14,13 +14,13 @@ struct SetupDialogState {
 SetupDialogState g_setup{};
 
 void FillModeList(HWND dialog) {
+  if (!g_setup.modes) return;
   uint32_t index = 0;
-  for (const ListNode* node = g_setup.modes ? g_setup.modes->first : nullptr; node != nullptr;
-       node = node->next, ++index) {
-    const auto* mode = reinterpret_cast<const DisplayMode*>(node->value);
+  for (const DisplayMode* mode : ListItems<const DisplayMode>(*g_setup.modes)) {
     SendDlgItemMessageA(dialog, kSetupModeList, LB_ADDSTRING, 0,
                         reinterpret_cast<LPARAM>(mode->text));
     SendDlgItemMessageA(dialog, kSetupModeList, LB_SETITEMDATA, index, static_cast<LPARAM>(index));
+    ++index;
   }
 }
 

@@ -7,7 +7,7 @@
 
 #include "loader_test_util.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 #include "tools/scriptasm/script_layout.h"
 
 namespace {
@@ -20,7 +20,7 @@ using loadertest::ReaderPtr;
 std::vector<uint8_t> FillerOperands(std::string_view letters) {
   std::vector<uint8_t> bytes;
   for (char letter : letters) {
-    if (letter == 's' || letter == 'B') {
+    if (letter == 's' || letter == 'B' || letter == 'P') {
       bytes.insert(bytes.end(), {1, 'A'});
     } else {
       bytes.insert(bytes.end(), ScriptOperandBytes(std::string_view(&letter, 1)), 1);

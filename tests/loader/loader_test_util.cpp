@@ -2,13 +2,13 @@
 
 #include "loader/builders.h"
 #include "mesh/material.h"
-#include "mesh/model.h"
 #include "platform/crt.h"
 #include "render/texture_upload.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/kind3_node.h"
 #include "scene/light.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
@@ -21,8 +21,8 @@ namespace {
 
 template <class T, class Free>
 void FreeAll(List* list, Free free) {
-  for (const ListNode* n = list->first; n; n = n->next) {
-    if (n->value) free(reinterpret_cast<T*>(n->value));
+  for (T* item : ListItems<T>(*list)) {
+    if (item) free(item);
   }
   ListDestroy(list);
 }

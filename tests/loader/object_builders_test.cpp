@@ -5,20 +5,20 @@
 #include "loader/builders.h"
 #include "loader_test_util.h"
 #include "math/matrix.h"
-#include "mesh/deformer.h"
 #include "mesh/generators.h"
 #include "mesh/mesh.h"
-#include "mesh/model.h"
 #include "platform/crt.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
+#include "scene/deformer.h"
 #include "scene/kind3_node.h"
 #include "scene/light.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
 #include "scene/transform_program.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -236,8 +236,8 @@ TEST_F(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
   Scene* b = At<Scene>(r, kListScenes, 1);
   EXPECT_NE(b, a);
   EXPECT_EQ(ListCount(*b->bindings), 5u);  // the copy's; the camera before it is gone
-  for (const ListNode* n = b->bindings->first; n; n = n->next) {  // the track after the copy
-    EXPECT_EQ(ListCount(*reinterpret_cast<AnimBinding*>(n->value)->entries), 0u);  // bound none
+  for (const AnimBinding* binding : ListItems<AnimBinding>(*b->bindings)) {  // after the copy
+    EXPECT_EQ(ListCount(*binding->entries), 0u);                             // the track bound none
   }
   ASSERT_EQ(ListCount(*b->subScenes), 1u);
   auto* target = ListAtAs<SceneTarget>(*b->subScenes, 0);

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "math/list.h"
-#include "mesh/deformer.h"
 #include "mesh/trig_tables.h"
 #include "mesh/vertex.h"
+#include "scene/deformer.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "mesh/material.h"
 #include "mesh/material_run.h"
-#include "mesh/mesh_finish.h"
 #include "mesh_test_util.h"
+#include "render/mesh_finish.h"
 
 namespace {
 

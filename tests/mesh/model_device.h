@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "mesh/model.h"
 #include "render/render_fixture.h"
+#include "scene/model.h"
 
 namespace meshtest {
 

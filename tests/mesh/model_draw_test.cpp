@@ -9,18 +9,18 @@
 
 #include "math/list.h"
 #include "math/matrix.h"
-#include "mesh/deformer.h"
 #include "mesh/material_run.h"
 #include "mesh/mesh.h"
-#include "mesh/mesh_finish.h"
 #include "mesh_test_util.h"
 #include "model_device.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
 #include "platform/testing.h"
+#include "render/mesh_finish.h"
 #include "render/renderer.h"
 #include "render/transform_state.h"
 #include "scene/cull_sphere.h"
+#include "scene/deformer.h"
 #include "scene/node.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "mesh/model.h"
 #include "mesh/operators.h"
 #include "mesh_test_util.h"
 #include "platform/crt.h"
+#include "scene/model.h"
 
 namespace {
 

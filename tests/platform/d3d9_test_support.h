@@ -10,7 +10,7 @@
 #include "platform/d3d9.h"
 #include "platform/sdl_window.h"
 #include "platform/testing_d3d9.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 #include "tests/support/d3d9_device.h"
 
 namespace d3d9support {

@@ -11,7 +11,7 @@
 #include "render/renderer.h"
 #include "render/target_manager.h"
 #include "render/transform_state.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 struct Mesh;
 struct Material;

@@ -5,9 +5,9 @@
 #include "math/byte_buffer.h"
 #include "mesh/material.h"
 #include "mesh/mesh.h"
-#include "mesh/mesh_finish.h"
 #include "platform/crt.h"
 #include "platform/testing.h"
+#include "render/mesh_finish.h"
 #include "render_fixture.h"
 
 namespace rendertest {

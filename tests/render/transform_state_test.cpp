@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "math/vec.h"
-#include "shell/device.h"
+#include "render/device.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "mesh/model.h"
 #include "platform/crt.h"
 #include "scene/anim.h"
 #include "scene/kind3_node.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 

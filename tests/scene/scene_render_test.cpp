@@ -7,7 +7,6 @@
 
 #include "mesh/generators.h"
 #include "mesh/mesh.h"
-#include "mesh/model.h"
 #include "mesh/trig_tables.h"
 #include "music/audio_clock.h"
 #include "platform/crt.h"
@@ -16,6 +15,7 @@
 #include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/light.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"

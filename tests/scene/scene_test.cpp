@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/crt.h"
+#include "render/device.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/kind3_node.h"
@@ -10,7 +11,6 @@
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
-#include "shell/device.h"
 #include "timeline_fixture.h"
 
 namespace {

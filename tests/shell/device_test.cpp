@@ -1,6 +1,6 @@
 // The Device's Direct3D object, display-mode list, window and window procedure through the
 // win32 and Direct3D stand-ins (run under Xvfb; skipped without a display).
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -29,8 +29,8 @@ class DeviceShell : public shelltest::ShellTest {
  protected:
   std::vector<std::string> ModeTexts() {
     std::vector<std::string> texts;
-    for (const ListNode* node = device_.modes->first; node != nullptr; node = node->next) {
-      texts.push_back(reinterpret_cast<const DisplayMode*>(node->value)->text);
+    for (const DisplayMode* mode : ListItems<DisplayMode>(*device_.modes)) {
+      texts.push_back(mode->text);
     }
     return texts;
   }

@@ -42,9 +42,7 @@ void ShellTest::ReleaseDirect3D() {
 }
 
 void ShellTest::FreeModes() {
-  for (const ListNode* node = device_.modes->first; node != nullptr; node = node->next) {
-    crt::AlignedDelete(reinterpret_cast<DisplayMode*>(node->value));
-  }
+  for (DisplayMode* mode : ListItems<DisplayMode>(*device_.modes)) crt::AlignedDelete(mode);
   ListClear(*device_.modes);
 }
 

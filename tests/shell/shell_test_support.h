@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 namespace shelltest {
 

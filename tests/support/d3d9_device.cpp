@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/sdl_window.h"
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 namespace testsupport {
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tools/patchc/coverage.h"
 #include "tools/patchc/patchc.h"
 
 namespace {
@@ -80,6 +81,81 @@ TEST(PatchcTest, ReportsFaultsWithTheirLineAndWarnsAboutQuantisation) {
             0u);
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].find("line 2: gain 11 stored as 11.19"), std::string::npos);
+}
+
+TEST(PatchcTest, CoverageCountsOnlyWhatSounds) {
+  const char* patches = R"(
+instrument 0
+osc0.wave 4
+osc0.level 1
+osc0.level_env 1        # envelope 0, curve 0: exponent below 1
+osc1.wave 7             # multiplies oscillator 0
+osc1.mode 1
+osc1.level 0.5
+osc2.wave 3             # no level: silent
+unison 3
+detune 0.2
+lowpass.on 1
+lowpass.cutoff_lfo 2
+lfo1.wave 1
+lfo1.amount 0.5
+lfo1.combine 2          # multiplies LFO 0, which is in use through it
+lfo0.wave 12
+lfo0.amount 1
+lfo2.wave 2             # nothing selects it
+lfo2.amount 1
+env1.curve 1            # nothing selects it
+distortion.on 1
+distortion.mode 0.6
+eq.on 1
+instrument 1            # multiplies an empty block: nothing sounds, nothing counts
+osc0.wave 2
+osc0.mode 2
+osc0.level 1
+reverb.on 1
+glide 0.5
+instrument 2
+noise.type 2
+noise.level 0.5
+glide 0.3
+)";
+  std::vector<uint8_t> table;
+  std::vector<std::string> warnings;
+  ASSERT_EQ(Compile(patches, &table, &warnings), "");
+  const std::vector<CoverageCategory> cov = PatchCoverage(table);
+  const struct {
+    const char* category;
+    int used, total;
+    const char* firstUsed;
+  } want[] = {
+      {"oscillator waveforms", 2, 13, "pulse"},
+      {"oscillator modes", 2, 3, "add"},
+      {"unison", 1, 1, "unison"},
+      {"glide", 1, 1, "glide"},
+      {"filters", 1, 4, "low-pass"},
+      {"noise types", 1, 2, "pink"},
+      {"lfo shapes", 2, 13, "sine"},
+      {"lfo combine modes", 1, 2, "multiply"},
+      {"effects", 2, 8, "distortion sine"},
+      {"envelope curves", 1, 3, "exponent below 1"},
+  };
+  ASSERT_EQ(cov.size(), std::size(want));
+  for (size_t k = 0; k < cov.size(); ++k) {
+    int used = 0;
+    std::string first;
+    for (const CoverageItem& item : cov[k].items) {
+      if (item.used && first.empty()) first = item.name;
+      used += item.used;
+    }
+    EXPECT_EQ(cov[k].name, want[k].category);
+    EXPECT_EQ(used, want[k].used) << want[k].category;
+    EXPECT_EQ(cov[k].items.size(), size_t(want[k].total)) << want[k].category;
+    EXPECT_EQ(first, want[k].firstUsed) << want[k].category;
+  }
+  const std::string report = CoverageReport(cov);
+  EXPECT_NE(report.find("lfo shapes              2/13\n"), std::string::npos);
+  EXPECT_NE(report.find("\n  effects: reverb\n"), std::string::npos);
+  EXPECT_EQ(report.substr(report.rfind('\n', report.size() - 2)), "\ncoverage: 14/50\n");
 }
 
 }  // namespace

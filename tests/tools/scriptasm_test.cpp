@@ -41,6 +41,7 @@ std::string SampleOperand(char letter, int i, bool named) {
     case 'c': return "0x80FF2010";
     case 's': return "\"say \\\"hi\\\" # \\x01\"";
     case 'B': return "[01 ff 7e]";
+    case 'P': return (i % 2) ? "{\n mov.s r1.x, c5\n bytes 17\n }" : "[0f 81]";
     case 'X': return "1 2 3 45 -90 180 1 1 0.5";
     default:
       if (named && i % 3 == 2) return std::string(ScriptRefKindName(letter)) + "0";
@@ -95,7 +96,7 @@ TEST(ScriptAsmTest, EveryLayoutRoundTripsThroughTheDisassembler) {
 // The shortest text of an operand: empty strings and blobs, null references.
 std::string MinimalOperand(char letter) {
   if (letter == 's') return "\"\"";
-  if (letter == 'B') return "[]";
+  if (letter == 'B' || letter == 'P') return "[]";
   if (letter == 'X') return "0 0 0 0 0 0 1 1 1";
   if (letter == 'c') return "0xFF000000";
   return std::isupper(static_cast<unsigned char>(letter)) ? "-" : "1";
@@ -175,6 +176,32 @@ TEST(ScriptAsmTest, MistakesAreReportedWithTheirLine) {
   for (int i = 0; i < 129; ++i) many += "light l" + std::to_string(i) + "\nend\n";
   EXPECT_EQ(AssembleError(many + "scene s 0 0xFF000000 0\n light l128 0 0 0 0\nend\n"),
             "line 260: l128 is beyond the first 128 of its kind");
+}
+
+// Every malformed line is refused with its number, never taken as something else.
+TEST(ScriptAsmTest, MalformedLinesNameTheirLine) {
+  const std::string texture = "texture t 8 8 1 0 0\n text \"Sans\" 9 0 0 0 0 0xFFFFFFFF ";
+  const std::string program = "track t 1 1\n program {\n  mov.s r1.x, c5\n";
+  const std::pair<std::string, std::string> kCases[] = {
+      {texture + "\"\\x4G\"\nend\n", "line 2: bad escape"},
+      {texture + "\"\\xZZ\"\nend\n", "line 2: bad escape"},
+      {texture + "\"\\x4\"\nend\n", "line 2: bad escape"},
+      {texture + "\"\\q\"\nend\n", "line 2: bad escape"},
+      {texture + "\"\\\nend\n", "line 2: bad escape"},
+      {program + "  mov r32, c5\n }\nend\n", "line 4: bad transform operand r32"},
+      {program + "  wobble r1, c5\n }\nend\n", "line 4: unknown transform operation wobble"},
+      {program + "end\n", "line 4: unknown transform operation end"},
+      {program, "the last program has no closing }"},
+  };
+  for (const auto& [text, error] : kCases) {
+    EXPECT_EQ(AssembleError(text).substr(0, error.size()), error) << text;
+  }
+  std::string tooLong = "track t 1 1\n program {\n";
+  for (int i = 0; i < 37; ++i) tooLong += "  mov.s c5, 0\n";  // 7 bytes each
+  EXPECT_EQ(AssembleError(tooLong + " }\nend\n"), "line 40: program longer than 255 bytes");
+  EXPECT_EQ(
+      SubOpBytes("texture t 8 8 1 0 0\n text \"\\x4a\\\\\" 0 0 0 0 0 0x00000000 \"\"\nend\n", 7),
+      (std::vector<uint8_t>{46, 2, 0x4A, '\\', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(ScriptAsmTest, AutomaticTickCountMatchesTheLoadersCount) {

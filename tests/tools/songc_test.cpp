@@ -78,6 +78,64 @@ TEST(SongcTest, RejectsWhatThePlayerCannotPlay) {
   EXPECT_EQ(CompileError("track 1\n0 A4 64 10\n10 A4 64 10\n5 C5 64 10\n"), "");
 }
 
+std::vector<uint8_t> Block(const std::string& text) {
+  SongSource source;
+  std::vector<uint8_t> block;
+  std::string error;
+  EXPECT_TRUE(SongSourceParse(text, &source, &error) && SongCompile(source, &block, &error))
+      << error << "\n"
+      << text;
+  return block;
+}
+
+TEST(SongcTest, PatternPlacementsEqualTheNotesWrittenOut) {
+  const std::string riff = "pattern riff 24\n0 A4 100 6\n12 C5 50 10\nend\n";
+  const struct {
+    const char* play;
+    const char* written;
+  } cases[] = {
+      {"track 1\nplay riff 96\n", "track 1\n96 A4 100 6\n108 C5 50 10\n"},
+      {"track 2\nplay riff 0 x3\n",
+       "track 2\n0 A4 100 6\n12 C5 50 10\n24 A4 100 6\n36 C5 50 10\n48 A4 100 6\n"
+       "60 C5 50 10\n"},
+      {"track 0\nplay riff 10 -3 v127\n", "track 0\n10 F#4 127 6\n22 A4 64 10\n"},
+      {"track 0\nplay riff 0 v50 x2 +12\n",
+       "track 0\n0 A5 50 6\n12 C6 25 10\n24 A5 50 6\n36 C6 25 10\n"},
+      // Placements and written notes mix on one track; a pattern serves several tracks.
+      {"track 4\n5 E2 90 2\nplay riff 48\ntrack 5\nplay riff 0 +1\n",
+       "track 4\n5 E2 90 2\n48 A4 100 6\n60 C5 50 10\ntrack 5\n0 A#4 100 6\n12 C#5 50 10\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Block(riff + c.play), Block(c.written)) << c.play;
+}
+
+TEST(SongcTest, RejectsBadPatternsAndPlacements) {
+  const std::string riff = "pattern riff 24\n0 A4 100 6\nend\n";
+  const struct {
+    std::string text, why;
+  } cases[] = {
+      {riff + "track 0\nplay riff 0 +63\n", "line 5: note outside"},
+      {riff + "track 0\nplay riff 0 v128\n", "line 5: velocity"},
+      {riff + "track 0\nplay riff 0 v0\n", "velocity scale"},
+      {riff + "track 0\nplay riff 0 x0\n", "repeat count"},
+      {riff + "track 0\nplay riff 0 x2 x3\n", "bad placement option 'x3'"},
+      {riff + "track 0\nplay riff 0 q2\n", "bad placement option"},
+      {riff + "track 0\nplay riff -5\n", "negative tick"},
+      {riff + "track 0\nplay drums 0\n", "line 5: unknown pattern 'drums'"},
+      {riff + "play riff 0\n", "before the first 'track'"},
+      {riff + "pattern riff 8\nend\n", "defined twice"},
+      {"pattern a 24\n24 A4 100 6\nend\n", "line 2: note starts after the pattern's end"},
+      {"pattern a 24\n0 A4 100 6\ntrack 1\n", "line 3: 'track' inside pattern 'a'"},
+      {"pattern a 24\n0 A4 100 6\n", "line 2: pattern 'a' has no 'end'"},
+      {"track 0\nend\n", "'end' without a pattern"},
+      {"pattern a 0\nend\n", "expected 'pattern"},
+      // Two repeats of a note longer than the pattern overlap themselves.
+      {"pattern a 24\n0 A4 100 30\nend\ntrack 0\nplay a 0 x2\n", "line 5: note starts again"},
+  };
+  for (const auto& c : cases)
+    EXPECT_NE(CompileError(c.text).find(c.why), std::string::npos)
+        << c.text << " -> " << CompileError(c.text);
+}
+
 TEST(SongcTest, EmbeddedSongIsAboutThirtySecondsOnFourInstruments) {
   const char* fault = nullptr;
   Song* song = SongDecode(kEmbeddedSong, kEmbeddedSongSize, &fault);

@@ -1,14 +1,20 @@
 // patchc <output.cpp> <patches.txt>: compiles the instruments into the embedded patch table.
+// patchc --coverage <patches.txt>: prints which of the synthesizer's features the instruments
+// use (tools/patchc/coverage.h); exit code 0 whatever the figure.
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string>
 
+#include "tools/patchc/coverage.h"
 #include "tools/patchc/patchc.h"
 #include "tools/songc/byte_array.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: patchc <output.cpp> <patches.txt>\n");
+    std::fprintf(stderr,
+                 "usage: patchc <output.cpp> <patches.txt>\n"
+                 "       patchc --coverage <patches.txt>\n");
     return 2;
   }
   std::ifstream in(argv[2]);
@@ -23,6 +29,10 @@ int main(int argc, char** argv) {
   }
   for (const std::string& w : warnings)
     std::fprintf(stderr, "%s: warning: %s\n", argv[2], w.c_str());
+  if (std::string(argv[1]) == "--coverage") {
+    std::fputs(CoverageReport(PatchCoverage(table)).c_str(), stdout);
+    return 0;
+  }
   std::ofstream out(argv[1]);
   out << ByteArrayCpp("music/embedded_music.h", "kEmbeddedPatchTable", table);
   return out ? 0 : 1;

@@ -1,6 +1,8 @@
 // scriptasm <output.cpp> <script.txt>: assembles the scene script source into the embedded
 // script block.
 // scriptasm --disassemble <script.bin>: prints the text form of an assembled stream.
+// scriptasm --coverage <script.txt>: assembles the source and prints what of the format it
+// uses (tools/scriptasm/script_coverage.h); exit code 0 whatever the figure.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -8,6 +10,7 @@
 #include <string>
 
 #include "tools/scriptasm/script_asm.h"
+#include "tools/scriptasm/script_coverage.h"
 #include "tools/songc/byte_array.h"
 
 namespace {
@@ -26,29 +29,39 @@ int Disassemble(const char* path) {
   return 0;
 }
 
+// Assembles the source at `path` into *bytes; false after printing why.
+bool AssembleFile(const char* path, std::vector<uint8_t>* bytes) {
+  std::ifstream in(path);
+  std::stringstream source;
+  source << in.rdbuf();
+  std::string error = in ? "" : "cannot read";
+  if (error.empty() && ScriptAssemble(source.str(), bytes, &error)) return true;
+  std::fprintf(stderr, "%s: %s\n", path, error.c_str());
+  return false;
+}
+
+int Coverage(const char* path) {
+  std::vector<uint8_t> bytes;
+  if (!AssembleFile(path, &bytes)) return 1;
+  std::fputs(CoverageReport(ScriptCoverage(bytes)).c_str(), stdout);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "--disassemble") return Disassemble(argv[2]);
+  const std::string mode = argc == 3 ? argv[1] : "";
+  if (mode == "--disassemble") return Disassemble(argv[2]);
+  if (mode == "--coverage") return Coverage(argv[2]);
   if (argc != 3) {
     std::fprintf(stderr,
                  "usage: scriptasm <output.cpp> <script.txt>\n"
-                 "       scriptasm --disassemble <script.bin>\n");
+                 "       scriptasm --disassemble <script.bin>\n"
+                 "       scriptasm --coverage <script.txt>\n");
     return 2;
   }
-  std::ifstream in(argv[2]);
-  std::stringstream source;
-  source << in.rdbuf();
-  if (!in) {
-    std::fprintf(stderr, "%s: cannot read\n", argv[2]);
-    return 1;
-  }
   std::vector<uint8_t> bytes;
-  std::string error;
-  if (!ScriptAssemble(source.str(), &bytes, &error)) {
-    std::fprintf(stderr, "%s: %s\n", argv[2], error.c_str());
-    return 1;
-  }
+  if (!AssembleFile(argv[2], &bytes)) return 1;
   std::ofstream out(argv[1]);
   out << ByteArrayCpp("loader/scene_script.h", "kSceneScript", bytes);
   return out ? 0 : 1;

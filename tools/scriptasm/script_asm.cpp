@@ -6,6 +6,8 @@
 #include <map>
 
 #include "tools/scriptasm/script_layout.h"
+#include "tools/scriptasm/script_walk.h"
+#include "tools/scriptasm/transform_asm.h"
 
 namespace {
 
@@ -15,6 +17,21 @@ struct Token {
   std::string text;
   char quote;  // '"' string, '[' blob, 0 word
 };
+
+// The escape at line[*i] (a backslash) appended to *s, *i left on its last character.
+bool Unescape(std::string_view line, size_t* i, std::string* s) {
+  const std::string_view rest = line.substr(*i + 1);
+  if (!rest.empty() && (rest[0] == '"' || rest[0] == '\\')) {
+    *s += rest[0];
+    return ++*i, true;
+  }
+  unsigned value = 0;
+  if (rest.size() < 3 || rest[0] != 'x') return false;
+  auto [end, ec] = std::from_chars(rest.data() + 1, rest.data() + 3, value, 16);
+  if (ec != std::errc() || end != rest.data() + 3) return false;
+  *s += static_cast<char>(value);
+  return *i += 3, true;
+}
 
 bool Tokenize(std::string_view line, std::vector<Token>* tokens, std::string* error) {
   size_t i = 0;
@@ -27,13 +44,10 @@ bool Tokenize(std::string_view line, std::vector<Token>* tokens, std::string* er
     } else if (c == '"') {
       std::string s;
       for (++i; i < line.size() && line[i] != '"'; ++i) {
-        if (line[i] != '\\' || i + 1 >= line.size()) {
+        if (line[i] != '\\') {
           s += line[i];
-        } else if (line[i + 1] == 'x' && i + 3 < line.size()) {
-          s += static_cast<char>(std::stoi(std::string(line.substr(i + 2, 2)), nullptr, 16));
-          i += 3;
-        } else {
-          s += line[++i];
+        } else if (!Unescape(line, &i, &s)) {
+          return *error = "bad escape in string: \\\" \\\\ or \\x and two hex digits", false;
         }
       }
       if (i >= line.size()) return *error = "unterminated string", false;
@@ -137,7 +151,8 @@ bool EncodeOperand(Assembler& as, char letter, const Token& token, std::string* 
       out.push_back(static_cast<uint8_t>(token.text.size()));
       out.insert(out.end(), token.text.begin(), token.text.end());
       return true;
-    case 'B': {
+    case 'B':
+    case 'P': {
       if (token.quote != '[') break;
       std::vector<Token> hex;
       std::string ignored;
@@ -157,16 +172,9 @@ bool EncodeOperand(Assembler& as, char letter, const Token& token, std::string* 
   return false;
 }
 
-// Operand letters with the transform spelt out as its nine values.
-std::string ExpandOperands(std::string_view operands) {
-  std::string letters;
-  for (char c : operands) letters += (c == 'X') ? std::string(9, 'x') : std::string(1, c);
-  return letters;
-}
-
 bool EncodeOperands(Assembler& as, std::string_view operands, const std::vector<Token>& tokens,
                     size_t first, std::string* error) {
-  std::string letters = ExpandOperands(operands);
+  std::string letters = ScriptExpandOperands(operands);
   if (tokens.size() - first != letters.size()) {
     return *error = "expected " + std::to_string(letters.size()) + " operands, got " +
                     std::to_string(tokens.size() - first),
@@ -181,6 +189,7 @@ bool EncodeOperands(Assembler& as, std::string_view operands, const std::vector<
 struct Block {
   const ScriptOpLayout* op = nullptr;
   std::string name;
+  size_t program = 0;  // offset of the open program's length byte; 0 outside a program
 };
 
 // One statement outside a block.
@@ -233,26 +242,28 @@ bool AssembleSub(Assembler& as, const std::vector<Token>& t, Block* block, std::
   const ScriptSubOpLayout* sub = ScriptFindSubOp(op, t[0].text);
   if (!sub) return *error = "unknown " + std::string(op.name) + " sub-op " + t[0].text, false;
   as.out->push_back(sub->code);
+  if (sub->operands == "P" && t.size() == 2 && !t[1].quote && t[1].text == "{") {
+    block->program = as.out->size();
+    as.out->push_back(0);  // the length, known at the closing brace
+    return true;
+  }
   return EncodeOperands(as, sub->operands, t, 1, error);
 }
 
-// ---- Byte side -------------------------------------------------------------------------------
-
-struct Walker {
-  explicit Walker(const std::vector<uint8_t>& stream) : bytes(stream) {}
-  const std::vector<uint8_t>& bytes;
-  size_t at = 2;
-  std::map<char, int> counts;
-  int64_t ticks = 0;
-  std::string text;
-
-  bool Take(size_t n, uint32_t* value) {
-    if (at + n > bytes.size()) return false;
-    *value = 0;
-    for (size_t i = 0; i < n; ++i) *value = (*value << 8) | bytes[at++];
+// One line inside a program's braces.
+bool AssembleProgramLine(Assembler& as, const std::vector<Token>& t, std::string_view line,
+                         Block* block, std::string* error) {
+  if (t.size() == 1 && !t[0].quote && t[0].text == "}") {
+    const size_t length = as.out->size() - block->program - 1;
+    if (length > 255) return *error = "program longer than 255 bytes", false;
+    (*as.out)[block->program] = static_cast<uint8_t>(length);
+    block->program = 0;
     return true;
   }
-};
+  return TransformAssembleLine(line, as.out, error);
+}
+
+// ---- Byte side -------------------------------------------------------------------------------
 
 std::string FixedText(int64_t steps) {
   char buffer[64];
@@ -260,7 +271,7 @@ std::string FixedText(int64_t steps) {
   return std::string(buffer, result.ptr);
 }
 
-std::string QuoteString(const std::string& s) {
+std::string QuoteString(ScriptBytes s) {
   std::string out = "\"";
   for (unsigned char c : s) {
     if (c == '"' || c == '\\') {
@@ -277,103 +288,71 @@ std::string QuoteString(const std::string& s) {
   return out + "\"";
 }
 
-bool DecodeOperand(Walker& w, char letter, std::string* out) {
-  uint32_t v = 0;
-  switch (letter) {
-    case 'b':
-    case 'f':
-      if (!w.Take(1, &v)) return false;
-      return *out = std::to_string(v), true;
-    case 'w':
-      if (!w.Take(2, &v)) return false;
-      return *out = std::to_string(v), true;
-    case 'h':
-      if (!w.Take(2, &v)) return false;
-      return *out = FixedText(v), true;
-    case 'x':
-      if (!w.Take(3, &v)) return false;
-      return *out = FixedText(static_cast<int32_t>(v << 8) >> 8), true;
-    case 'c': {
-      if (!w.Take(4, &v)) return false;
-      char hex[16];
-      std::snprintf(hex, sizeof hex, "0x%08X", (v << 24) | (v >> 8));  // RGBA -> AARRGGBB
-      return *out = hex, true;
+std::string BlobText(ScriptBytes blob) {
+  std::string out = "[";
+  for (unsigned char c : blob) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%s%02x", out == "[" ? "" : " ", c);
+    out += hex;
+  }
+  return out + "]";
+}
+
+struct Printer {
+  std::map<char, int> counts;  // finished objects per reference letter
+  std::string text;
+
+  std::string Reference(char letter, uint8_t byte) {
+    int index = static_cast<int8_t>(byte);
+    if (index >= 0 && index < counts[letter]) {
+      return std::string(ScriptRefKindName(letter)) + std::to_string(index);
     }
-    case 's':
-    case 'B': {
-      uint32_t n = 0;
-      if (!w.Take(1, &n) || w.at + n > w.bytes.size()) return false;
-      std::string s(w.bytes.begin() + w.at, w.bytes.begin() + w.at + n);
-      w.at += n;
-      if (letter == 's') return *out = QuoteString(s), true;
-      *out = "[";
-      for (unsigned char c : s) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%s%02x", *out == "[" ? "" : " ", c);
-        *out += hex;
+    return (index == -1) ? "-" : "@" + std::to_string(index);
+  }
+
+  std::string Operand(char letter, ScriptBytes bytes) {
+    const uint32_t v = ScriptOperandValue(bytes);
+    switch (letter) {
+      case 'b':
+      case 'f':
+      case 'w': return std::to_string(v);
+      case 'h': return FixedText(v);
+      case 'x': return FixedText(static_cast<int32_t>(v << 8) >> 8);
+      case 'c': {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08X", (v << 24) | (v >> 8));  // RGBA -> AARRGGBB
+        return hex;
       }
-      return *out += "]", true;
-    }
-    default: {
-      if (!w.Take(1, &v)) return false;
-      int index = static_cast<int8_t>(v);
-      if (index >= 0 && index < w.counts[letter]) {
-        *out = std::string(ScriptRefKindName(letter)) + std::to_string(index);
-      } else {
-        *out = (index == -1) ? "-" : "@" + std::to_string(index);
-      }
-      return true;
+      case 's': return QuoteString(bytes.subspan(1));
+      case 'B': return BlobText(bytes.subspan(1));
+      case 'P': return "{\n" + TransformDisassemble(bytes.subspan(1), "    ") + "  }";
+      default: return Reference(letter, bytes[0]);
     }
   }
-}
 
-bool DecodeOperands(Walker& w, std::string_view operands, std::string* line) {
-  for (char letter : ExpandOperands(operands)) {
-    std::string value;
-    if (!DecodeOperand(w, letter, &value)) return false;
-    *line += " " + value;
-  }
-  return true;
-}
-
-// One object record from its opcode byte to its sub-op 0.
-bool DecodeBlock(Walker& w, const ScriptOpLayout& op) {
-  std::string line(op.name);
-  if (op.kind != 0) line += " " + std::string(op.name) + std::to_string(w.counts[op.kind]);
-  if (!DecodeOperands(w, op.header, &line)) return false;
-  w.text += line + "\n";
-  for (;;) {
-    uint32_t code = 0;
-    if (!w.Take(1, &code)) return false;
-    ++w.ticks;
-    if (code == 0) break;
-    const ScriptSubOpLayout* sub = ScriptFindSubOp(op, static_cast<uint8_t>(code));
-    line = "  " + (sub ? std::string(sub->name) : "byte " + std::to_string(code));
-    if (sub && !DecodeOperands(w, sub->operands, &line)) return false;
-    w.text += line + "\n";
-  }
-  w.text += "end\n";
-  if (op.kind != 0) ++w.counts[op.kind];
-  return true;
-}
-
-bool Walk(Walker& w, std::string* error) {
-  if (w.bytes.size() < 2) return *error = "no header", false;
-  for (;;) {
-    uint32_t code = 0;
-    if (!w.Take(1, &code)) return *error = "no final opcode 0", false;
-    ++w.ticks;
-    if (code == 0) break;
-    const ScriptOpLayout* op = ScriptFindOp(static_cast<uint8_t>(code));
-    if (!op) {
-      w.text += "opcode " + std::to_string(code) + "\n";
-    } else if (!DecodeBlock(w, *op)) {
-      return *error = "stream ends inside a " + std::string(op->name) + " record", false;
+  void Step(const ScriptStep& step) {
+    std::string line;
+    switch (step.kind) {
+      case ScriptStep::kLoneOpcode: text += "opcode " + std::to_string(step.code) + "\n"; return;
+      case ScriptStep::kEnd:
+        if (step.op->kind != 0) ++counts[step.op->kind];
+        text += "end\n";
+        return;
+      case ScriptStep::kOpen:
+        line = std::string(step.op->name);
+        if (step.op->kind) line += " " + line + std::to_string(counts[step.op->kind]);
+        break;
+      case ScriptStep::kSubOp:
+        line =
+            "  " + (step.sub ? std::string(step.sub->name) : "byte " + std::to_string(step.code));
+        break;
     }
+    for (size_t i = 0; i < step.operands.size(); ++i) {
+      line += " " + Operand(step.letters[i], step.operands[i]);
+    }
+    text += line + "\n";
   }
-  if (w.at != w.bytes.size()) return *error = "bytes after the final opcode 0", false;
-  return true;
-}
+};
 
 }  // namespace
 
@@ -399,6 +378,8 @@ bool ScriptAssemble(std::string_view text, std::vector<uint8_t>* bytes, std::str
       ok = !any && tokens.size() == 2 &&
            (tokens[1].text == "auto" || ParseInt(tokens[1], 0, 65535, &ticks));
       if (!ok) what = "ticks comes first and takes auto or 0..65535";
+    } else if (ok && block.program) {
+      ok = AssembleProgramLine(as, tokens, line, &block, &what);
     } else if (ok) {
       ok = block.op ? AssembleSub(as, tokens, &block, &what)
                     : AssembleTop(as, tokens, &block, &what);
@@ -406,6 +387,7 @@ bool ScriptAssemble(std::string_view text, std::vector<uint8_t>* bytes, std::str
     any = true;
     if (!ok) return *error = "line " + std::to_string(lineNumber) + ": " + what, false;
   }
+  if (block.program) return *error = "the last program has no closing }", false;
   if (block.op) return *error = "the last " + std::string(block.op->name) + " has no end", false;
   bytes->push_back(0);
   ++as.ticks;
@@ -417,17 +399,18 @@ bool ScriptAssemble(std::string_view text, std::vector<uint8_t>* bytes, std::str
 }
 
 bool ScriptDisassemble(const std::vector<uint8_t>& bytes, std::string* text, std::string* error) {
-  Walker w(bytes);
-  if (!Walk(w, error)) return false;
+  Printer printer;
+  int64_t ticks = ScriptWalk(
+      bytes, [&](const ScriptStep& step) { printer.Step(step); }, error);
+  if (ticks < 0) return false;
   uint32_t header = bytes[0] | (bytes[1] << 8);
-  std::string head =
-      (header == w.ticks) ? "ticks auto\n" : "ticks " + std::to_string(header) + "\n";
-  *text = head + w.text;
+  std::string head = (header == ticks) ? "ticks auto\n" : "ticks " + std::to_string(header) + "\n";
+  *text = head + printer.text;
   return true;
 }
 
 int64_t ScriptCountTicks(const std::vector<uint8_t>& bytes) {
-  Walker w(bytes);
   std::string error;
-  return Walk(w, &error) ? w.ticks : -1;
+  return ScriptWalk(
+      bytes, [](const ScriptStep&) {}, &error);
 }

@@ -10,6 +10,9 @@
 //     byte <n>                    a sub-op byte the kind ignores (or a font's filler byte)
 //   end                           closes the block (sub-op 0); the name becomes referable
 //   opcode <n>                    a lone opcode byte that reads nothing
+//   program {                     a track's transform program, one instruction a line
+//     <instruction>               (tools/scriptasm/transform_asm.h), then a closing brace
+//   }                             on its own line; `program [hex bytes]` gives raw code
 // The final opcode 0 is written at the end of the text.
 // Operands: integers (decimal or 0x hex); fixed-point values as decimals, rounded to the
 // nearest 1/256; colours as 0xAARRGGBB; strings in double quotes (escapes \" \\ \xNN); blobs

@@ -16,7 +16,7 @@ constexpr S kTextureOps[] = {
     {9, "linear_gradient", "wwwwcc"},
     {10, "radial_gradient", "wwwcc"},
     {11, "bricks", "bbb"},
-    {12, "unused12", "hhhcc"},
+    {12, "unused12", "hhhcc", true},
     {13, "copy_rect", "wwwwww"},
     {14, "copy_rect_line", "wwwwwww"},
     {15, "copy_rect_grid", "wwwwwwww"},
@@ -45,7 +45,7 @@ constexpr S kTextureOps[] = {
     {38, "scale_channels", "hhhh"},
     {39, "vertical_blur", "b"},
     {40, "rotate", "wb"},
-    {41, "unused41", "b"},
+    {41, "unused41", "b", true},
     {42, "threshold_recolor", "bc"},
     {43, "threshold_recolor_b", "bc"},
     {44, "cellular", "wbb"},
@@ -76,16 +76,16 @@ constexpr S kModelOps[] = {
     {12, "flip", ""},
     {13, "merge", "D"},
     {14, "append_transformed", "DX"},
-    {15, "unused15", ""},
+    {15, "unused15", "", true},
     {16, "scale_uv", "xx"},
     {17, "extrude", "xxxxxb"},
     {18, "jitter", "xxx"},
     {19, "material", "M"},
-    {20, "unused20", "xb"},
+    {20, "unused20", "xb", true},
     {21, "normals", ""},
-    {22, "unused22", "D"},
-    {23, "unused23", "D"},
-    {24, "unused24", "D"},
+    {22, "unused22", "D", true},
+    {23, "unused23", "D", true},
+    {24, "unused24", "D", true},
     {25, "clone_meshes", "D"},
     {26, "tapered_box", "xxxhwM"},
     {27, "deformer", "bbhhbbb"},
@@ -110,8 +110,8 @@ constexpr S kGroupOps[] = {
 };
 
 constexpr S kLightOps[] = {
-    {1, "diffuse", "c"}, {2, "specular", "c"}, {3, "ambient", "c"},
-    {4, "range", "x"},   {5, "unused5", "x"},
+    {1, "diffuse", "c"}, {2, "specular", "c"},      {3, "ambient", "c"},
+    {4, "range", "x"},   {5, "unused5", "x", true},
 };
 
 constexpr S kCameraOps[] = {
@@ -128,15 +128,15 @@ constexpr S kKind3Ops[] = {
 // A quaternion key carries its eight values only.
 constexpr S kTrackOps[] = {
     {1, "key", "xxxxxxx"},
-    {2, "program", "B"},
+    {2, "program", "P"},
     {3, "quat_key", "xxxxxxxx"},
 };
 
 constexpr S kSceneOps[] = {
-    {1, "leaf", "DX"},        {2, "camera", "CX"},  {3, "light", "Lbxxx"},
-    {4, "node", "KX"},        {5, "group", "GX"},   {6, "track", "R"},
-    {7, "fog", "xxc"},        {8, "unused8", "bb"}, {9, "background", "Thhb"},
-    {10, "overlay", "Thhbb"}, {11, "copy", "S"},    {12, "subscene", "STbx"},
+    {1, "leaf", "DX"},        {2, "camera", "CX"},        {3, "light", "Lbxxx"},
+    {4, "node", "KX"},        {5, "group", "GX"},         {6, "track", "R"},
+    {7, "fog", "xxc"},        {8, "unused8", "bb", true}, {9, "background", "Thhb"},
+    {10, "overlay", "Thhbb"}, {11, "copy", "S"},          {12, "subscene", "STbx"},
 };
 
 constexpr S kTimelineOps[] = {

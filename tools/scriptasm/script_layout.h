@@ -7,6 +7,7 @@
 //   b u8 (1)   f flag (1)   w u16 big-endian (2)   h fixed 8.8 unsigned (2)
 //   x fixed 16.8 signed (3)   c colour R, G, B, A (4)   s string (1 + n)   B blob (1 + n)
 //   X transform: nine x (translate, rotate in degrees, scale)
+//   P transform program: a blob (1 + n) holding byte code, written as instructions
 //   references (1, a signed index into the kind's list): T texture, M material, D model,
 //   G group, L light, C camera, K kind-3 node, R track, S scene, F font
 
@@ -19,6 +20,7 @@ struct ScriptSubOpLayout {
   uint8_t code;
   std::string_view name;      // mnemonic in the text form
   std::string_view operands;  // operand letters, in stream order
+  bool inert = false;         // reads its operands and changes nothing
 };
 
 struct ScriptOpLayout {

@@ -5,10 +5,9 @@
 #include <sstream>
 
 #include "platform/shader_translate_tokens.h"
+#include "render/shader_table.h"
 
 namespace {
-
-constexpr uint32_t kModeCount = 15;
 
 const NamedProgram* FindProgram(const std::vector<NamedProgram>& programs,
                                 const std::string& name) {
@@ -67,7 +66,7 @@ void EmitEntry(uint32_t mode, uint32_t kind, const NamedProgram& p, uint32_t fif
 bool ParseShaderTable(std::string_view text, std::vector<ShaderTableRow>& rows,
                       std::string& error) {
   rows.clear();
-  bool seen[kModeCount] = {};
+  bool seen[kShaderModeCount] = {};
   std::istringstream lines{std::string(text)};
   std::string line;
   for (int number = 1; std::getline(lines, line); ++number) {
@@ -78,7 +77,7 @@ bool ParseShaderTable(std::string_view text, std::vector<ShaderTableRow>& rows,
     if (!(fields >> row.mode)) {
       if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
     } else if ((fields >> row.vertex >> row.vertexFifth >> row.pixel >> row.pixelFifth) &&
-               !(fields >> extra) && row.mode < kModeCount && !seen[row.mode]) {
+               !(fields >> extra) && row.mode < kShaderModeCount && !seen[row.mode]) {
       seen[row.mode] = true;
       rows.push_back(row);
       continue;

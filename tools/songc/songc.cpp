@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -102,6 +103,14 @@ void PutU32(std::vector<uint8_t>* block, size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i) (*block)[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
+// A comment starts at a '#' that begins a word, so that sharps (F#3) stay part of their note.
+std::string WithoutComment(const std::string& line) {
+  for (size_t i = 0; i < line.size(); ++i)
+    if (line[i] == '#' && (i == 0 || std::isspace(static_cast<unsigned char>(line[i - 1]))))
+      return line.substr(0, i);
+  return line;
+}
+
 }  // namespace
 
 int SongNoteFromName(const std::string& name) {
@@ -119,36 +128,145 @@ int SongNoteFromName(const std::string& name) {
   return octave * 12 + semitone;
 }
 
+namespace {
+
+struct Pattern {
+  int length;
+  std::vector<SongSourceNote> notes;  // ticks from the pattern's start
+};
+
+// Parser state across lines: the current track, the pattern being defined (if any) and the
+// patterns defined so far.
+struct SourceParser {
+  SongSource* out = nullptr;
+  int track = -1;
+  std::string open;  // name of the pattern being defined, empty outside one
+  std::map<std::string, Pattern> patterns;
+};
+
+// A note line: the note, or the reason it is malformed.
+std::string ParseNote(const std::vector<std::string>& w, int line, SongSourceNote* n) {
+  *n = {0, SongNoteFromName(w.size() > 1 ? w[1] : ""), 0, 0, line};
+  if (w.size() != 4 || !ParseInt(w[0], &n->tick) || !ParseInt(w[2], &n->velocity) ||
+      !ParseInt(w[3], &n->length))
+    return "expected '<tick> <note> <velocity> <length>'";
+  return CheckNote(*n);
+}
+
+std::string ParsePatternStart(const std::vector<std::string>& w, SourceParser* p) {
+  int length = 0;
+  if (w.size() != 3 || !ParseInt(w[2], &length) || length < 1)
+    return "expected 'pattern <name> <length in ticks>'";
+  if (p->patterns.count(w[1])) return "pattern '" + w[1] + "' defined twice";
+  p->patterns[w[1]] = {length, {}};
+  p->open = w[1];
+  return "";
+}
+
+std::string ParseTrack(const std::vector<std::string>& w, SourceParser* p) {
+  if (w.size() != 2 || !ParseInt(w[1], &p->track) || p->track < 0 || p->track > 15)
+    return "expected 'track <0..15>'";
+  return "";
+}
+
+// Placement options: x<count>, +<semitones> or -<semitones>, v<percent>, each at most once.
+struct Placement {
+  int tick = 0, count = 1, transpose = 0, percent = 100;
+};
+
+std::string ParsePlacement(const std::vector<std::string>& w, Placement* at) {
+  if (w.size() < 3 || !ParseInt(w[2], &at->tick))
+    return "expected 'play <pattern> <tick> [x<count>] [+|-<semitones>] [v<percent>]'";
+  std::string seen;
+  for (size_t i = 3; i < w.size(); ++i) {
+    const std::string& o = w[i];
+    const bool shift = o[0] == '+' || o[0] == '-';
+    const char key = shift ? '+' : o[0];
+    int* field = key == 'x' ? &at->count : key == 'v' ? &at->percent : &at->transpose;
+    const bool known = key == 'x' || key == 'v' || shift;
+    if (!known || seen.find(key) != std::string::npos || !ParseInt(o.substr(shift ? 0 : 1), field))
+      return "bad placement option '" + o + "'";
+    seen += key;
+  }
+  if (at->count < 1) return "repeat count below 1";
+  if (at->percent < 1) return "velocity scale below 1 %";
+  return "";
+}
+
+// Places a pattern on the current track: every repeat, transposed and velocity-scaled; each
+// placed note carries the play line, and passes the same checks as a written note.
+std::string ParsePlay(const std::vector<std::string>& w, int line, SourceParser* p) {
+  if (p->track < 0) return "'play' before the first 'track' line";
+  const auto found = w.size() > 1 ? p->patterns.find(w[1]) : p->patterns.end();
+  if (found == p->patterns.end()) return "unknown pattern '" + (w.size() > 1 ? w[1] : "") + "'";
+  Placement at;
+  std::string why = ParsePlacement(w, &at);
+  for (int r = 0; why.empty() && r < at.count; ++r) {
+    for (const SongSourceNote& n : found->second.notes) {
+      const SongSourceNote placed = {at.tick + r * found->second.length + n.tick,
+                                     n.note + at.transpose, (n.velocity * at.percent + 50) / 100,
+                                     n.length, line};
+      why = CheckNote(placed);
+      if (!why.empty()) break;
+      p->out->tracks[p->track].push_back(placed);
+    }
+  }
+  return why;
+}
+
+// A note line inside a pattern or on the current track.
+std::string ParseNoteLine(const std::vector<std::string>& w, int line, SourceParser* p) {
+  SongSourceNote n;
+  const std::string why = ParseNote(w, line, &n);
+  if (!why.empty()) return why;
+  if (!p->open.empty()) {
+    Pattern& pattern = p->patterns[p->open];
+    if (n.tick >= pattern.length) return "note starts after the pattern's end";
+    pattern.notes.push_back(n);
+    return "";
+  }
+  if (p->track < 0) return "note before the first 'track' line";
+  p->out->tracks[p->track].push_back(n);
+  return "";
+}
+
+std::string ParseLine(const std::vector<std::string>& w, int line, SourceParser* p) {
+  const bool inPattern = !p->open.empty();
+  if (w[0] == "end") {
+    if (w.size() != 1 || !inPattern) return "'end' without a pattern";
+    p->open.clear();
+    return "";
+  }
+  if (inPattern && (w[0] == "pattern" || w[0] == "track" || w[0] == "play"))
+    return "'" + w[0] + "' inside pattern '" + p->open + "' (missing 'end')";
+  if (w[0] == "pattern") return ParsePatternStart(w, p);
+  if (w[0] == "track") return ParseTrack(w, p);
+  if (w[0] == "play") return ParsePlay(w, line, p);
+  return ParseNoteLine(w, line, p);
+}
+
+}  // namespace
+
 bool SongSourceParse(const std::string& text, SongSource* out, std::string* error) {
   std::istringstream lines(text);
+  SourceParser parser;
+  parser.out = out;
   std::string line;
-  int number = 0, track = -1;
+  int number = 0;
   while (std::getline(lines, line)) {
     ++number;
-    line = line.substr(0, line.find('#'));
-    std::istringstream words(line);
+    std::istringstream words(WithoutComment(line));
     std::vector<std::string> w;
     for (std::string word; words >> word;) w.push_back(word);
-    if (w.empty()) continue;
-    if (w[0] == "track") {
-      if (w.size() != 2 || !ParseInt(w[1], &track) || track < 0 || track > 15) {
-        *error = AtLine(number, "expected 'track <0..15>'");
-        return false;
-      }
-      continue;
-    }
-    SongSourceNote n = {0, SongNoteFromName(w.size() > 1 ? w[1] : ""), 0, 0, number};
-    if (w.size() != 4 || !ParseInt(w[0], &n.tick) || !ParseInt(w[2], &n.velocity) ||
-        !ParseInt(w[3], &n.length)) {
-      *error = AtLine(number, "expected '<tick> <note> <velocity> <length>'");
-      return false;
-    }
-    const std::string why = track < 0 ? "note before the first 'track' line" : CheckNote(n);
+    const std::string why = w.empty() ? "" : ParseLine(w, number, &parser);
     if (!why.empty()) {
       *error = AtLine(number, why);
       return false;
     }
-    out->tracks[track].push_back(n);
+  }
+  if (!parser.open.empty()) {
+    *error = AtLine(number, "pattern '" + parser.open + "' has no 'end'");
+    return false;
   }
   return true;
 }

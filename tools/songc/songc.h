@@ -1,12 +1,26 @@
 #pragma once
 // Song compiler: a readable list of notes per track into the song block the player decodes.
 //
-// Source text, one item per line, '#' starts a comment:
-//   track <n>                      following notes belong to track n (0..15)
+// Source text, one item per line; a '#' at the start of a word starts a comment:
+//   track <n>                      following notes and placements belong to track n (0..15)
 //   <tick> <note> <velocity> <length>
+//   pattern <name> <length>        a named block of note lines, up to 'end', whose ticks count
+//     <tick> <note> <velocity> <length>   from the block's start (0..length-1); it belongs
+//   end                                   to no track until it is played
+//   play <name> <tick> [x<count>] [+<semitones> | -<semitones>] [v<percent>]
 // tick: start in ticks from the song start (a tick is 880 frames, about 19.95 ms); note: a
 // number 0..119 or a name C0..B9 with # or b (C0 = 0, A4 = 57, the synthesizer's 440 Hz);
 // velocity 1..127; length in ticks, at least 1.
+// 'play' places a defined pattern on the current track at <tick>, <count> times back to back
+// (repeat r starts at tick + r x pattern length), every note moved by the signed number of
+// semitones and its velocity scaled to round(velocity x percent / 100). Placed notes pass the
+// same checks as written ones and their errors name the 'play' line. Example:
+//   pattern beat 96
+//   0 C2 120 4
+//   48 C2 100 4
+//   end
+//   track 3
+//   play beat 768 x8 v90           # bars 9-16 at 90 % velocity
 // Checks: notes below 120, no velocity 0, every note-on paired with its note-off, a note not
 // started again on its track while it still sounds, gaps between events within 32,766 ticks.
 // At equal ticks a track's note-offs come before its note-ons.

@@ -1,9 +1,11 @@
-#include "shell/device.h"
+#include "shell/device_startup.h"
 
 #include "mesh/trig_tables.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
+#include "render/mesh_buffers.h"
 #include "render/renderer.h"
+#include "render/shader.h"
 #include "render/target_manager.h"
 #include "render/transform_state.h"
 
@@ -54,8 +56,7 @@ bool FailDirect3D(Device& device, LPCSTR text) {
 // A mode is offered only when no listed mode shares its width or its height, so refresh-rate
 // variants of one size and sizes sharing one side with an earlier mode fall away.
 bool SharesASide(const List& modes, uint32_t width, uint32_t height) {
-  for (const ListNode* node = modes.first; node != nullptr; node = node->next) {
-    const auto* mode = reinterpret_cast<const DisplayMode*>(node->value);
+  for (const DisplayMode* mode : ListItems<const DisplayMode>(modes)) {
     if (mode->width == width || mode->height == height) return true;
   }
   return false;
@@ -278,5 +279,28 @@ bool WindowPollResize(uint32_t& width, uint32_t& height) {
   if (g_windowSize.width == width && g_windowSize.height == height) return false;
   width = g_windowSize.width;
   height = g_windowSize.height;
+  return true;
+}
+
+bool DeviceHandleResize(Device& device) {
+  uint32_t width = device.width;
+  uint32_t height = device.height;
+  if (!WindowPollResize(width, height)) return false;
+  device.width = width;
+  device.height = height;
+  Renderer& renderer = *device.renderer;
+  DeviceReleaseFrameTargets(device);
+  TargetManagerRelease(*device.targetManager);
+  RendererReleaseMeshes(renderer);
+  RendererReleaseScreenQuad(renderer);
+  DeviceReset(device);
+  // Reset unbinds every shader: the bound cache must not claim otherwise.
+  ShaderForgetBound();
+  RendererCreateScreenQuad(renderer);
+  RendererRestoreMeshes(renderer);
+  TargetManagerRestore(*device.targetManager);
+  DeviceCreateFrameTargets(device, width, height);
+  DeviceClear(device, 0xFF000000u);
+  RendererResetShaderMode(renderer.shaders);
   return true;
 }

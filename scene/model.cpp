@@ -1,12 +1,12 @@
-#include "mesh/model.h"
+#include "scene/model.h"
 
 #include "math/list.h"
-#include "mesh/deformer.h"
 #include "mesh/mesh.h"
-#include "mesh/mesh_finish.h"
 #include "mesh/operators.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
+#include "render/mesh_finish.h"
+#include "scene/deformer.h"
 
 namespace {
 
@@ -46,9 +46,7 @@ void ModelDestroyContents(Model& model) {
     mesh = nullptr;
   }
   if (!model.deformers) return;
-  for (const ListNode* node = model.deformers->first; node; node = node->next) {
-    crt::AlignedDelete(reinterpret_cast<Deformer*>(node->value));
-  }
+  for (Deformer* deformer : ListItems<Deformer>(*model.deformers)) crt::AlignedDelete(deformer);
   ListDestroy(model.deformers);
   model.deformers = nullptr;
 }

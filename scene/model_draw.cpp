@@ -1,34 +1,21 @@
-#include "mesh/model.h"
+#include "scene/model.h"
 
 #include <cmath>
 
 #include "math/matrix.h"
-#include "mesh/deformer.h"
 #include "mesh/mesh.h"
-#include "mesh/mesh_finish.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
+#include "render/device.h"
+#include "render/mesh_finish.h"
 #include "render/renderer.h"
 #include "render/shader_mode.h"
 #include "render/transform_state.h"
 #include "scene/cull_sphere.h"
+#include "scene/deformer.h"
 #include "scene/node.h"
-#include "shell/device.h"
 
 namespace {
-
-// Switch ids of DeviceEnable / DeviceDisable.
-constexpr uint32_t kSwitchBlending = 1;
-constexpr uint32_t kSwitchDepthWrite = 4;
-constexpr uint32_t kSwitchCulling = 6;
-
-// Shader modes of the model draw (render/shader_mode.h); the variant of 1, 2 and 5 is +5.
-constexpr uint32_t kModeUnlit = 1;
-constexpr uint32_t kModeLit = 2;
-constexpr uint32_t kModeAmbient = 5;
-constexpr uint32_t kModeRefraction = 13;
-constexpr uint32_t kModeFog = 14;
-constexpr uint32_t kVariantOffset = 5;
 
 // The largest |position| among the mesh's vertices, 0 for none (a strictly greater length
 // replaces the running maximum, so NaN lengths are passed over).
@@ -59,10 +46,12 @@ bool TouchesSphere(const Model& model, const CullSphere& sphere, const Vec3& cen
 }
 
 uint32_t ShaderModeFor(const Model& model, uint8_t ambient, uint8_t overlay) {
-  if (overlay) return kModeFog;
-  if (model.special) return kModeRefraction;
-  const uint32_t mode = !model.lit ? kModeUnlit : ambient ? kModeAmbient : kModeLit;
-  return model.shaderVariant ? mode + kVariantOffset : mode;
+  if (overlay) return kShaderModeFog;
+  if (model.special) return kShaderModeRefraction;
+  const uint32_t mode = !model.lit ? kShaderModeUnlit
+                        : ambient  ? kShaderModeAmbient
+                                   : kShaderModeLit;
+  return model.shaderVariant ? mode + kShaderVariantOffset : mode;
 }
 
 // Blending, alpha test, culling, depth writing and fill mode for the draw.

@@ -1,14 +1,12 @@
-// State switches, frame targets and the resize check of the Device.
+// State switches and frame targets of the Device.
+
+#include "render/device.h"
 
 #include <cstring>
 #include <initializer_list>
 
 #include "platform/d3d9.h"
-#include "render/mesh_buffers.h"
-#include "render/renderer.h"
-#include "render/shader.h"
 #include "render/target_manager.h"
-#include "shell/device.h"
 
 namespace {
 
@@ -20,10 +18,10 @@ void SetState(Device& device, D3DRENDERSTATETYPE state, DWORD value) {
 // plain booleans and are handled by the callers.
 bool BooleanState(uint32_t id, D3DRENDERSTATETYPE& state) {
   switch (id) {
-    case 1: state = D3DRS_ALPHABLENDENABLE; return true;
-    case 3: state = D3DRS_ZENABLE; return true;
-    case 4: state = D3DRS_ZWRITEENABLE; return true;
-    case 7: state = D3DRS_SCISSORTESTENABLE; return true;
+    case kSwitchBlending: state = D3DRS_ALPHABLENDENABLE; return true;
+    case kSwitchDepthTest: state = D3DRS_ZENABLE; return true;
+    case kSwitchDepthWrite: state = D3DRS_ZWRITEENABLE; return true;
+    case kSwitchScissorTest: state = D3DRS_SCISSORTESTENABLE; return true;
     default: return false;
   }
 }
@@ -34,7 +32,7 @@ void DeviceEnable(Device& device, uint32_t id) {
   D3DRENDERSTATETYPE state;
   if (BooleanState(id, state)) {
     SetState(device, state, TRUE);
-  } else if (id == 6) {
+  } else if (id == kSwitchCulling) {
     SetState(device, D3DRS_CULLMODE, D3DCULL_CCW);
   }
 }
@@ -43,12 +41,12 @@ void DeviceDisable(Device& device, uint32_t id) {
   D3DRENDERSTATETYPE state;
   if (BooleanState(id, state)) {
     SetState(device, state, FALSE);
-  } else if (id == 0) {
+  } else if (id == kSwitchTextureStages) {
     for (DWORD stage = 0; stage < 4; ++stage) device.device->SetTexture(stage, nullptr);
-  } else if (id == 5) {
+  } else if (id == kSwitchDepthBias) {
     SetState(device, D3DRS_SLOPESCALEDEPTHBIAS, 0);
     SetState(device, D3DRS_DEPTHBIAS, 0);
-  } else if (id == 6) {
+  } else if (id == kSwitchCulling) {
     SetState(device, D3DRS_CULLMODE, D3DCULL_NONE);
   }
 }
@@ -122,27 +120,4 @@ void DeviceReleaseFrameTargets(Device& device) {
     if (*field) TargetManagerDestroyTarget(*device.targetManager, *field);
     *field = nullptr;
   }
-}
-
-bool DeviceHandleResize(Device& device) {
-  uint32_t width = device.width;
-  uint32_t height = device.height;
-  if (!WindowPollResize(width, height)) return false;
-  device.width = width;
-  device.height = height;
-  Renderer& renderer = *device.renderer;
-  DeviceReleaseFrameTargets(device);
-  TargetManagerRelease(*device.targetManager);
-  RendererReleaseMeshes(renderer);
-  RendererReleaseScreenQuad(renderer);
-  DeviceReset(device);
-  // Reset unbinds every shader: the bound cache must not claim otherwise.
-  ShaderForgetBound();
-  RendererCreateScreenQuad(renderer);
-  RendererRestoreMeshes(renderer);
-  TargetManagerRestore(*device.targetManager);
-  DeviceCreateFrameTargets(device, width, height);
-  DeviceClear(device, 0xFF000000u);
-  RendererResetShaderMode(renderer.shaders);
-  return true;
 }

@@ -1,4 +1,4 @@
-#include "mesh/mesh_finish.h"
+#include "render/mesh_finish.h"
 
 #include <cmath>
 #include <cstring>
@@ -7,9 +7,9 @@
 #include "mesh/mesh.h"
 #include "mesh/trig_tables.h"
 #include "platform/crt.h"
+#include "render/device.h"
 #include "render/mesh_buffers.h"
 #include "render/renderer.h"
-#include "shell/device.h"
 
 namespace {
 

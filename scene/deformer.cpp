@@ -1,4 +1,4 @@
-#include "mesh/deformer.h"
+#include "scene/deformer.h"
 
 #include <cstring>
 
@@ -79,8 +79,7 @@ void ApplyDeformer(const Deformer& deformer, Vertex* target, const Vertex* sourc
 void DeformVertices(Vertex* target, const Vertex* source, const int32_t* phases, uint32_t count,
                     float time, const List& deformers, float radius) {
   bool written = false;
-  for (const ListNode* node = deformers.first; node; node = node->next) {
-    const Deformer* deformer = reinterpret_cast<const Deformer*>(node->value);
+  for (const Deformer* deformer : ListItems<const Deformer>(deformers)) {
     if (!deformer || !KnownType(*deformer)) continue;
     ApplyDeformer(*deformer, target, source, phases, count, time, radius);
     written = true;

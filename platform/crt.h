@@ -22,11 +22,6 @@ void srand(uint32_t seed);
 // The raw generator state, for tests that check how many draws an operation took.
 uint32_t RandState();
 
-// ---- Number conversion ------------------------------------------------------------------
-// Decimal (or any radix 2..36) text of `value` into `buffer`, NUL-terminated; returns buffer.
-// Negative values get a leading '-' in radix 10 only; other radixes show the 32-bit pattern.
-char* _itoa(int value, char* buffer, int radix);
-
 // The one float-to-int conversion: the x86 conversion instruction under the default rounding
 // mode. Rounds to nearest, ties to even (0.5 -> 0, 1.5 -> 2, 2.5 -> 2, -2.5 -> -2).
 // NaN and values outside the 32-bit range give INT32_MIN (0x80000000).

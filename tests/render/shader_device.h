@@ -1,13 +1,8 @@
 #pragma once
-// A 64 x 64 window with a Direct3D stand-in device, for the Shader and shader-mode tests.
+// The device fixture of the Shader and shader-mode tests: the shared one, hidden, with the
+// bound-shader memory cleared around each test.
 
-#include <gtest/gtest.h>
-
-#include "platform/d3d9.h"
-#include "platform/testing.h"
-#include "tests/support/d3d9_device.h"
-
-#include <vector>
+#include "tests/support/device_fixture.h"
 
 // The 56-byte model vertex the shader modes' declaration describes.
 struct ModelVertex {
@@ -19,25 +14,14 @@ struct ModelVertex {
   float unused[2];
 };
 
-class ShaderDeviceTest : public ::testing::Test {
+class ShaderDeviceTest : public testsupport::DeviceTest {
  protected:
-  static constexpr int kSize = 64;
+  static constexpr int kSize = testsupport::kSize;
+  ShaderDeviceTest() { show_ = false; }
   void SetUp() override;
   void TearDown() override;
-
-  // A 1 x 1 managed texture holding one 0xAARRGGBB texel (released at tear-down).
-  IDirect3DTexture9* Texture(uint32_t texel);
-  // A 1 x 1 x 1 volume texture holding one texel (released at tear-down).
-  IDirect3DVolumeTexture9* Volume(uint32_t texel);
-  // Clears to opaque black and draws a quad over the whole target at depth z (with the
-  // declaration and shaders already set); `corner` gives every vertex's other attributes.
-  // Returns the back buffer, top row first.
+  // Clears to opaque black and draws a quad over the whole target (with the declaration and
+  // shaders already set); `corner` gives every vertex's other attributes. Returns the back
+  // buffer, top row first.
   std::vector<uint32_t> DrawFullTarget(ModelVertex corner);
-
-  std::vector<D3D9Object*> owned_;
-
-  testsupport::D3D9Window base_;
-  HWND window_ = nullptr;
-  IDirect3D9* d3d_ = nullptr;
-  IDirect3DDevice9* device_ = nullptr;
 };

@@ -132,11 +132,11 @@ class ModesOnTheStandIn : public ShaderDeviceTest {
     for (int i = 0; i < 4; ++i) Set(vs, 12 + i, {i == 0 ? 1.0f : 0, i == 1 ? 1.0f : 0, 0, 1});
     Set(vs, 16, kFogColour);
     for (int i = 0; i < 4; ++i) Set(ps, i, kPixel[i]);
-    device_->SetTexture(0, Texture(kDiffuse));
-    device_->SetTexture(1, Texture(kNormalMap));
-    device_->SetTexture(3, Texture(kSpecular));
+    device_->SetTexture(0, Texture({kDiffuse}));
+    device_->SetTexture(1, Texture({kNormalMap}));
+    device_->SetTexture(3, Texture({kSpecular}));
     volume_ = Volume(kAttenuation);
-    flat_ = Texture(kStage2);
+    flat_ = Texture({kStage2});
   }
   void TearDown() override {
     RendererFreeShaders(shaders_);

@@ -181,7 +181,7 @@ TEST_F(Program, EscapeInTheWindowEndsTheRunNormally) {
   const unsigned long window = FindWindow(child_.pid, dialog_);
   ASSERT_NE(window, 0u) << "no window";
   ASSERT_TRUE(PressUntil(window, "Escape", [&] { return Vanishes(child_.pid, window); }));
-  // The song alone runs for over half a minute: an end within seconds of the press is Escape's.
+  // The song alone runs for over three minutes: an end within seconds of the press is Escape's.
   ASSERT_TRUE(child_.Ended(20000));
   EXPECT_EQ(child_.code, 0);
 }

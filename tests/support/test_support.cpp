@@ -25,6 +25,25 @@ namespace testsupport {
 
 namespace {
 
+// CRC-32 with the PNG and zlib polynomial 0xEDB88320.
+uint32_t Crc32(const uint8_t* bytes, size_t count) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < count; ++i) {
+    crc ^= bytes[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+uint32_t Adler32(const uint8_t* bytes, size_t count) {
+  uint32_t a = 1, b = 0;
+  for (size_t i = 0; i < count; ++i) {
+    a = (a + bytes[i]) % 65521;
+    b = (b + a) % 65521;
+  }
+  return (b << 16) | a;
+}
+
 void PutBigEndian(std::vector<uint8_t>& out, uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
 }
@@ -57,24 +76,6 @@ std::vector<uint8_t> StoredZlib(const std::vector<uint8_t>& raw) {
 }
 
 }  // namespace
-
-uint32_t Crc32(const uint8_t* bytes, size_t count, uint32_t crc) {
-  crc = ~crc;
-  for (size_t i = 0; i < count; ++i) {
-    crc ^= bytes[i];
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-uint32_t Adler32(const uint8_t* bytes, size_t count, uint32_t adler) {
-  uint32_t a = adler & 0xFFFF, b = adler >> 16;
-  for (size_t i = 0; i < count; ++i) {
-    a = (a + bytes[i]) % 65521;
-    b = (b + a) % 65521;
-  }
-  return (b << 16) | a;
-}
 
 uint64_t ImageHash(uint32_t width, uint32_t height, const uint32_t* pixels) {
   const uint32_t size[2] = {width, height};

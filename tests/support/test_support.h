@@ -28,10 +28,6 @@ bool WritePng(const char* path, uint32_t width, uint32_t height, const uint32_t*
 uint64_t HashAndMaybeWrite(const char* name, uint32_t width, uint32_t height,
                            const uint32_t* pixels);
 
-// CRC-32 (the PNG and zlib polynomial 0xEDB88320) and Adler-32, exposed for the PNG tests.
-uint32_t Crc32(const uint8_t* bytes, size_t count, uint32_t crc = 0);
-uint32_t Adler32(const uint8_t* bytes, size_t count, uint32_t adler = 1);
-
 }  // namespace testsupport
 
 namespace testsupport {

@@ -111,9 +111,6 @@ TEST(EffectReverbTest, ParametersMapToTheFilterCoefficients) {
   EXPECT_FLOAT_EQ(s.dry, 1.0f);
   EXPECT_FLOAT_EQ(s.damp1, 0.4f);
   EXPECT_FLOAT_EQ(s.damp2, 0.6f);
-  EXPECT_EQ(s.combs[0][7].length, 1617);
-  EXPECT_EQ(s.combs[1][7].length, 1640);
-  EXPECT_EQ(s.allpasses[1][3].length, 248);
   rig.Set(kRoom, 1.0f);
   ReverbUpdate(rig.chain->reverb, rig.patch->reverb);
   EXPECT_FLOAT_EQ(s.feedback, 0.98f);

@@ -39,27 +39,22 @@ class OscillatorTest : public synthtest::PatchTest {
   Oscillator* osc_ = nullptr;
 };
 
-TEST_F(OscillatorTest, WaveformOffAndZeroFrequencyLeaveTheBlockAlone) {
-  float out[kBlockFrames];
-  for (int i = 0; i < kBlockFrames; ++i) out[i] = 0.25f;
-  OscVoiceState st = Steady(440.0f);
-  Set(kOscWaveform, 0);
-  EXPECT_FALSE(Render(&st, out));
-  Set(kOscWaveform, 2);
-  st.frequency = 0.0f;
-  EXPECT_TRUE(Render(&st, out));
-  for (float v : out) ASSERT_EQ(v, 0.25f);
-  EXPECT_EQ(st.phase, 0.0f);
-}
-
-TEST_F(OscillatorTest, PadWaveformWithoutATableIsSilent) {
-  Set(kOscWaveform, 6);
-  for (int mode = 0; mode <= 2; ++mode) {
-    Set(kOscMode, static_cast<float>(mode));
-    OscVoiceState st = Steady(440.0f);
-    std::vector<float> out(kBlockFrames, 0.0f);
-    EXPECT_TRUE(Render(&st, out.data()));
-    EXPECT_EQ(audiotest::PeakAbs(out), 0.0) << mode;
+// Waveform off writes nothing and reports silence; a zero frequency and a PAD waveform without
+// a table leave the block as it was in every mode.
+TEST_F(OscillatorTest, SilentCasesLeaveTheBlockAlone) {
+  const struct {
+    int waveform, mode;
+    float frequency, fill;
+    bool sounds;
+  } rows[] = {{0, 0, 440, 0.25f, false}, {2, 0, 0, 0.25f, true}, {6, 0, 440, 0, true},
+              {6, 1, 440, 0, true},      {6, 2, 440, 0, true}};
+  for (const auto& row : rows) {
+    Set(kOscWaveform, static_cast<float>(row.waveform));
+    Set(kOscMode, static_cast<float>(row.mode));
+    OscVoiceState st = Steady(row.frequency);
+    std::vector<float> out(kBlockFrames, row.fill);
+    EXPECT_EQ(Render(&st, out.data()), row.sounds) << row.waveform << " " << row.mode;
+    EXPECT_EQ(out, std::vector<float>(kBlockFrames, row.fill)) << row.waveform << " " << row.mode;
   }
 }
 
@@ -133,40 +128,35 @@ TEST_F(OscillatorTest, MultiplyModeSquaresItsGainAfterEveryCycle) {
   for (float v : empty) ASSERT_EQ(v, 0.0f);
 }
 
-TEST_F(OscillatorTest, MultiplyModeAtHighNotesStaysFinite) {
-  // Hundreds of cycle pieces per block: the squared gain would overflow to infinity and
-  // infinity x 0 to NaN.
-  Set(kOscMode, 1);
-  Set(kOscGain, 10);
-  for (int waveform = 1; waveform <= 13; ++waveform) {
-    Set(kOscWaveform, static_cast<float>(waveform));
-    std::vector<float> out(kBlockFrames);
-    for (int i = 0; i < kBlockFrames; ++i) out[i] = (i % 3) * 0.5f - 0.5f;  // -0.5, 0, 0.5
-    OscVoiceState st = Steady(15000.0f);
-    Render(&st, out.data());
-    ASSERT_TRUE(audiotest::AllFinite(out)) << waveform;
-    EXPECT_LE(audiotest::PeakAbs(out), 1.0) << waveform;
-  }
-}
-
-TEST_F(OscillatorTest, PhaseModulationAtFullDepthStaysInsideTheTables) {
-  // Depth 3 (used squared: 9) with full-scale modulation drives the phase step from -8 to
-  // +10 increments, also backwards; every table read must stay inside its table.
+// Multiply mode at high notes runs hundreds of cycle pieces per block (the squared gain would
+// overflow to infinity, and infinity x 0 give NaN); phase modulation at full depth (3, used
+// squared) steps the phase from -8 to +10 increments, also backwards. Every table read must
+// stay inside its table and every sample finite within -1..1.
+TEST_F(OscillatorTest, ExtremeModulationStaysFiniteAndInsideTheTables) {
   OscillatorUpdatePadTable(osc_, 0.1f, 0.5f, 0.2f);
-  Set(kOscMode, 2);
-  Set(kOscModDepth, 3);
   Set(kOscGain, 10);
-  for (int waveform = 1; waveform <= 13; ++waveform) {
-    Set(kOscWaveform, static_cast<float>(waveform));
-    OscVoiceState st = Steady(5000.0f);
-    for (int b = 0; b < 8; ++b) {
-      std::vector<float> out(kBlockFrames);
-      for (int i = 0; i < kBlockFrames; ++i) out[i] = (i & 1) ? 1.0f : -1.0f;
-      Render(&st, out.data());
-      ASSERT_TRUE(audiotest::AllFinite(out)) << waveform;
-      ASSERT_LE(audiotest::PeakAbs(out), 1.0) << waveform;
-      ASSERT_GE(st.phase, 0.0f) << waveform;
-      ASSERT_LE(st.phase, kTwoPi) << waveform;
+  const struct {
+    int mode;
+    float depth, frequency;
+    int blocks;
+    bool fullScale;  // modulation input +-1, else -0.5, 0, 0.5
+  } rows[] = {{1, 0, 15000, 1, false}, {2, 3, 5000, 8, true}};
+  for (const auto& row : rows) {
+    Set(kOscMode, static_cast<float>(row.mode));
+    Set(kOscModDepth, row.depth);
+    for (int waveform = 1; waveform <= 13; ++waveform) {
+      Set(kOscWaveform, static_cast<float>(waveform));
+      OscVoiceState st = Steady(row.frequency);
+      for (int b = 0; b < row.blocks; ++b) {
+        std::vector<float> out(kBlockFrames);
+        for (int i = 0; i < kBlockFrames; ++i)
+          out[i] = row.fullScale ? (i & 1 ? 1.0f : -1.0f) : (i % 3) * 0.5f - 0.5f;
+        Render(&st, out.data());
+        ASSERT_TRUE(audiotest::AllFinite(out)) << row.mode << " " << waveform;
+        ASSERT_LE(audiotest::PeakAbs(out), 1.0) << row.mode << " " << waveform;
+        ASSERT_GE(st.phase, 0.0f) << waveform;
+        ASSERT_LE(st.phase, kTwoPi) << waveform;
+      }
     }
   }
 }

@@ -21,33 +21,6 @@ TEST(ParamRangeTable, EveryParameterHasAnOrderedRangeAndAUniqueName) {
   }
 }
 
-TEST(ParamRangeTable, BlockBoundariesSitAtTheirIndices) {
-  // The first and last entry of each block: a shifted row would move one of these.
-  struct Expect {
-    int index;
-    float min, max;
-  };
-  const Expect cases[] = {
-      {0, -20, 20},      {5, 1, 9},      {6, 0, 11},      {17, 0, 2},     {19, 1, 10},
-      {20, 0.01f, 0.5f}, {32, -8, 8},    {33, -12, 12},   {39, 0, 4},     {40, 0, 2},
-      {78, -8, 8},       {85, 0, 4},     {86, 0, 2},      {94, 0, 3},     {96, 40, 300},
-      {98, 1, 32},       {101, 1, 16},   {136, 0, 13},    {138, 0, 8},    {148, 0, 13},
-      {151, 0, 1},       {177, 4, 100},  {178, 0.1f, 1},  {192, -20, 20}, {193, 0, 1},
-      {203, 0.1f, 5},    {206, 5, 50},   {209, 0.01f, 5}, {213, 0, 10},   {221, 0, 1000},
-      {231, -20, 20},    {235, -20, 20}, {236, 0, 4},     {239, 0, 2},    {241, 0, 2},
-      {242, 0, 1},
-  };
-  for (const Expect& e : cases) {
-    EXPECT_EQ(kParamRanges[e.index].min, e.min) << "parameter " << e.index;
-    EXPECT_EQ(kParamRanges[e.index].max, e.max) << "parameter " << e.index;
-  }
-}
-
-TEST(Param, FreshTableReadsEveryMinimum) {
-  ParamTable t;
-  for (int i = 0; i < kParamCount; ++i) EXPECT_EQ(ParamGet(t[i]), kParamRanges[i].min) << i;
-}
-
 TEST(Param, NormalisedValuesOutsideTheRangeAreHeldAtItsEnds) {
   ParamTable t;
   t[177]->norm = 1.5f;

@@ -1,5 +1,7 @@
 #include "synth_fixture.h"
 
+#include "audio_measure.h"
+
 #include "synth/block.h"
 #include "synth/oscillator.h"
 #include "synth/tables.h"
@@ -67,6 +69,23 @@ RenderedAudio VoiceTest::Render(int blocks, std::vector<bool>* sounded) {
     if (sounded) sounded->push_back(r);
   }
   return audio;
+}
+
+void VoiceTest::RunCases(const std::vector<VoiceCase>& cases) {
+  for (const VoiceCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    SetUp();
+    UseSine();
+    for (const auto& [index, value] : c.params) Set(index, value);
+    StartNote(c.note);
+    RenderedAudio a = Render(64);
+    for (std::vector<float>* side : {&a.left, &a.right})
+      side->erase(side->begin(), side->begin() + kBlockFrames);
+    EXPECT_NEAR(audiotest::PeakFrequency(a.left, kSampleRate, 50, 2000), c.leftHz, 0.5);
+    EXPECT_NEAR(audiotest::PeakFrequency(a.right, kSampleRate, 50, 2000), c.rightHz, 0.5);
+    if (c.rms != 0) EXPECT_NEAR(audiotest::Rms(a.left), c.rms, c.rms * 0.01);
+  }
 }
 
 }  // namespace synthtest

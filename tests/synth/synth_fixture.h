@@ -37,6 +37,8 @@ class PatchTest : public ::testing::Test {
 };
 
 // The patch and one voice.
+struct VoiceCase;
+
 class VoiceTest : public PatchTest {
  protected:
   void SetUp() override;
@@ -50,8 +52,20 @@ class VoiceTest : public PatchTest {
   void StartNote(int note);
   // Renders `blocks` blocks; `sounded` (if given) receives the result of every block's render.
   RenderedAudio Render(int blocks, std::vector<bool>* sounded = nullptr);
+  // Renders each case on a fresh patch and voice and checks its figures.
+  void RunCases(const std::vector<VoiceCase>& cases);
 
   Voice voice_{};
+};
+
+// One audio case of a voice: parameters (index, plain value) set over the plain sine before a
+// note starts, and the figures its render must show after the first (fading-in) block.
+struct VoiceCase {
+  const char* what;
+  std::vector<std::pair<int, float>> params;
+  int note;
+  double leftHz, rightHz;  // the strongest tone of each side, within 0.5 Hz
+  double rms = 0;          // when not 0: the left side's root mean square, within 1 %
 };
 
 }  // namespace synthtest

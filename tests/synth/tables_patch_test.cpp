@@ -2,13 +2,6 @@
 
 #include <cmath>
 
-#include "synth/biquad.h"
-#include "synth/envelope.h"
-#include "synth/lfo.h"
-#include "synth/noise.h"
-#include "synth/oscillator.h"
-#include "synth/pad_table.h"
-#include "synth/patch.h"
 #include "synth/tables.h"
 #include "synth_fixture.h"
 
@@ -39,33 +32,6 @@ TEST(SqrtTable, GivesEqualPowerGains) {
   EXPECT_EQ(linear.left, 0.75f);
   EXPECT_EQ(linear.right, 0.25f);
   EXPECT_NEAR(power.left * power.left + power.right * power.right, 1.0f, 1e-4f);
-}
-
-TEST(Patch, InitBuildsEveryMemberWithItsIndexAndCleanupFreesThem) {
-  synthtest::EnsureSharedTables();
-  Patch patch{};
-  PatchInit(&patch);
-  EXPECT_EQ(patch.lastNoteFrequency, -1.0f);
-  EXPECT_EQ(ParamGet(PatchParam(&patch, 96)), 40.0f);
-  for (int n = 0; n < 3; ++n) {
-    EXPECT_EQ(patch.oscillators[n]->patch, &patch);
-    EXPECT_EQ(patch.oscillators[n]->paramBase, 23 * n);
-    EXPECT_EQ(patch.oscillators[n]->padTable, nullptr);
-  }
-  for (int n = 0; n < 4; ++n) {
-    EXPECT_EQ(patch.lfos[n]->index, n);
-    EXPECT_EQ(patch.envelopes[n]->index, n);
-    EXPECT_EQ(patch.envelopes[n]->step, 0.0256f);
-  }
-  const int32_t kinds[4] = {kFilterLowPass, kFilterHighPass, kFilterBandPass, kFilterNotch};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(patch.filters[i]->kind, kinds[i]);
-  EXPECT_EQ(patch.noise->patch, &patch);
-  EXPECT_EQ(patch.noise->position, 0);
-  OscillatorUpdatePadTable(patch.oscillators[2], 0.1f, 0.0f, 0.0f);
-  PatchCleanup(&patch);  // frees the PAD table too (the sanitizer build checks for leaks)
-  EXPECT_EQ(patch.params, nullptr);
-  EXPECT_EQ(patch.oscillators[2], nullptr);
-  EXPECT_EQ(patch.noise, nullptr);
 }
 
 }  // namespace

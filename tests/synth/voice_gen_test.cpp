@@ -15,53 +15,29 @@
 namespace {
 
 using audiotest::PeakFrequency;
-using audiotest::Rms;
 using synthtest::OscParam;
 using synthtest::RenderedAudio;
 using synthtest::VoiceTest;
 
 constexpr double kRate = kSampleRate;
 
-// The rendered sound without its first block, where every note fades in.
-std::vector<float> AfterFadeIn(const std::vector<float>& x) {
-  return std::vector<float>(x.begin() + kBlockFrames, x.end());
-}
-
-TEST_F(VoiceTest, SineSoundsAnOctaveBelowTheNoteAndFollowsTheOctave) {
-  UseSine();
-  StartNote(57);  // 440 Hz in the note table; a waveform cycle spans two periods
-  RenderedAudio a = Render(64);
-  EXPECT_NEAR(PeakFrequency(AfterFadeIn(a.left), kRate, 50, 2000), 220.0, 0.5);
-  EXPECT_NEAR(PeakFrequency(AfterFadeIn(a.right), kRate, 50, 2000), 220.0, 0.5);
-
-  Set(OscParam(0, kOscOctave), 1.0f);
-  a = Render(64);
-  EXPECT_NEAR(PeakFrequency(a.left, kRate, 50, 2000), 440.0, 0.5);
-}
-
-TEST_F(VoiceTest, SemitonesAddToTheOctaveFactorAndFixedFrequencyIgnoresTheNote) {
-  UseSine();
-  Set(OscParam(0, kOscSemitone), 7.0f);  // factor 1 + 7/12, not 2^(7/12)
-  StartNote(57);
-  const double f = NoteToFrequency(57);
-  RenderedAudio a = Render(64);
-  EXPECT_NEAR(PeakFrequency(AfterFadeIn(a.left), kRate, 50, 2000), f * (1.0 + 7.0 / 12) / 2, 0.5);
-
-  Set(OscParam(0, kOscSemitone), 0.0f);
-  Set(OscParam(0, kOscFixedFreq), 20.0f);  // 400 Hz whatever the note
-  a = Render(64);
-  EXPECT_NEAR(PeakFrequency(a.left, kRate, 50, 2000), 200.0, 0.5);
-}
-
-TEST_F(VoiceTest, FineTuneDetunesEachSideLinearly) {
-  UseSine();
-  Set(OscParam(0, kOscFineLeft), 1.0f);    // x (1 + 64/768)
-  Set(OscParam(0, kOscFineRight), -0.5f);  // x (1 - 8/768)
-  StartNote(57);
+// A waveform cycle spans two periods: a voice sounds an octave below its frequency. Semitones
+// add to the octave factor (1 + 7/12, not 2^(7/12)), fine tune detunes each side linearly by
+// 1/768 per step, the master gain scales by a tenth of its decibel power.
+TEST_F(VoiceTest, PitchAndLevelOfTheRenderedSine) {
   const double half = NoteToFrequency(57) / 2.0;
-  RenderedAudio a = Render(64);
-  EXPECT_NEAR(PeakFrequency(AfterFadeIn(a.left), kRate, 50, 2000), half * (1 + 64.0 / 768), 0.5);
-  EXPECT_NEAR(PeakFrequency(AfterFadeIn(a.right), kRate, 50, 2000), half * (1 - 8.0 / 768), 0.5);
+  const double sine = 0.5 / std::sqrt(2.0);  // linear pan 0.5: amplitude 0.5 per side
+  RunCases({
+      {"note 57", {}, 57, half, half, 0.1 * sine},
+      {"octave 1", {{OscParam(0, kOscOctave), 1}}, 57, 2 * half, 2 * half},
+      {"semitone 7", {{OscParam(0, kOscSemitone), 7}}, 57, half * (1 + 7.0 / 12), half * (1 + 7.0 / 12)},
+      {"fixed 400 Hz", {{OscParam(0, kOscFixedFreq), 20}}, 70, 200, 200},
+      {"fine tune",
+       {{OscParam(0, kOscFineLeft), 1}, {OscParam(0, kOscFineRight), -0.5f}},
+       57, half * (1 + 64.0 / 768), half * (1 - 8.0 / 768)},
+      {"-20 dB", {{kParamMasterGain, -20}}, 57, half, half, 0.001 * sine},
+      {"+20 dB", {{kParamMasterGain, 20}}, 57, half, half, 10 * sine},
+  });
 }
 
 TEST_F(VoiceTest, UnisonCopiesSpreadInPitchOnBothSides) {
@@ -82,22 +58,6 @@ TEST_F(VoiceTest, UnisonCopiesSpreadInPitchOnBothSides) {
     const double right = f / 2.0 * (1.0 - 16.0 * 0.3 * u / 768.0);
     EXPECT_NEAR(PeakFrequency(a.left, kRate, left - 0.5, left + 0.5), left, 0.1) << u;
     EXPECT_NEAR(PeakFrequency(a.right, kRate, right - 0.5, right + 0.5), right, 0.1) << u;
-  }
-}
-
-TEST_F(VoiceTest, MasterGainScalesByATenthOfTheDecibelPower) {
-  UseSine();
-  StartNote(57);
-  const struct {
-    float db;
-    double factor;
-  } cases[] = {{-20.0f, 0.001}, {0.0f, 0.1}, {20.0f, 10.0}};
-  Render(1);  // past the fade-in
-  for (const auto& c : cases) {
-    Set(kParamMasterGain, c.db);
-    const RenderedAudio a = Render(16);
-    // Linear pan 0.5 gives each side half the level: a sine of amplitude 0.5 before the gain.
-    EXPECT_NEAR(Rms(a.left) / (0.5 / std::sqrt(2.0)), c.factor, c.factor * 0.01) << c.db;
   }
 }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "texgen_fixture.h"
 
@@ -15,72 +17,63 @@ TEST(ColorLuminance, RoundingOfTermsAndOfTheSum) {
   EXPECT_EQ(LuminanceOfTerms(0xFFFFFFFFu), 255);  // 76 + 153 + 26 (ties to even)
   EXPECT_EQ(LuminanceOfTerms(0xFF010004u), 0);    // 0.3, 0, 0.4 each round to 0
   EXPECT_EQ(Luminance(0xFF010004u), 1);           // 0.7 rounded once
-  EXPECT_EQ(Luminance(0xFFFFFFFFu), 255);
+  EXPECT_EQ(Luminance(0x00FF0000u), 76);
   // ComputeLuminance weighs red 0.6 and green 0.3.
   EXPECT_EQ(ComputeLuminance(0x00FF0000u), 153);
   EXPECT_EQ(ComputeLuminance(0x0000FF00u), 76);
-  EXPECT_EQ(Luminance(0x00FF0000u), 76);
 }
 
 TEST(ColorLerp, EndsMiddleAndClampingOutsideTheRange) {
-  EXPECT_EQ(LerpColor(0x10203040u, 0xF0E0D0C0u, 0.0f), 0x10203040u);
-  EXPECT_EQ(LerpColor(0x10203040u, 0xF0E0D0C0u, 1.0f), 0xF0E0D0C0u);
-  EXPECT_EQ(LerpColor(0x00000000u, 0xFF00FF02u, 0.5f), 0x80008001u);  // 127.5 -> 128, 1 -> 1
   // Outside 0..1 each channel stops at its limit instead of spilling into its neighbour.
-  EXPECT_EQ(LerpColor(0x00000000u, 0x80808080u, 3.0f), 0xFFFFFFFFu);
-  EXPECT_EQ(LerpColor(0x80808080u, 0xFFFFFFFFu, -2.0f), 0x00000000u);
-  EXPECT_EQ(LerpColor(0x80808080u, 0xFFFFFFFFu, NAN), 0x00000000u);
+  const struct {
+    uint32_t a, b;
+    float t;
+    uint32_t expected;
+  } rows[] = {{0x10203040u, 0xF0E0D0C0u, 0.0f, 0x10203040u},
+              {0x10203040u, 0xF0E0D0C0u, 1.0f, 0xF0E0D0C0u},
+              {0x00000000u, 0xFF00FF02u, 0.5f, 0x80008001u},  // 127.5 -> 128, 1 -> 1
+              {0x00000000u, 0x80808080u, 3.0f, 0xFFFFFFFFu},
+              {0x80808080u, 0xFFFFFFFFu, -2.0f, 0x00000000u},
+              {0x80808080u, 0xFFFFFFFFu, NAN, 0x00000000u}};
+  for (const auto& r : rows) EXPECT_EQ(LerpColor(r.a, r.b, r.t), r.expected) << r.t;
 }
 
-TEST(ColorOps, ThresholdRecolorIsStrict) {
-  Image image(3, 1);
-  image.at(0, 0) = 0x7F000000u;  // luminance 0
-  image.at(1, 0) = 0x7F000003u;  // luminance 0.3 -> 0
-  image.at(2, 0) = 0x7F000005u;  // luminance 0.5 -> 0 (ties to even); 0x...0A -> 1
-  TextureThresholdRecolor(image.get(), 255, 0x12345678u);
-  EXPECT_EQ(image.Pixels(), (std::vector<uint32_t>{0x7F000000u, 0x7F000003u, 0x7F000005u}));
-  image.at(2, 0) = 0x7F00000Au;
-  TextureThresholdRecolor(image.get(), 0, 0x12345678u);
-  EXPECT_EQ(image.Pixels(), (std::vector<uint32_t>{0x7F000000u, 0x7F000003u, 0x7F345678u}));
-}
+// One per-pixel colour operation on a row of pixels: the row before and after.
+struct ColourRow {
+  const char* what;
+  std::function<void(Texture*)> op;
+  std::vector<uint32_t> before, after;
+};
 
-TEST(ColorOps, ScaleAddSubtractSaturate) {
-  Image image(2, 1);
-  image.at(0, 0) = 0xC8646432u;
-  image.at(1, 0) = 0x01020304u;
-  TextureScaleChannels(image.get(), 1.0f, 1.0f, 1.0f, 1.0f);
-  EXPECT_EQ(image.at(0, 0), 0xC8646432u);
-  TextureScaleChannels(image.get(), 2.0f, 0.5f, 1.5f, 2.0f);
-  EXPECT_EQ(image.at(0, 0), 0xFFC8324Bu);  // 200*2 -> 255, 100*2, 100*0.5, 50*1.5
-  EXPECT_EQ(image.at(1, 0), 0x02040206u);  // green 3 * 0.5 = 1.5 rounds to even 2
-
-  Image sub(1, 1, 0xFF101010u);
-  TextureSubtractColor(sub.get(), 0x00202020u);
-  EXPECT_EQ(sub.at(0, 0), 0xFF000000u);
-  Image add(1, 1, 0xFF202020u);
-  TextureAddColor(add.get(), 0x00F0F0F0u);
-  EXPECT_EQ(add.at(0, 0), 0xFFFFFFFFu);
-  TextureAddColor(add.get(), 0x01000000u);  // alpha saturates too
-  EXPECT_EQ(add.at(0, 0), 0xFFFFFFFFu);
-}
-
-TEST(ColorOps, InvertGrayscaleClampAndAlphaFromLuminance) {
-  Image image(2, 1);
-  image.at(0, 0) = 0x40FF8000u;
-  image.at(1, 0) = 0xFF010004u;
-  TextureInvert(image.get());
-  EXPECT_EQ(image.at(0, 0), 0x40007FFFu);
-  TextureInvert(image.get());
-  TextureGrayscale(image.get());
-  EXPECT_EQ(image.at(1, 0), 0xFF000000u);
-  EXPECT_EQ(image.at(0, 0), 0x40999999u);  // 76 (76.5) + 77 (76.8) + 0, alpha kept
-
-  Image clamp(1, 1, 0x80A01060u);
-  TextureClampToColor(clamp.get(), 0x00505050u);
-  EXPECT_EQ(clamp.at(0, 0), 0x80501050u);
-  Image lum(1, 1, 0x00FFFFFFu);
-  TextureAlphaFromLuminance(lum.get());
-  EXPECT_EQ(lum.at(0, 0), 0xFFFFFFFFu);
+TEST(ColorOps, PerPixelOperationsOnKnownPixels) {
+  const ColourRow rows[] = {
+      // Luminance 0, 0.3 -> 0, 0.5 -> 0 (ties to even), 0x0A -> 1: only above the threshold.
+      {"threshold 255", [](Texture* t) { TextureThresholdRecolor(t, 255, 0x12345678u); },
+       {0x7F000000u, 0x7F000003u, 0x7F000005u}, {0x7F000000u, 0x7F000003u, 0x7F000005u}},
+      {"threshold 0", [](Texture* t) { TextureThresholdRecolor(t, 0, 0x12345678u); },
+       {0x7F000000u, 0x7F000003u, 0x7F00000Au}, {0x7F000000u, 0x7F000003u, 0x7F345678u}},
+      {"scale by 1", [](Texture* t) { TextureScaleChannels(t, 1, 1, 1, 1); }, {0xC8646432u},
+       {0xC8646432u}},
+      // 200 x 2 -> 255, 100 x 2, 100 x 0.5, 50 x 1.5; green 3 x 0.5 = 1.5 rounds to even 2.
+      {"scale", [](Texture* t) { TextureScaleChannels(t, 2.0f, 0.5f, 1.5f, 2.0f); },
+       {0xC8646432u, 0x01020304u}, {0xFFC8324Bu, 0x02040206u}},
+      {"subtract", [](Texture* t) { TextureSubtractColor(t, 0x00202020u); }, {0xFF101010u},
+       {0xFF000000u}},
+      {"add", [](Texture* t) { TextureAddColor(t, 0x01F0F0F0u); }, {0xFF202020u},
+       {0xFFFFFFFFu}},
+      {"invert", TextureInvert, {0x40FF8000u}, {0x40007FFFu}},
+      // 76 (76.5) + 77 (76.8) + 0, alpha kept.
+      {"grayscale", TextureGrayscale, {0x40FF8000u, 0xFF010004u}, {0x40999999u, 0xFF000000u}},
+      {"clamp", [](Texture* t) { TextureClampToColor(t, 0x00505050u); }, {0x80A01060u},
+       {0x80501050u}},
+      {"alpha from luminance", TextureAlphaFromLuminance, {0x00FFFFFFu}, {0xFFFFFFFFu}},
+  };
+  for (const ColourRow& row : rows) {
+    Image image(static_cast<uint16_t>(row.before.size()), 1);
+    std::copy(row.before.begin(), row.before.end(), image->pixels);
+    row.op(image.get());
+    EXPECT_EQ(image.Pixels(), row.after) << row.what;
+  }
 }
 
 TEST(ColorOps, RandomAlphaPatternsUseOneDrawPerPixelByParity) {

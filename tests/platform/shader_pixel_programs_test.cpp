@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/shader_harness.h"
+#include "tests/platform/shader_harness.h"
 #include "tools/shaderasm/shader_asm.h"
 
 namespace {

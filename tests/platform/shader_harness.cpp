@@ -1,4 +1,4 @@
-#include "render/shader_harness.h"
+#include "tests/platform/shader_harness.h"
 
 #include <SDL2/SDL.h>
 #include <epoxy/gl.h>

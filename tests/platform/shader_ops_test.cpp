@@ -7,7 +7,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "render/shader_harness.h"
+#include "tests/platform/shader_harness.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "render/shader_harness.h"
+#include "tests/platform/shader_harness.h"
 #include "tools/shaderasm/shader_asm.h"
 
 namespace {

@@ -106,15 +106,14 @@ bool FillsA(const Scene& scene, const SceneContent& content) {
          (scene.fog->enabled && content.layer[0]);
 }
 
-// The frame targets at the final target's size; false when they could not be made.
+// The frame targets at the final target's size; false when they could not be made. A
+// sub-scene of another size and its parent take turns with two sets instead of recreating the
+// six targets twice a frame; a set taken back starts cleared as a new one does, so the order
+// of release and creation is kept only in what it shows.
 bool FitFrameTargets(Device& device, const Texture* target) {
   uint32_t w = target ? target->width : DeviceGetWidth(device);
   uint32_t h = target ? target->height : DeviceGetHeight(device);
-  const Texture* a = device.FrameTargetA;
-  if (!a || a->width != w || a->height != h) {
-    DeviceReleaseFrameTargets(device);
-    DeviceCreateFrameTargets(device, w, h);
-  }
+  DeviceFitFrameTargets(device, w, h);
   return device.FrameTargetA && device.FrameTargetB && device.FrameTargetC;
 }
 

@@ -235,6 +235,27 @@ TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureFirst) {
   TargetManagerDestroyTarget(targets(), holder.target);
 }
 
+// A sub-scene of its own size and its parent take turns with two sets of frame targets; a set
+// taken back is cleared as a new one starts, so a sub-scene that draws its background into A
+// without clearing it draws the same picture every frame.
+TEST_F(SceneRenderTest, SubSceneOfAnotherSizeDrawsTheSameEveryFrame) {
+  Scene& inner = NewScene();
+  inner.background = Solid(0x80008000u);
+  inner.backgroundIntoA = 1;
+  Texture holder{};
+  holder.target = TargetManagerCreateTarget(targets(), 32, 32);
+  Scene& outer = NewScene();
+  SceneAddSubScene(outer, crt::AlignedNew<SceneTarget>(&inner, &holder, uint8_t{0}, 0.0f));
+  std::vector<uint32_t> frames[3];
+  for (std::vector<uint32_t>& frame : frames) {
+    SceneRender(outer, 0.0f, device_, nullptr);
+    frame = ReadTarget(holder.target);
+  }
+  EXPECT_EQ(frames[0], frames[1]);
+  EXPECT_EQ(frames[0], frames[2]);
+  TargetManagerDestroyTarget(targets(), holder.target);
+}
+
 // Each filled slot draws the lit models inside its sphere (the light's position and range).
 TEST_F(SceneRenderTest, LightPassesDrawModelsInsideTheLightSphere) {
   Model& box = Box(1.0f, 0, 1);

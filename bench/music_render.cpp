@@ -1,11 +1,11 @@
 // Offline rendering figures of the music player on one thread: the embedded song, and a stress
 // scenario of 15 channels x 8 voices x 3 oscillators x 3 unison copies with low-pass, delay,
 // reverb and equaliser on. Prints the real-time factor (audio seconds per second of rendering)
-// and the worst 125 ms window (audio length of the window over its rendering time), the
-// player's start-up set-up time (wavetable bank, noise and phase tables, PAD tables), and the
-// quality of the song's 16-bit render: clipped samples, peak and RMS, the level above 10 kHz
-// where no noise instrument sounds, and the level of the last 100 ms.
-// HALVEX_WAV=<path> also writes the render as a 16-bit stereo WAV file.
+// and the worst 125 ms window (audio length of the window over its rendering time; the song's
+// block times are the fastest of three renders), the player's start-up set-up time (wavetable
+// bank, noise and phase tables, PAD tables), and the quality of the song's 16-bit render: clipped
+// samples, peak and RMS, the level above 10 kHz where no noise instrument sounds, and the level of
+// the last 100 ms. HALVEX_WAV=<path> also writes the render as a 16-bit stereo WAV file.
 
 #include <xmmintrin.h>
 #include <algorithm>
@@ -95,13 +95,13 @@ struct NoiseNotes {
   }
 };
 
-// The embedded song, sequenced exactly as the sequencer thread does, without a sound device.
-Figures RenderSong(MusicPlayer* player, Render* render) {
+// The embedded song, sequenced exactly as the sequencer thread does, without a sound device;
+// the rendering time of every block goes to *times.
+void RenderSong(MusicPlayer* player, Render* render, std::vector<double>* times) {
   NoiseNotes noise;
   for (int c = 0; c < kMusicChannels; ++c)
     noise.noisy[c] = PatchGetInt(player->channels[c]->patches[0], kParamNoiseType) != 0;
   AudioClockReset();
-  std::vector<double> times;
   int32_t pos = 0;
   int track = 0;
   const SongEvent* event = nullptr;
@@ -109,7 +109,7 @@ Figures RenderSong(MusicPlayer* player, Render* render) {
   while (!player->finished.load() && SequencerNextEvent(player, &track, &event, &d)) {
     const int32_t target = pos + 20 * static_cast<int32_t>(d);
     while (pos < target) {
-      TimedBlock(player->stream, &times);
+      TimedBlock(player->stream, times);
       const int16_t* out = player->stream->output;
       render->samples.insert(render->samples.end(), out, out + 2 * kSoundBlockFrames);
       render->quiet.push_back(noise.Quiet(render->quiet.size()));
@@ -118,7 +118,6 @@ Figures RenderSong(MusicPlayer* player, Render* render) {
     noise.Handle(track, event, render->quiet.size());
     SequencerHandleEvent(player, track, event);
   }
-  return Summarise(times);
 }
 
 double Db(double ratio) { return ratio > 0 ? 20.0 * std::log10(ratio) : -999.0; }
@@ -241,15 +240,10 @@ Figures RenderStress(MusicPlayer* player) {
   return Summarise(times);
 }
 
-}  // namespace
-
-int main() {
-  // The sequencer thread renders with flush-to-zero on (denormal results become 0); so does
-  // this benchmark, or silent filter and effect tails would run on a slow path the player
-  // never takes.
-  _MM_SET_FLUSH_ZERO_MODE(_MM_FLUSH_ZERO_ON);
-  // Start-up as the program does it: channels (the first builds the wavetable bank, the noise
-  // and phase tables), the patches, then the PAD tables.
+// A player with the embedded song, started as the program does it: channels (the first
+// builds the wavetable bank, the noise and phase tables), the patches, then the PAD tables;
+// prints the set-up time when asked.
+MusicPlayer* StartSong(bool report) {
   const auto start = Clock::now();
   MusicPlayer* player = MusicPlayerInit(crt::AlignedNew<MusicPlayer>());
   const double initMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -258,19 +252,46 @@ int main() {
   const auto padStart = Clock::now();
   MusicPlayerBuildPadTables(player);
   const double padMs = std::chrono::duration<double, std::milli>(Clock::now() - padStart).count();
-  std::printf(
-      "set-up  %.1f ms: channels and wavetable bank %.1f ms, PAD tables %.1f ms "
-      "(target < 100: %s)\n",
-      initMs + padMs, initMs, padMs, initMs + padMs < 100 ? "met" : "MISSED");
+  if (report)
+    std::printf(
+        "set-up  %.1f ms: channels and wavetable bank %.1f ms, PAD tables %.1f ms "
+        "(target < 100: %s)\n",
+        initMs + padMs, initMs, padMs, initMs + padMs < 100 ? "met" : "MISSED");
+  return player;
+}
+
+void FreePlayer(MusicPlayer* player) {
+  MusicPlayerCleanup(player);
+  crt::AlignedDelete(player);
+}
+
+}  // namespace
+
+int main() {
+  // The sequencer thread renders with flush-to-zero on (denormal results become 0); so does
+  // this benchmark, or silent filter and effect tails would run on a slow path the player
+  // never takes.
+  _MM_SET_FLUSH_ZERO_MODE(_MM_FLUSH_ZERO_ON);
+  // The song three times over; each block counts with its fastest rendering, so that the worst
+  // window measures the song rather than a moment the system gave the core to another process.
+  // The quality figures and the set-up time come from the first run.
   Render render;
-  Report("song", RenderSong(player, &render), 30.0, 5.0);
+  std::vector<double> fastest;
+  for (int run = 0; run < 3; ++run) {
+    MusicPlayer* player = StartSong(run == 0);
+    Render again;
+    std::vector<double> times;
+    RenderSong(player, run == 0 ? &render : &again, &times);
+    FreePlayer(player);
+    if (run == 0) fastest = times;
+    for (size_t i = 0; i < fastest.size() && i < times.size(); ++i)
+      fastest[i] = std::min(fastest[i], times[i]);
+  }
+  Report("song", Summarise(fastest), 30.0, 5.0);
   ReportQuality(render);
   if (const char* path = std::getenv("HALVEX_WAV")) WriteWav(path, render.samples);
-  MusicPlayerCleanup(player);
-  crt::AlignedDelete(player);
-  player = MusicPlayerInit(crt::AlignedNew<MusicPlayer>());
+  MusicPlayer* player = MusicPlayerInit(crt::AlignedNew<MusicPlayer>());
   Report("stress", RenderStress(player), 2.0, 0.0);
-  MusicPlayerCleanup(player);
-  crt::AlignedDelete(player);
+  FreePlayer(player);
   return 0;
 }

@@ -151,7 +151,7 @@ AnimBinding* AddCamera(SceneReader& reader, Scene& scene) {
   CameraTranslateView(*camera, t.translate[0], t.translate[1], t.translate[2]);
   CameraRotateView(*camera, t.rotate[0], t.rotate[1], t.rotate[2]);
   CameraScaleView(*camera, t.scale[0], t.scale[1], t.scale[2]);
-  scene.camera = camera;
+  SceneSetCamera(scene, camera);
   return AnimBindingInitCamera(crt::AlignedNew<AnimBinding>(), *camera);
 }
 
@@ -163,7 +163,7 @@ AnimBinding* AddLight(SceneReader& reader, Scene& scene) {
   if (!source) return nullptr;
   Light* light = LightClone(*source);
   MatrixMakeTranslation(*light->matrix, p.x, p.y, p.z);
-  scene.lights[slot < kSceneLightSlots ? slot : kSceneLightSlots - 1] = light;
+  SceneSetLight(scene, slot < kSceneLightSlots ? slot : kSceneLightSlots - 1, light);
   return AnimBindingInitLight(crt::AlignedNew<AnimBinding>(), *light);
 }
 

@@ -108,7 +108,7 @@ void ApplyCameraSubOp(SceneReader& reader, Camera& camera, uint32_t sub) {
 }  // namespace
 
 void BuildCamera(SceneReader& reader) {
-  Camera* camera = CameraInit(crt::AlignedNew<Camera>(), *reader.device);
+  Camera* camera = CameraInit(crt::AlignedNew<Camera>(), reader.device);
   ReadSubOps(reader, [&](uint32_t sub) { ApplyCameraSubOp(reader, *camera, sub); });
   ListAppend(*reader.lists[kListCameras], camera);
 }

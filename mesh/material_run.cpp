@@ -45,8 +45,8 @@ uint32_t MaterialRunAppendFace(const MeshFace& face, ByteBuffer& list) {
   const uint32_t start = list.size;
   const uint32_t bytes = face.indexCount * sizeof(uint16_t);
   if (bytes) {
-    ByteBufferResize(list, start + bytes);
-    std::memcpy(list.data + start, face.indices, bytes);
+    ByteBufferGrow(list, start + bytes);
+    if (list.size == start + bytes) std::memcpy(list.data + start, face.indices, bytes);
   }
   return face.indexCount;
 }

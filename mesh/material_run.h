@@ -28,8 +28,8 @@ uint32_t MeshRunCount(const Mesh& mesh);
 // Run i of the mesh (i below MeshRunCount).
 MaterialRun& MeshRunAt(const Mesh& mesh, uint32_t i);
 
-// Grows `list` by the face's indexCount u16 entries and copies its triangle indices to the
-// end. Returns the face's indexCount.
+// Grows `list` by the face's indexCount u16 entries (geometrically, ByteBufferGrow) and copies
+// its triangle indices to the end. Returns the face's indexCount.
 uint32_t MaterialRunAppendFace(const MeshFace& face, ByteBuffer& list);
 // indexCount = the faces' index counts summed; builds one run (and one index list in
 // runIndexLists) per distinct material, searched linearly in run order. Existing runs and

@@ -55,7 +55,7 @@ void DecodeTrack(const uint8_t* data, size_t start, SongTrack* track) {
   for (uint32_t i = 0; i < count; ++i) {
     const uint8_t byte = data[notes + i];
     track->events[i].note = byte & 0x7F;
-    track->events[i].velocity = (byte & 0x80) ? 127 : data[pos++] & 0x7F;
+    track->events[i].velocity = (byte & 0x80) ? 127 : data[pos++];  // the whole byte
   }
 }
 

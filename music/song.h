@@ -8,7 +8,7 @@
 //     gives the delta code >> 1 in ticks since the track's previous event (0..32,767);
 //  2. one status byte per event: 0x90 note-on, 0x80 note-off;
 //  3. one note byte per event: the note is the low 7 bits; bit 7 set means velocity 127;
-//  4. one velocity byte for every note byte with bit 7 clear, in event order.
+//  4. one velocity byte for every note byte with bit 7 clear, in event order (all 8 bits).
 // One tick is 880 audio frames (about 19.95 ms).
 
 #include <cstddef>
@@ -25,7 +25,7 @@ struct SongEvent {
   uint16_t delta;      // decoded delta; the terminator holds 65535
   uint8_t status;      // 0x90 or 0x80; the terminator holds 0
   uint8_t note;        // 0..127
-  uint8_t velocity;    // 0..127
+  uint8_t velocity;    // 0..255: 127 from the note byte, else the velocity byte whole
 };
 
 struct SongTrack {

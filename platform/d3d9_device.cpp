@@ -286,10 +286,16 @@ HRESULT IDirect3DDevice9::EndScene() {
   return D3D_OK;
 }
 
+namespace {
+// The test hook Present calls first (null: none).
+void (*g_presentHook)(IDirect3DDevice9* device) = nullptr;
+}  // namespace
+
 HRESULT IDirect3DDevice9::Present(const RECT* source, const RECT* dest, HWND window,
                                   const RGNDATA* dirty) {
   if (HRESULT fault = D3D9Enter("Present", source, dest, window, dirty)) return fault;
   if (source || dest || dirty) return D3DERR_INVALIDCALL;
+  if (g_presentHook) g_presentHook(this);
   D3D9DeviceState& st = *state;
   D3D9MakeCurrent(this);
   int ww = 0, wh = 0;
@@ -366,6 +372,8 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
 }
 
 namespace d3d9test {
+
+void SetPresentHook(void (*hook)(IDirect3DDevice9* device)) { g_presentHook = hook; }
 
 std::vector<uint32_t> ReadWindow(IDirect3DDevice9* device, UINT* width, UINT* height) {
   D3D9DeviceState& st = *device->state;

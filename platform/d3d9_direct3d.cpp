@@ -39,10 +39,7 @@ std::vector<D3DDISPLAYMODE> Modes(D3DFORMAT format) {
 IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
   if (D3D9Enter("Direct3DCreate9", sdkVersion) != D3D_OK || sdkVersion != D3D_SDK_VERSION)
     return nullptr;
-  if (!Win32InitVideo()) {
-    std::fprintf(stderr, "Direct3D: no display\n");
-    return nullptr;
-  }
+  if (!Win32InitVideo()) return nullptr;  // Win32InitVideo has said why
   IDirect3D9* d3d = new IDirect3D9{};
   D3D9ObjectInit(d3d, kKindDirect3D, nullptr, D3DPOOL_DEFAULT);
   return d3d;

@@ -41,6 +41,9 @@ std::vector<uint32_t> ReadSurface(IDirect3DSurface9* surface);
 std::vector<uint32_t> ReadTextureLevel(IDirect3DTexture9* texture, UINT level);
 std::vector<uint32_t> ReadCubeFace(IDirect3DCubeTexture9* texture, D3DCUBEMAP_FACES face,
                                    UINT level);
+// Present calls `hook` with its device before the back buffer reaches the window, so the hook
+// may read the frame; null turns it off (ResetHooks leaves it).
+void SetPresentHook(void (*hook)(IDirect3DDevice9* device));
 // What the device window shows after Present (its client area, top row first).
 std::vector<uint32_t> ReadWindow(IDirect3DDevice9* device, UINT* width, UINT* height);
 

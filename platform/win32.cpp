@@ -261,6 +261,13 @@ bool Win32IsAlive(HWND window) {
 
 namespace {
 
+// A display can answer only when the environment names one (or a driver is asked for by
+// name); without one, probing would only print the display libraries' own complaints.
+bool DisplayNamed() {
+  return SDL_getenv("DISPLAY") != nullptr || SDL_getenv("WAYLAND_DISPLAY") != nullptr ||
+         SDL_getenv("SDL_VIDEODRIVER") != nullptr;
+}
+
 // One attempt to start SDL video on a visible driver. SDL falls back to its invisible drivers
 // when no display answers; those count as no display unless asked for by name.
 bool TryInitVideo() {
@@ -271,10 +278,21 @@ bool TryInitVideo() {
                                                std::strcmp(driver, "dummy") == 0);
   if (invisible && (wanted == nullptr || strcasecmp(wanted, driver) != 0)) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    SDL_SetError("only the invisible driver %s answered", driver);
     return false;
   }
   return true;
+}
+
+// A display that exists can refuse a connection for a moment while many clients connect at
+// once (parallel programs on one virtual display), so try a few times, 100 ms apart.
+bool OpenVideo() {
+  constexpr int kAttempts = 3;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    if (TryInitVideo()) return true;
+    if (attempt == kAttempts || SDL_getenv("DISPLAY") == nullptr) break;
+    SDL_Delay(100);
+  }
+  return false;
 }
 
 }  // namespace
@@ -283,17 +301,12 @@ bool Win32InitVideo() {
   static const bool ready = [] {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    // A display that exists can refuse a connection for a moment while many clients connect
-    // at once (parallel programs on one virtual display), so try a few times, 100 ms apart.
-    constexpr int kAttempts = 3;
-    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-      if (TryInitVideo()) return true;
-      if (attempt < kAttempts && SDL_getenv("DISPLAY") != nullptr)
-        SDL_Delay(100);
-      else
-        break;
-    }
-    std::fprintf(stderr, "halvex: no display: %s\n", SDL_GetError());
+    if (DisplayNamed() && OpenVideo()) return true;
+    const char* named = SDL_getenv("DISPLAY");
+    std::fprintf(stderr,
+                 "halvex: no display found (DISPLAY is %s): DISPLAY must name a running X "
+                 "display, for example DISPLAY=:0\n",
+                 named != nullptr ? named : "not set");
     return false;
   }();
   return ready;

@@ -197,7 +197,7 @@ void PostQuitMessage(int exitCode);
 
 // ---- Cursor -----------------------------------------------------------------------------
 constexpr uintptr_t IDC_ARROW = 32512;
-constexpr LPCSTR MAKEINTRESOURCEA(uintptr_t id) { return reinterpret_cast<LPCSTR>(id); }
+inline LPCSTR MAKEINTRESOURCEA(uintptr_t id) { return reinterpret_cast<LPCSTR>(id); }
 // The arrow cursor for IDC_ARROW (never null for it); null for other names.
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
 // Display counter: +1 for TRUE, -1 for FALSE, starting at 0; the cursor shows while it is >= 0.

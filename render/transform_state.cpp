@@ -140,10 +140,11 @@ void TransformStateEndOverlay(TransformState& state) { TransformStatePop(state);
 
 void TransformStateUpdate(TransformState& state) {
   const Matrix& top = state.stack[state.index];
+  Matrix worldView = *state.view;
+  MatrixPreMultiply(top, worldView);  // (top x view) x projection: left to right
   Matrix& wvp = *state.wvp;
   wvp = *state.projection;
-  MatrixPreMultiply(*state.view, wvp);
-  MatrixPreMultiply(top, wvp);
+  MatrixPreMultiply(worldView, wvp);
   MatrixTranspose(*state.wvpTransposed, wvp);
   Matrix inverse = wvp;
   MatrixInvert(inverse);

@@ -17,7 +17,7 @@ struct TransformState {
   uint8_t dirty;                 // 1 after any change, 0 right after TransformStateUpdate
   Matrix* view;                  // owned
   Matrix* projection;            // owned
-  Matrix* wvp;                   // top x view x projection (derived)
+  Matrix* wvp;                   // (top x view) x projection, left to right (derived)
   Matrix* worldInverse;          // inverse of top (derived)
   Matrix* wvpInverseTransposed;  // transpose of the inverse of wvp (derived)
   Matrix* wvpTransposed;         // transpose of wvp (derived)

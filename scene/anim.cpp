@@ -1,6 +1,5 @@
 #include "scene/anim.h"
 
-#include <atomic>
 #include <cmath>
 
 #include "platform/crt.h"
@@ -78,11 +77,6 @@ TransformContext* CachedContext(ContextCache& cache, TransformProgram* program) 
   return context;
 }
 
-// The sequencer thread adds to the sync values at any time; each is read whole.
-float ReadSync(const SyncValues& sync, uint32_t i) {
-  return std::atomic_ref<const float>(sync.value[i]).load(std::memory_order_relaxed);
-}
-
 }  // namespace
 
 void AnimTrackEvaluate(AnimTrack& track, float t, Matrix& target, uint8_t viewOrder,
@@ -94,7 +88,7 @@ void AnimTrackEvaluate(AnimTrack& track, float t, Matrix& target, uint8_t viewOr
     if (sync) {
       for (uint32_t i = 0; i < 16; ++i) {
         TransformContextSetInput(*context, i,
-                                 TransformContextGetInput(*context, i) + ReadSync(*sync, i));
+                                 TransformContextGetInput(*context, i) + sync->value[i]);
       }
     }
     TransformContextSetTime(*context, tau);

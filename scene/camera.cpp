@@ -3,16 +3,21 @@
 #include "platform/crt.h"
 #include "render/device.h"
 
-Camera* CameraInit(Camera* camera, Device& device) {
+Camera* CameraInit(Camera* camera, Device* device) {
   camera->view = crt::AlignedNew<Matrix>();
   MatrixInit(*camera->view);
   camera->viewport = crt::AlignedNew<ViewportRect>();
-  camera->device = &device;
+  camera->device = device;
   camera->heightFraction = 1.0f;
   camera->fieldOfView = 60.0;
   camera->nearPlane = 1.0;
   camera->farPlane = 10000.0;
-  CameraSetViewport(*camera, 0, 0, device.width, device.height);
+  if (device) {
+    CameraSetViewport(*camera, 0, 0, device->width, device->height);
+  } else {
+    *camera->viewport = ViewportRect{0, 0, 0, 0};
+    camera->aspect = 1.0;
+  }
   return camera;
 }
 
@@ -38,7 +43,7 @@ void CameraScaleView(Camera& camera, float x, float y, float z) {
 }
 
 Camera* CameraClone(const Camera& source) {
-  Camera* clone = CameraInit(crt::AlignedNew<Camera>(), *source.device);
+  Camera* clone = CameraInit(crt::AlignedNew<Camera>(), source.device);
   *clone->viewport = *source.viewport;
   *clone->view = *source.view;
   clone->fieldOfView = source.fieldOfView;

@@ -33,6 +33,7 @@ void CameraSetLetterboxViewport(Camera& camera, const Texture* target) {
   float fh = static_cast<float>(h);
   float fraction = camera.heightFraction;
   int32_t band = crt::RoundToInt(fh * fraction);
+  if (band < 1) band = 1;  // a small fraction of a low target: an empty band has no aspect
   int32_t top = crt::RoundToInt((1.0f - fraction) * fh * 0.5f);
   SetOnDevice(camera, 0, static_cast<uint32_t>(top), w, static_cast<uint32_t>(band));
 }

@@ -17,6 +17,18 @@ void ForEachBinding(Scene& scene, VisitBinding binding, VisitGroup group) {
   }
 }
 
+void DestroyCamera(Camera* camera) {
+  if (!camera) return;
+  CameraCleanup(*camera);
+  crt::AlignedDelete(camera);
+}
+
+void DestroyLight(Light* light) {
+  if (!light) return;
+  LightCleanup(*light);
+  crt::AlignedDelete(light);
+}
+
 }  // namespace
 
 Scene* SceneCreate() {
@@ -53,6 +65,19 @@ void SceneAddModelUnique(Scene& scene, Model* model) {
 }
 
 void SceneAddSubScene(Scene& scene, SceneTarget* item) { ListAppend(*scene.subScenes, item); }
+
+void SceneSetCamera(Scene& scene, Camera* camera) {
+  if (scene.camera) AnimBindingsRetarget(*scene.bindings, 0, scene.camera->view, nullptr);
+  DestroyCamera(scene.camera);
+  scene.camera = camera;
+}
+
+void SceneSetLight(Scene& scene, uint32_t slot, Light* light) {
+  Light*& held = scene.lights[slot];
+  if (held) AnimBindingsRetarget(*scene.bindings, 0, held->matrix, nullptr);
+  DestroyLight(held);
+  held = light;
+}
 
 void SceneStoreRest(Scene& scene) {
   ForEachBinding(
@@ -136,15 +161,8 @@ void SceneDestroy(Scene* scene) {
   for (SceneNode* node : ListItems<SceneNode>(*scene->nodes)) SceneNodeDestroy(node);
   ListDestroy(scene->nodes);
   ListDestroy(scene->models);
-  for (Light* light : scene->lights) {
-    if (!light) continue;
-    LightCleanup(*light);
-    crt::AlignedDelete(light);
-  }
-  if (scene->camera) {
-    CameraCleanup(*scene->camera);
-    crt::AlignedDelete(scene->camera);
-  }
+  for (Light* light : scene->lights) DestroyLight(light);
+  DestroyCamera(scene->camera);
   crt::AlignedDelete(scene->fog);
   crt::AlignedDelete(scene);
 }

@@ -65,9 +65,14 @@ void SceneAddBinding(Scene& scene, AnimBinding* binding);
 // Appends unless the list already holds this model.
 void SceneAddModelUnique(Scene& scene, Model* model);
 void SceneAddSubScene(Scene& scene, SceneTarget* item);
+// Makes camera the scene's camera. A camera set before is freed; the bindings on its view
+// keep their tracks but target nothing from then on.
+void SceneSetCamera(Scene& scene, Camera* camera);
+// The same for light slot `slot` (0 to 7).
+void SceneSetLight(Scene& scene, uint32_t slot, Light* light);
 void SceneStoreRest(Scene& scene);
 void SceneReleaseContexts(Scene& scene);
-// Scene bindings in order, then every top-level group.
+// Scene bindings in order, then every top-level group; sync is the frame's taken values.
 void SceneAnimate(Scene& scene, float time, const SyncValues* sync);
 // Deformers of every animated model at time (seconds).
 void SceneUpdateModels(Scene& scene, float time);

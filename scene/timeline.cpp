@@ -42,13 +42,21 @@ void TimelineStart() {
   TimelineInstance->currentScene = nullptr;
 }
 
+SyncValues SyncValuesTake(SyncValues& shared) {
+  SyncValues taken;
+  for (int i = 0; i < 16; ++i) {
+    taken.value[i] =
+        std::atomic_ref<float>(shared.value[i]).exchange(0.0f, std::memory_order_relaxed);
+  }
+  return taken;
+}
+
 void TimelineOnNote(void* context, int32_t track, uint8_t /*note*/, uint8_t velocity) {
   auto* timeline = static_cast<Timeline*>(context);
   if (!timeline || static_cast<uint32_t>(track) > 15) return;
-  std::atomic_ref<float> value(timeline->sync->value[track]);
-  value.store(value.load(std::memory_order_relaxed) +
-                  static_cast<float>(static_cast<int32_t>(velocity)) * 0.0078125f,
-              std::memory_order_relaxed);
+  std::atomic_ref<float>(timeline->sync->value[track])
+      .fetch_add(static_cast<float>(static_cast<int32_t>(velocity)) * 0.0078125f,
+                 std::memory_order_relaxed);
 }
 
 int32_t TimelineFindClip(const Timeline& timeline, float t, float& acc) {

@@ -9,11 +9,15 @@
 struct Device;
 struct Scene;
 
-// One value per song track, the accumulated note velocities / 128. Written by the sequencer
-// thread without lock (each an aligned 32-bit float, read and written whole).
+// One value per song track, the accumulated note velocities / 128. The note callback adds
+// with one atomic read-modify-write and the main thread takes each value and zeroes it in one
+// atomic exchange, so a note arriving meanwhile is neither lost nor counted twice.
 struct SyncValues {
   float value[16];
 };
+
+// Exchanges every value of `shared` with 0 and returns what they held (main thread).
+SyncValues SyncValuesTake(SyncValues& shared);
 
 struct FontTable {
   List* fonts;

@@ -1,7 +1,5 @@
 // The per-frame functions of the timeline: frame begin and end, and one frame of the clip
 // that covers the audio time with its colour fades.
-#include <atomic>
-
 #include "music/audio_clock.h"
 #include "render/device.h"
 #include "render/screen_draw.h"
@@ -14,11 +12,6 @@ namespace {
 // (alpha << 24) | the clip colour's red, green and blue.
 void DrawFade(Device& device, uint32_t alpha, uint32_t color) {
   RendererDrawScreenFade(*device.renderer, (alpha << 24) | (color & 0x00FFFFFFu));
-}
-
-void ClearSyncValues(SyncValues& sync) {
-  for (float& value : sync.value)
-    std::atomic_ref<float>(value).store(0.0f, std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -61,8 +54,8 @@ bool TimelineRenderFrame() {
     timeline.currentScene = &scene;
     SceneReleaseContexts(scene);
   }
-  SceneAnimate(scene, local, timeline.sync);
-  ClearSyncValues(*timeline.sync);
+  const SyncValues sync = SyncValuesTake(*timeline.sync);
+  SceneAnimate(scene, local, &sync);
   SceneRender(scene, t, device, nullptr);
   TimelineDrawFades(timeline, static_cast<uint32_t>(index), t, acc);
   SceneUpdateModels(scene, local);

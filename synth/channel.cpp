@@ -166,7 +166,7 @@ void ChannelRender(Channel* channel, float* left, float* right) {
 }
 
 void ChannelRenderFrames(Channel* channel, StereoPair out, int frames) {
-  if (channel->silence == kSilenceStopped) return;
+  if (channel->silence >= kSilenceStopped) return;
   int remaining = frames, outPos = 0;
   while (remaining > 0) {
     if (channel->blockPos == 0) RenderBlock(channel);

@@ -7,8 +7,9 @@
 // thread while the sequencer is not running; notes and rendering only on the sequencer thread.
 //
 // Silence state: 1 while a note is held (output added untested); 0 after a note-off (output
-// added and tested); 3..999 counts consecutive silent chunks plus 3; 1000 stops the channel:
-// rendering returns at once until the next note-on. A chunk is the part of one pull that falls
+// added and tested); 3..999 counts consecutive silent chunks plus 3; 1000 or above (a pull
+// across a block boundary counts two chunks) stops the channel: rendering returns at once
+// until the next note-on. A chunk is the part of one pull that falls
 // into one block; it is loud when a left or right sample exceeds 0.01 (negative samples never
 // count). A loud chunk sets a state above 2 back to 3; a silent chunk moves 0 or 2 to 3 and
 // counts 3..999 up.

@@ -16,7 +16,7 @@ float ParamGet(const Param* param) {
 float RoundHalfUp(float x) { return std::fmod(x, 1.0f) >= 0.5f ? std::ceil(x) : std::floor(x); }
 
 int32_t ParamGetInt(const Param* param) {
-  return static_cast<int32_t>(RoundHalfUp(ParamGet(param)));
+  return crt::RoundToInt(RoundHalfUp(ParamGet(param)));
 }
 
 void ParamSet(Param* param, float value) {

@@ -23,7 +23,8 @@ float ParamGet(const Param* param);
 // round half up (2.5 -> 3, 2.49 -> 2) and every negative non-integer rounds down (-0.12 -> -1,
 // -1.12 -> -2).
 float RoundHalfUp(float x);
-// RoundHalfUp of ParamGet, as an integer (exact: the value is already whole).
+// RoundHalfUp of ParamGet, as an integer (exact: the value is already whole); a NaN value (a
+// NaN norm) gives INT32_MIN, as crt::RoundToInt does.
 int32_t ParamGetInt(const Param* param);
 // Stores a plain value: clamped to [min, max], normalised, the norm clamped to [0, 1].
 void ParamSet(Param* param, float value);

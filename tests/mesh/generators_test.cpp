@@ -1,3 +1,6 @@
+// Every generator as a row: sound (finite, indices in range), faces pointing away from the
+// solid's centre where it has one, and a golden hash of positions, normals and indices; then the
+// properties the hash cannot explain.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,30 +16,19 @@
 namespace {
 
 using meshtest::ExpectSound;
-
-uint32_t TotalIndices(const Mesh& mesh) {
-  uint32_t total = 0;
-  for (uint32_t f = 0; f < mesh.faceCount; ++f) total += mesh.faces[f]->indexCount;
-  return total;
-}
-
-// Every face's plane and every one of its triangles point away from `centre(face centroid)`.
-// A cap's closing triangle is degenerate (its last corner repeats the first up to the
-// rounding of the accumulated angle), hence the small tolerance for triangles. Returns the number
-// of faces with a plane.
 using CentreOf = std::function<Vec3(const Vec3& centroid)>;
-uint32_t ExpectFacesPointOutwards(const Mesh& mesh, const CentreOf& centreOf) {
-  uint32_t planes = 0;
+
+// Every face's plane and every one of its triangles point away from `centreOf(face centroid)`.
+// A cap's closing triangle is degenerate (its last corner repeats the first up to the rounding
+// of the accumulated angle), hence the small tolerance for triangles.
+void ExpectFacesPointOutwards(const Mesh& mesh, const CentreOf& centreOf) {
   for (uint32_t f = 0; f < mesh.faceCount; ++f) {
     const MeshFace& face = *mesh.faces[f];
     Vec3 centroid, normal, away;
     MeshFaceCentroid(centroid, face);
     MeshFacePlane(normal, face);
     Vec3Sub(away, centroid, centreOf(centroid));
-    if (Vec3Length(normal) != 0.0f) {
-      ++planes;
-      EXPECT_GT(Vec3Dot(normal, away), 0.0f) << "face " << f;
-    }
+    EXPECT_GE(Vec3Dot(normal, away), 0.0f) << "face " << f;
     for (uint32_t t = 0; t + 2 < face.indexCount; t += 3) {
       const Vec3& a = mesh.vertices[face.indices[t]].position;
       Vec3 e1, e2, cross;
@@ -46,114 +38,81 @@ uint32_t ExpectFacesPointOutwards(const Mesh& mesh, const CentreOf& centreOf) {
       EXPECT_GE(Vec3Dot(cross, away), -1e-5f) << "face " << f << " triangle " << t / 3;
     }
   }
-  return planes;
 }
 
 Vec3 Origin(const Vec3&) { return Vec3{0, 0, 0}; }
+Vec3 Axis(const Vec3& p) { return Vec3{0, 0, p.z}; }
+Vec3 Above(const Vec3& p) { return Vec3{p.x, p.y, p.z + 1}; }  // faces look down (-z)
+Vec3 TubeOfRadius3(const Vec3& p) {
+  const float d = std::sqrt(p.x * p.x + p.y * p.y);
+  return Vec3{p.x / d * 3, p.y / d * 3, 0};
+}
 
-float Length(const Vec3& v) { return Vec3Length(v); }
-
-// ---- Boxes -------------------------------------------------------------------------------------
-
-TEST(MeshGenerators, BoxCountsExtentAndUnitNormals) {
-  Mesh* box = MeshCreateBox(2, 2, 2, nullptr, nullptr);
-  EXPECT_EQ(box->vertexCount, 24u);
-  EXPECT_EQ(box->faceCount, 6u);
-  EXPECT_EQ(TotalIndices(*box), 36u);
-  for (uint32_t i = 0; i < 24; ++i) {
-    const Vertex& v = box->vertices[i];
-    EXPECT_EQ(std::fabs(v.position.x), 1.0f);
-    EXPECT_EQ(std::fabs(v.position.y), 1.0f);
-    EXPECT_EQ(std::fabs(v.position.z), 1.0f);
-    EXPECT_EQ(Length(v.normal), 1.0f) << i;
+TEST(MeshGenerators, EveryGeneratorIsSoundFacesOutwardsAndKeepsItsHash) {
+  struct Row {
+    const char* name;
+    std::function<Mesh*()> build;
+    CentreOf centreOf;  // null: no inside to face away from
+    uint64_t hash;
+  };
+  const Row rows[] = {
+      {"flat figure", [] { return MeshCreateShapeFromTables(2, 1.5f, 0.5f, nullptr, nullptr); },
+       nullptr, 0x096591adddb92c89ull},
+      {"cylinder", [] { return MeshCreateCylinder(1.25f, 3, 3, 7, nullptr, nullptr); }, Origin,
+       0x079a0f1a0f541deaull},
+      {"cone", [] { return MeshCreateCone(2, 1.5f, 2, 9, nullptr, nullptr); }, Origin,
+       0x3e69ab24578c7889ull},
+      {"sphere", [] { return MeshCreateSphere(1.5f, 7, nullptr, nullptr); }, Origin,
+       0x5c6d5406a8246441ull},
+      {"tapered box", [] { return MeshCreateTaperedBox(1, 2, 3, 0.4f, nullptr, nullptr); }, Origin,
+       0x4bd1186f4d2835b5ull},
+      {"pyramid", [] { return MeshCreatePyramid(1, 2, 1.5f, nullptr, nullptr); }, Origin,
+       0x9d52f9ed48285a50ull},
+      {"helix", [] { return MeshCreateHelix(2, 0.4f, 2, 0.3f, 6, 5, nullptr, nullptr); }, nullptr,
+       0x649cc1ff14dce696ull},
+      {"torus", [] { return MeshCreateTorus(3, 0.75f, 10, 6, nullptr, nullptr); }, TubeOfRadius3,
+       0x0c8a4409ad3e83dcull},
+      {"sheet", [] { return MeshCreateSheet(3, 2, 5, 4, 0, 0, nullptr, nullptr); }, Above,
+       0x685ea2914d70c55full},
+      {"tube", [] { return MeshCreateTube(1.5f, 4, 3, 9, 0, nullptr, nullptr); }, Axis,
+       0xb28fb54816a733c8ull},
+      {"ring", [] { return MeshCreateTube(1, 0.5f, 2, 11, 1, nullptr, nullptr); }, nullptr,
+       0x7961b54d991f6587ull},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Mesh* mesh = row.build();
+    ExpectSound(*mesh);
+    if (row.centreOf) ExpectFacesPointOutwards(*mesh, row.centreOf);
+    meshtest::ExpectHash(*mesh, row.hash);
+    MeshDestroy(mesh);
   }
-  EXPECT_EQ(ExpectFacesPointOutwards(*box, Origin), 6u);
-  MeshDestroy(box);
-
-  // Normals are computed on the unit box and scaled with it, not renormalised.
-  box = MeshCreateBox(4, 2, 2, nullptr, nullptr);
-  for (uint32_t i = 16; i < 24; ++i) EXPECT_EQ(Length(box->vertices[i].normal), 2.0f) << i;
-  EXPECT_EQ(box->vertices[20].position.x, 2.0f);
-  MeshDestroy(box);
 }
 
-TEST(MeshGenerators, TaperedBoxAndPyramidFaceOutwards) {
-  Mesh* box = MeshCreateTaperedBox(2, 3, 4, 0.25f, nullptr, nullptr);
-  EXPECT_EQ(ExpectFacesPointOutwards(*box, Origin), 6u);
-  EXPECT_EQ(box->vertices[1].position.x, 0.25f);  // (e, 1, 1) scaled by sx / 2 = 1
-  EXPECT_EQ(box->vertices[1].position.z, 2.0f);
+// Box normals are computed on the unit box and scaled with it, not renormalised; its tangents
+// are exact although every triangle has a texture edge with dv = 0 (an infinity in the formula
+// that must fold away).
+TEST(MeshGenerators, BoxNormalsScaleWithTheBoxAndTangentsAreExact) {
+  Mesh* box = MeshCreateBox(4, 2, 2, nullptr, nullptr);
+  for (uint32_t i = 16; i < 24; ++i) EXPECT_EQ(Vec3Length(box->vertices[i].normal), 2.0f) << i;
   MeshDestroy(box);
-
-  Mesh* pyramid = MeshCreatePyramid(2, 2, 3, nullptr, nullptr);
-  EXPECT_EQ(pyramid->faceCount, 5u);
-  EXPECT_EQ(ExpectFacesPointOutwards(*pyramid, Origin), 5u);
-  MeshDestroy(pyramid);
-}
-
-TEST(MeshGenerators, BoxTangentsAreExactDespiteAxisAlignedTexCoords) {
-  // Every triangle of the box has one texture-coordinate edge with dv = 0 (a division by 0
-  // in the formula whose infinity must fold away exactly).
-  Mesh* box = MeshCreateBox(2, 2, 2, nullptr, nullptr);
+  box = MeshCreateBox(2, 2, 2, nullptr, nullptr);
   MeshComputeTangents(*box);
   const Vec3 expected[6] = {{1, 0, 0}, {1, 0, 0}, {1, 0, 0}, {-1, 0, 0}, {0, 0, -1}, {0, 0, 1}};
   for (uint32_t i = 0; i < 24; ++i) {
     const Vec3& t = box->vertices[i].tangent;
     const Vec3& e = expected[i / 4];
-    EXPECT_TRUE(t.x == e.x && t.y == e.y && t.z == e.z)
-        << "vertex " << i << ": " << t.x << ", " << t.y << ", " << t.z;
+    EXPECT_TRUE(t.x == e.x && t.y == e.y && t.z == e.z) << "vertex " << i;
   }
   MeshDestroy(box);
 }
 
-// ---- Solids of revolution ----------------------------------------------------------------------
-
-TEST(MeshGenerators, CylinderCountsAndCaps) {
-  Mesh* cylinder = MeshCreateCylinder(1, 2, 1, 4, nullptr, nullptr);
-  EXPECT_EQ(cylinder->vertexCount, 20u);
-  ASSERT_EQ(cylinder->faceCount, 6u);
-  for (uint32_t f = 4; f < 6; ++f) {
-    EXPECT_EQ(cylinder->faces[f]->cornerCount, 5u);
-    EXPECT_EQ(cylinder->faces[f]->indexCount, 9u);
-  }
-  EXPECT_EQ(cylinder->vertices[10].position.z, 1.0f);   // first cap at +h/2
-  EXPECT_EQ(cylinder->vertices[15].position.z, -1.0f);  // second at -h/2
-  EXPECT_EQ(cylinder->faces[5]->corners[0], 19);        // in reverse order
-  EXPECT_EQ(ExpectFacesPointOutwards(*cylinder, Origin), 6u);
-  ExpectSound(*cylinder);
-  MeshDestroy(cylinder);
-
-  // Caps of more than 86 segments: a cap's index count does not fit a byte.
-  cylinder = MeshCreateCylinder(1, 1, 1, 120, nullptr, nullptr);
+// Caps of more than 86 segments: a cap's index count does not fit a byte.
+TEST(MeshGenerators, LargeCapsKeepAllTheirTriangles) {
+  Mesh* cylinder = MeshCreateCylinder(1, 1, 1, 120, nullptr, nullptr);
   EXPECT_EQ(cylinder->faces[120]->indexCount, 119u * 3u);
-  EXPECT_EQ(ExpectFacesPointOutwards(*cylinder, Origin), 122u);
+  ExpectFacesPointOutwards(*cylinder, Origin);
   MeshDestroy(cylinder);
-}
-
-TEST(MeshGenerators, ConeApexBelowCapAboveFacingOutwards) {
-  Mesh* cone = MeshCreateCone(1, 2, 3, 6, nullptr, nullptr);
-  EXPECT_EQ(cone->vertexCount, 4u * 7u + 7u);
-  ASSERT_EQ(cone->faceCount, 3u * 6u + 1u);
-  EXPECT_EQ(cone->vertices[0].position.z, -1.0f);
-  EXPECT_EQ(cone->vertices[0].position.x, 0.0f);
-  Vec3 cap;
-  MeshFacePlane(cap, *cone->faces[18]);
-  EXPECT_EQ(cap.z, 1.0f);
-  EXPECT_EQ(ExpectFacesPointOutwards(*cone, Origin), 19u);
-  MeshDestroy(cone);
-}
-
-TEST(MeshGenerators, SphereRunsFromTheSouthPole) {
-  Mesh* sphere = MeshCreateSphere(1, 8, nullptr, nullptr);
-  EXPECT_EQ(sphere->vertexCount, 81u);
-  EXPECT_EQ(sphere->faceCount, 64u);
-  for (uint32_t i = 0; i <= 8; ++i) {
-    const Vec3& p = sphere->vertices[i].position;
-    EXPECT_TRUE(p.x == 0.0f && p.y == 0.0f && p.z == -1.0f) << i;
-  }
-  EXPECT_NEAR(sphere->vertices[8 * 9].position.z, 1.0f, 1e-6f);
-  EXPECT_EQ(ExpectFacesPointOutwards(*sphere, Origin), 64u);
-  ExpectSound(*sphere);
-  MeshDestroy(sphere);
 }
 
 TEST(MeshGenerators, RevolutionOfHeightZeroHasNoNaN) {
@@ -166,130 +125,43 @@ TEST(MeshGenerators, RevolutionOfHeightZeroHasNoNaN) {
   }
 }
 
-// ---- Torus, helix and sheets -------------------------------------------------------------------
-
-TEST(MeshGenerators, TorusClosesOnItselfAndFacesAwayFromItsTube) {
-  const float R = 3, r = 1;
-  Mesh* torus = MeshCreateTorus(R, r, 12, 8, nullptr, nullptr);
-  EXPECT_EQ(torus->vertexCount, 13u * 9u);
-  EXPECT_EQ(torus->faceCount, 12u * 8u);
-  const Vec3& first = torus->vertices[0].position;
-  const Vec3& last = torus->vertices[12 * 9].position;
-  EXPECT_NEAR(last.x, first.x, 1e-5f);
-  EXPECT_NEAR(last.y, first.y, 1e-5f);
-  EXPECT_EQ(torus->vertices[12 * 9].u, 12.0f / 13.0f);
-  const auto tubeCentre = [R](const Vec3& p) {
-    const float d = std::sqrt(p.x * p.x + p.y * p.y);
-    return Vec3{p.x / d * R, p.y / d * R, 0};
-  };
-  EXPECT_EQ(ExpectFacesPointOutwards(*torus, tubeCentre), 96u);
-  MeshDestroy(torus);
-}
-
-TEST(MeshGenerators, HelixBuildsUnusedRingsAfterTheLastTurn) {
-  Mesh* helix = MeshCreateHelix(2, 0.5f, 3, 0.1f, 4, 5, nullptr, nullptr);
-  EXPECT_EQ(helix->vertexCount, 5u * 3u * 6u);
-  EXPECT_EQ(helix->faceCount, 3u * 4u * 5u);
-  uint16_t highest = 0;
-  for (uint32_t f = 0; f < helix->faceCount; ++f) {
-    for (uint32_t k = 0; k < 6; ++k) highest = std::max(highest, helix->faces[f]->indices[k]);
-  }
-  EXPECT_EQ(highest, 12u * 6u + 5u);
-  EXPECT_GT(helix->vertices[12 * 6].position.z, helix->vertices[0].position.z + 1.0f);
-  ExpectSound(*helix);
-  MeshDestroy(helix);
-}
-
-TEST(MeshGenerators, FlatSheetOpenCylinderAndRing) {
-  Mesh* sheet = MeshCreateSheet(2, 1, 2, 1, 0, 0, nullptr, nullptr);
-  ASSERT_EQ(sheet->vertexCount, 6u);
-  EXPECT_EQ(sheet->faceCount, 2u);
-  const Vec3& low = sheet->vertices[0].position;
-  const Vec3& high = sheet->vertices[5].position;
-  EXPECT_TRUE(low.x == -1.0f && low.y == -0.5f && low.z == 0.0f);
-  EXPECT_TRUE(high.x == 1.0f && high.y == 0.5f && high.z == 0.0f);
-  EXPECT_EQ(sheet->vertices[4].u, 0.5f);
-  EXPECT_EQ(sheet->vertices[4].v, 1.0f);
-  EXPECT_EQ(sheet->vertices[0].normal.z, -1.0f);  // order 2 on a grid growing in x and y
-  MeshDestroy(sheet);
-
-  // Open cylinder: radius w, z from -h/2, angle decreasing along a row, facing outwards.
-  Mesh* tube = MeshCreateTube(2, 4, 3, 8, 0, nullptr, nullptr);
-  EXPECT_EQ(tube->vertexCount, 9u * 4u);
-  EXPECT_EQ(tube->faceCount, 24u);
-  EXPECT_EQ(tube->vertices[0].position.z, -2.0f);
-  EXPECT_LT(tube->vertices[1].position.y, 0.0f);
-  const auto axis = [](const Vec3& p) { return Vec3{0, 0, p.z}; };
-  EXPECT_EQ(ExpectFacesPointOutwards(*tube, axis), 24u);
-  MeshDestroy(tube);
-
-  // Ring: inner radius w, outer w + h, flat in z.
-  Mesh* ring = MeshCreateTube(1, 2, 2, 6, 7, nullptr, nullptr);
-  EXPECT_NEAR(Length(ring->vertices[0].position), 1.0f, 1e-6f);
-  EXPECT_NEAR(Length(ring->vertices[2 * 7].position), 3.0f, 1e-6f);
-  EXPECT_EQ(std::fabs(ring->vertices[3].normal.z), 1.0f);
-  MeshDestroy(ring);
-}
-
-// ---- Flat figure -------------------------------------------------------------------------------
-
-TEST(MeshGenerators, FlatFigureFromTheTables) {
-  EXPECT_EQ(kFlatFigureTables[0], 162);
-  EXPECT_EQ(kFlatFigureTables[kFlatFigureTriangleOffset - 1], 0);
-  EXPECT_EQ(kFlatFigureTables[kFlatFigureTriangleOffset], 24);
+// The figure's table: 69 points facing +z, then the same facing -z (normals scaled by sz), each
+// triangle reversed on the back.
+TEST(MeshGenerators, FlatFigureHasAFrontAndAReversedBack) {
   EXPECT_EQ(kFlatFigureTables[kFlatFigureTableBytes - 1], 63);
-
   Mesh* figure = MeshCreateShapeFromTables(1, 1, 2, nullptr, nullptr);
   ASSERT_EQ(figure->vertexCount, 138u);
   ASSERT_EQ(figure->faceCount, 130u);
-  float minX = 9, maxX = -9, minY = 9, maxY = -9;
-  for (uint32_t i = 0; i < 138; ++i) {
-    const Vertex& v = figure->vertices[i];
-    minX = std::min(minX, v.position.x), maxX = std::max(maxX, v.position.x);
-    minY = std::min(minY, v.position.y), maxY = std::max(maxY, v.position.y);
-    EXPECT_EQ(v.normal.z, i < 69 ? 2.0f : -2.0f);  // scaled by sz
-  }
-  EXPECT_EQ(minX, -1.0f);
-  EXPECT_EQ(maxX, 1.0f);
-  EXPECT_EQ(minY, -1.0f);
-  EXPECT_NEAR(maxY, 0.696f, 1e-6f);
-  uint32_t front = 0, back = 0;
+  for (uint32_t i = 0; i < 138; ++i) EXPECT_EQ(figure->vertices[i].normal.z, i < 69 ? 2 : -2);
   for (uint32_t f = 0; f < 130; ++f) {
     Vec3 n;
     MeshFacePlane(n, *figure->faces[f]);
-    front += n.z > 0.9999f;
-    back += n.z < -0.9999f;
-    EXPECT_EQ(figure->faces[f]->indexCount, 3u);
+    EXPECT_NEAR(n.z, f < 65 ? 1.0f : -1.0f, 1e-4f) << f;
   }
-  EXPECT_EQ(front, 65u);
-  EXPECT_EQ(back, 65u);
   EXPECT_EQ(figure->faces[65]->corners[0], 26 + 69);  // (24, 25, 26) reversed on the back
-  ExpectSound(*figure);
   MeshDestroy(figure);
 }
 
-// ---- Counts at the edges -----------------------------------------------------------------------
-
+// Zero counts, an unknown kind and meshes beyond 65,536 vertices (counts near the integer range
+// included: no wrap to a small count) are empty; exactly the 16-bit range still builds.
 TEST(MeshGenerators, ZeroCountsAndOversizedMeshesGiveEmptyMeshes) {
   const std::vector<Mesh*> empty = {
       MeshCreateCylinder(1, 1, 0, 8, nullptr, nullptr),
       MeshCreateSphere(1, 0, nullptr, nullptr),
-      MeshCreateRevolution(1, 1, 4, 4, 3, nullptr, nullptr),  // unknown kind
+      MeshCreateRevolution(1, 1, 4, 4, 3, nullptr, nullptr),
       MeshCreateHelix(1, 1, 0, 0, 4, 4, nullptr, nullptr),
       MeshCreateTorus(1, 1, 4, 0, nullptr, nullptr),
       MeshCreateSheet(1, 1, 0, 4, 0, 0, nullptr, nullptr),
       MeshCreateSheet(1, 1, 300, 300, 0, 0, nullptr, nullptr),      // 90,601 vertices
       MeshCreateCylinder(1, 1, 255, 255, nullptr, nullptr),         // 65,536 + 512
-      MeshCreateSheet(1, 1, 65535, 65535, 0, 0, nullptr, nullptr),  // 2^32: no wrap to 0
+      MeshCreateSheet(1, 1, 65535, 65535, 0, 0, nullptr, nullptr),  // 2^32
       MeshCreateHelix(1, 1, 0xFFFFFFFF, 0, 0xFFFFFFFF, 9, nullptr, nullptr),
   };
   for (size_t i = 0; i < empty.size(); ++i) {
     EXPECT_EQ(empty[i]->vertexCount, 0u) << i;
     EXPECT_EQ(empty[i]->faceCount, 0u) << i;
-    EXPECT_TRUE(MeshFitsIndexRange(*empty[i]));
     MeshDestroy(empty[i]);
   }
-  // Exactly the 16-bit range still builds, and every index stays in it.
   Mesh* largest = MeshCreateSphere(1, 255, nullptr, nullptr);
   EXPECT_EQ(largest->vertexCount, 65536u);
   EXPECT_TRUE(MeshFitsIndexRange(*largest));

@@ -43,60 +43,37 @@ TEST_F(RunsFixture, FacesGroupByMaterialInFirstOccurrenceOrder) {
   AddFace({1, 4, 5}, &b);     // 3
   AddFace({1, 4, 2}, &a);     // 3
   AddFace({4, 5, 2, 3}, nullptr);
-  MeshBuildRuns(*mesh);
+  BuildAndFlatten();
   EXPECT_EQ(mesh->indexCount, 18u);
   ASSERT_EQ(MeshRunCount(*mesh), 3u);
-  EXPECT_EQ(mesh->runIndexLists.size / sizeof(ByteBuffer), 3u);
-  MeshFlattenRuns(*mesh);
   EXPECT_EQ(MeshRunAt(*mesh, 0).material, &a);
   EXPECT_EQ(MeshRunAt(*mesh, 1).material, &b);
   EXPECT_EQ(MeshRunAt(*mesh, 2).material, nullptr);
   EXPECT_EQ(RunIndices(0), (U16{0, 1, 2, 0, 2, 3, 1, 4, 2}));
   EXPECT_EQ(RunIndices(1), (U16{1, 4, 5}));
   EXPECT_EQ(RunIndices(2), (U16{4, 5, 2, 4, 2, 3}));
-  EXPECT_EQ(MeshRunAt(*mesh, 0).firstIndex, 0u);
-  EXPECT_EQ(MeshRunAt(*mesh, 1).firstIndex, 9u);
   EXPECT_EQ(MeshRunAt(*mesh, 2).firstIndex, 12u);
-  // The per-run lists are freed; the outer buffer keeps its emptied entries.
-  const ByteBuffer* lists = reinterpret_cast<const ByteBuffer*>(mesh->runIndexLists.data);
-  for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(lists[i].data, nullptr);
 }
 
-// Runs are keyed by the record, not its content; faces without material share one run.
-TEST_F(RunsFixture, RunsAreKeyedByRecordIdentity) {
+// Runs are keyed by the record, not its content; finishing again (after an edit) starts the
+// runs afresh; faces without triangles make a run of none; no faces, no runs.
+TEST_F(RunsFixture, RunsAreKeyedByRecordAndRebuiltAfresh) {
   AddFace({0, 1, 2}, &a);
   AddFace({0, 2, 3}, &b);  // same content as a
   BuildAndFlatten();
   EXPECT_EQ(MeshRunCount(*mesh), 2u);
-
-  Mesh* plain = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
-  AddPolygon(*plain, {0, 1, 2});
-  AddPolygon(*plain, {0, 2, 3});
-  MeshBuildRuns(*plain);
-  MeshFlattenRuns(*plain);
-  ASSERT_EQ(MeshRunCount(*plain), 1u);
-  EXPECT_EQ(MeshRunAt(*plain, 0).material, nullptr);
-  EXPECT_EQ(MeshRunAt(*plain, 0).triangleCount, 2u);
-  MeshDestroy(plain);
-}
-
-// Finishing twice (or after an edit) starts the runs afresh instead of appending to the old
-// ones; faces without triangles make a run of no triangles.
-TEST_F(RunsFixture, RebuildingReplacesTheRuns) {
-  AddFace({0, 1, 2}, &a);
-  BuildAndFlatten();
+  mesh->faces[1]->material = &a;
   AddFace({1, 4, 5}, &b);
   AddFace({0, 1}, &b);  // two corners: no triangles
   BuildAndFlatten();
   ASSERT_EQ(MeshRunCount(*mesh), 2u);
-  EXPECT_EQ(mesh->indexCount, 6u);
-  EXPECT_EQ(RunIndices(0), (U16{0, 1, 2}));
+  EXPECT_EQ(mesh->indexCount, 9u);
+  EXPECT_EQ(RunIndices(0), (U16{0, 1, 2, 0, 2, 3}));
   EXPECT_EQ(RunIndices(1), (U16{1, 4, 5}));
   Mesh* empty = MeshCreate(nullptr, 0, 0);
   MeshBuildRuns(*empty);
   MeshFlattenRuns(*empty);
   EXPECT_EQ(MeshRunCount(*empty), 0u);
-  EXPECT_EQ(empty->indexCount, 0u);
   MeshDestroy(empty);
 }
 
@@ -121,6 +98,27 @@ TEST(MaterialRuns, FirstIndexAndTriangleCountDoNotWrapAt16Bits) {
   EXPECT_EQ(MeshRunAt(*mesh, 0).triangleCount, kTriangles);
   EXPECT_EQ(MeshRunAt(*mesh, 1).firstIndex, 3 * kTriangles);
   EXPECT_EQ(mesh->indices[3 * kTriangles], 2);
+  MeshDestroy(mesh);
+}
+
+// A run list grows geometrically: appending face after face to two interleaved lists moves
+// each block only about log2(bytes) times, so building the runs stays linear in the faces.
+TEST(MaterialRuns, AppendingFacesMovesTheListLogarithmically) {
+  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
+  const MeshFace& face = *AddPolygon(*mesh, {0, 1, 2});
+  constexpr uint32_t kFaces = 20000;  // 120,000 bytes per list: 17 doublings
+  ByteBuffer lists[2] = {};
+  uint32_t moves = 0;
+  for (uint32_t i = 0; i < 2 * kFaces; ++i) {
+    ByteBuffer& list = lists[i % 2];
+    const uint8_t* before = list.data;
+    MaterialRunAppendFace(face, list);
+    moves += list.data != before;
+  }
+  EXPECT_EQ(lists[1].size, kFaces * 6);
+  EXPECT_EQ(reinterpret_cast<const uint16_t*>(lists[1].data)[3 * kFaces - 1], 2);
+  EXPECT_LE(moves, 2u * 18u);
+  for (ByteBuffer& list : lists) ByteBufferFree(list);
   MeshDestroy(mesh);
 }
 

@@ -66,6 +66,12 @@ inline uint64_t HashGeometry(const Mesh& mesh) {
   return h;
 }
 
+// The geometry hash equals `expected`; a mismatch prints the actual hash for updating the row.
+inline void ExpectHash(const Mesh& mesh, uint64_t expected) {
+  const uint64_t hash = HashGeometry(mesh);
+  EXPECT_EQ(hash, expected) << std::hex << "actual 0x" << hash;
+}
+
 inline bool Finite(const Vec3& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }

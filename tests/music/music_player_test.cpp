@@ -118,25 +118,10 @@ TEST_F(MusicPlayerTest, StopDuringALongDeltaReturnsAtOnce) {
   SleepMs(30);
   const auto before = Clock::now();
   MusicPlayerStop(&player_);
-  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - before).count();
-  std::printf("stop during a 10-minute delta took %.2f ms\n", ms);
   EXPECT_FALSE(MusicPlayerIsPlaying(&player_));
-  EXPECT_LT(ms, 1000.0);  // the event is ten minutes away: waiting for it would hang
+  // The event is ten minutes away: waiting for it would hang.
+  EXPECT_LT(Clock::now() - before, std::chrono::seconds(1));
   EXPECT_LT(AudioClockGetMs(), 60000);
-}
-
-TEST_F(MusicPlayerTest, SilentDevicePacesTheClockAtRealTime) {
-  Prepare(DsoundTestBackend::kClock, EncodeTestSong({{{30000, 0x90, 57, 100}}}));
-  MusicPlayerStart(&player_);
-  SleepMs(500);  // past the start, where the stream runs an eighth of a second ahead
-  const auto wall0 = Clock::now();
-  const int32_t audio0 = AudioClockGetMs();
-  SleepMs(5000);
-  const double wall = std::chrono::duration<double, std::milli>(Clock::now() - wall0).count();
-  const double audio = AudioClockGetMs() - audio0;
-  MusicPlayerStop(&player_);
-  std::printf("audio clock %.0f ms over %.0f ms of wall time\n", audio, wall);
-  EXPECT_NEAR(audio / wall, 1.0, 0.02);
 }
 
 TEST_F(MusicPlayerTest, OfflineAndPacedPlaybackGiveTheSamePcm) {

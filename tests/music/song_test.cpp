@@ -25,11 +25,11 @@ std::vector<uint8_t> Block(const std::vector<std::vector<uint8_t>>& tracks, uint
 }
 
 // Track 0: deltas 0x06 (3) and 0x07 0x01 (code 0x0107, 131); notes 0xBC (60 at velocity 127,
-// no velocity byte) and 0x3C (60, velocity from the column).
+// no velocity byte) and 0x3C (60, velocity from the column: the whole byte, bit 7 too).
 const std::vector<uint8_t> kTrack0 = {0x06, 0x07, 0x01, 0xFF, 0xFF,  // deltas
                                       0x90, 0x80,                    // status
                                       0xBC, 0x3C,                    // notes
-                                      0x21};                         // velocity of the 2nd
+                                      0xA1};                         // velocity of the 2nd
 
 TEST(SongTest, DecodesDeltaCodesNoteBytesAndVelocities) {
   const std::vector<uint8_t> block = Block({kTrack0}, 10);
@@ -40,18 +40,13 @@ TEST(SongTest, DecodesDeltaCodesNoteBytesAndVelocities) {
   const SongTrack& t = song->tracks[0];
   ASSERT_EQ(t.count, 2u);
   EXPECT_EQ(t.cursor, 0u);
-  EXPECT_EQ(t.events[0].delta, 3);
-  EXPECT_EQ(t.events[0].remaining, 3);
-  EXPECT_EQ(t.events[0].status, 0x90);
-  EXPECT_EQ(t.events[0].note, 60);
-  EXPECT_EQ(t.events[0].velocity, 127);
-  EXPECT_EQ(t.events[1].delta, 131);
-  EXPECT_EQ(t.events[1].status, 0x80);
-  EXPECT_EQ(t.events[1].note, 60);
-  EXPECT_EQ(t.events[1].velocity, 0x21);
-  EXPECT_EQ(t.events[2].delta, 65535);
-  EXPECT_EQ(t.events[2].remaining, 65535);
-  EXPECT_EQ(t.events[2].status, 0);
+  // {delta, remaining, status, note, velocity}; the terminator closes the track.
+  const std::vector<std::vector<int>> want = {
+      {3, 3, 0x90, 60, 127}, {131, 131, 0x80, 60, 0xA1}, {65535, 65535, 0, 0, 0}};
+  for (int i = 0; i < 3; ++i) {
+    const SongEvent& e = t.events[i];
+    EXPECT_EQ((std::vector<int>{e.delta, e.remaining, e.status, e.note, e.velocity}), want[i]);
+  }
   for (int i = 1; i < kSongTracks; ++i) EXPECT_EQ(song->tracks[i].count, 0u);
   SongFree(song);
 }

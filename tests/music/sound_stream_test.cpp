@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 #include "music/audio_clock.h"
 #include "music/sound_stream.h"
@@ -38,46 +39,46 @@ class SoundStreamTest : public ::testing::Test {
 };
 
 TEST(SoundMixTest, ConversionScalesClampsAndRoundsToEven) {
-  EXPECT_EQ(SoundSampleFromMix(1.0f), 4000);
-  EXPECT_EQ(SoundSampleFromMix(9.0f), 32767);
-  EXPECT_EQ(SoundSampleFromMix(-9.0f), -32768);
-  EXPECT_EQ(SoundSampleFromMix(0.0001f), 0);
-  EXPECT_EQ(SoundSampleFromMix(0.000125f), 0);  // 0.5 rounds to even
-  EXPECT_EQ(SoundSampleFromMix(0.000375f), 2);  // 1.5 rounds to even
-  EXPECT_EQ(SoundSampleFromMix(-0.000375f), -2);
-  EXPECT_EQ(SoundSampleFromMix(std::numeric_limits<float>::quiet_NaN()), 0);
-  EXPECT_EQ(SoundSampleFromMix(std::numeric_limits<float>::infinity()), 32767);
-  EXPECT_EQ(SoundSampleFromMix(-1e30f), -32768);
+  // x 4000; 0.000125 and 0.000375 are 0.5 and 1.5: ties to even.
+  const struct {
+    float mix;
+    int16_t sample;
+  } rows[] = {{1.0f, 4000},
+              {9.0f, 32767},
+              {-9.0f, -32768},
+              {0.0001f, 0},
+              {0.000125f, 0},
+              {0.000375f, 2},
+              {-0.000375f, -2},
+              {-1e30f, -32768},
+              {std::numeric_limits<float>::quiet_NaN(), 0},
+              {std::numeric_limits<float>::infinity(), 32767}};
+  for (const auto& r : rows) EXPECT_EQ(SoundSampleFromMix(r.mix), r.sample) << r.mix;
 }
 
 TEST(AudioClockTest, MillisecondsTruncateAndDoNotOverflow) {
-  AudioClockReset();
-  AudioClockAdvance(100);
-  EXPECT_EQ(AudioClockGetMs(), 2);
-  AudioClockReset();
-  AudioClockAdvance(44100);
-  EXPECT_EQ(AudioClockGetMs(), 1000);
-  AudioClockReset();
-  AudioClockAdvance(300000000);  // frames x 10 passes 2^31
-  EXPECT_EQ(AudioClockGetMs(), 6802721);
-  EXPECT_EQ(AudioClockGetFrames(), 300000000u);
+  // 300,000,000 frames x 10 passes 2^31.
+  const uint32_t rows[][2] = {{100, 2}, {44100, 1000}, {300000000, 6802721}};
+  for (const auto& r : rows) {
+    AudioClockReset();
+    AudioClockAdvance(r[0]);
+    EXPECT_EQ(AudioClockGetMs(), int32_t(r[1])) << r[0];
+    EXPECT_EQ(AudioClockGetFrames(), r[0]);
+  }
   AudioClockReset();
 }
 
 TEST_F(SoundStreamTest, OpensTheLoopingBufferTheSystemExpects) {
   ASSERT_TRUE(SoundStreamOpen(&stream_, nullptr));
   const DsoundTestBufferRequest r = DsoundTestLastRequest();
-  EXPECT_EQ(r.cooperativeLevel, DSSCL_NORMAL);
-  EXPECT_EQ(r.desc.dwSize, 36u);
-  EXPECT_EQ(r.desc.dwFlags, 0x18100u);
-  EXPECT_EQ(r.desc.dwBufferBytes, 176400u);
-  EXPECT_EQ(r.format.wFormatTag, 1);
-  EXPECT_EQ(r.format.nChannels, 2);
-  EXPECT_EQ(r.format.nSamplesPerSec, 44100u);
-  EXPECT_EQ(r.format.nAvgBytesPerSec, 176400u);
-  EXPECT_EQ(r.format.nBlockAlign, 4);
-  EXPECT_EQ(r.format.wBitsPerSample, 16);
-  EXPECT_EQ(r.format.cbSize, 0);
+  // One second of 44,100 Hz 16-bit stereo PCM, looping.
+  EXPECT_EQ(
+      std::make_tuple(r.cooperativeLevel, r.desc.dwSize, r.desc.dwFlags, r.desc.dwBufferBytes),
+      std::make_tuple(DWORD{DSSCL_NORMAL}, 36u, 0x18100u, 176400u));
+  const WAVEFORMATEX& f = r.format;
+  EXPECT_EQ(std::make_tuple(f.wFormatTag, f.nChannels, f.nSamplesPerSec, f.nAvgBytesPerSec,
+                            f.nBlockAlign, f.wBitsPerSample, f.cbSize),
+            std::make_tuple(1, 2, 44100u, 176400u, 4, 16, 0));
   EXPECT_TRUE(Boxes().empty());
 }
 

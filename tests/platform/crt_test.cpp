@@ -68,9 +68,13 @@ TEST(StrictFloatingPoint, NoFusedMultiplyAdd) {
 }
 
 TEST(Kernel32MulDiv, RoundsHalfAwayFromZeroWithWideIntermediate) {
-  const int rows[][4] = {{12, 96, 72, 16},   {5, 1, 2, 3}, {-5, 1, 2, -3},
-                         {7, 1, -2, -4},     {100000, 100000, 1000, 10000000},
-                         {1, 1, 0, -1},      {INT32_MAX, 4, 1, -1}};
+  const int rows[][4] = {{12, 96, 72, 16},
+                         {5, 1, 2, 3},
+                         {-5, 1, 2, -3},
+                         {7, 1, -2, -4},
+                         {100000, 100000, 1000, 10000000},
+                         {1, 1, 0, -1},
+                         {INT32_MAX, 4, 1, -1}};
   for (const auto& r : rows) EXPECT_EQ(MulDiv(r[0], r[1], r[2]), r[3]) << r[0] << " " << r[1];
 }
 

@@ -50,11 +50,10 @@ TEST_F(D3D9Device, RefusesTexturesItCannotMakeAndLeavesNothingBehind) {
   for (const auto& r : rows) {
     IDirect3DTexture9* texture = nullptr;
     IDirect3DVolumeTexture9* volume = nullptr;
-    const HRESULT result =
-        r.d ? device_->CreateVolumeTexture(r.w, r.h, r.d, 1, r.usage, r.format, D3DPOOL_MANAGED,
-                                           &volume, nullptr)
-            : device_->CreateTexture(r.w, r.h, 1, r.usage, r.format, D3DPOOL_MANAGED, &texture,
-                                     nullptr);
+    const HRESULT result = r.d ? device_->CreateVolumeTexture(r.w, r.h, r.d, 1, r.usage, r.format,
+                                                              D3DPOOL_MANAGED, &volume, nullptr)
+                               : device_->CreateTexture(r.w, r.h, 1, r.usage, r.format,
+                                                        D3DPOOL_MANAGED, &texture, nullptr);
     EXPECT_EQ(result, D3DERR_INVALIDCALL) << r.w << " x " << r.h << " x " << r.d;
   }
   EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_MANAGED), before);

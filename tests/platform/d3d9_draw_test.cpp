@@ -16,13 +16,8 @@ constexpr uint32_t kBlack = 0xFF000000, kWhite = 0xFFFFFFFF;
 class D3D9Draw : public testsupport::DeviceTest {
  protected:
   // Pixels of the back buffer where `where(x, y)` holds that are not `colour`.
-  template <typename Where>
-  int CountOther(uint32_t colour, Where where) {
-    const std::vector<uint32_t> image = Read();
-    int n = 0;
-    for (int y = 0; y < kSize; ++y)
-      for (int x = 0; x < kSize; ++x) n += where(x, y) && image[y * kSize + x] != colour;
-    return n;
+  int CountOther(uint32_t colour, const std::function<bool(int, int)>& where) {
+    return testsupport::CountOther(Read(), kSize, colour, where);
   }
 };
 
@@ -63,8 +58,9 @@ TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModesAndALineStrip) {
   Clear(kBlack);
   DrawClip(triangle);
   ExpectPixels({{30, 8, kWhite}, {8, 30, kWhite}});
-  EXPECT_EQ(CountOther(kBlack, [](int x, int y) { return y >= 12 && y < 40 && x >= 12 && x < 52 - y; }),
-            0);
+  EXPECT_EQ(
+      CountOther(kBlack, [](int x, int y) { return y >= 12 && y < 40 && x >= 12 && x < 52 - y; }),
+      0);
 
   // A line strip around a rectangle lights its sides and nothing inside.
   Clear(kBlack);
@@ -158,8 +154,8 @@ TEST_F(D3D9Draw, EveryBlendFactorAndOperationOnKnownColours) {
     device_->SetRenderState(D3DRS_BLENDOP, c.op);
     Clear(dst);
     DrawClip({At(-1, -1, src), At(70, -1, src), At(-1, 70, src)});
-    SCOPED_TRACE(testing::Message() << "source " << c.src << " destination " << c.dst << " op "
-                                    << c.op);
+    SCOPED_TRACE(testing::Message()
+                 << "source " << c.src << " destination " << c.dst << " op " << c.op);
     ExpectPixels({{4, 4, Blend(src, dst, constant, c.src, c.dst, c.op)}}, 1);
   }
 }
@@ -237,11 +233,9 @@ TEST_F(D3D9Draw, DepthWrittenIntoOneTargetRejectsAFartherTriangleInAnother) {
   Clear(kBlack);
   DrawRect(0, 0, 128, 128, 0xFFFF0000, 0.6f);  // farther: only the bottom half passes
   DrawRect(0, 0, 128, 32, 0xFF00FF00, 0.3f);   // equal depth passes LESSEQUAL
-  testsupport::ExpectPixels(d3d9test::ReadSurface(surfaces[1]), 128,
-                            {{100, 10, 0xFF00FF00},
-                             {100, 50, kBlack},
-                             {100, 100, 0xFFFF0000},
-                             {10, 120, 0xFFFF0000}});
+  testsupport::ExpectPixels(
+      d3d9test::ReadSurface(surfaces[1]), 128,
+      {{100, 10, 0xFF00FF00}, {100, 50, kBlack}, {100, 100, 0xFFFF0000}, {10, 120, 0xFFFF0000}});
 }
 
 TEST_F(D3D9Draw, DepthCompareFunctionsWriteMaskAndClearValue) {

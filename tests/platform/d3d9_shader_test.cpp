@@ -9,8 +9,7 @@ namespace {
 
 using testsupport::ClipVertex;
 
-constexpr uint32_t kBlack = 0xFF000000, kRed = 0xFFFF0000, kGreen = 0xFF00FF00,
-                   kBlue = 0xFF0000FF;
+constexpr uint32_t kBlack = 0xFF000000, kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
 
 // vs_1_1: dcl_position v0; mov oPos, v0; mov oD0, c<n>.
 std::vector<DWORD> ConstantColourShader(DWORD n) {
@@ -66,10 +65,9 @@ TEST_F(D3D9Shader, ConstantsReachEveryProgramAfterTheyChange) {
 // whose bits equal the end token does not end it early.
 TEST_F(D3D9Shader, DefConstantWithEndTokenBitsDoesNotCutTheStream) {
   // ps_1_1: def c0, (end-token bits), 1, 0, 1; def c1, 0, 1, 0, 1; mov r0, c1.
-  const DWORD stream[] = {0xFFFF0101, 0x00000051, 0xA00F0000, 0x0000FFFF, 0x3F800000,
-                          0x00000000, 0x3F800000, 0x00000051, 0xA00F0001, 0x00000000,
-                          0x3F800000, 0x00000000, 0x3F800000, 0x00000001, 0x800F0000,
-                          0xA0E40001, 0x0000FFFF};
+  const DWORD stream[] = {0xFFFF0101, 0x00000051, 0xA00F0000, 0x0000FFFF, 0x3F800000, 0x00000000,
+                          0x3F800000, 0x00000051, 0xA00F0001, 0x00000000, 0x3F800000, 0x00000000,
+                          0x3F800000, 0x00000001, 0x800F0000, 0xA0E40001, 0x0000FFFF};
   Clear(kBlack);
   DrawBand(VertexShader(ConstantColourShader(0).data()), PixelShader(stream), 0, 64);
   ExpectPixels({{32, 32, kGreen}});
@@ -117,8 +115,8 @@ TEST_F(D3D9Shader, DefaultStageReadsTheCoordinateSetItsStageNames) {
   // Set 0 points at the red texel, set 1 at the green one.
   float quad[4][8];
   for (int i = 0; i < 4; ++i) {
-    const float corner[8] = {i % 2 ? 7.5f : -0.5f, i / 2 ? 7.5f : -0.5f, 0.5f, 1, 0.25f, 0.5f,
-                             0.75f, 0.5f};
+    const float corner[8] = {
+        i % 2 ? 7.5f : -0.5f, i / 2 ? 7.5f : -0.5f, 0.5f, 1, 0.25f, 0.5f, 0.75f, 0.5f};
     std::copy(corner, corner + 8, quad[i]);
   }
   device_->SetVertexDeclaration(layout);

@@ -9,8 +9,8 @@ namespace {
 using testsupport::ClipVertex;
 using testsupport::kSize;
 
-constexpr uint32_t kBlack = 0xFF000000, kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000,
-                   kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
+constexpr uint32_t kBlack = 0xFF000000, kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00,
+                   kBlue = 0xFF0000FF;
 
 class D3D9Texture : public testsupport::DeviceTest {
  protected:
@@ -83,7 +83,8 @@ TEST_F(D3D9Texture, VolumeAndCubeTexturesAreLookedUpByTheirCoordinates) {
   EXPECT_EQ(box.RowPitch, 8);
   EXPECT_EQ(box.SlicePitch, 16);
   for (uint32_t i = 0; i < 8; ++i) {  // texel (x, y, z) = (i & 1, i >> 1 & 1, i >> 2)
-    const uint32_t texel = kBlack | (i & 1 ? 0xFF0000 : 0) | (i & 2 ? 0xFF00 : 0) | (i & 4 ? 0xFF : 0);
+    const uint32_t texel =
+        kBlack | (i & 1 ? 0xFF0000 : 0) | (i & 2 ? 0xFF00 : 0) | (i & 4 ? 0xFF : 0);
     std::memcpy(static_cast<uint8_t*>(box.pBits) + i * 4, &texel, 4);
   }
   ASSERT_EQ(volume->UnlockBox(0), D3D_OK);
@@ -192,9 +193,9 @@ TEST_F(D3D9Texture, ReadOnlyLockOfALockableTargetReturnsItsFinishedDrawing) {
 
 TEST_F(D3D9Texture, BuffersDrawIndexedAndFromStreamsAndDiscardLocksReplaceTheContents) {
   // Two quads covering the left and the right half of the screen.
-  const ClipVertex quads[8] = {
-      {-1, 1, 0.5f, kRed},  {0, 1, 0.5f, kRed},   {-1, -1, 0.5f, kRed},  {0, -1, 0.5f, kRed},
-      {0, 1, 0.5f, kGreen}, {1, 1, 0.5f, kGreen}, {0, -1, 0.5f, kGreen}, {1, -1, 0.5f, kGreen}};
+  const ClipVertex quads[8] = {{-1, 1, 0.5f, kRed},   {0, 1, 0.5f, kRed},   {-1, -1, 0.5f, kRed},
+                               {0, -1, 0.5f, kRed},   {0, 1, 0.5f, kGreen}, {1, 1, 0.5f, kGreen},
+                               {0, -1, 0.5f, kGreen}, {1, -1, 0.5f, kGreen}};
   const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
   IDirect3DVertexBuffer9* vb = nullptr;
   IDirect3DIndexBuffer9* ib = nullptr;

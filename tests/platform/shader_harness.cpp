@@ -1,7 +1,14 @@
 #include "tests/platform/shader_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <SDL2/SDL.h>
 #include <epoxy/gl.h>
+
+#include <cmath>
+
+#include "render/shader_table.h"
+#include "tools/shaderasm/shader_asm.h"
 
 namespace {
 
@@ -33,8 +40,10 @@ void Uniform4(unsigned program, const char* array, int start, const std::vector<
                v.data());
 }
 
-void UploadTexture(GLenum target, int stage, int w, int h, int d,
-                   const std::vector<uint32_t>& texels) {
+}  // namespace
+
+void HarnessTexture(int stage, int w, int h, int d, const std::vector<uint32_t>& texels) {
+  const GLenum target = d > 1 ? GL_TEXTURE_3D : GL_TEXTURE_2D;
   GLuint texture = 0;
   glGenTextures(1, &texture);
   glActiveTexture(GL_TEXTURE0 + stage);
@@ -49,8 +58,6 @@ void UploadTexture(GLenum target, int stage, int w, int h, int d,
   for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
     glTexParameteri(target, wrap, GL_CLAMP_TO_EDGE);
 }
-
-}  // namespace
 
 bool HarnessInit(std::string& error) {
   if (!context) {
@@ -86,11 +93,11 @@ bool HarnessInit(std::string& error) {
   return true;
 }
 
-unsigned HarnessProgram(const uint32_t* vs, size_t vsWords, const uint32_t* ps, size_t psWords,
+unsigned HarnessProgram(const std::vector<uint32_t>& vs, const std::vector<uint32_t>& ps,
                         std::string& error) {
   ShaderTranslation v{}, p{};
-  if (!TranslateShaderTokens(vs, vsWords, v)) return error = "vertex: " + v.error, 0;
-  if (!TranslateShaderTokens(ps, psWords, p)) return error = "pixel: " + p.error, 0;
+  if (!TranslateShaderTokens(vs.data(), vs.size(), v)) return error = "vertex: " + v.error, 0;
+  if (!TranslateShaderTokens(ps.data(), ps.size(), p)) return error = "pixel: " + p.error, 0;
   GLuint vertex = Compile(GL_VERTEX_SHADER, v.source, error);
   GLuint pixel =
       vertex ? Compile(GL_FRAGMENT_SHADER, ShaderSourceWithAlphaTest(p.source), error) : 0;
@@ -116,11 +123,6 @@ unsigned HarnessProgram(const uint32_t* vs, size_t vsWords, const uint32_t* ps, 
   return program;
 }
 
-unsigned HarnessProgram(const std::vector<uint32_t>& vs, const std::vector<uint32_t>& ps,
-                        std::string& error) {
-  return HarnessProgram(vs.data(), vs.size(), ps.data(), ps.size(), error);
-}
-
 void HarnessVertexConstants(unsigned program, int start, const std::vector<float>& values) {
   Uniform4(program, "hx_vc", start, values);
 }
@@ -133,42 +135,40 @@ void HarnessAlphaTest(unsigned program, int function, float reference) {
   glUniform1f(glGetUniformLocation(program, "hx_alphaRef"), reference);
 }
 
-void HarnessTexture2D(int stage, int width, int height, const std::vector<uint32_t>& texels) {
-  UploadTexture(GL_TEXTURE_2D, stage, width, height, 1, texels);
-}
-void HarnessTexture3D(int stage, int size, const std::vector<uint32_t>& texels) {
-  UploadTexture(GL_TEXTURE_3D, stage, size, size, size, texels);
-}
-
-void HarnessDraw(unsigned program, const std::vector<HarnessVertex>& vertices) {
+F4 HarnessDraw(unsigned program, const HarnessVertex& vertex) {
   glUseProgram(program);
   glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
-  glBufferData(GL_ARRAY_BUFFER, vertices.size() * sizeof(HarnessVertex), vertices.data(),
-               GL_STREAM_DRAW);
-  glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(vertices.size()));
-}
-
-HarnessPixel HarnessRead() {
-  HarnessPixel p{};
+  glBufferData(GL_ARRAY_BUFFER, sizeof vertex, &vertex, GL_STREAM_DRAW);
+  glDrawArrays(GL_POINTS, 0, 1);
+  F4 p{};
   glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, &p);
   return p;
 }
 
-#include "render/shader_table.h"
-#include "tools/shaderasm/shader_asm.h"
+namespace {
 
-unsigned HarnessAssemble(const char* vsText, const char* psText, std::string& error) {
-  std::vector<uint32_t> vs, ps;
-  if (!AssembleShader(vsText, vs, error)) return error = "vs " + error, 0;
-  if (!AssembleShader(psText, ps, error)) return error = "ps " + error, 0;
-  return HarnessProgram(vs, ps, error);
-}
-
+// The shader table's token stream for a mode's vertex (kind 1) or pixel (kind 2) shader.
 std::vector<uint32_t> TableProgram(uint32_t mode, uint32_t kind) {
   for (const ShaderTableEntry* e = ShaderTable; e->mode != kShaderTableEnd; ++e)
     if (e->mode == mode && e->kind == kind) return {e->tokens, e->tokens + e->size / 4};
   return {};
+}
+
+bool Side(const std::string& text, uint32_t mode, uint32_t kind, std::vector<uint32_t>& tokens,
+          std::string& error) {
+  if (text.empty()) return tokens = TableProgram(mode, kind), true;
+  return AssembleShader(text, tokens, error);
+}
+
+}  // namespace
+
+unsigned HarnessAssemble(const std::string& vsText, const std::string& psText, std::string& error,
+                         uint32_t mode) {
+  std::vector<uint32_t> vs, ps;
+  if (!Side(vsText, mode, 1, vs, error)) return error = "vs " + error, 0;
+  if (!Side(psText, mode, 2, ps, error)) return error = "ps " + error, 0;
+  return HarnessProgram(vs, ps, error);
 }
 
 const char* const kVertexProbe = R"(vs_2_0
@@ -203,4 +203,10 @@ HarnessVertex PointVertex() {
   v.a[0][2] = 0.5f;
   v.a[0][3] = 1.0f;
   return v;
+}
+
+void ExpectNear(F4 got, F4 want, const std::string& what, int components, float tolerance) {
+  const float g[4] = {got.x, got.y, got.z, got.w}, w[4] = {want.x, want.y, want.z, want.w};
+  for (int i = 0; i < components; ++i)
+    EXPECT_NEAR(g[i], w[i], tolerance + 1e-5f * std::fabs(w[i])) << what << " [" << i << "]";
 }

@@ -10,12 +10,15 @@
 
 #include "platform/shader_translate.h"
 
-struct HarnessVertex {
-  float a[16][4];  // attribute location -> value
+struct F4 {
+  float x, y, z, w;
 };
 
-struct HarnessPixel {
-  float r, g, b, a;
+struct HarnessVertex {
+  float a[16][4];  // attribute location -> value
+  void Set(int location, F4 v) {
+    a[location][0] = v.x, a[location][1] = v.y, a[location][2] = v.z, a[location][3] = v.w;
+  }
 };
 
 // One shared context per test process, made current by every call. False (with `error`)
@@ -26,27 +29,23 @@ bool HarnessInit(std::string& error);
 // which passes until HarnessAlphaTest sets it); 0 with `error` on any failure.
 unsigned HarnessProgram(const std::vector<uint32_t>& vs, const std::vector<uint32_t>& ps,
                         std::string& error);
-unsigned HarnessProgram(const uint32_t* vs, size_t vsWords, const uint32_t* ps, size_t psWords,
-                        std::string& error);
+// Assembles both texts (shader assembly) and links them as HarnessProgram does; an empty text
+// takes the shader table's program of `mode` for that side.
+unsigned HarnessAssemble(const std::string& vsText, const std::string& psText, std::string& error,
+                         uint32_t mode = 0);
 
 // Uniforms of the bound program (HarnessDraw binds it): hx_vc / hx_pc from register `start`.
 void HarnessVertexConstants(unsigned program, int start, const std::vector<float>& values);
 void HarnessPixelConstants(unsigned program, int start, const std::vector<float>& values);
 void HarnessAlphaTest(unsigned program, int function, float reference);
 
-// Textures from 0xAARRGGBB texels, nearest filtering, clamp addressing, bound at `stage`.
-void HarnessTexture2D(int stage, int width, int height, const std::vector<uint32_t>& texels);
-void HarnessTexture3D(int stage, int size, const std::vector<uint32_t>& texels);
+// Textures from 0xAARRGGBB texels, nearest filtering, clamp addressing, bound at `stage`:
+// `depth` 1 makes a 2D texture, more a volume.
+void HarnessTexture(int stage, int width, int height, int depth,
+                    const std::vector<uint32_t>& texels);
 
-// Clears the target to (0.25, 0.5, 0.75, 1) and draws the vertices as points.
-void HarnessDraw(unsigned program, const std::vector<HarnessVertex>& vertices);
-// The one pixel of the target.
-HarnessPixel HarnessRead();
-
-// Assembles both texts (shader assembly) and links them as HarnessProgram does.
-unsigned HarnessAssemble(const char* vsText, const char* psText, std::string& error);
-// The table's token stream for a mode's vertex (kind 1) or pixel (kind 2) shader.
-std::vector<uint32_t> TableProgram(uint32_t mode, uint32_t kind);
+// Clears the target to (0.25, 0.5, 0.75, 1), draws the vertex as a point, reads the pixel.
+F4 HarnessDraw(unsigned program, const HarnessVertex& vertex);
 
 // Pass-through programs: the vertex probe writes position (location 0), oD0 (colour,
 // location 2) and oT0..oT7 (texture coordinates, locations 4..11) as given; the pixel probe
@@ -56,3 +55,7 @@ std::string PixelProbe(const std::string& reg);
 
 // A point at the centre of a 1 x 1 target with the given attributes set (others zero).
 HarnessVertex PointVertex();
+
+// The first `components` of `got` within 1e-5 (relative and absolute) of `want`.
+void ExpectNear(F4 got, F4 want, const std::string& what = "", int components = 4,
+                float tolerance = 1e-5f);

@@ -11,9 +11,6 @@
 
 namespace {
 
-struct F4 {
-  float x, y, z, w;
-};
 constexpr F4 kClear = {0.25f, 0.5f, 0.75f, 1};
 
 // Interpolants given to every case: t0, t1 and the colour v0.
@@ -27,12 +24,7 @@ struct OpCase {
 
 HarnessVertex Inputs() {
   HarnessVertex v = PointVertex();
-  const F4 sets[3] = {kV0, kT0, kT1};
-  const int locations[3] = {2, 4, 5};
-  for (int i = 0; i < 3; ++i) {
-    float* a = v.a[locations[i]];
-    a[0] = sets[i].x, a[1] = sets[i].y, a[2] = sets[i].z, a[3] = sets[i].w;
-  }
+  v.Set(2, kV0), v.Set(4, kT0), v.Set(5, kT1);
   return v;
 }
 
@@ -44,14 +36,9 @@ void RunCases(const std::string& vs, const std::string& ps, const std::vector<Op
     std::string v = vs, p = ps;
     std::string& target = v.find('%') != std::string::npos ? v : p;
     target.replace(target.find('%'), 1, c.program);
-    unsigned program = HarnessAssemble(v.c_str(), p.c_str(), error);
+    unsigned program = HarnessAssemble(v, p, error);
     ASSERT_NE(program, 0u) << c.program << ": " << error;
-    HarnessDraw(program, {Inputs()});
-    const HarnessPixel got = HarnessRead();
-    const float g[4] = {got.r, got.g, got.b, got.a},
-                w[4] = {c.expect.x, c.expect.y, c.expect.z, c.expect.w};
-    for (int i = 0; i < 4; ++i)
-      EXPECT_NEAR(g[i], w[i], 1e-5f + 1e-5f * std::fabs(w[i])) << c.program << " [" << i << "]";
+    ExpectNear(HarnessDraw(program, Inputs()), c.expect, c.program);
   }
 }
 

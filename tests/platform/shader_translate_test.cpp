@@ -50,37 +50,39 @@ TEST(ShaderTranslate, EveryTruncationOfEveryTableProgramIsRefused) {
   }
 }
 
+// `words` with word `index` replaced by `word`; an index past the end drops the last word.
+Words With(Words words, size_t index, uint32_t word) {
+  if (index < words.size())
+    words[index] = word;
+  else
+    words.pop_back();
+  return words;
+}
+
 TEST(ShaderTranslate, RefusesMalformedStreams) {
+  // ps_2_0: dcl t0.xy (words 1-3), dcl_2d s0 (4-6), texld r0, t0, s0 (7-10), mov oC0, r0
+  // (11-13), end (14).
   const Words good = Assemble("ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmov oC0, r0");
-  EXPECT_EQ(Refusal({0xFFFF0104, kEnd}), "word 0: unsupported version token");
-  EXPECT_EQ(Refusal({0xFFFE0300, kEnd}), "word 0: unsupported version token");
-  Words w = good;
-  w.pop_back();
-  EXPECT_EQ(Refusal(w), "word 14: stream ends without an end token");
-  w = good;
-  w[11] = 0x02000099;  // unknown opcode
-  EXPECT_EQ(Refusal(w), "word 11: unknown opcode 153");
-  w[11] = 0x02000009;  // dp4 in place of mov: needs two sources, its length says one
-  EXPECT_EQ(Refusal(w), "word 11: instruction length 2 is wrong");
-  w = good;
-  w[12] = 0xF00F0800;  // register type 15 (loop counter)
-  EXPECT_EQ(Refusal(w), "word 11: register type 15 not allowed here");
-  w = good;
-  w[13] &= 0x7FFFFFFF;  // source without its marker bit
-  EXPECT_EQ(Refusal(w), "word 11: operand token without bit 31");
-  w = good;
-  w[13] |= 1u << 13;
-  EXPECT_EQ(Refusal(w), "word 11: relative addressing is not supported");
-  w = good;
-  w[13] = 0x80E4000C;  // r12: past the twelve temporaries
-  EXPECT_EQ(Refusal(w), "word 11: register number 12 out of range");
-  // An operand count that runs past the end: a texld cut after its destination.
-  EXPECT_EQ(Refusal({0xFFFF0200, 0x03000042, 0x800F0000}), "word 1: operands run past the end");
-  // A comment block longer than what is left.
-  EXPECT_EQ(Refusal({0xFFFF0200, 0x0005FFFE, 0, 0, kEnd}), "word 1: bad comment block");
-  w = good;
-  w[10] = 0xA00F0801;  // texld from sampler 1, never declared
-  EXPECT_EQ(Refusal(w), "word 7: texld needs a declared sampler");
+  const struct {
+    Words words;
+    const char* error;
+  } rows[] = {
+      {{0xFFFF0104, kEnd}, "word 0: unsupported version token"},
+      {{0xFFFE0300, kEnd}, "word 0: unsupported version token"},
+      {With(good, 99, 0), "word 14: stream ends without an end token"},
+      {With(good, 11, 0x02000099), "word 11: unknown opcode 153"},
+      // dp4 in place of mov: it needs two sources, its length says one.
+      {With(good, 11, 0x02000009), "word 11: instruction length 2 is wrong"},
+      {With(good, 12, 0xF00F0800), "word 11: register type 15 not allowed here"},  // loop counter
+      {With(good, 13, 0x00E40000), "word 11: operand token without bit 31"},
+      {With(good, 13, 0x80E42000), "word 11: relative addressing is not supported"},
+      {With(good, 13, 0x80E4000C), "word 11: register number 12 out of range"},  // r12
+      {With(good, 10, 0xA00F0801), "word 7: texld needs a declared sampler"},    // sampler 1
+      // A texld cut after its destination; a comment block longer than what is left.
+      {{0xFFFF0200, 0x03000042, 0x800F0000}, "word 1: operands run past the end"},
+      {{0xFFFF0200, 0x0005FFFE, 0, 0, kEnd}, "word 1: bad comment block"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Refusal(row.words), row.error);
 }
 
 TEST(ShaderTranslate, RefusesWhatTheShaderModelDoesNotAllow) {

@@ -7,13 +7,10 @@
 #include <cmath>
 
 #include "tests/platform/shader_harness.h"
-#include "tools/shaderasm/shader_asm.h"
 
 namespace {
 
-struct V4 {
-  float x, y, z, w;
-};
+using V4 = F4;
 float Dot3(V4 a, V4 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 V4 Sub(V4 a, V4 b) { return {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w}; }
 V4 Cross(V4 a, V4 b) {
@@ -22,17 +19,6 @@ V4 Cross(V4 a, V4 b) {
 
 // Attribute locations of the model vertex.
 constexpr int kPosition = 0, kNormal = 1, kColour = 2, kUv = 4, kTangent = 5;
-
-void Set(HarnessVertex& v, int location, V4 value) {
-  v.a[location][0] = value.x, v.a[location][1] = value.y;
-  v.a[location][2] = value.z, v.a[location][3] = value.w;
-}
-
-void ExpectNear(HarnessPixel got, V4 want, int components, const char* what) {
-  const float g[4] = {got.r, got.g, got.b, got.a}, w[4] = {want.x, want.y, want.z, want.w};
-  for (int i = 0; i < components; ++i)
-    EXPECT_NEAR(g[i], w[i], 1e-5f + 1e-5f * std::fabs(w[i])) << what << " component " << i;
-}
 
 class VertexPrograms : public ::testing::Test {
  protected:
@@ -48,17 +34,14 @@ class VertexPrograms : public ::testing::Test {
   void SetConstant(int r, V4 v) { constants[r] = v; }
 
   // Draws one point with `mode`'s vertex program and reads output register `reg`.
-  HarnessPixel Output(uint32_t mode, const std::string& reg, const HarnessVertex& vertex) {
-    std::string error, probe = PixelProbe(reg);
-    std::vector<uint32_t> vs = TableProgram(mode, 1), ps;
-    EXPECT_TRUE(AssembleShader(probe, ps, error)) << error;
-    unsigned program = HarnessProgram(vs, ps, error);
+  F4 Output(uint32_t mode, const std::string& reg, const HarnessVertex& vertex) {
+    std::string error;
+    unsigned program = HarnessAssemble("", PixelProbe(reg), error, mode);
     EXPECT_NE(program, 0u) << error;
     std::vector<float> values;
     for (const V4& c : constants) values.insert(values.end(), {c.x, c.y, c.z, c.w});
     HarnessVertexConstants(program, 0, values);
-    HarnessDraw(program, {vertex});
-    return HarnessRead();
+    return HarnessDraw(program, vertex);
   }
 
   V4 constants[17] = {};
@@ -66,23 +49,23 @@ class VertexPrograms : public ::testing::Test {
 
 TEST_F(VertexPrograms, PassThroughCoordinatesAndNormals) {
   HarnessVertex v = PointVertex();
-  Set(v, kNormal, {0.3f, -0.5f, 0.8f, 1});
-  Set(v, kUv, {0.25f, 0.75f, 0, 1});
+  v.Set(kNormal, {0.3f, -0.5f, 0.8f, 1});
+  v.Set(kUv, {0.25f, 0.75f, 0, 1});
   SetConstant(8, {1, 2, 3, 0});
   SetConstant(9, {-1, 0.5f, 2, 0});
-  ExpectNear(Output(0, "t0", v), {0.25f, 0.75f, 0, 1}, 4, "V1 t0 = uv");
-  ExpectNear(Output(6, "t0", v), {0.3f, -0.5f, 0.8f, 1}, 4, "V2 t0 = N");
-  ExpectNear(Output(5, "t0", v), {0.25f, 0.75f, 0, 0}, 2, "V3 t0.xy = uv");
+  ExpectNear(Output(0, "t0", v), {0.25f, 0.75f, 0, 1}, "V1 t0 = uv");
+  ExpectNear(Output(6, "t0", v), {0.3f, -0.5f, 0.8f, 1}, "V2 t0 = N");
+  ExpectNear(Output(5, "t0", v), {0.25f, 0.75f, 0, 0}, "V3 t0.xy = uv", 2);
   const V4 n = {0.3f, -0.5f, 0.8f, 1};
-  ExpectNear(Output(10, "t0", v), {Dot3(n, constants[8]), Dot3(n, constants[9]), 0, 0}, 2,
-             "V6 t0.xy = N by c8, c9");
+  ExpectNear(Output(10, "t0", v), {Dot3(n, constants[8]), Dot3(n, constants[9]), 0, 0},
+             "V6 t0.xy = N by c8, c9", 2);
 }
 
 TEST_F(VertexPrograms, LitProgramsComputeTangentSpaceLightAndHalfVectors) {
   const V4 p = {0.3f, -0.2f, 0.5f, 1}, n = {0.6f, 0, 0.8f, 1}, t = {0.8f, 0, -0.6f, 1};
   const V4 uv = {0.25f, 0.75f, 0, 1};
   HarnessVertex v = PointVertex();
-  Set(v, kPosition, p), Set(v, kNormal, n), Set(v, kTangent, t), Set(v, kUv, uv);
+  v.Set(kPosition, p), v.Set(kNormal, n), v.Set(kTangent, t), v.Set(kUv, uv);
   SetConstant(4, {1.5f, 2.0f, -0.5f, 1});  // light
   SetConstant(5, {0.25f, 0.5f, 1, 0});     // 1 / range, 0.5, 1, 0
   SetConstant(6, {-1, 0.5f, 3, 1});        // eye
@@ -96,26 +79,26 @@ TEST_F(VertexPrograms, LitProgramsComputeTangentSpaceLightAndHalfVectors) {
   const V4 a = {l.x * s * h + h, l.y * s * h + h, l.z * s * h + h, 0};
   for (uint32_t mode : {2u, 7u}) {
     SCOPED_TRACE(mode);
-    ExpectNear(Output(mode, "t1", v), uv, 4, "t1 = uv");
-    ExpectNear(Output(mode, "t2", v), a, 4, "t2 = attenuation coordinate");
-    ExpectNear(Output(mode, "t3", v), lt, 3, "t3 = Lt");
-    ExpectNear(Output(mode, "t4", v), {lt.x + et.x, lt.y + et.y, lt.z + et.z, 0}, 3, "t4 = H");
+    ExpectNear(Output(mode, "t1", v), uv, "t1 = uv");
+    ExpectNear(Output(mode, "t2", v), a, "t2 = attenuation coordinate");
+    ExpectNear(Output(mode, "t3", v), lt, "t3 = Lt", 3);
+    ExpectNear(Output(mode, "t4", v), {lt.x + et.x, lt.y + et.y, lt.z + et.z, 0}, "t4 = H", 3);
   }
-  ExpectNear(Output(2, "t0", v), uv, 4, "V4 t0 = uv");
+  ExpectNear(Output(2, "t0", v), uv, "V4 t0 = uv");
   ExpectNear(Output(7, "t0", v),
-             {Dot3(n, constants[8]), Dot3(n, constants[9]), Dot3(n, constants[10]), 0}, 3,
-             "V5 t0 = N by c8, c9, c10");
+             {Dot3(n, constants[8]), Dot3(n, constants[9]), Dot3(n, constants[10]), 0},
+             "V5 t0 = N by c8, c9, c10", 3);
 }
 
 TEST_F(VertexPrograms, GlowTapsOffsetTheCoordinateByFourConstants) {
   HarnessVertex v = PointVertex();  // already in clip space: the program passes it through
-  Set(v, kUv, {0.25f, 0.5f, 0, 1});
+  v.Set(kUv, {0.25f, 0.5f, 0, 1});
   const V4 offsets[4] = {
       {0.01f, 0, 0, 0}, {-0.02f, 0.03f, 0, 0}, {0, -0.04f, 0, 0}, {0.05f, 0.05f, 0.5f, 0.25f}};
   for (int i = 0; i < 4; ++i) SetConstant(i, offsets[i]);
   for (int i = 0; i < 4; ++i) {
     const V4 o = offsets[i];
-    ExpectNear(Output(11, "t" + std::to_string(i), v), {0.25f + o.x, 0.5f + o.y, o.z, 1 + o.w}, 4,
+    ExpectNear(Output(11, "t" + std::to_string(i), v), {0.25f + o.x, 0.5f + o.y, o.z, 1 + o.w},
                "uv + offset");
   }
 }
@@ -123,19 +106,19 @@ TEST_F(VertexPrograms, GlowTapsOffsetTheCoordinateByFourConstants) {
 TEST_F(VertexPrograms, ScreenQuadColourIsClampedAndRefractionCoordinateIsProjected) {
   HarnessVertex v = PointVertex();
   const V4 p = {0.4f, -0.6f, 0.2f, 1};
-  Set(v, kPosition, p);
-  Set(v, kColour, {0.2f, 1.5f, -0.3f, 0.6f});
-  Set(v, kUv, {0.125f, 0.875f, 0, 1});
-  ExpectNear(Output(12, "v0", v), {0.2f, 1, 0, 0.6f}, 4, "V8 colour clamped to 0..1");
-  ExpectNear(Output(12, "t0", v), {0.125f, 0.875f, 0, 1}, 4, "V8 t0 = uv");
+  v.Set(kPosition, p);
+  v.Set(kColour, {0.2f, 1.5f, -0.3f, 0.6f});
+  v.Set(kUv, {0.125f, 0.875f, 0, 1});
+  ExpectNear(Output(12, "v0", v), {0.2f, 1, 0, 0.6f}, "V8 colour clamped to 0..1");
+  ExpectNear(Output(12, "t0", v), {0.125f, 0.875f, 0, 1}, "V8 t0 = uv");
   const V4 rows[4] = {{0.5f, 0, 0, 0.5f}, {0, -0.5f, 0, 0.5f}, {0, 0, 1, 0}, {0.1f, 0.2f, 0.3f, 1}};
   for (int i = 0; i < 4; ++i) SetConstant(12 + i, rows[i]);
   SetConstant(6, {3, -2, 1, 1});
   auto dot4 = [&](V4 r) { return p.x * r.x + p.y * r.y + p.z * r.z + p.w * r.w; };
-  ExpectNear(Output(13, "t2", v), {dot4(rows[0]), dot4(rows[1]), dot4(rows[2]), dot4(rows[3])}, 4,
+  ExpectNear(Output(13, "t2", v), {dot4(rows[0]), dot4(rows[1]), dot4(rows[2]), dot4(rows[3])},
              "V9 t2 = P by c12-c15");
-  ExpectNear(Output(13, "t3", v), {3, -2, 1, 1}, 4, "V9 t3 = eye point");
-  ExpectNear(Output(13, "t1", v), {0.125f, 0.875f, 0, 1}, 4, "V9 t1 = uv");
+  ExpectNear(Output(13, "t3", v), {3, -2, 1, 1}, "V9 t3 = eye point");
+  ExpectNear(Output(13, "t1", v), {0.125f, 0.875f, 0, 1}, "V9 t1 = uv");
 }
 
 TEST_F(VertexPrograms, FogAlphaRisesFromFogStartToFogEnd) {
@@ -149,7 +132,7 @@ TEST_F(VertexPrograms, FogAlphaRisesFromFogStartToFogEnd) {
   for (auto c : cases) {
     HarnessVertex v = PointVertex();
     v.a[kPosition][2] = c.z;
-    ExpectNear(Output(14, "v0", v), {0.1f, 0.2f, 0.3f, c.alpha}, 4, "fog colour and alpha");
+    ExpectNear(Output(14, "v0", v), {0.1f, 0.2f, 0.3f, c.alpha}, "fog colour and alpha");
   }
 }
 

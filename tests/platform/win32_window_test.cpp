@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/dialog.h"
@@ -102,74 +103,51 @@ TEST_F(Win32Window, OverlappedWindowClientAreaIsOuterSizeLessFrameMetrics) {
   HWND window = Open(WS_OVERLAPPEDWINDOW, 320 + 2 * frameX, 240 + 2 * frameY + caption);
   ASSERT_NE(window, nullptr);
   // The size is sent while the window is created, and again when it is shown.
-  const Received* created = LastSize();
-  ASSERT_NE(created, nullptr);
-  EXPECT_EQ(created->wParam, SIZE_RESTORED);
-  EXPECT_EQ(LOWORD(created->lParam), 320);
-  EXPECT_EQ(HIWORD(created->lParam), 240);
-  g_received.clear();
-  EXPECT_FALSE(ShowWindow(window, SW_SHOWNORMAL));
-  EXPECT_TRUE(UpdateWindow(window));
-  const Received* shown = LastSize();
-  ASSERT_NE(shown, nullptr);
-  EXPECT_EQ(LOWORD(shown->lParam), 320);
-  EXPECT_EQ(HIWORD(shown->lParam), 240);
+  for (int shown = 0; shown < 2; ++shown) {
+    const Received* size = LastSize();
+    ASSERT_NE(size, nullptr) << shown;
+    EXPECT_EQ(std::make_pair(size->wParam, size->lParam),
+              std::make_pair(WPARAM{SIZE_RESTORED}, MAKELPARAM(320, 240)));
+    g_received.clear();
+    if (shown) break;
+    EXPECT_FALSE(ShowWindow(window, SW_SHOWNORMAL));  // was hidden
+    EXPECT_TRUE(UpdateWindow(window));
+  }
   SDL_Window* sdlWindow = Win32GetSdlWindow(window);
   ASSERT_NE(sdlWindow, nullptr);
   EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_OPENGL);
   EXPECT_EQ(GetForegroundWindow(), window);
 }
 
-TEST_F(Win32Window, InjectedEscapeReachesTheProcedureAndEndsInQuit) {
-  HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
-  ASSERT_NE(window, nullptr);
-  ShowWindow(window, SW_SHOWNORMAL);
-  g_received.clear();
-  TestInjectKey(window, VK_ESCAPE);
-  const MSG last = PumpUntil(WM_QUIT);
-  ASSERT_EQ(last.message, WM_QUIT);
-  EXPECT_EQ(last.wParam, 0u);
-  // Escape arrived as a key-down before the window went; nothing came after WM_DESTROY.
-  ASSERT_GE(g_received.size(), 2u);
-  EXPECT_EQ(g_received[0].message, WM_KEYDOWN);
-  EXPECT_EQ(g_received[0].wParam, VK_ESCAPE);
-  EXPECT_EQ(g_received.back().message, WM_DESTROY);
-  EXPECT_EQ(Win32GetSdlWindow(window), nullptr);
-  EXPECT_EQ(GetForegroundWindow(), nullptr);
-  // A second destroy of the same handle fails quietly and sends nothing.
-  g_received.clear();
-  EXPECT_FALSE(DestroyWindow(window));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
-  EXPECT_TRUE(g_received.empty());
-  window_ = nullptr;
-}
-
-TEST_F(Win32Window, OtherKeysArriveAsTheirVirtualKeys) {
-  HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
-  ASSERT_NE(window, nullptr);
-  g_received.clear();
-  TestInjectKey(window, 'Q');
-  TestInjectKey(window, VK_RETURN);
-  PumpUntil(WM_QUIT);  // no quit comes: runs until the queue stays empty
-  std::vector<std::pair<UINT, WPARAM>> keys;
-  for (const Received& received : g_received) keys.emplace_back(received.message, received.wParam);
-  const std::vector<std::pair<UINT, WPARAM>> expected{
-      {WM_KEYDOWN, 'Q'}, {WM_KEYUP, 'Q'}, {WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN}};
-  EXPECT_EQ(keys, expected);
-  EXPECT_TRUE(Win32GetSdlWindow(window) != nullptr);
-}
-
-TEST_F(Win32Window, CloseButtonGoesThroughDefWindowProcToDestroyAndQuit) {
-  HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
-  ASSERT_NE(window, nullptr);
-  g_received.clear();
-  TestInjectClose(window);
-  const MSG last = PumpUntil(WM_QUIT);
-  EXPECT_EQ(last.message, WM_QUIT);
-  ASSERT_EQ(g_received.size(), 2u);
-  EXPECT_EQ(g_received[0].message, WM_CLOSE);
-  EXPECT_EQ(g_received[1].message, WM_DESTROY);
-  window_ = nullptr;
+// Escape reaches the procedure as a key-down (the procedure destroys the window); the close
+// button goes through DefWindowProcA. Both end in WM_DESTROY and a quit with code 0; nothing
+// comes after WM_DESTROY, and a second destroy of the handle fails quietly.
+TEST_F(Win32Window, EscapeAndTheCloseButtonEndInDestroyAndQuit) {
+  const struct {
+    void (*inject)(HWND);
+    Received first;
+  } rows[] = {{[](HWND w) { TestInjectKey(w, VK_ESCAPE); }, {WM_KEYDOWN, VK_ESCAPE, 0}},
+              {TestInjectClose, {WM_CLOSE, 0, 0}}};
+  for (const auto& row : rows) {
+    HWND window = Open(WS_OVERLAPPEDWINDOW, 200, 150);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    g_received.clear();
+    row.inject(window);
+    const MSG last = PumpUntil(WM_QUIT);
+    EXPECT_EQ(std::make_pair(last.message, last.wParam), std::make_pair(UINT{WM_QUIT}, WPARAM{0}));
+    ASSERT_GE(g_received.size(), 2u);
+    EXPECT_EQ(std::make_pair(g_received[0].message, g_received[0].wParam),
+              std::make_pair(row.first.message, row.first.wParam));
+    EXPECT_EQ(g_received.back().message, UINT{WM_DESTROY});
+    EXPECT_EQ(Win32GetSdlWindow(window), nullptr);
+    EXPECT_EQ(GetForegroundWindow(), nullptr);
+    g_received.clear();
+    EXPECT_FALSE(DestroyWindow(window));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_TRUE(g_received.empty());
+    window_ = nullptr;
+  }
 }
 
 TEST_F(Win32Window, ResizeMinimiseAndRestoreReportTheClientSize) {
@@ -242,25 +220,6 @@ TEST_F(Win32Window, FullScreenPopupRunsOverTheChangedModeAndLeavesIt) {
   EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE);
 }
 
-TEST(Win32DisplayModes, ListTheDesktopModeAndRefuseIndicesOutOfRange) {
-  if (!Win32InitVideo()) GTEST_SKIP() << "no display";
-  SDL_DisplayMode desktop{};
-  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
-  const int count = Win32DisplayModeCount();
-  ASSERT_GT(count, 0);
-  bool desktopListed = false;
-  for (int i = 0; i < count; ++i) {
-    Win32DisplayMode mode{};
-    ASSERT_TRUE(Win32GetDisplayMode(i, &mode));
-    EXPECT_GT(mode.width, 0);
-    desktopListed |= mode.width == desktop.w && mode.height == desktop.h;
-  }
-  EXPECT_TRUE(desktopListed);
-  Win32DisplayMode mode{};
-  EXPECT_FALSE(Win32GetDisplayMode(count, &mode));
-  EXPECT_FALSE(Win32GetDisplayMode(-1, &mode));
-}
-
 // Without a display nothing blocks: the box is only its stderr line, dialogs and windows are
 // refused at once.
 TEST(Win32NoDisplay, MessageBoxWritesOnlyItsLineAndDialogsAndWindowsAreRefused) {
@@ -281,7 +240,8 @@ TEST(Win32NoDisplay, MessageBoxWritesOnlyItsLineAndDialogsAndWindowsAreRefused) 
             CreateWindowExA(0, "w", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
         std::exit(dialog == -1 && window == nullptr ? 0 : 1);
       },
-      ::testing::ExitedWithCode(0), "Error: Could not create D3D object!");
+      ::testing::ExitedWithCode(0),
+      "Error: Could not create D3D object!\nhalvex: no display found .*DISPLAY must name");
 }
 
 }  // namespace

@@ -1,124 +1,62 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "mesh/mesh.h"
 #include "platform/testing.h"
 #include "render/renderer.h"
 #include "render/texture_upload.h"
-#include "render_fixture.h"
+#include "tests/support/render_fixture.h"
 #include "texgen/texture.h"
 
 namespace rendertest {
 namespace {
 
-using d3d9test::RenderState;
-
 class DeviceStateTest : public RenderTest {};
 
-TEST_F(DeviceStateTest, SwitchesToggleTheirRenderStates) {
-  struct Case {
-    uint32_t id;
+DWORD FloatBits(float f) {
+  DWORD bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  return bits;
+}
+
+// Each row: a state change, then the render state it must leave on the device.
+TEST_F(DeviceStateTest, StateChangesReachTheirRenderStates) {
+  struct Row {
+    std::function<void(Device&)> change;
     D3DRENDERSTATETYPE state;
-    DWORD on, off;
+    DWORD value;
   };
-  const Case cases[] = {{1, D3DRS_ALPHABLENDENABLE, TRUE, FALSE},
-                        {3, D3DRS_ZENABLE, TRUE, FALSE},
-                        {4, D3DRS_ZWRITEENABLE, TRUE, FALSE},
-                        {6, D3DRS_CULLMODE, D3DCULL_CCW, D3DCULL_NONE},
-                        {7, D3DRS_SCISSORTESTENABLE, TRUE, FALSE}};
-  for (const Case& c : cases) {
-    DeviceEnable(device_, c.id);
-    EXPECT_EQ(RenderState(d3d(), c.state), c.on) << c.id;
-    DeviceDisable(device_, c.id);
-    EXPECT_EQ(RenderState(d3d(), c.state), c.off) << c.id;
+  const auto blend = [](Device& d) {
+    DeviceSetBlendFunc(d, D3DBLEND_ONE, D3DBLEND_INVSRCALPHA, D3DBLENDOP_REVSUBTRACT);
+  };
+  const Row rows[] = {
+      {[](Device& d) { DeviceEnable(d, kSwitchBlending); }, D3DRS_ALPHABLENDENABLE, TRUE},
+      {[](Device& d) { DeviceDisable(d, kSwitchBlending); }, D3DRS_ALPHABLENDENABLE, FALSE},
+      {[](Device& d) { DeviceEnable(d, kSwitchDepthTest); }, D3DRS_ZENABLE, TRUE},
+      {[](Device& d) { DeviceDisable(d, kSwitchDepthWrite); }, D3DRS_ZWRITEENABLE, FALSE},
+      {[](Device& d) { DeviceEnable(d, kSwitchCulling); }, D3DRS_CULLMODE, D3DCULL_CCW},
+      {[](Device& d) { DeviceDisable(d, kSwitchCulling); }, D3DRS_CULLMODE, D3DCULL_NONE},
+      {[](Device& d) { DeviceEnable(d, kSwitchScissorTest); }, D3DRS_SCISSORTESTENABLE, TRUE},
+      {[](Device& d) { DeviceEnable(d, 8); }, D3DRS_SCISSORTESTENABLE, TRUE},  // no switch
+      {[](Device& d) { DeviceDisable(d, kSwitchDepthBias); }, D3DRS_DEPTHBIAS, 0},
+      {blend, D3DRS_SRCBLEND, D3DBLEND_ONE},
+      {blend, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+      {blend, D3DRS_BLENDOP, D3DBLENDOP_REVSUBTRACT},
+      {[](Device& d) { DeviceSetFillMode(d, 2); }, D3DRS_FILLMODE, D3DFILL_POINT},
+      {[](Device& d) { DeviceSetFillMode(d, 2); }, D3DRS_POINTSIZE, FloatBits(3.0f)},
+      {[](Device& d) { DeviceSetFillMode(d, 3); }, D3DRS_FILLMODE, D3DFILL_POINT},  // no mode
+      {[](Device& d) { DeviceSetFillMode(d, 1); }, D3DRS_FILLMODE, D3DFILL_WIREFRAME},
+      {[](Device& d) { DeviceSetFillMode(d, 0); }, D3DRS_FILLMODE, D3DFILL_SOLID},
+      {[](Device& d) { DeviceSetAlphaTest(d, 1); }, D3DRS_ALPHAREF, 8},
+      {[](Device& d) { DeviceSetAlphaTest(d, 1); }, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
+      {[](Device& d) { DeviceSetAlphaTest(d, 0); }, D3DRS_ALPHATESTENABLE, FALSE},
+  };
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    rows[i].change(device_);
+    EXPECT_EQ(d3d9test::RenderState(d3d(), rows[i].state), rows[i].value) << "row " << i;
   }
-}
-
-TEST_F(DeviceStateTest, SwitchesWithoutARenderStateChangeNothingOrTheirOwnStates) {
-  d3d9test::SetTrace(true);
-  for (uint32_t id : {0u, 2u, 5u, 8u, 200u}) DeviceEnable(device_, id);
-  for (uint32_t id : {2u, 8u, 200u}) DeviceDisable(device_, id);
-  EXPECT_TRUE(d3d9test::Trace().empty());
-
-  DeviceDisable(device_, 5);
-  DeviceDisable(device_, 0);
-  const std::vector<std::string> expected = {"SetRenderState(175, 0)", "SetRenderState(195, 0)",
-                                             "SetTexture(0, null)",    "SetTexture(1, null)",
-                                             "SetTexture(2, null)",    "SetTexture(3, null)"};
-  EXPECT_EQ(d3d9test::Trace(), expected);
-}
-
-TEST_F(DeviceStateTest, BlendFillModeAndAlphaTestSetStatesInOrder) {
-  d3d9test::SetTrace(true);
-  DeviceSetBlendFunc(device_, D3DBLEND_ONE, D3DBLEND_INVSRCALPHA, D3DBLENDOP_REVSUBTRACT);
-  DeviceSetFillMode(device_, 2);
-  DeviceSetFillMode(device_, 3);
-  DeviceSetAlphaTest(device_, 1);
-  DeviceSetAlphaTest(device_, 0);
-  DeviceSetFillMode(device_, 1);
-  DeviceSetFillMode(device_, 0);
-  const std::vector<std::string> expected = {"SetRenderState(19, 2)",
-                                             "SetRenderState(20, 6)",
-                                             "SetRenderState(171, 3)",
-                                             "SetRenderState(154, 1077936128)",  // 3.0f
-                                             "SetRenderState(8, 1)",
-                                             "SetRenderState(24, 8)",
-                                             "SetRenderState(15, 1)",
-                                             "SetRenderState(25, 7)",
-                                             "SetRenderState(15, 0)",
-                                             "SetRenderState(8, 2)",
-                                             "SetRenderState(8, 3)"};
-  EXPECT_EQ(d3d9test::Trace(), expected);
-}
-
-TEST_F(DeviceStateTest, ClearAndViewportReachThePixels) {
-  Fill(0xFF000000u);
-  DeviceSetViewport(device_, 16, 8, 32, 16);
-  D3DVIEWPORT9 viewport = d3d9test::Viewport(d3d());
-  EXPECT_EQ(viewport.X, 16u);
-  EXPECT_EQ(viewport.Height, 16u);
-  EXPECT_EQ(viewport.MaxZ, 1.0f);
-  // The clear covers the viewport only.
-  Fill(0xFF20A040u);
-  std::vector<uint32_t> pixels = ReadBack();
-  EXPECT_EQ(pixels[10 * kSize + 20], 0xFF20A040u);
-  EXPECT_EQ(pixels[2 * kSize + 2], 0xFF000000u);
-  EXPECT_EQ(pixels[30 * kSize + 20], 0xFF000000u);
-}
-
-TEST_F(DeviceStateTest, FrameTargetsTakeFullAndQuarterSizes) {
-  DeviceReleaseFrameTargets(device_);
-  EXPECT_EQ(device_.FrameTargetA, nullptr);
-  EXPECT_EQ(device_.GlowTarget3, nullptr);
-  EXPECT_EQ(ListCount(*targets().targets), 0u);
-
-  DeviceCreateFrameTargets(device_, 802, 601);
-  for (Texture* full : {device_.FrameTargetA, device_.FrameTargetB, device_.FrameTargetC}) {
-    ASSERT_NE(full, nullptr);
-    EXPECT_EQ(full->width, 802);
-    EXPECT_EQ(full->height, 601);
-  }
-  for (Texture* glow : {device_.GlowTarget1, device_.GlowTarget2, device_.GlowTarget3}) {
-    ASSERT_NE(glow, nullptr);
-    EXPECT_EQ(glow->width, 200);
-    EXPECT_EQ(glow->height, 150);
-  }
-  // Created C, B, A, then the glow targets.
-  EXPECT_EQ(ListAtAs<Texture>(*targets().targets, 0), device_.FrameTargetC);
-  EXPECT_EQ(ListAtAs<Texture>(*targets().targets, 2), device_.FrameTargetA);
-  EXPECT_EQ(ListAtAs<Texture>(*targets().targets, 5), device_.GlowTarget3);
-}
-
-TEST_F(DeviceStateTest, GlowTargetsBelowOnePixelAreNotCreated) {
-  DeviceReleaseFrameTargets(device_);
-  DeviceCreateFrameTargets(device_, 3, 40);
-  EXPECT_NE(device_.FrameTargetA, nullptr);
-  EXPECT_EQ(device_.GlowTarget1, nullptr);
-  EXPECT_EQ(device_.GlowTarget3, nullptr);
-  EXPECT_EQ(ListCount(*targets().targets), 3u);
-  DeviceReleaseFrameTargets(device_);
-  EXPECT_EQ(ListCount(*targets().targets), 0u);
 }
 
 TEST_F(DeviceStateTest, ResizeRebuildsEveryDefaultPoolResourceAtItsSize) {
@@ -127,14 +65,15 @@ TEST_F(DeviceStateTest, ResizeRebuildsEveryDefaultPoolResourceAtItsSize) {
   TextureUpload(&sceneTarget, device_);
   ASSERT_NE(sceneTarget.target, nullptr);
   TargetManagerEndFrame(targets());
-  int defaultPool = d3d9test::LiveResources(D3DPOOL_DEFAULT);
-
-  TestInjectResize(device_.window, 80, 48);
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  const int defaultPool = d3d9test::LiveResources(D3DPOOL_DEFAULT);
+  auto resize = [&] {
+    TestInjectResize(device_.window, 80, 48);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    return DeviceHandleResize(device_);
+  };
   RendererSetShaderMode(renderer().shaders, 12);
-  ASSERT_TRUE(DeviceHandleResize(device_));
-
+  ASSERT_TRUE(resize());
   EXPECT_EQ(DeviceGetWidth(device_), 80u);
   EXPECT_EQ(DeviceGetHeight(device_), 48u);
   EXPECT_EQ(device_.FrameTargetB->width, 80);
@@ -147,14 +86,8 @@ TEST_F(DeviceStateTest, ResizeRebuildsEveryDefaultPoolResourceAtItsSize) {
   EXPECT_NE(renderer().screenQuad->vertexBuffer, nullptr);
   EXPECT_EQ(renderer().shaders.currentMode, 0u);
   EXPECT_EQ(ShaderBoundPixel, renderer().shaders.pixelShaders[0]->pixelShader);
-  std::vector<uint32_t> pixels = ReadBack();
-  ASSERT_EQ(pixels.size(), 80u * 48u);
-  EXPECT_EQ(pixels[47 * 80 + 79], 0xFF000000u);
-  // The same size again raises the flag but resets nothing.
-  TestInjectResize(device_.window, 80, 48);
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-  EXPECT_FALSE(DeviceHandleResize(device_));
-  EXPECT_FALSE(DeviceHandleResize(device_));
+  EXPECT_EQ(ReadBack().size(), 80u * 48u);
+  EXPECT_FALSE(resize()) << "the same size again resets nothing";
 
   TargetManagerBeginScene(targets());
   TextureRelease(&sceneTarget, device_);

@@ -5,10 +5,7 @@
 #include "math/byte_buffer.h"
 #include "mesh/material.h"
 #include "mesh/mesh.h"
-#include "platform/crt.h"
-#include "platform/testing.h"
-#include "render/mesh_finish.h"
-#include "render_fixture.h"
+#include "tests/support/render_fixture.h"
 
 namespace rendertest {
 namespace {
@@ -33,8 +30,8 @@ class RendererTest : public RenderTest {
     RendererSetShaderMode(renderer().shaders, mode);
     RendererDrawMesh(renderer(), *mesh, alternate, override);
   }
-  uint32_t Left() { return ReadBack()[32 * kSize + 10]; }
-  uint32_t Right() { return ReadBack()[32 * kSize + 50]; }
+  uint32_t Left() { return BackPixel(10, 32); }
+  uint32_t Right() { return BackPixel(50, 32); }
 
   Material plain_;
   Material red_;
@@ -55,6 +52,12 @@ TEST_F(RendererTest, RunsDrawWithTheirOwnTexturesOrTheDefaults) {
   Fill(0xFF000000u);
   Draw(1, absent);
   EXPECT_EQ(Right(), 0xFFFFFFFFu);
+
+  // A mesh without runs draws nothing.
+  ByteBufferFree(absent->runs);
+  Fill(0xFF000000u);
+  Draw(1, absent);
+  EXPECT_EQ(Left(), 0xFF000000u);
 }
 
 TEST_F(RendererTest, FogColourAndRangeReachTheFogPass) {
@@ -127,39 +130,6 @@ TEST_F(RendererTest, RefractingMaterialsSampleTheScreenCopy) {
   Draw(13, mesh);
   EXPECT_EQ(Left(), 0xFF3060C0u);
   EXPECT_EQ(Right(), 0xFF3060C0u);
-}
-
-TEST_F(RendererTest, AMeshWithoutRunsSetsItsStreamAndDrawsNothing) {
-  Mesh* mesh = HalvesMesh(&plain_, &plain_);
-  ByteBufferFree(mesh->runs);
-  d3d9test::SetTrace(true);
-  Draw(1, mesh);
-  EXPECT_EQ(d3d9test::TraceOf("SetStreamSource").size(), 1u);
-  EXPECT_EQ(d3d9test::TraceOf("SetIndices").size(), 1u);
-  EXPECT_TRUE(d3d9test::TraceOf("DrawIndexedPrimitive").empty());
-  EXPECT_EQ(Left(), 0xFF000000u);
-}
-
-TEST_F(RendererTest, RegisteredMeshesAreRebuiltAroundAReset) {
-  Mesh* mesh = MeshCreate(&device_, 0, 0);
-  Vertex corner{};
-  MeshAddVertex(*mesh, corner);
-  mesh->indices = static_cast<uint16_t*>(crt::AlignedAlloc(6));
-  mesh->indices[0] = mesh->indices[1] = mesh->indices[2] = 0;
-  mesh->indexCount = 3;
-  MeshCreateBuffers(*mesh, 1);
-  MeshUpload(*mesh, 1);
-  ASSERT_EQ(ListCount(*renderer().meshes), 1u);
-  RendererReleaseMeshes(renderer());
-  EXPECT_EQ(mesh->vertexBuffer, nullptr);
-  EXPECT_EQ(mesh->indexBuffer, nullptr);
-  RendererRestoreMeshes(renderer());
-  EXPECT_NE(mesh->vertexBuffer, nullptr);
-  EXPECT_NE(mesh->indexBuffer, nullptr);
-  EXPECT_EQ(mesh->dynamic, 1);
-  EXPECT_EQ(ListCount(*renderer().meshes), 1u);  // not registered twice
-  MeshRelease(*mesh);
-  MeshDestroy(mesh);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "render/shader_device.h"
 #include "render/shader_mode.h"
@@ -30,17 +29,10 @@ F4 Normalize(F4 v) {
   return {v.x * f, v.y * f, v.z * f, v.w * f};
 }
 
-::testing::AssertionResult Near(uint32_t got, F4 want) {
-  const float w[4] = {want.z, want.y, want.x, want.w};  // blue, green, red, alpha bytes
-  for (int i = 0; i < 4; ++i) {
-    const int g = (got >> (8 * i)) & 0xFF, e = static_cast<int>(std::lround(Sat(w[i]) * 255));
-    if (std::abs(g - e) > 2) {
-      char text[64];
-      std::snprintf(text, sizeof text, "got 0x%08X, byte %d should be %d", got, i, e);
-      return ::testing::AssertionFailure() << text;
-    }
-  }
-  return ::testing::AssertionSuccess();
+// The 0xAARRGGBB word of a colour, each channel saturated and rounded to 8 bits.
+uint32_t Pack(F4 c) {
+  const auto byte = [](float v) { return static_cast<uint32_t>(std::lround(Sat(v) * 255)); };
+  return byte(c.w) << 24 | byte(c.x) << 16 | byte(c.y) << 8 | byte(c.z);
 }
 
 // Textures by stage: diffuse, normal map, attenuation (or a 2D texture), specular map.
@@ -174,23 +166,21 @@ TEST_F(ModesOnTheStandIn, EveryModeDrawsItsFormula) {
   for (uint32_t mode = 0; mode < kShaderModeCount; ++mode) {
     SCOPED_TRACE(mode);
     const std::vector<uint32_t> image = Draw(mode);
-    ASSERT_EQ(image.size(), static_cast<size_t>(kSize * kSize));
+    std::vector<testsupport::PixelRow> rows;
     for (auto [x, y] : {std::pair{32, 32}, std::pair{5, 58}, std::pair{60, 3}})
-      EXPECT_TRUE(Near(image[y * kSize + x], Expected(mode, PositionAt(x, y))))
-          << "pixel " << x << ", " << y;
+      rows.push_back({x, y, Pack(Expected(mode, PositionAt(x, y)))});
+    testsupport::ExpectPixels(image, kSize, rows, 2);
   }
 }
 
 TEST_F(ModesOnTheStandIn, LitModesDiscardWhereTheAttenuationIsZero) {
   volume_ = Volume(0xFF000000);
   for (uint32_t mode : {2u, 3u, 4u, 7u, 8u, 9u}) {
-    const std::vector<uint32_t> image = Draw(mode);
-    EXPECT_EQ(std::count(image.begin(), image.end(), 0xFF000000u), kSize * kSize) << mode;
+    EXPECT_EQ(testsupport::CountOther(Draw(mode), kSize, 0xFF000000u), 0) << mode;
   }
   volume_ = Volume(0xFF010101);  // the smallest byte that lights
   for (uint32_t mode : {2u, 3u, 4u, 7u, 8u, 9u}) {
-    const std::vector<uint32_t> image = Draw(mode);
-    EXPECT_LT(std::count(image.begin(), image.end(), 0xFF000000u), kSize * kSize) << mode;
+    EXPECT_GT(testsupport::CountOther(Draw(mode), kSize, 0xFF000000u), 0) << mode;
   }
 }
 

@@ -7,6 +7,18 @@
 
 namespace {
 
+void ExpectVec(const Vec4& v, float x, float y, float z) {
+  EXPECT_NEAR(v.x, x, 1e-6f);
+  EXPECT_NEAR(v.y, y, 1e-6f);
+  EXPECT_NEAR(v.z, z, 1e-6f);
+}
+
+Matrix Translation(float x, float y, float z) {
+  Matrix m;
+  MatrixMakeTranslation(m, x, y, z);
+  return m;
+}
+
 class TransformStateTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -16,82 +28,53 @@ class TransformStateTest : public ::testing::Test {
   }
   void TearDown() override { TransformStateCleanup(state_); }
 
-  // A point (x, y, z, 1) through the world-view-projection (the transposed matrix back again).
-  Vec4 Clip(float x, float y, float z) {
-    Matrix wvp;
-    MatrixTranspose(wvp, TransformStateGetWvpTransposed(state_));
+  // (x, y, z, 1) through `transposed` (a transposed matrix the shaders take) and divided by w.
+  static Vec4 Through(const Matrix& transposed, float x, float y, float z) {
+    Matrix m;
+    MatrixTranspose(m, transposed);
     Vec4 p{x, y, z, 1.0f};
-    MatrixTransformPoint(p, wvp);
-    return p;
+    MatrixTransformPoint(p, m);
+    return {p.x / p.w, p.y / p.w, p.z / p.w, p.w};
+  }
+  Vec4 Ndc(float x, float y, float z) {
+    return Through(TransformStateGetWvpTransposed(state_), x, y, z);
   }
 
   Device device_{};
   TransformState state_{};
 };
 
-TEST_F(TransformStateTest, InitialProjectionUsesTheWholeNumberAspect) {
-  // 1024 / 768 is 1 as a whole number: x and y scale alike.
-  const Matrix& p = *state_.projection;
-  EXPECT_FLOAT_EQ(p.m[0], p.m[5]);
-  // 30 degrees: 1 / tan(15 degrees).
-  EXPECT_NEAR(p.m[0], 3.7320508f, 1e-5f);
-  // Near maps to depth 0, far to depth 1 after the division by w.
-  Vec4 nearPoint = Clip(0, 0, 1.0f);
-  Vec4 farPoint = Clip(0, 0, 10000.0f);
-  EXPECT_NEAR(nearPoint.z / nearPoint.w, 0.0f, 1e-6f);
-  EXPECT_NEAR(farPoint.z / farPoint.w, 1.0f, 1e-6f);
-  EXPECT_FLOAT_EQ(farPoint.w, 10000.0f);
-}
-
-TEST_F(TransformStateTest, OffCenterBoundsLandOnTheClipEdges) {
+TEST_F(TransformStateTest, ProjectionsMapTheirBoundsOntoTheClipEdges) {
+  // 1024 / 768 is 1 as a whole number: x and y scale alike, 1 / tan(15 degrees) for 30 degrees.
+  EXPECT_FLOAT_EQ(state_.projection->m[0], state_.projection->m[5]);
+  EXPECT_NEAR(state_.projection->m[0], 3.7320508f, 1e-5f);
+  // Near (1) maps to depth 0, far (10000) to depth 1.
+  EXPECT_NEAR(Ndc(0, 0, 1.0f).z, 0.0f, 1e-6f);
+  EXPECT_NEAR(Ndc(0, 0, 10000.0f).z, 1.0f, 1e-6f);
   TransformStateSetOffCenter(state_, -2.0, 6.0, -1.0, 3.0, 1.0, 100.0);
-  // The near-plane corners (l, b) and (r, t) reach clip (-1, -1) and (1, 1).
-  Vec4 lowCorner = Clip(-2.0f, -1.0f, 1.0f);
-  Vec4 highCorner = Clip(6.0f, 3.0f, 1.0f);
-  EXPECT_NEAR(lowCorner.x / lowCorner.w, -1.0f, 1e-6f);
-  EXPECT_NEAR(lowCorner.y / lowCorner.w, -1.0f, 1e-6f);
-  EXPECT_NEAR(highCorner.x / highCorner.w, 1.0f, 1e-6f);
-  EXPECT_NEAR(highCorner.y / highCorner.w, 1.0f, 1e-6f);
+  ExpectVec(Ndc(-2, -1, 1), -1, -1, 0);
+  ExpectVec(Ndc(6, 3, 1), 1, 1, 0);
 }
 
 TEST_F(TransformStateTest, OverlayMapsPixelsWithRowZeroAtTheBottom) {
+  TransformStateLoad(state_, Translation(3, 0, 0));
   TransformStateBeginOverlay(state_);
-  Vec4 origin = Clip(0, 0, 0);
-  Vec4 corner = Clip(1024, 768, 1);
-  EXPECT_FLOAT_EQ(origin.x, -1.0f);
-  EXPECT_FLOAT_EQ(origin.y, -1.0f);
-  EXPECT_FLOAT_EQ(origin.z, 0.5f);
-  EXPECT_FLOAT_EQ(corner.x, 1.0f);
-  EXPECT_FLOAT_EQ(corner.y, 1.0f);
-  EXPECT_FLOAT_EQ(corner.z, 1.0f);
-  EXPECT_EQ(state_.index, 1);
-
+  ExpectVec(Ndc(0, 0, 0), -1, -1, 0.5f);
+  ExpectVec(Ndc(1024, 768, 1), 1, 1, 1);
   TransformStateEndOverlay(state_);
   EXPECT_EQ(state_.index, 0);
-  Matrix identity;
-  MatrixInit(identity);
-  for (int i = 0; i < 16; ++i) {
-    EXPECT_EQ(state_.view->m[i], identity.m[i]);
-    EXPECT_EQ(state_.projection->m[i], identity.m[i]);
-  }
-  // The slot below the overlay kept its matrix (identity after construction).
-  Vec4 p = Clip(3, 4, 5);
-  EXPECT_FLOAT_EQ(p.x, 3.0f);
-  EXPECT_FLOAT_EQ(p.y, 4.0f);
+  // View and projection are identities again; the slot below the overlay kept its matrix.
+  ExpectVec(Ndc(0, 4, 0.5f), 3, 4, 0.5f);
 }
 
 TEST_F(TransformStateTest, StackStaysInsideItsSlots) {
-  Matrix marker;
-  MatrixMakeTranslation(marker, 7, 8, 9);
   for (int i = 0; i < 31; ++i) TransformStatePush(state_);
-  EXPECT_EQ(state_.index, 31);
-  TransformStateLoad(state_, marker);
-  // Pushes past the last slot are refused: the top keeps its matrix.
+  TransformStateLoad(state_, Translation(7, 8, 9));
+  // Pushes past the last slot are refused: the top keeps its matrix, slot 30 its own.
   TransformStatePush(state_);
   TransformStatePush(state_);
   EXPECT_EQ(state_.index, 31);
   EXPECT_EQ(TransformStateGetTop(state_)->m[12], 7.0f);
-  // Slot 30 still holds what was pushed (identity), not the marker.
   TransformStatePop(state_);
   EXPECT_EQ(TransformStateGetTop(state_)->m[12], 0.0f);
   for (int i = 0; i < 40; ++i) TransformStatePop(state_);
@@ -99,9 +82,7 @@ TEST_F(TransformStateTest, StackStaysInsideItsSlots) {
 }
 
 TEST_F(TransformStateTest, PushCopiesAndMultiplyAppliesBeforeTheTop) {
-  Matrix translate;
-  MatrixMakeTranslation(translate, 10, 0, 0);
-  TransformStateLoad(state_, translate);
+  TransformStateLoad(state_, Translation(10, 0, 0));
   TransformStatePush(state_);
   Matrix scale;
   MatrixInit(scale);
@@ -117,53 +98,37 @@ TEST_F(TransformStateTest, PushCopiesAndMultiplyAppliesBeforeTheTop) {
 
 TEST_F(TransformStateTest, DerivedMatricesFollowEveryChange) {
   TransformStateSetOrtho2D(state_, 2.0, 2.0);  // identity view and projection
-  Matrix world;
-  MatrixMakeTranslation(world, 1, 2, 3);
-  TransformStateLoad(state_, world);
-  EXPECT_EQ(state_.dirty, 1);
-  const Matrix& inverse = TransformStateGetWorldInverse(state_);
-  EXPECT_EQ(state_.dirty, 0);
-  EXPECT_FLOAT_EQ(inverse.m[12], -1.0f);
-  EXPECT_FLOAT_EQ(inverse.m[14], -3.0f);
+  TransformStateLoad(state_, Translation(1, 2, 3));
+  EXPECT_FLOAT_EQ(TransformStateGetWorldInverse(state_).m[14], -3.0f);
   // The inverse transposed carries the inverse translation in its last column.
   const Matrix& inverseTransposed = TransformStateGetWvpInverseTransposed(state_);
   EXPECT_FLOAT_EQ(inverseTransposed.m[3], -1.0f);
   EXPECT_FLOAT_EQ(inverseTransposed.m[7], -2.0f);
-
-  Matrix view;
-  MatrixMakeTranslation(view, 0, 0, 5);
-  TransformStateSetView(state_, view);
-  EXPECT_EQ(state_.dirty, 1);
+  TransformStateSetView(state_, Translation(0, 0, 5));
   EXPECT_FLOAT_EQ(TransformStateGetWvpTransposed(state_).m[11], 8.0f);
-  // World inverse ignores the view.
-  EXPECT_FLOAT_EQ(TransformStateGetWorldInverse(state_).m[14], -3.0f);
+  EXPECT_FLOAT_EQ(TransformStateGetWorldInverse(state_).m[14], -3.0f);  // ignores the view
+  // The bias maps clip space -1..1 to texture space 0..1 without flipping.
+  TransformStateLoad(state_, Translation(0, 0, 0));
+  TransformStateSetView(state_, Translation(0, 0, 0));
+  ExpectVec(Through(TransformStateGetWvpBiasTransposed(state_), -1, -1, -1), 0, 0, 0);
+  ExpectVec(Through(TransformStateGetWvpBiasTransposed(state_), 1, 1, 1), 1, 1, 1);
 }
 
-TEST_F(TransformStateTest, BiasMapsClipSpaceToTextureSpaceWithoutFlipping) {
-  TransformStateSetOrtho2D(state_, 2.0, 2.0);
-  MatrixInit(*TransformStateGetTop(state_));
-  state_.dirty = 1;
-  Matrix bias;
-  MatrixTranspose(bias, TransformStateGetWvpBiasTransposed(state_));
-  Vec4 low{-1, -1, -1, 1};
-  Vec4 high{1, 1, 1, 1};
-  MatrixTransformPoint(low, bias);
-  MatrixTransformPoint(high, bias);
-  EXPECT_FLOAT_EQ(low.x, 0.0f);
-  EXPECT_FLOAT_EQ(low.y, 0.0f);
-  EXPECT_FLOAT_EQ(low.z, 0.0f);
-  EXPECT_FLOAT_EQ(high.x, 1.0f);
-  EXPECT_FLOAT_EQ(high.y, 1.0f);
-  EXPECT_FLOAT_EQ(high.z, 1.0f);
-}
-
-TEST_F(TransformStateTest, SingularTopInvertsToItself) {
-  Matrix flat;
-  MatrixInit(flat);
-  MatrixScale(flat, 1, 0, 1);
-  TransformStateLoad(state_, flat);
-  const Matrix& inverse = TransformStateGetWorldInverse(state_);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(inverse.m[i], flat.m[i]) << i;
+// top x view x projection multiplies left to right, and the texture matrix is that product x
+// bias: (0.1 x 0.3) x 0.7 and 0.1 x (0.3 x 0.7) differ in the last bit.
+TEST_F(TransformStateTest, ProductsRunLeftToRight) {
+  Matrix top, view;
+  MatrixInit(top);
+  MatrixInit(view);
+  top.m[0] = 0.1f;
+  view.m[0] = 0.3f;
+  TransformStateLoad(state_, top);
+  TransformStateSetView(state_, view);
+  MatrixInit(*state_.projection);
+  state_.projection->m[0] = 0.7f;
+  const float product = (0.1f * 0.3f) * 0.7f;
+  EXPECT_EQ(TransformStateGetWvpTransposed(state_).m[0], product);
+  EXPECT_EQ(TransformStateGetWvpBiasTransposed(state_).m[0], product * 0.5f);
 }
 
 }  // namespace

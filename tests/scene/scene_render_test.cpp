@@ -5,21 +5,17 @@
 
 #include <vector>
 
-#include "mesh/generators.h"
-#include "mesh/mesh.h"
-#include "mesh/trig_tables.h"
 #include "music/audio_clock.h"
 #include "platform/crt.h"
 #include "platform/testing.h"
-#include "render/render_fixture.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
 #include "scene/light.h"
-#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
 #include "scene/transform_program.h"
+#include "scene_fixture.h"
 #include "timeline_fixture.h"
 
 namespace {
@@ -29,54 +25,7 @@ using rendertest::kSize;
 
 constexpr uint32_t kRed = 0xFFFF0000u;
 
-class SceneRenderTest : public rendertest::RenderTest {
- protected:
-  void SetUp() override {
-    RenderTest::SetUp();
-    if (IsSkipped()) return;
-    TrigTablesCreate();
-  }
-  void TearDown() override {
-    for (Scene* s : scenes_) SceneDestroy(s);
-    for (Model* m : models_) {
-      ModelDestroyContents(*m);
-      crt::AlignedDelete(m);
-    }
-    if (!IsSkipped()) TrigTablesDestroy();
-    RenderTest::TearDown();
-  }
-  Scene& NewScene(bool camera = true) {
-    Scene* scene = SceneCreate();
-    if (camera) scene->camera = CameraInit(crt::AlignedNew<Camera>(), device_);
-    scenes_.push_back(scene);
-    return *scene;
-  }
-  // A box of half size h standing at z = 5 in front of the identity view; unlit (white) unless
-  // asked, lit it shows black in the ambient pass of a scene without lights.
-  Model& Box(float h, uint8_t layer, uint8_t lit = 0) {
-    Model* model = ModelInit(crt::AlignedNew<Model>(), &device_);
-    Mesh* box = MeshCreateBox(2 * h, 2 * h, 2 * h, nullptr, &device_);
-    ModelAddMesh(*model, *box);
-    MeshDestroy(box);
-    model->lit = lit;
-    model->layer = layer;
-    ModelFinish(*model);
-    models_.push_back(model);
-    return *model;
-  }
-  // At z = 5 in front of the camera, or behind it where nothing of it is drawn.
-  void AddLeaf(Scene& scene, Model& model, float z = 5.0f) {
-    LeafNode* leaf = LeafNodeCreate(&device_, &model);
-    MatrixTranslate(*leaf->matrix, 0, 0, z);
-    SceneAddNode(scene, reinterpret_cast<SceneNode*>(leaf));
-  }
-  Texture* Solid(uint32_t colour) { return Image(4, 4, std::vector<uint32_t>(16, colour)); }
-  uint32_t Pixel(const std::vector<uint32_t>& pixels, uint32_t x, uint32_t y) {
-    return pixels[y * kSize + x];
-  }
-  std::vector<Scene*> scenes_;
-  std::vector<Model*> models_;
-};
+using SceneRenderTest = scenetest::SceneTest;
 
 TEST_F(SceneRenderTest, LetterboxBandAndApplyAspect) {
   Camera& camera = *NewScene().camera;
@@ -99,6 +48,11 @@ TEST_F(SceneRenderTest, LetterboxBandAndApplyAspect) {
   CameraApply(camera, target);
   EXPECT_EQ(camera.aspect, 3.2);
   EXPECT_EQ(d3d9test::Viewport(d3d()).Height, 10u);
+  // The smallest fraction (1/256) on a target under 128 pixels high keeps a one-pixel band.
+  CameraSetHeightFraction(camera, 1.0f / 256.0f);
+  CameraSetLetterboxViewport(camera, target);
+  EXPECT_EQ(camera.viewport->h, 1u);
+  EXPECT_EQ(camera.aspect, 32.0);
   TargetManagerSelect(targets(), nullptr, 0);
   TargetManagerDestroyTarget(targets(), target);
 }
@@ -112,11 +66,8 @@ TEST_F(SceneRenderTest, BackgroundFillsTheBandAndClearColourTheRest) {
   // pixel coordinates like every later one.
   for (int frame = 0; frame < 2; ++frame) {
     SceneRender(scene, 0.0f, device_, nullptr);
-    std::vector<uint32_t> pixels = ReadBack();
-    EXPECT_EQ(Pixel(pixels, 32, 32), kRed) << "frame " << frame;
-    EXPECT_EQ(Pixel(pixels, 1, 20), kRed) << "frame " << frame;
-    EXPECT_EQ(Pixel(pixels, 32, 2), 0xFF0000FFu) << "frame " << frame;
-    EXPECT_EQ(Pixel(pixels, 32, 61), 0xFF0000FFu) << "frame " << frame;
+    SCOPED_TRACE(frame);
+    ExpectBack({{32, 32, kRed}, {1, 20, kRed}, {32, 2, 0xFF0000FFu}, {32, 61, 0xFF0000FFu}});
   }
   // The render leaves the overlay transform pushed for the fades, once, not once per frame.
   EXPECT_EQ(transform().index, 1);
@@ -129,12 +80,12 @@ TEST_F(SceneRenderTest, BackgroundAlsoIntoABrightensThroughLayerOne) {
   Scene& plain = NewScene();
   plain.background = Solid(0xFF008000u);
   SceneRender(plain, 0.0f, device_, nullptr);
-  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF008000u);
+  EXPECT_EQ(BackPixel(32, 32), 0xFF008000u);
   Scene& both = NewScene();
   both.background = plain.background;
   both.backgroundIntoA = 1;
   SceneRender(both, 0.0f, device_, nullptr);
-  uint32_t lit = Pixel(ReadBack(), 32, 32);
+  uint32_t lit = BackPixel(32, 32);
   EXPECT_GT(Channel(lit, 1), 0x80 + 80) << std::hex << lit;  // + 0.7 x 0x80 and the glow
   EXPECT_EQ(Channel(lit, 2), 0);
 }
@@ -142,18 +93,18 @@ TEST_F(SceneRenderTest, BackgroundAlsoIntoABrightensThroughLayerOne) {
 // Fog passes draw every model again in the fog mode into A: a black box entirely beyond the fog
 // end takes on the fog colour there, which the additive composition adds to the picture.
 TEST_F(SceneRenderTest, FogPassesAddTheFogColourThroughLayerOne) {
-  Model& box = Box(1.0f, 0, 1);
+  Model& box = FinishedBox(0, 1);
   Scene& clear = NewScene();
   AddLeaf(clear, box);
   SceneRender(clear, 0.0f, device_, nullptr);
-  uint32_t without = Pixel(ReadBack(), 32, 32);
+  uint32_t without = BackPixel(32, 32);
   Scene& fogged = NewScene();
   AddLeaf(fogged, box);
   *fogged.fog = FogSettings{1, 0xFFFF0000u, 0.5f, 1.0f};
   SceneRender(fogged, 0.0f, device_, nullptr);
-  uint32_t with = Pixel(ReadBack(), 32, 32);
+  uint32_t with = BackPixel(32, 32);
   EXPECT_GT(Channel(with, 2), Channel(without, 2) + 60) << std::hex << without << " " << with;
-  EXPECT_EQ(Pixel(ReadBack(), 1, 1) & 0x00FFFFFFu, 0u) << "fog only where a model is";
+  EXPECT_EQ(BackPixel(1, 1) & 0x00FFFFFFu, 0u) << "fog only where a model is";
 }
 
 // Work skipped because its result cannot reach the screen leaves every pixel as the full order
@@ -172,7 +123,7 @@ TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
       {"layer 1 with fog", 1, false, {0.6f, 0.6f}},
       {"glow of 0", 1, true, {0.0f, 1e-4f}},
   };
-  Model& visible = Box(1.0f, 0);
+  Model& visible = FinishedBox(0, 0);
   Texture* background = Solid(0xFF203040u);
   for (const Case& c : cases) {
     std::vector<uint32_t> pixels[2];
@@ -182,7 +133,7 @@ TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
       *scene.fog = FogSettings{c.fog, 0xFFFF0000u, 0.5f, 1.0f};
       scene.glow = c.glow[full];
       AddLeaf(scene, visible);
-      if (full || c.hiddenInBoth) AddLeaf(scene, Box(1.0f, 1), -50.0f);
+      if (full || c.hiddenInBoth) AddLeaf(scene, FinishedBox(1, 0), -50.0f);
       SceneRender(scene, 0.0f, device_, nullptr);
       pixels[full] = ReadBack();
     }
@@ -194,27 +145,24 @@ TEST_F(SceneRenderTest, SceneWithoutCameraDrawsNothing) {
   Scene& scene = NewScene(false);
   scene.clearColor = kRed;
   Fill(0xFF00FF00u);
-  d3d9test::SetTrace(true);
   SceneRender(scene, 0.0f, device_, nullptr);
-  EXPECT_TRUE(d3d9test::Trace().empty());
-  d3d9test::SetTrace(false);
-  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF00FF00u);
+  EXPECT_EQ(BackPixel(32, 32), 0xFF00FF00u);
 }
 
 TEST_F(SceneRenderTest, ModelsOfBothLayersReachTheFinalTarget) {
   Scene& scene = NewScene();
-  AddLeaf(scene, Box(1.0f, 0));
+  AddLeaf(scene, FinishedBox(0, 0));
   SceneRender(scene, 0.0f, device_, nullptr);
-  uint32_t layer0 = Pixel(ReadBack(), 32, 32);
+  uint32_t layer0 = BackPixel(32, 32);
   EXPECT_GT(Channel(layer0, 1), 0x40) << std::hex << layer0;
-  EXPECT_EQ(Pixel(ReadBack(), 1, 1), 0xFF000000u);
+  EXPECT_EQ(BackPixel(1, 1), 0xFF000000u);
 
   Scene& upper = NewScene();
-  AddLeaf(upper, Box(1.0f, 1));
+  AddLeaf(upper, FinishedBox(1, 0));
   SceneRender(upper, 0.0f, device_, nullptr);
-  uint32_t layer1 = Pixel(ReadBack(), 32, 32);
+  uint32_t layer1 = BackPixel(32, 32);
   EXPECT_GT(Channel(layer1, 1), 0x40) << std::hex << layer1;
-  EXPECT_EQ(Pixel(ReadBack(), 1, 1) & 0x00FFFFFFu, 0u);
+  EXPECT_EQ(BackPixel(1, 1) & 0x00FFFFFFu, 0u);
 }
 
 TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureFirst) {
@@ -230,7 +178,7 @@ TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureFirst) {
       d3d9test::ReadTextureLevel(static_cast<IDirect3DTexture9*>(holder.target->texture), 0);
   ASSERT_EQ(sub.size(), 32u * 32u);
   EXPECT_EQ(sub[16 * 32 + 16], 0xFF00FF00u);
-  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  EXPECT_EQ(BackPixel(32, 32), kRed);
   EXPECT_EQ(device_.FrameTargetA->width, kSize) << "frame targets follow the last target drawn";
   TargetManagerDestroyTarget(targets(), holder.target);
 }
@@ -258,7 +206,7 @@ TEST_F(SceneRenderTest, SubSceneOfAnotherSizeDrawsTheSameEveryFrame) {
 
 // Each filled slot draws the lit models inside its sphere (the light's position and range).
 TEST_F(SceneRenderTest, LightPassesDrawModelsInsideTheLightSphere) {
-  Model& box = Box(1.0f, 0, 1);
+  Model& box = FinishedBox(0, 1);
   uint32_t seen[2];
   for (int far = 0; far < 2; ++far) {
     Scene& scene = NewScene();
@@ -270,7 +218,7 @@ TEST_F(SceneRenderTest, LightPassesDrawModelsInsideTheLightSphere) {
     MatrixTranslate(*light->matrix, far ? 1000.0f : 0.0f, 0.0f, 0.0f);
     scene.lights[3] = light;
     SceneRender(scene, 0.0f, device_, nullptr);
-    seen[far] = Pixel(ReadBack(), 32, 32);
+    seen[far] = BackPixel(32, 32);
   }
   EXPECT_GT(Channel(seen[0], 1), 0x20) << std::hex << seen[0];
   EXPECT_EQ(seen[1] & 0x00FFFFFFu, 0u) << std::hex << seen[1];
@@ -288,7 +236,7 @@ TEST_F(SceneRenderTest, TinyTargetWithoutGlowTargetsStillRenders) {
   screen.background = Solid(kRed);
   SceneRender(screen, 0.0f, device_, nullptr);
   EXPECT_NE(device_.GlowTarget3, nullptr);
-  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  EXPECT_EQ(BackPixel(32, 32), kRed);
   TargetManagerSelect(targets(), nullptr, 0);
   TargetManagerDestroyTarget(targets(), target);
 }
@@ -302,7 +250,7 @@ TEST_F(SceneRenderTest, SelfReferencingSubSceneEnds) {
   holder.target = TargetManagerCreateTarget(targets(), 16, 16);
   SceneAddSubScene(scene, crt::AlignedNew<SceneTarget>(&scene, &holder, uint8_t{0}, 0.0f));
   SceneRender(scene, 0.0f, device_, nullptr);
-  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  EXPECT_EQ(BackPixel(32, 32), kRed);
   EXPECT_EQ(ReadTarget(holder.target)[8 * 16 + 8], kRed);
   TargetManagerDestroyTarget(targets(), holder.target);
 }
@@ -359,13 +307,13 @@ TEST_F(TimelineFrameTest, FadesOfThisClipAndTheNextAndTheEnd) {
   Add(black, 0.0f, 1.0f, kClipColorFade, 0x0000FF00u);  // never current, fades the end
   At(0);
   ASSERT_TRUE(TimelineRenderFrame());
-  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF0000FFu);  // full colour at local time 0
+  EXPECT_EQ(BackPixel(32, 32), 0xFF0000FFu);  // full colour at local time 0
   At(1000);
   ASSERT_TRUE(TimelineRenderFrame());
-  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF000000u) << "local = fade: no fade";
+  EXPECT_EQ(BackPixel(32, 32), 0xFF000000u) << "local = fade: no fade";
   At(1500);
   ASSERT_TRUE(TimelineRenderFrame());
-  uint32_t half = Pixel(ReadBack(), 32, 32);
+  uint32_t half = BackPixel(32, 32);
   EXPECT_NEAR(Channel(half, 1), 128, 2) << std::hex << half;  // 0.5 s left of a 1 s fade
   At(2000);
   EXPECT_FALSE(TimelineRenderFrame());
@@ -380,14 +328,14 @@ TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndTheProductionGoesOn) {
   Fill(0xFF00FF00u);
   At(500);
   EXPECT_TRUE(TimelineRenderFrame());
-  EXPECT_EQ(Pixel(ReadBack(), 32, 32), 0xFF00FF00u);
+  EXPECT_EQ(BackPixel(32, 32), 0xFF00FF00u);
   EXPECT_EQ(timeline->currentScene, nullptr);
   timeline->sync->value[4] = 1.0f;
   At(1500);
   EXPECT_TRUE(TimelineRenderFrame());
   EXPECT_EQ(timeline->currentScene, &shown);
   EXPECT_EQ(timeline->sync->value[4], 0.0f) << "sync values are taken each rendered frame";
-  EXPECT_EQ(Pixel(ReadBack(), 32, 32), kRed);
+  EXPECT_EQ(BackPixel(32, 32), kRed);
 }
 
 // Drawing every clip's start before play changes nothing that playback shows: the picture on
@@ -398,7 +346,7 @@ TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
   Scene& scene = NewScene();
   scene.background = Solid(0xFF008000u);
   scene.backgroundIntoA = 1;
-  AddLeaf(scene, Box(1.0f, 0, 1));
+  AddLeaf(scene, FinishedBox(0, 1));
   Light* light = LightInit(crt::AlignedNew<Light>());
   light->enabled = 1;
   light->range = 100.0f;

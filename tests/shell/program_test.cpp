@@ -1,5 +1,6 @@
-// The real program, built beside this test, run as a user would run it on the test display:
-// its setup dialog and its window are typed into with xdotool.
+// The real program, built beside this test, run as a user would run it on the test display (its
+// setup dialog and its window typed into with xdotool), and the whole production played to its
+// end in a child of this test on a sound clock faster than real time.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,120 +18,102 @@
 #include <thread>
 #include <vector>
 
+#include "platform/testing_win32.h"
+#include "tests/shell/shell_test_support.h"
+
 extern char** environ;
 
 namespace {
 
-pid_t Spawn(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  return pid;
-}
-
-// The exit code (0..255) of the process, or -1 when it runs past `seconds` (it is killed) or
-// did not end normally.
-int WaitForExit(pid_t pid, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  int status = 0;
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      return -1;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+// Polls `done` every `periodMs` for up to `limitMs`; whether it came true.
+bool Within(int limitMs, int periodMs, const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(periodMs));
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return true;
 }
 
-// Runs a command to its end (killed after 10 seconds); its exit code, or -1.
-int Run(const std::vector<std::string>& args) {
-  const pid_t pid = Spawn(args);
-  return pid > 0 ? WaitForExit(pid, 10) : -1;
-}
-
-// The first visible window of process `pid` that xdotool lists, other than `except`, looked
-// for every 100 ms for up to 60 seconds; 0 when none showed. Windows of other tests on the
-// same display never match.
-unsigned long FindWindow(pid_t pid, unsigned long except = 0) {
-  const std::string search =
-      "xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null";
-  for (int attempt = 0; attempt < 600; ++attempt) {
-    FILE* output = popen(search.c_str(), "r");
-    if (output == nullptr) return 0;
-    unsigned long found = 0;
-    for (char line[64]; found == 0 && std::fgets(line, sizeof line, output) != nullptr;) {
-      const unsigned long window = std::strtoul(line, nullptr, 10);
-      if (window != except) found = window;
-    }
-    pclose(output);
-    if (found != 0) return found;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return 0;
-}
-
-bool WindowShows(pid_t pid, unsigned long window) {
-  const std::string search =
-      "xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null";
-  FILE* output = popen(search.c_str(), "r");
-  if (output == nullptr) return false;
-  bool shows = false;
-  for (char line[64]; std::fgets(line, sizeof line, output) != nullptr;) {
-    shows = shows || std::strtoul(line, nullptr, 10) == window;
-  }
-  pclose(output);
-  return shows;
-}
-
-// Whether the window is gone within two seconds.
-bool Vanishes(pid_t pid, unsigned long window) {
-  for (int i = 0; i < 40 && WindowShows(pid, window); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return !WindowShows(pid, window);
-}
-
-// The program under test, started from the build tree beside this test.
+// A process started from `args`, killed when the record goes or is reused.
 struct Child {
-  // Whether it ended within `milliseconds`; `code` then holds its exit code (0..255, -1 when
-  // it did not end normally).
-  bool Ended(int milliseconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+  static constexpr int kRunning = -2;
+  pid_t pid = -1;
+  int code = kRunning;  // exit code 0..255 once ended; -1 when it did not end normally
+
+  bool Start(const std::vector<std::string>& args) {
+    Reset();
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0;
   }
-  ~Child() {
+  bool Ended(int milliseconds) {
+    return Within(milliseconds, 50, [this] {
+      int status = 0;
+      if (waitpid(pid, &status, WNOHANG) != pid) return false;
+      code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      return true;
+    });
+  }
+  void Reset() {
     if (pid > 0 && code == kRunning) {
       kill(pid, SIGKILL);
       waitpid(pid, nullptr, 0);
     }
+    pid = -1;
+    code = kRunning;
   }
-  static constexpr int kRunning = -2;
-  pid_t pid = -1;
-  int code = kRunning;
+  ~Child() { Reset(); }
 };
 
-// Gives the window the focus and presses `key` (an xdotool key name) until `done` holds after
-// a press, at most ten times: with no window manager, a window of another test
-// that shows meanwhile takes the focus, and the key then goes astray.
-bool PressUntil(unsigned long window, const std::string& key, const std::function<bool()>& done) {
-  const std::string id = std::to_string(window);
+// Runs a command to its end (killed after 10 seconds).
+void Run(const std::vector<std::string>& args) {
+  Child command;
+  if (command.Start(args)) command.Ended(10000);
+}
+
+// The visible windows of process `pid` as xdotool lists them (windows of other tests on the
+// same display never match).
+std::vector<unsigned long> VisibleWindows(pid_t pid) {
+  const std::string search =
+      "xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null";
+  std::vector<unsigned long> windows;
+  FILE* output = popen(search.c_str(), "r");
+  if (output == nullptr) return windows;
+  for (char line[64]; std::fgets(line, sizeof line, output) != nullptr;)
+    windows.push_back(std::strtoul(line, nullptr, 10));
+  pclose(output);
+  return windows;
+}
+
+// The first visible window of `pid` other than `except` within 60 seconds; 0 when none showed.
+unsigned long FindWindow(pid_t pid, unsigned long except = 0) {
+  unsigned long found = 0;
+  Within(60000, 100, [&] {
+    for (unsigned long window : VisibleWindows(pid))
+      if (window != except) found = window;
+    return found != 0;
+  });
+  return found;
+}
+
+// Whether the window is gone within two seconds.
+bool Vanishes(pid_t pid, unsigned long window) {
+  return Within(2000, 50, [&] {
+    const std::vector<unsigned long> windows = VisibleWindows(pid);
+    return std::find(windows.begin(), windows.end(), window) == windows.end();
+  });
+}
+
+// Gives the window the focus and presses `key` (an xdotool key name) until it vanishes, at
+// most ten times: with no window manager, a window of another test that shows meanwhile takes
+// the focus, and the key then goes astray.
+bool PressUntilGone(pid_t pid, unsigned long window, const std::string& key) {
   for (int attempt = 0; attempt < 10; ++attempt) {
-    Run({"xdotool", "windowfocus", "--sync", id});
+    Run({"xdotool", "windowfocus", "--sync", std::to_string(window)});
     Run({"xdotool", "key", key});
-    if (done()) return true;
+    if (Vanishes(pid, window)) return true;
   }
   return false;
 }
@@ -143,8 +127,8 @@ class Program : public ::testing::Test {
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     ASSERT_GT(length, 0);
     const std::string testPath(self, static_cast<size_t>(length));
-    program_ = testPath.substr(0, testPath.rfind('/')) + "/../halvex";
-    ASSERT_EQ(access(program_.c_str(), X_OK), 0) << program_;
+    path_ = testPath.substr(0, testPath.rfind('/')) + "/../halvex";
+    ASSERT_EQ(access(path_.c_str(), X_OK), 0) << path_;
     // Typed dialogs of tests running side by side on one display take turns; the program's
     // own window takes the focus when it shows, so the turn lasts until the program ends.
     lock_ = open("/tmp/halvex-typed-dialog.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
@@ -154,42 +138,41 @@ class Program : public ::testing::Test {
     if (lock_ >= 0) close(lock_);
   }
 
-  // Starts the program and answers its setup dialog with `key`; false when no dialog showed
-  // or it did not close.
-  bool StartAndAnswerDialog(const std::string& key) {
-    child_.pid = Spawn({program_});
-    if (child_.pid <= 0) return false;
-    dialog_ = FindWindow(child_.pid);
-    if (dialog_ == 0) return false;
-    return PressUntil(dialog_, key, [this] { return Vanishes(child_.pid, dialog_); });
+  // Starts the program and answers its setup dialog with `key`; the dialog's window, or 0 when
+  // no dialog showed or it did not close.
+  unsigned long StartAndAnswerDialog(const std::string& key) {
+    if (!program_.Start({path_})) return 0;
+    const unsigned long dialog = FindWindow(program_.pid);
+    return dialog != 0 && PressUntilGone(program_.pid, dialog, key) ? dialog : 0;
   }
 
-  std::string program_;
+  std::string path_;
   int lock_ = -1;
-  Child child_;
-  unsigned long dialog_ = 0;
+  Child program_;
 };
 
-TEST_F(Program, CancelInTheDialogEndsWithMinusOne) {
-  ASSERT_TRUE(StartAndAnswerDialog("Escape"));
-  ASSERT_TRUE(child_.Ended(60000));
-  EXPECT_EQ(child_.code, 255);
-}
+// Escape in the dialog ends the program with -1; Enter starts it, and Escape in its window ends
+// the run normally; played to its end, the production shows pictures and ends with 0.
+TEST_F(Program, CancelEscapeAndTheWholeProduction) {
+  ASSERT_NE(StartAndAnswerDialog("Escape"), 0u);
+  ASSERT_TRUE(program_.Ended(60000));
+  EXPECT_EQ(program_.code, 255);
 
-TEST_F(Program, EscapeInTheWindowEndsTheRunNormally) {
-  ASSERT_TRUE(StartAndAnswerDialog("Return"));
-  const unsigned long window = FindWindow(child_.pid, dialog_);
+  const unsigned long dialog = StartAndAnswerDialog("Return");
+  ASSERT_NE(dialog, 0u);
+  const unsigned long window = FindWindow(program_.pid, dialog);
   ASSERT_NE(window, 0u) << "no window";
-  ASSERT_TRUE(PressUntil(window, "Escape", [&] { return Vanishes(child_.pid, window); }));
+  ASSERT_TRUE(PressUntilGone(program_.pid, window, "Escape"));
   // The song alone runs for over three minutes: an end within seconds of the press is Escape's.
-  ASSERT_TRUE(child_.Ended(20000));
-  EXPECT_EQ(child_.code, 0);
-}
+  ASSERT_TRUE(program_.Ended(20000));
+  EXPECT_EQ(program_.code, 0);
 
-TEST_F(Program, ProductionPlaysToItsEnd) {
-  ASSERT_TRUE(StartAndAnswerDialog("Return"));
-  ASSERT_TRUE(child_.Ended(300000));
-  EXPECT_EQ(child_.code, 0);
+  // Forked without a new exec: the child shares this test's turn on the display.
+  GTEST_FLAG_SET(death_test_style, "fast");
+  EXPECT_EXIT(shelltest::RunMainBodyInChild([] {
+                TestScriptDialog({{TestDialogActionKind::kToggle}, {TestDialogActionKind::kOk}});
+              }),
+              ::testing::ExitedWithCode(0), "windows=1 threads=1 pictures=some\nboxes: \n$");
 }
 
 }  // namespace

@@ -9,9 +9,9 @@ namespace testsupport {
   for (int shift = 0; shift < 32; shift += 8) {
     const int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
     if (std::abs(a - e) > tolerance)
-      return ::testing::AssertionFailure() << std::hex << "0x" << actual << " is not within "
-                                           << std::dec << tolerance << " of 0x" << std::hex
-                                           << expected;
+      return ::testing::AssertionFailure()
+             << std::hex << "0x" << actual << " is not within " << std::dec << tolerance << " of 0x"
+             << std::hex << expected;
   }
   return ::testing::AssertionSuccess();
 }
@@ -25,8 +25,21 @@ void ExpectPixels(const std::vector<uint32_t>& image, int width, const std::vect
   }
 }
 
-int CountOther(const std::vector<uint32_t>& image, uint32_t colour) {
-  return static_cast<int>(image.size() - std::count(image.begin(), image.end(), colour));
+size_t DistinctColours(const std::vector<uint32_t>& image, size_t limit) {
+  std::vector<uint32_t> seen;
+  for (size_t i = 0; i < image.size() && seen.size() < limit; ++i) {
+    const uint32_t colour = image[i] & 0xFFFFFFu;
+    if (std::find(seen.begin(), seen.end(), colour) == seen.end()) seen.push_back(colour);
+  }
+  return seen.size();
+}
+
+int CountOther(const std::vector<uint32_t>& image, int width, uint32_t colour,
+               const std::function<bool(int x, int y)>& where) {
+  int n = 0;
+  for (size_t i = 0; i < image.size(); ++i)
+    n += (!where || where(int(i % width), int(i / width))) && image[i] != colour;
+  return n;
 }
 
 }  // namespace testsupport

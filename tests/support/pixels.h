@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace testsupport {
@@ -21,7 +22,12 @@ struct PixelRow {
 void ExpectPixels(const std::vector<uint32_t>& image, int width, const std::vector<PixelRow>& rows,
                   int tolerance = 0);
 
-// The number of pixels of `image` that differ from `colour`.
-int CountOther(const std::vector<uint32_t>& image, uint32_t colour);
+// The number of distinct colours (alpha ignored) among the pixels, counted up to `limit`.
+size_t DistinctColours(const std::vector<uint32_t>& image, size_t limit);
+
+// The number of pixels (x, y) of `image` where `where(x, y)` holds (everywhere when it is
+// empty) that differ from `colour`.
+int CountOther(const std::vector<uint32_t>& image, int width, uint32_t colour,
+               const std::function<bool(int x, int y)>& where = {});
 
 }  // namespace testsupport

@@ -55,12 +55,19 @@ TEST(ChannelRenderTest, AnIdleChannelStopsAfter997SilentChunks) {
   ChannelRender(rig.channel, left.data(), right.data());
   EXPECT_EQ(left, std::vector<float>(100, 0.5f));
   EXPECT_EQ(rig.channel->blockPos, 17);
+  // A 100-frame pull across a block boundary counts two chunks and can step 999 to 1001: the
+  // channel stops all the same.
+  rig.channel->silence = 999;
+  rig.channel->blockPos = 200;
+  ChannelRender(rig.channel, left.data(), right.data());
+  ChannelRender(rig.channel, left.data(), right.data());
+  EXPECT_EQ(rig.channel->blockPos, 44);
   // A note-on restarts it where it stopped.
   rig.SineOnOscillator0();
   ChannelNoteOn(rig.channel, 57, 100);
   EXPECT_EQ(rig.channel->silence, kSilenceHeld);
   ChannelRender(rig.channel, left.data(), right.data());
-  EXPECT_EQ(rig.channel->blockPos, 117);
+  EXPECT_EQ(rig.channel->blockPos, 144);
 }
 
 TEST(ChannelRenderTest, ChunksAreCountedPerBlockAndOnlyPositiveSamplesAreLoud) {

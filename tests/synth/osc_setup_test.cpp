@@ -65,25 +65,23 @@ TEST_F(OscSetupTest, FrequencyFromFixedValueEnvelopeAndLfo) {
   EXPECT_FLOAT_EQ(OscillatorModulate(osc_, &voice_).frequency, 100.0f * 0.5f * 0.25f);
 }
 
+// Linear and equal-power pan laws; a unison pan offset sigma moves the left render to
+// pan + sigma and the right one to pan - sigma; the velocity scales both sides.
 TEST_F(OscSetupTest, PanLawsAndUnisonPanOffsets) {
-  SetOsc(kOscPan, 0.0f);
-  SetupBoth();
-  EXPECT_FLOAT_EQ(left_.amplitude, 1.0f);
-  EXPECT_FLOAT_EQ(right_.amplitude, 0.0f);
-  SetOsc(kOscPan, 0.5f);
-  SetOsc(kOscPanLaw, 1.0f);
-  SetupBoth();
-  EXPECT_NEAR(left_.amplitude, std::sqrt(0.5f), 1e-5f);
-  EXPECT_NEAR(right_.amplitude, std::sqrt(0.5f), 1e-5f);
-  // sigma 0.4 moves the left render to pan 0.6 and the right one to 0.4 (both read sqrt(0.4)).
-  SetupBoth(0.4f);
-  EXPECT_NEAR(left_.amplitude, std::sqrt(0.4f), 1e-4f);
-  EXPECT_NEAR(right_.amplitude, std::sqrt(0.4f), 1e-4f);
-  SetOsc(kOscPanLaw, 0.0f);
-  voice_.velocity = 0.5f;
-  SetupBoth(0.4f);
-  EXPECT_FLOAT_EQ(left_.amplitude, 0.4f * 0.5f);
-  EXPECT_FLOAT_EQ(right_.amplitude, 0.4f * 0.5f);
+  const struct {
+    float pan, law, sigma, velocity, left, right;
+  } rows[] = {{0.0f, 0, 0, 1, 1.0f, 0.0f},
+              {0.5f, 1, 0, 1, std::sqrt(0.5f), std::sqrt(0.5f)},
+              {0.5f, 1, 0.4f, 1, std::sqrt(0.4f), std::sqrt(0.4f)},  // pans 0.6 and 0.4
+              {0.5f, 0, 0.4f, 0.5f, 0.4f * 0.5f, 0.4f * 0.5f}};
+  for (const auto& r : rows) {
+    SetOsc(kOscPan, r.pan);
+    SetOsc(kOscPanLaw, r.law);
+    voice_.velocity = r.velocity;
+    SetupBoth(r.sigma);
+    EXPECT_NEAR(left_.amplitude, r.left, 1e-4f) << r.pan << " " << r.law << " " << r.sigma;
+    EXPECT_NEAR(right_.amplitude, r.right, 1e-4f) << r.pan << " " << r.law << " " << r.sigma;
+  }
 }
 
 TEST_F(OscSetupTest, DetuneIsCubicInFineTuneAndClamped) {

@@ -46,8 +46,11 @@ TEST_F(OscillatorTest, SilentCasesLeaveTheBlockAlone) {
     int waveform, mode;
     float frequency, fill;
     bool sounds;
-  } rows[] = {{0, 0, 440, 0.25f, false}, {2, 0, 0, 0.25f, true}, {6, 0, 440, 0, true},
-              {6, 1, 440, 0, true},      {6, 2, 440, 0, true}};
+  } rows[] = {{0, 0, 440, 0.25f, false},
+              {2, 0, 0, 0.25f, true},
+              {6, 0, 440, 0, true},
+              {6, 1, 440, 0, true},
+              {6, 2, 440, 0, true}};
   for (const auto& row : rows) {
     Set(kOscWaveform, static_cast<float>(row.waveform));
     Set(kOscMode, static_cast<float>(row.mode));

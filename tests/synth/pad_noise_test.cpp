@@ -206,23 +206,23 @@ TEST_F(NoiseTest, WhiteNoiseIsFlatAndVoicesContinueOneStream) {
   }
 }
 
+// Linear pan 0.5 halves each side, equal power gives sqrt(0.5); the velocity scales both; a
+// level LFO below zero silences the noise instead of inverting it.
 TEST_F(NoiseTest, GainsFollowPanLawLevelLfoAndVelocity) {
   UseNoise(1);
   StartNote(60);
   voice_.velocity = 0.5f;
-  NoiseGainPair g = NoiseGains(patch_.noise, &voice_);
-  EXPECT_FLOAT_EQ(g.left, 0.25f);
-  EXPECT_FLOAT_EQ(g.right, 0.25f);
-  Set(kParamNoisePanLaw, 1.0f);
-  g = NoiseGains(patch_.noise, &voice_);
-  EXPECT_NEAR(g.left, 0.5f * std::sqrt(0.5f), 1e-5f);
-  EXPECT_NEAR(g.right, 0.5f * std::sqrt(0.5f), 1e-5f);
-  // A level LFO below zero silences the noise instead of inverting it.
-  Set(kParamNoiseLevelLfo, 1.0f);
-  voice_.gen->lfoValue[0] = -0.4f;
-  g = NoiseGains(patch_.noise, &voice_);
-  EXPECT_EQ(g.left, 0.0f);
-  EXPECT_EQ(g.right, 0.0f);
+  const struct {
+    float law, lfoAmount, lfo, gain;
+  } rows[] = {{0, 0, 0, 0.25f}, {1, 0, 0, 0.5f * std::sqrt(0.5f)}, {1, 1, -0.4f, 0}};
+  for (const auto& r : rows) {
+    Set(kParamNoisePanLaw, r.law);
+    Set(kParamNoiseLevelLfo, r.lfoAmount);
+    voice_.gen->lfoValue[0] = r.lfo;
+    const NoiseGainPair g = NoiseGains(patch_.noise, &voice_);
+    EXPECT_NEAR(g.left, r.gain, 1e-5f) << r.law << " " << r.lfo;
+    EXPECT_NEAR(g.right, r.gain, 1e-5f) << r.law << " " << r.lfo;
+  }
 }
 
 TEST_F(NoiseTest, TypeOffWritesNothingAndSilenceFollowsTheGateOrEnvelope) {

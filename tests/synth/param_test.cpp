@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <set>
 #include <string>
 
@@ -37,7 +39,7 @@ TEST(Param, IntegerReadsRoundHalfUpAndFloorNegatives) {
   const struct {
     float norm;
     int expected;
-  } octaves[] = {{0.43f, -2}, {0.50f, 0}, {0.56f, 1}, {0.37f, -3}};
+  } octaves[] = {{0.43f, -2}, {0.50f, 0}, {0.56f, 1}, {0.37f, -3}, {NAN, INT32_MIN}};
   for (const auto& c : octaves) {
     octave->norm = c.norm;
     EXPECT_EQ(ParamGetInt(octave), c.expected) << "norm " << c.norm;

@@ -25,9 +25,7 @@ TEST(SqrtTable, GivesEqualPowerGains) {
   EXPECT_EQ(SqrtTableEntry(0), 0.0f);
   EXPECT_NEAR(SqrtTableEntry(65535), 1.0f, 1e-6f);
   EXPECT_NEAR(SqrtTableEntry(16384), 0.5f, 1e-4f);
-  EXPECT_EQ(EqualPowerGain(1.0f), 1.0f);
-  EXPECT_EQ(EqualPowerGain(0.0f), 0.0f);
-  EXPECT_NEAR(EqualPowerGain(0.5f), std::sqrt(0.5f), 1e-5f);
+  for (float x : {0.0f, 0.5f, 1.0f}) EXPECT_NEAR(EqualPowerGain(x), std::sqrt(x), 1e-5f) << x;
   const PanGains linear = PanLaw(0, 0.25f), power = PanLaw(1, 0.25f);
   EXPECT_EQ(linear.left, 0.75f);
   EXPECT_EQ(linear.right, 0.25f);

@@ -45,17 +45,6 @@ TEST(ComplexFft, MatchesADirectTransformOnRandomData) {
   }
 }
 
-TEST(ComplexFft, OneRealLineGivesACosineAndASine) {
-  const int n = 2048;
-  std::vector<float> data(2 * n, 0.0f);
-  data[2] = 1.0f;  // bin 1
-  ComplexFft(data.data(), n);
-  for (int t = 0; t < n; t += 97) {
-    EXPECT_NEAR(data[2 * t], std::cos(2 * kPi * t / n), 1e-4) << t;
-    EXPECT_NEAR(data[2 * t + 1], std::sin(2 * kPi * t / n), 1e-4) << t;
-  }
-}
-
 TEST(WavetableBank, EveryTableIsFiniteAndWithinUnitRange) {
   synthtest::EnsureSharedTables();
   const WavetableBank* bank = WavetableBankGet();

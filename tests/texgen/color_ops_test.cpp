@@ -29,12 +29,11 @@ TEST(ColorLerp, EndsMiddleAndClampingOutsideTheRange) {
     uint32_t a, b;
     float t;
     uint32_t expected;
-  } rows[] = {{0x10203040u, 0xF0E0D0C0u, 0.0f, 0x10203040u},
-              {0x10203040u, 0xF0E0D0C0u, 1.0f, 0xF0E0D0C0u},
-              {0x00000000u, 0xFF00FF02u, 0.5f, 0x80008001u},  // 127.5 -> 128, 1 -> 1
-              {0x00000000u, 0x80808080u, 3.0f, 0xFFFFFFFFu},
-              {0x80808080u, 0xFFFFFFFFu, -2.0f, 0x00000000u},
-              {0x80808080u, 0xFFFFFFFFu, NAN, 0x00000000u}};
+  } rows[] = {
+      {0x10203040u, 0xF0E0D0C0u, 0.0f, 0x10203040u}, {0x10203040u, 0xF0E0D0C0u, 1.0f, 0xF0E0D0C0u},
+      {0x00000000u, 0xFF00FF02u, 0.5f, 0x80008001u},  // 127.5 -> 128, 1 -> 1
+      {0x00000000u, 0x80808080u, 3.0f, 0xFFFFFFFFu}, {0x80808080u, 0xFFFFFFFFu, -2.0f, 0x00000000u},
+      {0x80808080u, 0xFFFFFFFFu, NAN, 0x00000000u}};
   for (const auto& r : rows) EXPECT_EQ(LerpColor(r.a, r.b, r.t), r.expected) << r.t;
 }
 
@@ -48,23 +47,34 @@ struct ColourRow {
 TEST(ColorOps, PerPixelOperationsOnKnownPixels) {
   const ColourRow rows[] = {
       // Luminance 0, 0.3 -> 0, 0.5 -> 0 (ties to even), 0x0A -> 1: only above the threshold.
-      {"threshold 255", [](Texture* t) { TextureThresholdRecolor(t, 255, 0x12345678u); },
-       {0x7F000000u, 0x7F000003u, 0x7F000005u}, {0x7F000000u, 0x7F000003u, 0x7F000005u}},
-      {"threshold 0", [](Texture* t) { TextureThresholdRecolor(t, 0, 0x12345678u); },
-       {0x7F000000u, 0x7F000003u, 0x7F00000Au}, {0x7F000000u, 0x7F000003u, 0x7F345678u}},
-      {"scale by 1", [](Texture* t) { TextureScaleChannels(t, 1, 1, 1, 1); }, {0xC8646432u},
+      {"threshold 255",
+       [](Texture* t) { TextureThresholdRecolor(t, 255, 0x12345678u); },
+       {0x7F000000u, 0x7F000003u, 0x7F000005u},
+       {0x7F000000u, 0x7F000003u, 0x7F000005u}},
+      {"threshold 0",
+       [](Texture* t) { TextureThresholdRecolor(t, 0, 0x12345678u); },
+       {0x7F000000u, 0x7F000003u, 0x7F00000Au},
+       {0x7F000000u, 0x7F000003u, 0x7F345678u}},
+      {"scale by 1",
+       [](Texture* t) { TextureScaleChannels(t, 1, 1, 1, 1); },
+       {0xC8646432u},
        {0xC8646432u}},
       // 200 x 2 -> 255, 100 x 2, 100 x 0.5, 50 x 1.5; green 3 x 0.5 = 1.5 rounds to even 2.
-      {"scale", [](Texture* t) { TextureScaleChannels(t, 2.0f, 0.5f, 1.5f, 2.0f); },
-       {0xC8646432u, 0x01020304u}, {0xFFC8324Bu, 0x02040206u}},
-      {"subtract", [](Texture* t) { TextureSubtractColor(t, 0x00202020u); }, {0xFF101010u},
+      {"scale",
+       [](Texture* t) { TextureScaleChannels(t, 2.0f, 0.5f, 1.5f, 2.0f); },
+       {0xC8646432u, 0x01020304u},
+       {0xFFC8324Bu, 0x02040206u}},
+      {"subtract",
+       [](Texture* t) { TextureSubtractColor(t, 0x00202020u); },
+       {0xFF101010u},
        {0xFF000000u}},
-      {"add", [](Texture* t) { TextureAddColor(t, 0x01F0F0F0u); }, {0xFF202020u},
-       {0xFFFFFFFFu}},
+      {"add", [](Texture* t) { TextureAddColor(t, 0x01F0F0F0u); }, {0xFF202020u}, {0xFFFFFFFFu}},
       {"invert", TextureInvert, {0x40FF8000u}, {0x40007FFFu}},
       // 76 (76.5) + 77 (76.8) + 0, alpha kept.
       {"grayscale", TextureGrayscale, {0x40FF8000u, 0xFF010004u}, {0x40999999u, 0xFF000000u}},
-      {"clamp", [](Texture* t) { TextureClampToColor(t, 0x00505050u); }, {0x80A01060u},
+      {"clamp",
+       [](Texture* t) { TextureClampToColor(t, 0x00505050u); },
+       {0x80A01060u},
        {0x80501050u}},
       {"alpha from luminance", TextureAlphaFromLuminance, {0x00FFFFFFu}, {0xFFFFFFFFu}},
   };
@@ -201,10 +211,10 @@ TEST(ColorOps, CombineChannelsOverTheOverlap) {
   source.at(1, 1) = 0x40102030u;
   Image image(3, 3, 0xFF010203u);
   TextureCombineChannels(image.get(), source.get(), 0);
-  EXPECT_EQ(image.at(0, 0), 0x80C86432u);
-  EXPECT_EQ(image.at(1, 1), 0x40102030u);
-  EXPECT_EQ(image.at(2, 0), 0xFF010203u);  // outside the 2 x 2 overlap
-  EXPECT_EQ(image.at(0, 2), 0xFF010203u);
+  image.ExpectPixels({{0, 0, 0x80C86432u},
+                      {1, 1, 0x40102030u},
+                      {2, 0, 0xFF010203u},  // outside the 2 x 2 overlap
+                      {0, 2, 0xFF010203u}});
   auto combined = [&](uint8_t mode) {
     Image dest(1, 1, 0xFF010203u);
     TextureCombineChannels(dest.get(), source.get(), mode);
@@ -219,9 +229,7 @@ TEST(ColorOps, CombineChannelsOverTheOverlap) {
   Image big(256, 256, 0xFF000000u);
   Image small(128, 128, 0xFFFFFFFFu);
   TextureCombineChannels(big.get(), small.get(), 0);
-  EXPECT_EQ(big.at(127, 127), 0xFFFFFFFFu);
-  EXPECT_EQ(big.at(128, 127), 0xFF000000u);
-  EXPECT_EQ(big.at(127, 128), 0xFF000000u);
+  big.ExpectPixels({{127, 127, 0xFFFFFFFFu}, {128, 127, 0xFF000000u}, {127, 128, 0xFF000000u}});
   // The source's kind is tested, not the destination's.
   Texture volume;
   TextureInit(&volume, kTextureKindVolume, 2, 2, 2, 0, 0);

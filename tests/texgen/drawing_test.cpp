@@ -68,12 +68,9 @@ TEST(Lines, HorizontalVerticalAndWrappingAt16Bits) {
   TextureDrawHLine(image.get(), 2, 1, 0, kInk);  // length 0: one pixel
   EXPECT_EQ(Inked(image), (std::set<std::pair<int, int>>{{2, 1}}));
   TextureDrawHLine(image.get(), 6, 3, 5, kInk);  // clipped at the right edge
-  EXPECT_EQ(image.at(7, 3), kInk);
-  EXPECT_EQ(image.at(5, 3), kPaper);
+  image.ExpectPixels({{7, 3, kInk}, {5, 3, kPaper}});
   TextureDrawVLine(image.get(), 4, static_cast<int16_t>(65534), 3, kInk);  // -2 .. 1
-  EXPECT_EQ(image.at(4, 0), kInk);
-  EXPECT_EQ(image.at(4, 1), kInk);
-  EXPECT_EQ(image.at(4, 2), kPaper);
+  image.ExpectPixels({{4, 0, kInk}, {4, 1, kInk}, {4, 2, kPaper}});
   TextureDrawHLine(image.get(), 0, 5, -1, kInk);  // negative length: nothing
   EXPECT_EQ(image.at(0, 5), kPaper);
   // Points past 32767 continue at -32768: a run from 3 of length 65535 covers columns 0..2.
@@ -91,8 +88,7 @@ TEST(Rectangles, CornerOrderIncludedCornersAndClipping) {
   TextureDrawRect(b.get(), 5, 6, 1, 2, kInk);
   EXPECT_EQ(a.Pixels(), b.Pixels());
   EXPECT_EQ(Inked(a).size(), 16u);  // 4 x 4 outline of a 5 x 5 box
-  EXPECT_EQ(a.at(5, 6), kInk);
-  EXPECT_EQ(a.at(3, 4), kPaper);
+  a.ExpectPixels({{5, 6, kInk}, {3, 4, kPaper}});
   Image fa(8, 8, kPaper), fb(8, 8, kPaper);
   TextureFillRect(fa.get(), 6, 1, 2, 3, kInk);
   TextureFillRect(fb.get(), 2, 3, 6, 1, kInk);
@@ -109,26 +105,23 @@ TEST(Rectangles, CornerOrderIncludedCornersAndClipping) {
 TEST(Circles, FilledIsSymmetricAndPartlyOutsideIsClipped) {
   Image image(21, 21, kPaper);
   TextureFillCircle(image.get(), 10, 10, 6, kInk);
-  EXPECT_EQ(image.at(10, 10), kInk);
-  EXPECT_EQ(image.at(10, 4), kInk);
-  EXPECT_EQ(image.at(10, 16), kInk);
-  EXPECT_EQ(image.at(16, 10), kInk);
-  EXPECT_EQ(image.at(4, 10), kInk);
-  EXPECT_EQ(image.at(15, 15), kPaper);  // beyond the radius at the diagonal
-  EXPECT_EQ(image.at(10, 17), kPaper);
+  image.ExpectPixels({{10, 10, kInk},
+                      {10, 4, kInk},
+                      {10, 16, kInk},
+                      {16, 10, kInk},
+                      {4, 10, kInk},
+                      {15, 15, kPaper},  // beyond the radius at the diagonal
+                      {10, 17, kPaper}});
   for (int y = 0; y < 21; ++y) {
     for (int x = 0; x < 21; ++x) ASSERT_EQ(image.at(x, y), image.at(20 - x, y)) << x << "," << y;
   }
   Image outline(21, 21, kPaper);
   TextureDrawCircle(outline.get(), 10, 10, 6, kInk);
-  EXPECT_EQ(outline.at(10, 16), kInk);
-  EXPECT_EQ(outline.at(10, 10), kPaper);
-  EXPECT_EQ(outline.at(16, 10), kInk);
+  outline.ExpectPixels({{10, 16, kInk}, {10, 10, kPaper}, {16, 10, kInk}});
   // Centres outside the image, huge radii and negative centres stay inside memory.
   Image edge(16, 16, kPaper);
   TextureFillCircle(edge.get(), 0, 0, 5, kInk);
-  EXPECT_EQ(edge.at(0, 0), kInk);
-  EXPECT_EQ(edge.at(15, 15), kPaper);
+  edge.ExpectPixels({{0, 0, kInk}, {15, 15, kPaper}});
   TextureDrawCircle(edge.get(), static_cast<int16_t>(65530), 8, 10, kInk);
   EXPECT_EQ(edge.at(4, 8), kInk);  // -6 + 10
   TextureFillCircle(edge.get(), 8, 8, 65535, kInk);
@@ -143,40 +136,31 @@ TEST(Bricks, BevelsContrastAndNothingForSizeOrBevelZero) {
   EXPECT_EQ(image.Pixels(), before);
   TextureDrawBricks(image.get(), 8, 100, 1);
   const uint32_t light = 0xFFB1B1B1u, dark = 0xFF4D4D4Du;  // 127 + 50, 127 - 50
-  EXPECT_EQ(image.at(3, 0), light);                        // top bevel of band 0
-  EXPECT_EQ(image.at(3, 7), dark);    // bottom bevel of band 0 (drawn with band 1)
-  EXPECT_EQ(image.at(0, 3), light);   // left bevel of the first brick
-  EXPECT_EQ(image.at(15, 3), dark);   // right bevel at X + 2s - 1
-  EXPECT_EQ(image.at(8, 11), light);  // band 1 starts its bricks at X = s
-  EXPECT_EQ(image.at(5, 4), 0xFF102030u);
+  image.ExpectPixels({{3, 0, light},                       // top bevel of band 0
+                      {3, 7, dark},    // bottom bevel of band 0 (drawn with band 1)
+                      {0, 3, light},   // left bevel of the first brick
+                      {15, 3, dark},   // right bevel at X + 2s - 1
+                      {8, 11, light},  // band 1 starts its bricks at X = s
+                      {5, 4, 0xFF102030u}});
   Image flat(16, 16, 0xFF102030u);
   TextureDrawBricks(flat.get(), 8, 0, 1);
-  EXPECT_EQ(flat.at(3, 0), 0xFF7F7F7Fu);
-  EXPECT_EQ(flat.at(3, 7), 0xFF7F7F7Fu);
+  flat.ExpectPixels({{3, 0, 0xFF7F7F7Fu}, {3, 7, 0xFF7F7F7Fu}});
 }
 
 TEST(Grid, SingleLinesThickWrappingLinesAndZeroSteps) {
   Image image(8, 8, kPaper);
   TextureDrawGrid(image.get(), 4, 4, 1, kInk);
-  EXPECT_EQ(image.at(0, 3), kInk);
-  EXPECT_EQ(image.at(4, 3), kInk);
-  EXPECT_EQ(image.at(3, 0), kInk);
-  EXPECT_EQ(image.at(3, 4), kInk);
-  EXPECT_EQ(image.at(1, 1), kPaper);
+  image.ExpectPixels({{0, 3, kInk}, {4, 3, kInk}, {3, 0, kInk}, {3, 4, kInk}, {1, 1, kPaper}});
   EXPECT_EQ(Inked(image).size(), 64u - 36u);
   // Thickness 3 at column 0 wraps: columns 7, 0 and 1.
   Image thick(8, 8, kPaper);
   TextureDrawGrid(thick.get(), 8, 8, 3, kInk);
-  EXPECT_EQ(thick.at(7, 3), kInk);
-  EXPECT_EQ(thick.at(1, 3), kInk);
-  EXPECT_EQ(thick.at(2, 3), kPaper);
-  EXPECT_EQ(thick.at(3, 7), kInk);
+  thick.ExpectPixels({{7, 3, kInk}, {1, 3, kInk}, {2, 3, kPaper}, {3, 7, kInk}});
   // A step of 0 draws no line in its direction; thickness 0 draws nothing; a thickness above
   // the width wraps on a tiny image.
   Image zero(8, 8, kPaper);
   TextureDrawGrid(zero.get(), 0, 4, 1, kInk);
-  EXPECT_EQ(zero.at(0, 3), kPaper);
-  EXPECT_EQ(zero.at(3, 4), kInk);
+  zero.ExpectPixels({{0, 3, kPaper}, {3, 4, kInk}});
   TextureDrawGrid(zero.get(), 1, 1, 0, 0xFF00FF00u);
   EXPECT_EQ(zero.at(1, 1), kPaper);
   Image tiny(1, 1, kPaper);

@@ -20,9 +20,11 @@ TEST(VerticalBlur, RadiusZeroOneTwoAndWrapping) {
   Image edge(1, 4, 0xFF000000u);
   edge.at(0, 3) = 0xFFC0C0C0u;
   TextureVerticalBlur(edge.get(), 2);
-  EXPECT_EQ(edge.at(0, 0), 0xFF404040u);  // 0 / 2 + 192 / 3
-  EXPECT_EQ(edge.at(0, 1), 0xFF000000u);
-  EXPECT_EQ(edge.at(0, 3), 0xFF606060u);  // 192 / 2 + 0 / 3
+  edge.ExpectPixels({
+      {0, 0, 0xFF404040u},  // 0 / 2 + 192 / 3
+      {0, 1, 0xFF000000u},
+      {0, 3, 0xFF606060u}  // 192 / 2 + 0 / 3
+  });
   // A radius above the height wraps more than once without leaving the image.
   Image tall(2, 3, 0xFFFFFFFFu);
   TextureVerticalBlur(tall.get(), 200);
@@ -40,10 +42,10 @@ TEST(Emboss, UniformIsMidGrayAndSlopesShadeOneWay) {
   dot.at(4, 4) = 0xFFFFFFFFu;
   TextureEmboss(dot.get(), 100);
   // v = (0 - 255) * 0.25 * 2 + 127 = -0.5 -> limited to 0.
-  EXPECT_EQ(dot.at(3, 4), 0xFF000000u);
-  EXPECT_EQ(dot.at(5, 4), 0xFFFEFEFEu);  // 127.5 + 127 = 254.5 rounds to even 254
-  EXPECT_EQ(dot.at(4, 3), 0xFFFEFEFEu);  // the pixel above sees it as "down"
-  EXPECT_EQ(dot.at(4, 4), 0xFF7F7F7Fu);
+  dot.ExpectPixels({{3, 4, 0xFF000000u},
+                    {5, 4, 0xFFFEFEFEu},  // 127.5 + 127 = 254.5 rounds to even 254
+                    {4, 3, 0xFFFEFEFEu},  // the pixel above sees it as "down"
+                    {4, 4, 0xFF7F7F7Fu}});
   // Linear neighbours: the first pixel of row 5 has the last pixel of row 4 on its left.
   Image wrap(8, 8, 0xFF000000u);
   wrap.at(7, 4) = 0xFFFFFFFFu;
@@ -54,28 +56,32 @@ TEST(Emboss, UniformIsMidGrayAndSlopesShadeOneWay) {
 TEST(Convolve, UniformImagesBordersAndAlpha) {
   Image image(6, 5, 0x64646464u);  // 100 in every channel
   TextureBlur3x3(image.get(), false);
-  EXPECT_EQ(image.at(2, 2), 0x64646464u);
-  EXPECT_EQ(image.at(0, 0), 0x64414141u);  // 0.65 * 100 = 65 at a corner, alpha kept
-  EXPECT_EQ(image.at(2, 0), 0x64505050u);  // 0.8 along an edge
+  image.ExpectPixels({
+      {2, 2, 0x64646464u},
+      {0, 0, 0x64414141u},  // 0.65 * 100 = 65 at a corner, alpha kept
+      {2, 0, 0x64505050u}   // 0.8 along an edge
+  });
   Image edges(6, 5, 0x64646464u);
   TextureEdgeDetect(edges.get(), false);
   EXPECT_EQ(edges.at(3, 2), 0x64000000u);
   Image edgesAlpha(6, 5, 0x64646464u);
   TextureEdgeDetect(edgesAlpha.get(), true);
-  EXPECT_EQ(edgesAlpha.at(3, 2), 0x00000000u);
-  EXPECT_EQ(edgesAlpha.at(0, 0), 0x3E3E3E3Eu);  // 100 - 3 * 12.5 = 62.5 -> 62
+  edgesAlpha.ExpectPixels({
+      {3, 2, 0x00000000u}, {0, 0, 0x3E3E3E3Eu}  // 100 - 3 * 12.5 = 62.5 -> 62
+  });
   Image sharp(6, 5, 0x64646464u);
   TextureSharpen(sharp.get(), true);
-  EXPECT_EQ(sharp.at(3, 2), 0x64646464u);
-  EXPECT_EQ(sharp.at(0, 0), 0xFFFFFFFFu);  // (5 - 2) * 100, limited, alpha too
+  sharp.ExpectPixels({
+      {3, 2, 0x64646464u}, {0, 0, 0xFFFFFFFFu}  // (5 - 2) * 100, limited, alpha too
+  });
   Image relief(3, 3, 0x64646464u);
   TextureReliefUpLeft(relief.get(), false);
-  EXPECT_EQ(relief.at(1, 1), 0x64323232u);
-  EXPECT_EQ(relief.at(0, 0), 0x64646464u);  // its upper-left tap is outside
+  relief.ExpectPixels({
+      {1, 1, 0x64323232u}, {0, 0, 0x64646464u}  // its upper-left tap is outside
+  });
   Image reliefDown(3, 3, 0x64646464u);
   TextureReliefDownRight(reliefDown.get(), false);
-  EXPECT_EQ(reliefDown.at(2, 2), 0x64646464u);
-  EXPECT_EQ(reliefDown.at(1, 1), 0x64323232u);
+  reliefDown.ExpectPixels({{2, 2, 0x64646464u}, {1, 1, 0x64323232u}});
   // The general kernel: a shift right by one pixel.
   const float shift[9] = {0, 0, 0, 1, 0, 0, 0, 0, 0};
   Image ramp(4, 1);
@@ -106,8 +112,8 @@ TEST(NormalMap, FlatSlopesAndClampedChannels) {
     for (int x = 0; x < 4; ++x) edge.at(x, y) = 0xFFFFFFFFu;
   }
   TextureNormalMap(edge.get());
-  EXPECT_EQ(edge.at(4, 1), 0xFFFF7F00u);  // blue: 127 (2 - 2) = 0
-  EXPECT_EQ(edge.at(3, 1), 0xFFFF7F00u);
+  edge.ExpectPixels({{4, 1, 0xFFFF7F00u},  // blue: 127 (2 - 2) = 0
+                     {3, 1, 0xFFFF7F00u}});
 }
 
 TEST(Filters, RecordsWithoutPixelsAndVolumesAreLeftAlone) {

@@ -43,10 +43,10 @@ TEST(Cellular, DistancesWrapAcrossTheEdges) {
   crt::srand(seed);
   TextureCellular(image.get(), 1, 0, 0);
   // Mode 0: value = round(255 * d^2 / 128).
-  EXPECT_EQ(image.at(63, py), 0xFF020202u);  // 255 / 128 = 1.99 -> 2
-  EXPECT_EQ(image.at(1, py), 0xFF020202u);
-  EXPECT_EQ(image.at(2, py), 0xFF080808u);  // 4 * 255 / 128 = 7.97 -> 8
-  EXPECT_EQ(image.at(61, py), image.at(3, py));
+  image.ExpectPixels({{63, py, 0xFF020202u},  // 255 / 128 = 1.99 -> 2
+                      {1, py, 0xFF020202u},
+                      {2, py, 0xFF080808u},  // 4 * 255 / 128 = 7.97 -> 8
+                      {61, py, image.at(3, py)}});
 }
 
 TEST(Cellular, DrawCountsColouredPointsAndDegenerateOperands) {
@@ -145,14 +145,12 @@ TEST(Cellular, ManyPointsOverSeveralColumnPassesMatchTheDefinition) {
 TEST(Gradients, LinearEndsAndZeroLength) {
   Image image(11, 3);
   TextureLinearGradient(image.get(), 0, 0, 10, 0, 0xFF000000u, 0xFFC86400u);
-  EXPECT_EQ(image.at(0, 0), 0xFF000000u);
-  EXPECT_EQ(image.at(10, 2), 0xFFC86400u);
-  EXPECT_EQ(image.at(5, 1), 0xFF643200u);
+  image.ExpectPixels({{0, 0, 0xFF000000u}, {10, 2, 0xFFC86400u}, {5, 1, 0xFF643200u}});
   // Behind the second point the colour holds.
   TextureLinearGradient(image.get(), 8, 0, 2, 0, 0xFF000000u, 0xFFFFFFFFu);
-  EXPECT_EQ(image.at(10, 0), 0xFF000000u);
-  EXPECT_EQ(image.at(0, 0), 0xFFFFFFFFu);
-  EXPECT_EQ(image.at(5, 0), 0xFF808080u);  // t = 0.5 -> 127.5 -> 128
+  image.ExpectPixels({
+      {10, 0, 0xFF000000u}, {0, 0, 0xFFFFFFFFu}, {5, 0, 0xFF808080u}  // t = 0.5 -> 127.5 -> 128
+  });
   TextureLinearGradient(image.get(), 4, 4, 4, 4, 0x11223344u, 0xFFFFFFFFu);
   for (uint32_t i = 0; i < image.count(); ++i) ASSERT_EQ(image->pixels[i], 0x11223344u);
 }
@@ -160,10 +158,12 @@ TEST(Gradients, LinearEndsAndZeroLength) {
 TEST(Gradients, RadialInsideOutsideAndZeroRadius) {
   Image image(9, 9);
   TextureRadialGradient(image.get(), 4, 4, 4, 0xFFFFFFFFu, 0x00000000u);
-  EXPECT_EQ(image.at(4, 4), 0xFFFFFFFFu);
-  EXPECT_EQ(image.at(8, 4), 0x00000000u);
-  EXPECT_EQ(image.at(0, 0), 0x00000000u);  // farther than the radius
-  EXPECT_EQ(image.at(6, 4), 0x80808080u);  // t = 0.5 -> 127.5 rounds to even 128
+  image.ExpectPixels({
+      {4, 4, 0xFFFFFFFFu},
+      {8, 4, 0x00000000u},
+      {0, 0, 0x00000000u},  // farther than the radius
+      {6, 4, 0x80808080u}   // t = 0.5 -> 127.5 rounds to even 128
+  });
   TextureRadialGradient(image.get(), 4, 4, 0, 0xFF102030u, 0x00000000u);
   for (uint32_t i = 0; i < image.count(); ++i) ASSERT_EQ(image->pixels[i], 0xFF102030u);
 }
@@ -183,11 +183,11 @@ TEST(GradientMap, KeysReproduceGrayscaleAndFadeOutsideTheirRange) {
   const uint32_t mid[6] = {0xFF0000FFu, 0xFFFF0000u, 0, 0, 0, 0};
   const uint8_t midPos[6] = {100, 200, 0, 0, 0, 0};
   TextureGradientMap(image.get(), 2, mid, midPos);
-  EXPECT_EQ(image.at(0, 0), 0x00000000u);
-  EXPECT_EQ(image.at(50, 0), 0x80000080u);  // halfway to the first key: 127.5 -> 128
-  EXPECT_EQ(image.at(100, 0), 0xFF0000FFu);
-  EXPECT_EQ(image.at(200, 0), 0xFFFF0000u);
-  EXPECT_EQ(image.at(255, 0), 0x00000000u);
+  image.ExpectPixels({{0, 0, 0x00000000u},
+                      {50, 0, 0x80000080u},  // halfway to the first key: 127.5 -> 128
+                      {100, 0, 0xFF0000FFu},
+                      {200, 0, 0xFFFF0000u},
+                      {255, 0, 0x00000000u}});
 }
 
 TEST(GradientMap, TiesCountAndLimits) {

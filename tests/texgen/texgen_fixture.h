@@ -6,6 +6,7 @@
 
 #include "platform/crt.h"
 #include "support/test_support.h"
+#include "tests/support/pixels.h"
 #include "texgen/texture.h"
 
 namespace texgentest {
@@ -29,6 +30,10 @@ class Image {
   }
   std::vector<uint32_t> Pixels() const {
     return std::vector<uint32_t>(texture_->pixels, texture_->pixels + count());
+  }
+  // Checks each row's pixel (x, y, 0xAARRGGBB) exactly.
+  void ExpectPixels(const std::vector<testsupport::PixelRow>& rows) const {
+    testsupport::ExpectPixels(Pixels(), texture_->width, rows);
   }
   uint64_t Hash(const char* name) const {
     return testsupport::HashAndMaybeWrite(name, texture_->width, texture_->height,

@@ -22,14 +22,10 @@ TEST(CopyRect, ClippingOverlapSmearAndEmptyRectangles) {
   FillCoordinates(image);
   // Destination near the right edge: only the part that fits is copied.
   TextureCopyRect(image.get(), 0, 0, 4, 1, 6, 3);
-  EXPECT_EQ(image.at(6, 3), 0xFF000000u);
-  EXPECT_EQ(image.at(7, 3), 0xFF000001u);
-  EXPECT_EQ(image.at(5, 3), 0xFF000305u);
+  image.ExpectPixels({{6, 3, 0xFF000000u}, {7, 3, 0xFF000001u}, {5, 3, 0xFF000305u}});
   // A source running past the image is clipped too (nothing read outside).
   TextureCopyRect(image.get(), 6, 0, 60000, 2, 0, 2);
-  EXPECT_EQ(image.at(0, 2), 0xFF000006u);
-  EXPECT_EQ(image.at(1, 2), 0xFF000007u);
-  EXPECT_EQ(image.at(2, 2), 0xFF000202u);
+  image.ExpectPixels({{0, 2, 0xFF000006u}, {1, 2, 0xFF000007u}, {2, 2, 0xFF000202u}});
   const std::vector<uint32_t> before = image.Pixels();
   TextureCopyRect(image.get(), 3, 0, 3, 4, 0, 0);  // x2 not above x1
   TextureCopyRect(image.get(), 5, 0, 2, 4, 0, 0);
@@ -50,9 +46,7 @@ TEST(CopyRect, LinesAndGridsRepeatTheSourceRectangle) {
   TextureCopyRectLine(image.get(), 0, 0, 2, 2, 3, 3, 1);  // count 1 copies onto itself
   EXPECT_EQ(image.Pixels(), before);
   TextureCopyRectLine(image.get(), 0, 0, 2, 2, 3, 3, 0x0103);  // low 8 bits: 3 copies
-  EXPECT_EQ(image.at(3, 3), 0xFF000000u);
-  EXPECT_EQ(image.at(7, 7), 0xFF000101u);
-  EXPECT_EQ(image.at(5, 5), 0xFF000505u);
+  image.ExpectPixels({{3, 3, 0xFF000000u}, {7, 7, 0xFF000101u}, {5, 5, 0xFF000505u}});
   // A step of 65535 is one to the left: the destination is taken to 16 bits.
   Image left(8, 1);
   FillCoordinates(left);
@@ -80,17 +74,18 @@ TEST(Resize, NearestIdentityEnlargementAndClamping) {
   TextureResize(image.get(), 256, 256, 0);
   EXPECT_EQ(image->width, 256);
   EXPECT_EQ(image->byteSize, 256u * 256 * 4);
-  EXPECT_EQ(image.at(0, 0), before[0]);
-  EXPECT_EQ(image.at(255, 0), before[15]);
-  EXPECT_EQ(image.at(0, 255), before[15 * 16]);
-  EXPECT_EQ(image.at(255, 255), before[255]);
-  EXPECT_EQ(image.at(40, 100), before[6 * 16 + 2]);  // 40/16 = 2.5 -> 2, 100/16 = 6.25 -> 6
+  image.ExpectPixels({
+      {0, 0, before[0]},
+      {255, 0, before[15]},
+      {0, 255, before[15 * 16]},
+      {255, 255, before[255]},
+      {40, 100, before[6 * 16 + 2]}  // 40/16 = 2.5 -> 2, 100/16 = 6.25 -> 6
+  });
   // Each row reads only its own source row (column and row are clamped separately).
   Image wide(4, 2);
   FillCoordinates(wide);
   TextureResize(wide.get(), 8, 2, 0);
-  EXPECT_EQ(wide.at(7, 0), 0xFF000003u);
-  EXPECT_EQ(wide.at(7, 1), 0xFF000103u);
+  wide.ExpectPixels({{7, 0, 0xFF000003u}, {7, 1, 0xFF000103u}});
 }
 
 TEST(Resize, BilinearExtrapolatesAndClamps) {
@@ -178,10 +173,12 @@ TEST(SineShift, AmplitudeZeroPeriodZeroAndRowShifts) {
   EXPECT_EQ(image.Pixels(), before);
   // Row y shifts by round(sin(y * 3.1415 / 4) * 3): row 2 by 3 (sin ~ 1), row 4 by 0.
   TextureSineShiftRows(image.get(), 3, 4);
-  EXPECT_EQ(image.at(0, 2), 0xFF000203u);
-  EXPECT_EQ(image.at(15, 2), 0xFF000202u);  // wraps to column 2
-  EXPECT_EQ(image.at(0, 4), 0xFF000400u);
-  EXPECT_EQ(image.at(0, 6), 0xFF00060Du);  // sin ~ -1: shift -3, column 13
+  image.ExpectPixels({
+      {0, 2, 0xFF000203u},
+      {15, 2, 0xFF000202u},  // wraps to column 2
+      {0, 4, 0xFF000400u},
+      {0, 6, 0xFF00060Du}  // sin ~ -1: shift -3, column 13
+  });
   Image columns(4, 16);
   FillCoordinates(columns);
   TextureSineShiftColumns(columns.get(), 3, 4);
@@ -194,10 +191,10 @@ TEST(MirrorTile, QuadrantsAndSizeLimits) {
   TextureMirrorTile(image.get());
   EXPECT_EQ(image->width, 256);
   EXPECT_EQ(image->height, 128);
-  EXPECT_EQ(image.at(5, 7), 0xFF000705u);
-  EXPECT_EQ(image.at(128 + 5, 7), 0xFF000700u | (127 - 5));
-  EXPECT_EQ(image.at(5, 64 + 7), 0xFF000005u | ((63 - 7) << 8));
-  EXPECT_EQ(image.at(128 + 5, 64 + 7), 0xFF000000u | ((63 - 7) << 8) | (127 - 5));
+  image.ExpectPixels({{5, 7, 0xFF000705u},
+                      {128 + 5, 7, 0xFF000700u | (127 - 5)},
+                      {5, 64 + 7, 0xFF000005u | ((63 - 7) << 8)},
+                      {128 + 5, 64 + 7, 0xFF000000u | ((63 - 7) << 8) | (127 - 5)}});
   // Seamless: the right edge meets the left edge with the same pixels.
   for (int y = 0; y < 128; ++y) ASSERT_EQ(image.at(255, y), image.at(0, y));
   Image tooWide(40000, 1);

@@ -169,7 +169,7 @@ TEST(ScriptAsmTest, MistakesAreReportedWithTheirLine) {
   EXPECT_NE(AssembleError("light l\n byte 4\nend\n"), "");  // 4 is a light sub-op
   EXPECT_NE(AssembleError("opcode 1\n"), "");               // 1 reads operands
   EXPECT_NE(AssembleError("texture a 8 8 1 0 0\nend\ntexture a 8 8 1 0 0\nend\n"), "");
-  EXPECT_EQ(AssembleError("light l\n"), "the last light has no end");
+  EXPECT_EQ(AssembleError("light l\n"), "line 1: the last light has no end");
   EXPECT_EQ(AssembleError("light l\nend\nticks 3\n"),
             "line 3: ticks comes first and takes auto or 0..65535");
   std::string many;
@@ -191,7 +191,7 @@ TEST(ScriptAsmTest, MalformedLinesNameTheirLine) {
       {program + "  mov r32, c5\n }\nend\n", "line 4: bad transform operand r32"},
       {program + "  wobble r1, c5\n }\nend\n", "line 4: unknown transform operation wobble"},
       {program + "end\n", "line 4: unknown transform operation end"},
-      {program, "the last program has no closing }"},
+      {program, "line 3: the last program has no closing }"},
   };
   for (const auto& [text, error] : kCases) {
     EXPECT_EQ(AssembleError(text).substr(0, error.size()), error) << text;

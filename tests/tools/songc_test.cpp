@@ -119,6 +119,9 @@ TEST(SongcTest, RejectsBadPatternsAndPlacements) {
       {riff + "track 0\nplay riff 0 v128\n", "line 5: velocity"},
       {riff + "track 0\nplay riff 0 v0\n", "velocity scale"},
       {riff + "track 0\nplay riff 0 x0\n", "repeat count"},
+      {riff + "track 0\nplay riff 0 x100000000\n", "beyond tick 2^30"},
+      {riff + "track 0\nplay riff 0 +120\n", "transposition outside"},
+      {"track 0\n0 A4 100 2000000000\n", "beyond 2^30"},
       {riff + "track 0\nplay riff 0 x2 x3\n", "bad placement option 'x3'"},
       {riff + "track 0\nplay riff 0 q2\n", "bad placement option"},
       {riff + "track 0\nplay riff -5\n", "negative tick"},
@@ -156,7 +159,9 @@ TEST(SongcTest, EmbeddedSongKeepsTheStructureThePictureFollows) {
       held += on ? 1 : -1;
     }
     EXPECT_EQ(held, 0) << "track " << t << " leaves notes hanging";
-    if (t < 15) EXPECT_FALSE(noteOns[t].empty()) << "instrument " << t << " never plays";
+    if (t < 15) {
+      EXPECT_FALSE(noteOns[t].empty()) << "instrument " << t << " never plays";
+    }
     lastTick = std::max(lastTick, tick);
   }
   EXPECT_EQ(song->endValue, 5 * events);

@@ -365,6 +365,10 @@ bool ScriptAssemble(std::string_view text, std::vector<uint8_t>* bytes, std::str
   int64_t ticks = -1;  // -1: auto
   size_t lineNumber = 0;
   bool any = false;
+  auto fail = [&](const std::string& what) {
+    *error = "line " + std::to_string(lineNumber) + ": " + what;
+    return false;
+  };
   while (!text.empty()) {
     size_t eol = text.find('\n');
     std::string_view line = text.substr(0, eol);
@@ -385,13 +389,14 @@ bool ScriptAssemble(std::string_view text, std::vector<uint8_t>* bytes, std::str
                     : AssembleTop(as, tokens, &block, &what);
     }
     any = true;
-    if (!ok) return *error = "line " + std::to_string(lineNumber) + ": " + what, false;
+    if (!ok) return fail(what);
   }
-  if (block.program) return *error = "the last program has no closing }", false;
-  if (block.op) return *error = "the last " + std::string(block.op->name) + " has no end", false;
+  // Faults of the whole text are reported at its last line.
+  if (block.program) return fail("the last program has no closing }");
+  if (block.op) return fail("the last " + std::string(block.op->name) + " has no end");
   bytes->push_back(0);
   ++as.ticks;
-  if (ticks < 0 && as.ticks > 65535) return *error = "more than 65535 ticks", false;
+  if (ticks < 0 && as.ticks > 65535) return fail("more than 65535 ticks");
   uint32_t header = static_cast<uint32_t>(ticks < 0 ? as.ticks : ticks);
   (*bytes)[start] = static_cast<uint8_t>(header & 0xFF);
   (*bytes)[start + 1] = static_cast<uint8_t>(header >> 8);

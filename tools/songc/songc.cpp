@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr int kMaxDelta = 32766;  // 32,767 would encode as the terminator FF FF
+constexpr int kMaxDelta = 32766;   // 32,767 would encode as the terminator FF FF
+constexpr int kMaxTick = 1 << 30;  // starts and lengths; their sum stays inside an int
 
 struct Event {
   int tick;
@@ -33,6 +34,7 @@ bool ParseInt(const std::string& word, int* value) {
 // Checks one note's fields; the reason or an empty string.
 std::string CheckNote(const SongSourceNote& n) {
   if (n.tick < 0) return "negative tick";
+  if (n.tick > kMaxTick || n.length > kMaxTick) return "tick or length beyond 2^30";
   if (n.note < 0 || n.note >= 120) return "note outside 0..119";
   if (n.velocity < 1 || n.velocity > 127) return "velocity outside 1..127 (0 would be a note-off)";
   if (n.length < 1) return "length below 1 tick (the note-on would have no note-off)";
@@ -189,7 +191,8 @@ std::string ParsePlacement(const std::vector<std::string>& w, Placement* at) {
     seen += key;
   }
   if (at->count < 1) return "repeat count below 1";
-  if (at->percent < 1) return "velocity scale below 1 %";
+  if (at->percent < 1 || at->percent > 12700) return "velocity scale outside 1..12700 %";
+  if (at->transpose < -119 || at->transpose > 119) return "transposition outside -119..119";
   return "";
 }
 
@@ -201,11 +204,13 @@ std::string ParsePlay(const std::vector<std::string>& w, int line, SourceParser*
   if (found == p->patterns.end()) return "unknown pattern '" + (w.size() > 1 ? w[1] : "") + "'";
   Placement at;
   std::string why = ParsePlacement(w, &at);
+  const Pattern& pattern = found->second;
+  if (why.empty() && int64_t{at.count} * pattern.length + at.tick > kMaxTick)
+    why = "placement runs beyond tick 2^30";
   for (int r = 0; why.empty() && r < at.count; ++r) {
-    for (const SongSourceNote& n : found->second.notes) {
-      const SongSourceNote placed = {at.tick + r * found->second.length + n.tick,
-                                     n.note + at.transpose, (n.velocity * at.percent + 50) / 100,
-                                     n.length, line};
+    for (const SongSourceNote& n : pattern.notes) {
+      const SongSourceNote placed = {at.tick + r * pattern.length + n.tick, n.note + at.transpose,
+                                     (n.velocity * at.percent + 50) / 100, n.length, line};
       why = CheckNote(placed);
       if (!why.empty()) break;
       p->out->tracks[p->track].push_back(placed);

@@ -13,8 +13,9 @@
 // velocity 1..127; length in ticks, at least 1.
 // 'play' places a defined pattern on the current track at <tick>, <count> times back to back
 // (repeat r starts at tick + r x pattern length), every note moved by the signed number of
-// semitones and its velocity scaled to round(velocity x percent / 100). Placed notes pass the
-// same checks as written ones and their errors name the 'play' line. Example:
+// semitones (-119..119) and its velocity scaled to round(velocity x percent / 100) (percent
+// 1..12700). Placed notes pass the same checks as written ones and their errors name the
+// 'play' line. Ticks and lengths stay below 2^30. Example:
 //   pattern beat 96
 //   0 C2 120 4
 //   48 C2 100 4

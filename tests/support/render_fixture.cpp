@@ -1,4 +1,4 @@
-#include "render_fixture.h"
+#include "tests/support/render_fixture.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
-// Shared set-up of the rendering tests: a 64 x 64 window and device over the stand-in with the
-// three rendering objects of a Device (transform state, target manager, renderer) and the six
+// The fixture of the render and scene suites: a 64 x 64 window and device over the stand-in with
+// the three rendering objects of a Device (transform state, target manager, renderer) and the six
 // frame targets. Skipped without a display.
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include "render/target_manager.h"
 #include "render/transform_state.h"
 #include "shell/device_startup.h"
+#include "tests/support/pixels.h"
 
 struct Mesh;
 struct Material;
@@ -44,6 +45,11 @@ class RenderTest : public ::testing::Test {
   // The pixels of a render-target record's texture, top row first.
   std::vector<uint32_t> ReadTarget(const Texture* record);
   std::vector<uint32_t> ReadBack();
+  uint32_t BackPixel(uint32_t x, uint32_t y) { return ReadBack()[y * kSize + x]; }
+  // Checks pixels of the back buffer against their rows (channels within `tolerance`).
+  void ExpectBack(const std::vector<testsupport::PixelRow>& rows, int tolerance = 0) {
+    testsupport::ExpectPixels(ReadBack(), kSize, rows, tolerance);
+  }
   // Clears the current colour target (and depth) to the colour.
   void Fill(uint32_t colour) { DeviceClear(device_, colour); }
 

@@ -157,27 +157,30 @@ TEST_F(D3D9Draw, EveryBlendFactorAndOperationOnKnownColours) {
   }
 }
 
+// With the test off the same draws keep every pixel: the programs without the test draw.
 TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
   device_->SetRenderState(D3DRS_ALPHAREF, 8);
-  device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
   device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-  Clear(kBlack);
-  for (uint32_t alpha : {7u, 8u, 9u}) {
-    const float x = 4.0f + 10 * (alpha - 7);
-    // Through a pixel shader the vertex colour's alpha is tested, through the default stage
-    // the texture's.
-    const D3DCOLOR c = alpha << 24 | 0xFFFFFF;
-    DrawClip({At(x, 4, c), At(x + 6, 4, c), At(x, 10, c)});
-    device_->SetTexture(0, Texture({alpha << 24 | 0x00FF00}));
-    DrawRect(x, 20, x + 6, 26, kWhite);
+  for (DWORD test : {TRUE, FALSE}) {
+    device_->SetRenderState(D3DRS_ALPHATESTENABLE, test);
+    Clear(kBlack);
+    for (uint32_t alpha : {7u, 8u, 9u}) {
+      const float x = 4.0f + 10 * (alpha - 7);
+      // Through a pixel shader the vertex colour's alpha is tested, through the default stage
+      // the texture's.
+      const D3DCOLOR c = alpha << 24 | 0xFFFFFF;
+      DrawClip({At(x, 4, c), At(x + 6, 4, c), At(x, 10, c)});
+      device_->SetTexture(0, Texture({alpha << 24 | 0x00FF00}));
+      DrawRect(x, 20, x + 6, 26, kWhite);
+    }
+    device_->SetTexture(0, nullptr);
+    ExpectPixels({{5, 5, test ? kBlack : 0x07FFFFFF},
+                  {15, 5, 0x08FFFFFF},
+                  {25, 5, 0x09FFFFFF},
+                  {6, 22, test ? kBlack : 0x0700FF00},
+                  {16, 22, 0x0800FF00},
+                  {26, 22, 0x0900FF00}});
   }
-  device_->SetTexture(0, nullptr);
-  ExpectPixels({{5, 5, kBlack},
-                {15, 5, 0x08FFFFFF},
-                {25, 5, 0x09FFFFFF},
-                {6, 22, kBlack},
-                {16, 22, 0x0800FF00},
-                {26, 22, 0x0900FF00}});
 }
 
 // Culling drops counter-clockwise triangles (y downwards), clip-space and pre-transformed alike.

@@ -46,44 +46,45 @@ class ObjectBuildersTest : public ::testing::Test {
 
 const char kMaterial[] = "texture t 8 8 1 0 0\nend\nmaterial m 0 1\n diffuse t\nend\n";
 
+// The header "model <name> blend fill layer lit variant cull special": the blend mode sets
+// blending, depth writing and the blend functions; fill mode 3 is no mode.
 TEST_F(ObjectBuildersTest, ModelHeaderSelectsBlendAndDrawSettings) {
-  ReaderPtr r =
-      Run("model a 0 3 0 1 0 1 0\nend\n"  // defaults; fill mode 3 is no mode
-          "model b 1 1 1 0 1 0 1\nend\n"
-          "model c 2 2 0 1 0 1 0\nend\n"
-          "model d 3 0 0 1 0 1 0\nend\n"
-          "model e 4 0 0 1 0 1 0\nend\n"
-          "model f 5 0 0 1 0 1 0\nend\n");
-  Model* a = At<Model>(r, kListModels, 0);
-  EXPECT_EQ(a->blended, 0);
-  EXPECT_EQ(a->fillMode, 0u);
-  EXPECT_EQ(a->zWrite, 1);
-  EXPECT_EQ(a->lit, 1);
-  EXPECT_EQ(a->cull, 1);
-  Model* b = At<Model>(r, kListModels, 1);
-  EXPECT_EQ(b->blended, 1);
-  EXPECT_EQ(b->zWrite, 0);
-  EXPECT_EQ(b->fillMode, 1u);
-  EXPECT_EQ(b->layer, 1);
-  EXPECT_EQ(b->lit, 0);
-  EXPECT_EQ(b->shaderVariant, 1);
-  EXPECT_EQ(b->cull, 0);
-  EXPECT_EQ(b->special, 1);
-  Model* c = At<Model>(r, kListModels, 2);
-  EXPECT_EQ(c->blendOperation, 3u);  // reverse subtract
-  EXPECT_EQ(c->fillMode, 2u);
-  Model* d = At<Model>(r, kListModels, 3);
-  EXPECT_EQ(d->blendSource, 5u);
-  EXPECT_EQ(d->blendDestination, 6u);
-  EXPECT_EQ(d->zWrite, 1);
-  Model* e = At<Model>(r, kListModels, 4);
-  EXPECT_EQ(e->blendSource, 9u);
-  EXPECT_EQ(e->blendDestination, 1u);
-  EXPECT_EQ(e->zWrite, 0);
-  Model* f = At<Model>(r, kListModels, 5);
-  EXPECT_EQ(f->blended, 1);
-  EXPECT_EQ(f->blendSource, 2u);
-  EXPECT_EQ(f->zWrite, 1);
+  constexpr uint32_t kAny = 99;  // a blend function the mode leaves as it was
+  struct Row {
+    const char* header;
+    uint8_t blended, zWrite;
+    uint32_t source, destination, operation, fillMode;
+    uint8_t layer, lit, variant, cull, special;
+  };
+  const Row rows[] = {
+      {"0 3 0 1 0 1 0", 0, 1, kAny, kAny, kAny, 0, 0, 1, 0, 1, 0},
+      {"1 1 1 0 1 0 1", 1, 0, kAny, kAny, kAny, 1, 1, 0, 1, 0, 1},
+      {"2 2 0 1 0 1 0", 1, 0, kAny, kAny, 3, 2, 0, 1, 0, 1, 0},  // reverse subtract
+      {"3 0 0 1 0 1 0", 1, 1, 5, 6, kAny, 0, 0, 1, 0, 1, 0},
+      {"4 0 0 1 0 1 0", 1, 0, 9, 1, kAny, 0, 0, 1, 0, 1, 0},
+      {"5 0 0 1 0 1 0", 1, 1, 2, kAny, kAny, 0, 0, 1, 0, 1, 0},
+  };
+  std::string text;
+  for (const Row& row : rows)
+    text += "model m" + std::to_string(text.size()) + " " + row.header + "\nend\n";
+  ReaderPtr r = Run(text);
+  for (uint32_t i = 0; i < std::size(rows); ++i) {
+    const Row& row = rows[i];
+    const Model& m = *At<Model>(r, kListModels, i);
+    SCOPED_TRACE(row.header);
+    EXPECT_EQ(m.blended, row.blended);
+    EXPECT_EQ(m.zWrite, row.zWrite);
+    for (auto [actual, expected] : {std::pair{m.blendSource, row.source},
+                                    {m.blendDestination, row.destination},
+                                    {m.blendOperation, row.operation}})
+      if (expected != kAny) EXPECT_EQ(actual, expected);
+    EXPECT_EQ(m.fillMode, row.fillMode);
+    EXPECT_EQ(m.layer, row.layer);
+    EXPECT_EQ(m.lit, row.lit);
+    EXPECT_EQ(m.shaderVariant, row.variant);
+    EXPECT_EQ(m.cull, row.cull);
+    EXPECT_EQ(m.special, row.special);
+  }
 }
 
 TEST_F(ObjectBuildersTest, GeneratorsTakeTheirOperandsAndIgnoreTheUnusedOnes) {

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "loader/scene_script.h"
 #include "loader_test_util.h"
 #include "music/audio_clock.h"
 #include "platform/crt.h"
@@ -45,7 +44,6 @@ TEST(ReaderTest, StringsAndBlobsAreFreshTerminatedCopies) {
   ReaderPtr r = ReaderAtBody({0, 3, 'a', 'b', 'c', 2, 0xFF, 0x00});
   char* empty = ReadString(*r);
   EXPECT_STREQ(empty, "");
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(empty) % 16, 0u);
   char* abc = ReadString(*r);
   EXPECT_STREQ(abc, "abc");
   uint32_t length = 99;
@@ -108,7 +106,6 @@ TEST(ReaderTest, TransformOperandIsTranslateRotateScale) {
 TEST(ReaderTest, CreationCopiesTheScriptAndReadsTheHeaderLittleEndian) {
   std::vector<uint8_t> bytes = {0x59, 0x01, 8, 0};
   ReaderPtr r = ReaderOver(bytes);
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(r.get()) % 16, 0u);
   EXPECT_EQ(r->expectedTicks, 345u);
   EXPECT_EQ(r->size, 4u);
   EXPECT_NE(r->copy, bytes.data());
@@ -119,15 +116,6 @@ TEST(ReaderTest, CreationCopiesTheScriptAndReadsTheHeaderLittleEndian) {
   for (List* list : r->lists) EXPECT_EQ(ListCount(*list), 0u);
   EXPECT_EQ(ListCount(*r->fonts), 0u);
   EXPECT_EQ(ReaderOver({5})->expectedTicks, 0u);  // too short for a header
-}
-
-TEST(ReaderTest, EmbeddedScriptIsTheAssembledProduction) {
-  ReaderPtr r(SceneReaderCreate(nullptr));
-  EXPECT_EQ(r->size, kSceneScriptSize);
-  EXPECT_EQ(r->expectedTicks, kSceneScript[0] | (kSceneScript[1] << 8u));
-  EXPECT_EQ(r->copy[kSceneScriptSize - 1], 0);  // ends with opcode 0
-  EXPECT_EQ(ScriptCountTicks({kSceneScript, kSceneScript + kSceneScriptSize}),
-            static_cast<int64_t>(r->expectedTicks));
 }
 
 TEST(RunSceneScriptTest, LoneOpcodesConsumeOneByteAndOneTick) {

@@ -142,9 +142,8 @@ TEST(MeshFaceOps, CentroidAndMeanTexCoord) {
 // face on a line has none, and vertices in no face get a zero normal, not NaN.
 TEST(MeshFaceOps, PlaneSkipsCoincidentAndCollinearTriples) {
   Mesh* mesh = MeshOfPoints({{0, 0, 0}, {0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {2, 0, 0}, {0, 0, 5}});
-  for (std::initializer_list<uint16_t> corners : {std::initializer_list<uint16_t>{0, 2, 3},
-                                                  {0, 1, 2, 3},
-                                                  {0, 2, 4, 3}}) {
+  for (std::initializer_list<uint16_t> corners :
+       {std::initializer_list<uint16_t>{0, 2, 3}, {0, 1, 2, 3}, {0, 2, 4, 3}}) {
     Vec3 n;
     MeshFacePlane(n, *AddPolygon(*mesh, corners));
     EXPECT_TRUE(n.x == 0.0f && n.y == 0.0f && n.z == 1.0f) << mesh->faceCount;
@@ -175,8 +174,16 @@ TEST(MeshNormals, VertexNormalIsTheNormalisedSumOfItsFacePlanes) {
 // by (0.5, -1, 0) per unit of u, so the tangent is that direction normalised. Collinear
 // corners and coinciding texture coordinates (0 / 0 in the formula) add nothing.
 TEST(MeshTangents, FollowTheUDirectionAndSkipDegenerateTriangles) {
-  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1},
-                             {2, 0, 1}, {0, 1, 2}, {1, 1, 2}, {0, 2, 2}});
+  Mesh* mesh = MeshOfPoints({{0, 0, 0},
+                             {1, 0, 0},
+                             {1, 1, 0},
+                             {0, 1, 0},
+                             {0, 0, 1},
+                             {1, 0, 1},
+                             {2, 0, 1},
+                             {0, 1, 2},
+                             {1, 1, 2},
+                             {0, 2, 2}});
   for (uint32_t i = 0; i < 4; ++i) {
     Vertex& v = mesh->vertices[i];
     v.u = 1.0f - v.position.y;

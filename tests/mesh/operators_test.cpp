@@ -284,7 +284,7 @@ TEST(MeshDisplace, LookupsPickTheirPixel) {
   const GreyImage ramp(8, 8, [](uint32_t i) { return (i + 1) * 0x010101u; });
   const auto grey = [](int row, int column) { return (8 * row + column + 1) / 255.0f; };
   Mesh* sphere = MeshOfPoints({{0, 2, 0}, {1, 0, 1}, {1, -1, 0}, {-1, 0, 1}});
-  MeshDisplace(*sphere, &ramp.image, 0, 123.0f);  // the amount is not used
+  MeshDisplace(*sphere, &ramp.image, 0, 123.0f);                    // the amount is not used
   EXPECT_FLOAT_EQ(sphere->vertices[0].position.y, 2 * grey(0, 0));  // on the y axis
   EXPECT_FLOAT_EQ(sphere->vertices[1].position.x, grey(0, 1));      // longitude pi / 4
   EXPECT_FLOAT_EQ(sphere->vertices[2].position.x, grey(7, 0));      // latitude -pi / 4

@@ -59,36 +59,6 @@ TEST_F(DeviceStateTest, StateChangesReachTheirRenderStates) {
   }
 }
 
-// Frame targets A-C take the size, the glow targets a quarter of it (rounded down); a quarter
-// below one pixel makes no glow target.
-TEST_F(DeviceStateTest, FrameTargetsTakeFullAndQuarterSizes) {
-  struct Row {
-    uint32_t w, h;
-    uint16_t glowW, glowH;  // 0: no glow targets
-    uint32_t listed;
-  };
-  for (const Row& row : {Row{802, 601, 200, 150, 6}, Row{3, 40, 0, 0, 3}}) {
-    DeviceReleaseFrameTargets(device_);
-    EXPECT_EQ(ListCount(*targets().targets), 0u);
-    DeviceCreateFrameTargets(device_, row.w, row.h);
-    EXPECT_EQ(ListCount(*targets().targets), row.listed);
-    for (Texture* full : {device_.FrameTargetA, device_.FrameTargetB, device_.FrameTargetC}) {
-      ASSERT_NE(full, nullptr);
-      EXPECT_EQ(full->width, row.w);
-      EXPECT_EQ(full->height, row.h);
-    }
-    for (Texture* glow : {device_.GlowTarget1, device_.GlowTarget2, device_.GlowTarget3}) {
-      if (row.glowW == 0) {
-        EXPECT_EQ(glow, nullptr);
-        continue;
-      }
-      ASSERT_NE(glow, nullptr);
-      EXPECT_EQ(glow->width, row.glowW);
-      EXPECT_EQ(glow->height, row.glowH);
-    }
-  }
-}
-
 TEST_F(DeviceStateTest, ResizeRebuildsEveryDefaultPoolResourceAtItsSize) {
   Texture sceneTarget;
   TextureInit2D(&sceneTarget, 32, 16, 1, 1);

@@ -88,7 +88,8 @@ TEST_F(ScreenDrawTest, TargetQuadsHonourZoomAndAdditiveFlag) {
 TEST_F(ScreenDrawTest, RectanglesUsePixelsWithRowZeroAtTheBottom) {
   Fill(0xFF000000u);
   RendererDrawFilledRect(renderer(), 8, 4, 24, 12);
-  ExpectBack({{10, kSize - 1 - 6, kWhite}, {30, kSize - 1 - 6, 0xFF000000u},
+  ExpectBack({{10, kSize - 1 - 6, kWhite},
+              {30, kSize - 1 - 6, 0xFF000000u},
               {10, kSize - 1 - 20, 0xFF000000u}});
   EXPECT_EQ(ShaderBoundPixel, nullptr);  // white comes from the vertex colour
 

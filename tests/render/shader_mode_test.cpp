@@ -105,8 +105,13 @@ TEST_F(ShaderModes, ScreenQuadModeDrawsWithMatrixAndColourConstants) {
   // sat(white * (0.5, 0.25, 2, 1)) * (0x80, 0xFF, 0x40, 0xFF).
   const uint32_t drawn = 0xFF404040, black = 0xFF000000;
   testsupport::ExpectPixels(image, kSize,
-                            {{48, 16, drawn}, {32, 0, drawn}, {63, 31, drawn}, {16, 16, black},
-                             {48, 48, black}, {63, 32, black}, {31, 0, black}},
+                            {{48, 16, drawn},
+                             {32, 0, drawn},
+                             {63, 31, drawn},
+                             {16, 16, black},
+                             {48, 48, black},
+                             {63, 32, black},
+                             {31, 0, black}},
                             1);
 }
 

@@ -131,9 +131,10 @@ class ModelOnDevice : public scenetest::SceneTest {
     model.cull = 0;
     return model;
   }
+  // A deformer along x.
   void AddDeformer(Model& model, uint32_t type, float speed, float amplitude) {
-    ModelAddDeformer(model, crt::AlignedNew<Deformer>(Deformer{type, 0, speed, amplitude, 1, 1,
-                                                               1}));
+    ModelAddDeformer(model,
+                     crt::AlignedNew<Deformer>(Deformer{type, 0, speed, amplitude, 1, 0, 0}));
   }
   // Whether `draw` made a draw call.
   static bool Draws(const std::function<void()>& draw) {
@@ -211,8 +212,10 @@ TEST_F(ModelOnDevice, PassesSetTheirModeAndStates) {
   ModelDraw(lit, &sphere, nullptr, 0, 0, 0, 0, 0, nullptr);
   EXPECT_EQ(Mode(), kShaderModeLit);
   for (auto [state, value] : {std::pair{D3DRS_ALPHATESTENABLE, DWORD{TRUE}},
-                              {D3DRS_ALPHABLENDENABLE, TRUE}, {D3DRS_SRCBLEND, D3DBLEND_ONE},
-                              {D3DRS_DESTBLEND, D3DBLEND_ONE}, {D3DRS_BLENDOP, D3DBLENDOP_ADD}})
+                              {D3DRS_ALPHABLENDENABLE, TRUE},
+                              {D3DRS_SRCBLEND, D3DBLEND_ONE},
+                              {D3DRS_DESTBLEND, D3DBLEND_ONE},
+                              {D3DRS_BLENDOP, D3DBLENDOP_ADD}})
     EXPECT_EQ(State(state), value) << state;
   lit.shaderVariant = 1;
   ModelDraw(lit, &sphere, nullptr, 0, 0, 0, 0, 0, nullptr);
@@ -226,9 +229,11 @@ TEST_F(ModelOnDevice, PassesSetTheirModeAndStates) {
   ModelFinish(blended);
   EXPECT_TRUE(Draws([&] { ModelDraw(blended, nullptr, nullptr, 0, 1, 0, 1, 0, nullptr); }));
   EXPECT_EQ(Mode(), kShaderModeAmbient);
-  for (auto [state, value] :
-       {std::pair{D3DRS_ALPHATESTENABLE, DWORD{FALSE}}, {D3DRS_ALPHABLENDENABLE, FALSE},
-        {D3DRS_CULLMODE, D3DCULL_CCW}, {D3DRS_ZWRITEENABLE, TRUE}, {D3DRS_FILLMODE, D3DFILL_SOLID}})
+  for (auto [state, value] : {std::pair{D3DRS_ALPHATESTENABLE, DWORD{FALSE}},
+                              {D3DRS_ALPHABLENDENABLE, FALSE},
+                              {D3DRS_CULLMODE, D3DCULL_CCW},
+                              {D3DRS_ZWRITEENABLE, TRUE},
+                              {D3DRS_FILLMODE, D3DFILL_SOLID}})
     EXPECT_EQ(State(state), value) << state;
 }
 
@@ -282,8 +287,7 @@ TEST_F(ModelOnDevice, LightSphereTestUsesTheParentTranslationAndCountsTouching) 
   for (auto [x, drawn] : {std::pair{5.0f, true}, {5.001f, false}, {-3.0f, true}}) {
     TransformStatePush(transform());
     TransformStateLoad(transform(), Translation(x, 0, 0));
-    EXPECT_EQ(Draws([&] { ModelDraw(model, &sphere, &far, 0, 0, 0, 0, 0, nullptr); }), drawn)
-        << x;
+    EXPECT_EQ(Draws([&] { ModelDraw(model, &sphere, &far, 0, 0, 0, 0, 0, nullptr); }), drawn) << x;
     EXPECT_EQ(TransformStateGetTop(transform())->m[12], x);
     TransformStatePop(transform());
   }

@@ -40,7 +40,10 @@ TEST_F(MainBody, CancelAndStartUpFailuresEndWithMinusOne) {
   };
   const auto fullScreen = [] { TestScriptDialog({{Action::kOk}}); };
   const std::vector<Case> cases = {
-      {[] { TestScriptDialog({{Action::kSelect, 1}, {Action::kCancel}}); }, "windows=0", ""},
+      {[] {
+         TestScriptDialog({{Action::kSelect, 1}, {Action::kCancel}});
+       },
+       "windows=0", ""},
       {[] { TestScriptDialog({{Action::kClose}}); }, "windows=0", ""},
       {[] { d3d9test::FailCall("Direct3DCreate9", D3DERR_NOTAVAILABLE); }, "windows=0",
        "Could not create D3D object!\\|"},

@@ -236,10 +236,14 @@ TEST_F(DeviceShell, ResizeIsPolledAndResetTakesTheNewClientSize) {
 TEST_F(DeviceShell, StartUpSetsTheDefaultsAndShutDownFreesEverything) {
   ASSERT_TRUE(CreateDirect3D());
   ASSERT_TRUE(DeviceStartUp(device_, 322, 241, 0));
-  const std::pair<D3DRENDERSTATETYPE, DWORD> states[] = {
-      {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},   {D3DRS_ZENABLE, TRUE},         {D3DRS_ALPHABLENDENABLE, 0},
-      {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-      {D3DRS_SHADEMODE, D3DSHADE_GOURAUD}, {D3DRS_AMBIENT, 0xFFFFFFFF}, {D3DRS_LIGHTING, 0}};
+  const std::pair<D3DRENDERSTATETYPE, DWORD> states[] = {{D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+                                                         {D3DRS_ZENABLE, TRUE},
+                                                         {D3DRS_ALPHABLENDENABLE, 0},
+                                                         {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+                                                         {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+                                                         {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
+                                                         {D3DRS_AMBIENT, 0xFFFFFFFF},
+                                                         {D3DRS_LIGHTING, 0}};
   for (auto [state, value] : states)
     EXPECT_EQ(d3d9test::RenderState(device_.device, state), value) << state;
   EXPECT_EQ(device_.width, 322u);

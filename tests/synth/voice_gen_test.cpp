@@ -43,6 +43,12 @@ TEST_F(VoiceTest, PitchAndLevelOfTheRenderedSine) {
        half * (1 - 8.0 / 768)},
       {"-20 dB", {{kParamMasterGain, -20}}, 57, half, half, 0.001 * sine},
       {"+20 dB", {{kParamMasterGain, 20}}, 57, half, half, 10 * sine},
+      {"one unison copy is neither detuned nor panned",
+       {{kParamUnisonCopies, 1}, {kParamUnisonDetune, 1}, {kParamUnisonPanSpread, 1}},
+       57,
+       half,
+       half,
+       0.1 * sine},
   });
 }
 
@@ -176,19 +182,4 @@ TEST_F(VoiceTest, RetriggerKeepsPhasesAndRestartsOnlyRetriggeredLfos) {
 
 }  // namespace
 
-namespace {
-
-TEST_F(VoiceTest, OneUnisonCopyIsNeitherDetunedNorPanned) {
-  UseSine();
-  Set(kParamUnisonCopies, 1.0f);
-  Set(kParamUnisonDetune, 1.0f);
-  Set(kParamUnisonPanSpread, 1.0f);
-  StartNote(57);
-  Render(8);
-  EXPECT_EQ(voice_.gen->oscState[0].frequency, NoteToFrequency(57));
-  EXPECT_EQ(voice_.gen->oscState[0].savedLeftAmplitude, 0.5f);
-  EXPECT_EQ(voice_.gen->oscState[0].savedRightAmplitude, 0.5f);
-  EXPECT_EQ(voice_.gen->oscState[3].frequency, 0.0f);  // copy 1 never rendered
-}
-
-}  // namespace
+namespace {}  // namespace

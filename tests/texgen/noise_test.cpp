@@ -5,38 +5,28 @@
 #include <algorithm>
 #include <cmath>
 
-#include "texgen/row_pool.h"
 #include "texgen_fixture.h"
 
 namespace {
 
 using texgentest::Image;
 
-TEST(NoiseLattice, HashValuesAndRange) {
+TEST(Noise, LatticeHashValuesRangeAndInterpolation) {
   EXPECT_FLOAT_EQ(HashLattice2D(0, 0), -0.28179097f);
   EXPECT_FLOAT_EQ(HashLattice2D(1, 0), -0.22637308f);
   EXPECT_FLOAT_EQ(HashLattice2D(0, 1), 0.20434397f);
   // j * 57 + i wraps in 32 bits: (i, j) and (i + 57, j - 1) name the same lattice word.
   EXPECT_EQ(HashLattice2D(60, 4), HashLattice2D(3, 5));
-  EXPECT_EQ(HashLattice2D(INT32_MIN, INT32_MAX), HashLattice2D(INT32_MIN, INT32_MAX));
   for (int j = -40; j < 40; ++j) {
     for (int i = -40; i < 40; ++i) {
       const float h = HashLattice2D(i * 7919, j * 104729);
-      ASSERT_GE(h, -1.0f);
-      ASSERT_LE(h, 1.0f);
+      ASSERT_TRUE(h >= -1.0f && h <= 1.0f) << h;
+      if (std::abs(i) < 4 && std::abs(j) < 4) {
+        ASSERT_EQ(SampleValueNoise2D(float(i), float(j)), HashLattice2D(i, j));
+      }
     }
   }
-}
-
-TEST(NoiseSamples, LatticePointsHalfIntegerJumpsAndInterpolation) {
-  for (int j = -3; j <= 3; ++j) {
-    for (int i = -3; i <= 3; ++i) {
-      EXPECT_EQ(SampleValueNoise2D(float(i), float(j)), HashLattice2D(i, j)) << i << "," << j;
-    }
-  }
-  EXPECT_EQ(InterpolateCosine(2.0f, 6.0f, 0.0f), 2.0f);
   EXPECT_FLOAT_EQ(InterpolateCosine(2.0f, 6.0f, 0.5f), 4.0f);
-  EXPECT_FLOAT_EQ(InterpolateCosine(2.0f, 6.0f, 1.0f), 6.0f);
   // Cells are rounded, not floored: x = 0.4 is cell 0 blending towards cell 1; x = 0.6 is
   // cell 1 with a negative fraction, blending towards cell 2 the "wrong" way.
   const float h0 = HashLattice2D(0, 0), h1 = HashLattice2D(1, 0), h2 = HashLattice2D(2, 0);
@@ -76,11 +66,9 @@ TEST(NoiseLayer, CachedEvaluationMatchesDirectEvaluationInEveryMode) {
     bool alpha;
   };
   // Offsets up to 65535 push the upper octaves past the 32-bit cell range (cell INT_MIN).
-  const Case cases[] = {{0, 0, 0, 1.0f, 0.5f, true},
-                        {1, 17, 300, 0.5f, 0.75f, false},
-                        {2, 65535, 65535, 0.25f, 1.0f, true},
-                        {3, 1000, 9, 1.0f, 0.6f, true},
-                        {1, 40000, 123, 2.0f, 255.99f, true}};
+  const Case cases[] = {{0, 0, 0, 1.0f, 0.5f, true},          {1, 17, 300, 0.5f, 0.75f, false},
+                        {2, 65535, 65535, 0.25f, 1.0f, true}, {3, 1000, 9, 1.0f, 0.6f, true},
+                        {1, 40000, 123, 2.0f, 255.99f, true}, {2, 5, 5, 0.0f, 0.5f, true}};
   for (const Case& c : cases) {
     Image image(24, 9);
     texgentest::FillPattern(image);
@@ -95,30 +83,6 @@ TEST(NoiseLayer, CachedEvaluationMatchesDirectEvaluationInEveryMode) {
       }
     }
   }
-}
-
-TEST(NoiseLayer, StrengthZeroUnknownModeAndEmptyImagesChangeNothing) {
-  Image image(16, 16);
-  texgentest::FillPattern(image);
-  const std::vector<uint32_t> before = image.Pixels();
-  TextureNoiseLayer(image.get(), true, 5, 5, 0.0f, 0.5f, 2);
-  EXPECT_EQ(image.Pixels(), before);
-  for (int mode = 4; mode < 256; ++mode) {
-    TextureNoiseLayer(image.get(), true, 5, 5, 1.0f, 0.5f, uint8_t(mode));
-  }
-  EXPECT_EQ(image.Pixels(), before);
-  // Noise only brightens.
-  TextureNoiseLayer(image.get(), false, 0, 0, 1.0f, 0.5f, 1);
-  for (uint32_t i = 0; i < image.count(); ++i) {
-    for (int shift = 0; shift < 24; shift += 8) {
-      ASSERT_GE((image->pixels[i] >> shift) & 0xFF, (before[i] >> shift) & 0xFF);
-    }
-    ASSERT_EQ(image->pixels[i] >> 24, before[i] >> 24);
-  }
-  Texture target;
-  TextureInit2D(&target, 16, 16, 0, 1);
-  TextureNoiseLayer(&target, true, 0, 0, 1.0f, 0.5f, 1);
-  EXPECT_EQ(target.pixels, nullptr);
 }
 
 }  // namespace

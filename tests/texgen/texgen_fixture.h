@@ -15,7 +15,7 @@ class Image {
  public:
   Image(uint16_t width, uint16_t height, uint32_t fill = 0xFF000000u)
       : texture_(TextureCreateScratch(width, height)) {
-    Fill(fill);
+    for (uint32_t i = 0; i < TexturePixelCount(texture_); ++i) texture_->pixels[i] = fill;
   }
   ~Image() { TextureDestroy(texture_); }
   Image(const Image&) = delete;
@@ -24,16 +24,8 @@ class Image {
   Texture* operator->() const { return texture_; }
   Texture* get() const { return texture_; }
   uint32_t& at(int x, int y) { return texture_->pixels[size_t(y) * texture_->width + x]; }
-  uint32_t count() const { return TexturePixelCount(texture_); }
-  void Fill(uint32_t value) {
-    for (uint32_t i = 0; i < count(); ++i) texture_->pixels[i] = value;
-  }
   std::vector<uint32_t> Pixels() const {
-    return std::vector<uint32_t>(texture_->pixels, texture_->pixels + count());
-  }
-  // Checks each row's pixel (x, y, 0xAARRGGBB) exactly.
-  void ExpectPixels(const std::vector<testsupport::PixelRow>& rows) const {
-    testsupport::ExpectPixels(Pixels(), texture_->width, rows);
+    return std::vector<uint32_t>(texture_->pixels, texture_->pixels + TexturePixelCount(texture_));
   }
   uint64_t Hash(const char* name) const {
     return testsupport::HashAndMaybeWrite(name, texture_->width, texture_->height,
@@ -54,7 +46,5 @@ inline void FillPattern(Image& image) {
     }
   }
 }
-
-using testsupport::DrawsBetween;
 
 }  // namespace texgentest

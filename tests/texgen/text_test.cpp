@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/testing_gdi.h"
 #include "texgen_fixture.h"
 
@@ -11,42 +13,30 @@ using texgentest::Image;
 
 constexpr uint32_t kBackground = 0x12345678u;
 
-struct InkCount {
-  int solid = 0, edge = 0, untouched = 0, other = 0;
-};
-
-// Classifies pixels drawn in opaque pure red over kBackground: solid red, edge (red and alpha
-// scaled down together by the same coverage), untouched, or anything else.
-InkCount ClassifyRed(Image& image) {
-  InkCount count;
-  for (uint32_t i = 0; i < image.count(); ++i) {
-    const uint32_t p = image->pixels[i];
-    const uint32_t a = p >> 24, r = (p >> 16) & 0xFF;
-    if (p == kBackground) {
-      ++count.untouched;
-    } else if (p == 0xFFFF0000u) {
-      ++count.solid;
-    } else if ((p & 0xFFFF) == 0 && r > 0 && r < 255 && a == r) {
-      ++count.edge;
-    } else {
-      ++count.other;
-    }
-  }
-  return count;
+// Pixels of `image` inside columns x0..x1-1 and rows y0..y1-1 that differ from `paper`.
+int Ink(const Image& image, int x0, int y0, int x1, int y1, uint32_t paper = kBackground) {
+  return testsupport::CountOther(image.Pixels(), image->width, paper, [&](int x, int y) {
+    return x >= x0 && x < x1 && y >= y0 && y < y1;
+  });
 }
 
 TEST(DrawText, RedTextOverUntouchedBackgroundWithSoftEdges) {
   const int objects = GdiLiveObjectCount(), dcs = GdiLiveDcCount();
   Image image(160, 48, kBackground);
   TextureDrawText(image.get(), "DejaVu Sans", 16, true, false, 4, 4, 0xFFFF0000u, "Halo");
-  const InkCount ink = ClassifyRed(image);
-  EXPECT_GT(ink.solid, 30);
-  EXPECT_GT(ink.edge, 10);
-  EXPECT_EQ(ink.other, 0);
-  EXPECT_GT(ink.untouched, 160 * 48 / 2);
-  image.ExpectPixels({{0, 0, kBackground},  // left of and above the origin
-                      {159, 47, kBackground}});
-  EXPECT_EQ(GdiLiveObjectCount(), objects);  // font and bitmap freed
+  // Each pixel is untouched, solid red, or an edge: red and alpha scaled by one coverage.
+  int solid = 0, edge = 0;
+  for (uint32_t p : image.Pixels()) {
+    const uint32_t a = p >> 24, r = (p >> 16) & 0xFF;
+    solid += p == 0xFFFF0000u;
+    edge += (p & 0xFFFF) == 0 && r > 0 && r < 255 && a == r;
+    ASSERT_TRUE(p == kBackground || p == 0xFFFF0000u || ((p & 0xFFFF) == 0 && a == r))
+        << std::hex << p;
+  }
+  EXPECT_GT(solid, 30);
+  EXPECT_GT(edge, 10);
+  EXPECT_EQ(Ink(image, 0, 0, 160, 4) + Ink(image, 0, 0, 4, 48), 0);  // above and left of the origin
+  EXPECT_EQ(GdiLiveObjectCount(), objects);                          // font and bitmap freed
   EXPECT_EQ(GdiLiveDcCount(), dcs);
 }
 
@@ -60,61 +50,43 @@ TEST(DrawText, WhiteOnBlackHalfSizeBoxFilter) {
                            ANTIALIASED_QUALITY, VARIABLE_PITCH, "Liberation Sans");
   HGDIOBJ old = SelectObject(dc, font);
   const RECT extent = MeasureText(dc, "Wide");
-  SelectObject(dc, old);
-  DeleteObject(font);
+  DeleteObject(SelectObject(dc, old));
   DeleteDC(dc);
-  int right = -1, bottom = -1;
-  for (int y = 0; y < 60; ++y) {
-    for (int x = 0; x < 200; ++x) {
-      const uint32_t p = image.at(x, y);
-      if (p == 0xFF000000u) continue;
-      right = std::max(right, x), bottom = std::max(bottom, y);
-      // White text: alpha equals each colour channel (the grey level).
-      ASSERT_EQ(p >> 24, p & 0xFF);
-      ASSERT_EQ((p >> 8) & 0xFF, p & 0xFF);
-    }
+  const uint32_t black = 0xFF000000u;
+  for (uint32_t p : image.Pixels()) {
+    // White text: alpha equals each colour channel (the grey level).
+    ASSERT_TRUE(p == black || (p >> 24 == (p & 0xFF) && ((p >> 8) & 0xFF) == (p & 0xFF)))
+        << std::hex << p;
   }
-  EXPECT_GT(right, extent.right / 2 - 8);
-  EXPECT_LT(right, extent.right / 2);
-  EXPECT_LT(bottom, extent.bottom / 2);
+  EXPECT_GT(Ink(image, extent.right / 2 - 8, 0, 200, 60, black), 0);
+  EXPECT_EQ(Ink(image, extent.right / 2, 0, 200, 60, black), 0);
+  EXPECT_EQ(Ink(image, 0, extent.bottom / 2, 200, 60, black), 0);
 }
 
-TEST(DrawText, CutAtTheRightAndBottomEdgesNotWrapped) {
+TEST(DrawText, CutAtTheEdgesNotWrappedAndNothingOnFailure) {
   Image image(64, 32, kBackground);
   TextureDrawText(image.get(), "DejaVu Sans", 20, false, false, 50, 20, 0xFFFFFFFFu, "MMMM");
-  // Nothing appears in the next rows at the left, as a wrapped line would put it.
-  for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 50; ++x) ASSERT_EQ(image.at(x, y), kBackground) << x << "," << y;
-  }
-  bool inked = false;
-  for (int y = 20; y < 32; ++y) {
-    for (int x = 50; x < 64; ++x) inked |= image.at(x, y) != kBackground;
-  }
-  EXPECT_TRUE(inked);
-  // Origins beyond the image draw nothing and read nothing outside it.
-  Image far(8, 8, kBackground);
-  TextureDrawText(far.get(), "DejaVu Sans", 20, false, false, 65535, 65535, 0xFFFFFFFFu, "M");
-  TextureDrawText(far.get(), "DejaVu Sans", 20, false, false, 8, 0, 0xFFFFFFFFu, "M");
-  EXPECT_EQ(far.Pixels(), std::vector<uint32_t>(64, kBackground));
-}
-
-TEST(DrawText, EmptyStringsFailuresAndLineBreaks) {
-  Image image(64, 64, kBackground);
-  TextureDrawText(image.get(), "", 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
-  TextureDrawText(image.get(), "DejaVu Sans", 20, false, false, 0, 0, 0xFFFFFFFFu, "");
-  TextureDrawText(image.get(), nullptr, 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
+  EXPECT_EQ(Ink(image, 0, 0, 50, 32), 0);  // a wrapped line would reach the left
+  EXPECT_GT(Ink(image, 50, 20, 64, 32), 0);
+  // Origins beyond the image, empty strings and failures draw nothing.
+  Image none(64, 64, kBackground);
+  TextureDrawText(none.get(), "DejaVu Sans", 20, false, false, 65535, 65535, 0xFFFFFFFFu, "M");
+  TextureDrawText(none.get(), "DejaVu Sans", 20, false, false, 64, 0, 0xFFFFFFFFu, "M");
+  TextureDrawText(none.get(), "", 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
+  TextureDrawText(none.get(), "DejaVu Sans", 20, false, false, 0, 0, 0xFFFFFFFFu, "");
+  TextureDrawText(none.get(), nullptr, 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
   GdiFailNextCreateDIBitmap(1);
-  TextureDrawText(image.get(), "DejaVu Sans", 10, false, false, 0, 0, 0xFFFFFFFFu, "Text");
-  EXPECT_EQ(image.Pixels(), std::vector<uint32_t>(64 * 64, kBackground));
-  // Two lines: ink in both halves.
-  TextureDrawText(image.get(), "DejaVu Sans", 8, false, true, 0, 0, 0xFFFFFFFFu, "ab\ncd");
-  bool top = false, second = false;
-  for (int x = 0; x < 64; ++x) {
-    for (int y = 0; y < 6; ++y) top |= image.at(x, y) != kBackground;
-    for (int y = 12; y < 20; ++y) second |= image.at(x, y) != kBackground;
-  }
-  EXPECT_TRUE(top);
-  EXPECT_TRUE(second);
+  TextureDrawText(none.get(), "DejaVu Sans", 10, false, false, 0, 0, 0xFFFFFFFFu, "Text");
+  EXPECT_EQ(Ink(none, 0, 0, 64, 64), 0);
+  // Two lines: ink in both.
+  TextureDrawText(none.get(), "DejaVu Sans", 8, false, true, 0, 0, 0xFFFFFFFFu, "ab\ncd");
+  EXPECT_GT(Ink(none, 0, 0, 64, 6), 0);
+  EXPECT_GT(Ink(none, 0, 12, 64, 20), 0);
+  // Wider than 65,535 pixels at twice the size: the rendering is cut, the visible part drawn.
+  Image wide(512, 512, kBackground);
+  TextureDrawText(wide.get(), "DejaVu Sans", 255, false, false, 0, 0, 0xFFFFFFFFu,
+                  std::string(120, 'W').c_str());
+  EXPECT_GT(Ink(wide, 0, 0, 512, 512), 1000);
 }
 
 }  // namespace

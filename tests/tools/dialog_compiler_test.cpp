@@ -36,27 +36,6 @@ std::string WithLine(const std::string& prefix, const std::string& line) {
   return text.replace(start, end - start, line);
 }
 
-TEST(DialogCompilerParse, ReadsDialogFontStyleAndControls) {
-  const Parsed parsed = Parse(kGood);
-  ASSERT_TRUE(parsed.ok) << parsed.error;
-  ASSERT_EQ(parsed.dialogs.size(), 1u);
-  const DialogSource& dialog = parsed.dialogs[0];
-  EXPECT_EQ(dialog.resourceId, 7);
-  EXPECT_EQ(dialog.title, "Say \"hi\" \\ bye");
-  EXPECT_EQ(dialog.width, 100);
-  EXPECT_EQ(dialog.style, WS_POPUP | WS_CAPTION | 0x4u);
-  EXPECT_EQ(dialog.pointSize, 9);
-  EXPECT_EQ(dialog.weight, 700);
-  EXPECT_EQ(dialog.faceName, "Face");
-  ASSERT_EQ(dialog.items.size(), 2u);
-  EXPECT_EQ(dialog.items[0].id, IDOK);
-  EXPECT_EQ(dialog.items[0].controlClass, DialogControlClass::kButton);
-  EXPECT_EQ(dialog.items[0].style, BS_DEFPUSHBUTTON | WS_VISIBLE);
-  EXPECT_EQ(dialog.items[1].controlClass, DialogControlClass::kListBox);
-  EXPECT_EQ(dialog.items[1].text, "");
-  EXPECT_EQ(dialog.items[1].height, 50);  // exactly filling the dialog is allowed
-}
-
 TEST(DialogCompilerParse, FaultsNameTheLineAndWhatIsWrong) {
   const struct {
     std::string text;
@@ -102,21 +81,24 @@ TEST(DialogCompilerParse, FaultsNameTheLineAndWhatIsWrong) {
   }
 }
 
-TEST(DialogCompilerEmit, WritesEscapedLiteralsAndEveryResource) {
+// The generated source holds every parsed field, strings as escaped C literals (bytes beyond
+// ASCII as octal), and lists every dialog of every source.
+TEST(DialogCompilerEmit, WritesEveryFieldAndEscapedLiterals) {
   Parsed parsed = Parse(kGood);
-  ASSERT_TRUE(parsed.ok);
   std::string second = kGood;
   second.replace(second.find("dialog 7"), 8, "dialog 9");
   ASSERT_TRUE(ParseDialogSource(second, "b.dlg", &parsed.dialogs, &parsed.error));
   parsed.dialogs[1].items[0].text = "caf\xc3\xa9\n";
   const std::string out = EmitDialogResources(parsed.dialogs);
-  EXPECT_NE(out.find("\"Say \\\"hi\\\" \\\\ bye\""), std::string::npos);
-  EXPECT_NE(out.find("\"caf\\303\\251\\012\""), std::string::npos);
-  EXPECT_NE(out.find("{1, DialogControlClass::kButton, \"OK\", 10, 10, 40, 14, 0x10000001u}"),
-            std::string::npos);
-  EXPECT_NE(out.find("kDialogResources[] = {&kDialog7, &kDialog9, };"), std::string::npos);
-  EXPECT_NE(out.find("kDialogResourceCount = 2;"), std::string::npos);
-  EXPECT_NE(out.find("9, 700, 1, \"Face\", kItems7, 2};"), std::string::npos);
+  for (const char* part :
+       {"{1, DialogControlClass::kButton, \"OK\", 10, 10, 40, 14, 0x10000001u}",
+        "{12, DialogControlClass::kListBox, \"\", 0, 0, 100, 50, 0x00000001u}",
+        "{7, \"Say \\\"hi\\\" \\\\ bye\", 0, 0, 100, 50, 0x80C00004u,\n    9, 700, 1, \"Face\", "
+        "kItems7, 2};",
+        "\"caf\\303\\251\\012\"", "kDialogResources[] = {&kDialog7, &kDialog9, };",
+        "kDialogResourceCount = 2;"}) {
+    EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
+  }
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "refusals.h"
 #include "tools/shaderasm/shader_asm.h"
 #include "tools/shaderasm/shader_table_emit.h"
 
@@ -13,13 +16,6 @@ std::vector<uint32_t> Assemble(const char* text) {
   std::string error;
   EXPECT_TRUE(AssembleShader(text, tokens, error)) << error;
   return tokens;
-}
-
-std::string Refusal(const char* text) {
-  std::vector<uint32_t> tokens;
-  std::string error;
-  EXPECT_FALSE(AssembleShader(text, tokens, error)) << text;
-  return error;
 }
 
 using Words = std::vector<uint32_t>;
@@ -77,32 +73,36 @@ TEST(ShaderAsm, EncodesModifiersSwizzlesAndDeclarations) {
 }
 
 TEST(ShaderAsm, RefusesWhatItDoesNotKnowWithTheLine) {
-  EXPECT_EQ(Refusal("vs_1_1\n\nfoo r0, r1"), "line 3: unknown instruction 'foo'");
-  EXPECT_EQ(Refusal("; nothing\nvs_9_9"), "line 2: expected a version, not 'vs_9_9'");
-  EXPECT_EQ(Refusal("; only a comment"), "line 1: no version line");
-  EXPECT_EQ(Refusal("ps_1_1\ndp4 r0, t0, t1"), "line 2: unknown instruction 'dp4'");
-  EXPECT_EQ(Refusal("ps_2_0\nmov r0, q1"), "line 2: bad source 'q1'");
-  EXPECT_EQ(Refusal("ps_2_0\nmov r0.yx, r1"), "line 2: bad destination 'r0.yx'");
-  EXPECT_EQ(Refusal("ps_2_0\nmov r0, r1.xyzwx"), "line 2: bad source 'r1.xyzwx'");
-  EXPECT_EQ(Refusal("ps_2_0\nadd r0, r1"), "line 2: add takes 3 operands");
-  EXPECT_EQ(Refusal("vs_2_0\nmul_x2 r0, r1, r2"),
-            "line 2: shift and co-issue exist only in ps_1_1");
-  EXPECT_EQ(Refusal("ps_1_1\nmov_foo r0, r1"), "line 2: unknown instruction 'mov_foo'");
-  EXPECT_EQ(Refusal("ps_1_1\nmov r0, -1-t0"), "line 2: bad source '-1-t0'");
-  EXPECT_EQ(Refusal("ps_1_1\ndef c0, 1, two, 0, 0"), "line 2: bad number 'two'");
-  EXPECT_EQ(Refusal("vs_1_1\ndcl_colour v0"), "line 2: unknown declaration 'dcl_colour'");
-  EXPECT_EQ(Refusal("ps_2_0\ndcl_3d s0"), "line 2: unknown declaration 'dcl_3d'");
-  EXPECT_EQ(Refusal("vs_1_1\nmov oC0, r0"), "line 2: bad destination 'oc0'");
+  ExpectRefusals(
+      [](const std::string& text) {
+        std::vector<uint32_t> tokens;
+        std::string error;
+        return AssembleShader(text, tokens, error) ? "" : error;
+      },
+      {{"vs_1_1\n\nfoo r0, r1", "line 3: unknown instruction 'foo'"},
+       {"; nothing\nvs_9_9", "line 2: expected a version, not 'vs_9_9'"},
+       {"; only a comment", "line 1: no version line"},
+       {"ps_1_1\ndp4 r0, t0, t1", "line 2: unknown instruction 'dp4'"},
+       {"ps_2_0\nmov r0, q1", "line 2: bad source 'q1'"},
+       {"ps_2_0\nmov r0.yx, r1", "line 2: bad destination 'r0.yx'"},
+       {"ps_2_0\nmov r0, r1.xyzwx", "line 2: bad source 'r1.xyzwx'"},
+       {"ps_2_0\nadd r0, r1", "line 2: add takes 3 operands"},
+       {"vs_2_0\nmul_x2 r0, r1, r2", "line 2: shift and co-issue exist only in ps_1_1"},
+       {"ps_1_1\nmov_foo r0, r1", "line 2: unknown instruction 'mov_foo'"},
+       {"ps_1_1\nmov r0, -1-t0", "line 2: bad source '-1-t0'"},
+       {"ps_1_1\ndef c0, 1, two, 0, 0", "line 2: bad number 'two'"},
+       {"vs_1_1\ndcl_colour v0", "line 2: unknown declaration 'dcl_colour'"},
+       {"ps_2_0\ndcl_3d s0", "line 2: unknown declaration 'dcl_3d'"},
+       {"vs_1_1\nmov oC0, r0", "line 2: bad destination 'oc0'"}});
 }
 
-TEST(ShaderTableText, ParsesRowsAndRefusesBadOnes) {
+TEST(ShaderTableText, ParsesRowsAndRefusesBadOnesWithTheLine) {
   std::vector<ShaderTableRow> rows;
   std::string error;
   ASSERT_TRUE(ParseShaderTable("# comment\n\n4 V4 3 P5 0\n3 V4 3 P6 0 # end\n", rows, error));
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].mode, 4u);
-  EXPECT_EQ(rows[1].pixel, "P6");
-  EXPECT_EQ(rows[0].vertexFifth, 3u);
+  EXPECT_EQ(std::make_tuple(rows[0].mode, rows[0].vertexFifth, rows[1].pixel),
+            std::make_tuple(4u, 3u, std::string("P6")));
   for (const char* bad :
        {"15 V1 0 P1 0", "1 V1 0 P1", "1 V1 0 P1 0 9", "1 V1 0 P1 0\n1 V1 0 P2 0"}) {
     EXPECT_FALSE(ParseShaderTable(bad, rows, error)) << bad;
@@ -110,17 +110,12 @@ TEST(ShaderTableText, ParsesRowsAndRefusesBadOnes) {
   }
 }
 
-TEST(ShaderTableText, EmitsEachProgramOnceAndChecksStages) {
+// A row naming a program of the wrong stage or no program at all is refused.
+TEST(ShaderTableText, EmitChecksStages) {
   std::vector<NamedProgram> programs = {{"VA", {0xFFFE0101, 0xFFFF}}, {"PA", {0xFFFF0101, 0xFFFF}}};
   std::vector<ShaderTableRow> rows = {{0, "VA", "PA", 2, 0}, {1, "VA", "PA", 3, 0}};
   std::string source, error;
   ASSERT_TRUE(EmitShaderTableSource(rows, programs, source, error)) << error;
-  EXPECT_NE(
-      source.find("{0u, 1u, kVA, 8u, 2u},\n    {0u, 2u, kPA, 8u, 0u},\n    {1u, 1u, kVA, 8u, 3u}"),
-      std::string::npos)
-      << source;
-  EXPECT_EQ(source.find("kVA[]"), source.rfind("kVA[]"));  // one array per program
-  EXPECT_NE(source.find("{kShaderTableEnd, 0u, nullptr, 0u, 0u}"), std::string::npos);
   rows[1].vertex = "PA";
   EXPECT_FALSE(EmitShaderTableSource(rows, programs, source, error));
   EXPECT_EQ(error, "shader 'PA' is not a vertex program");

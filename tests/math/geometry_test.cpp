@@ -1,0 +1,196 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "math/matrix.h"
+#include "math/quaternion.h"
+#include "math/vec.h"
+
+namespace {
+
+using ::testing::FloatNear;
+using ::testing::Pointwise;
+using Floats = std::vector<float>;
+using V = Vec3;
+using Q = Quaternion;
+
+constexpr float kHalf = 0.70710678f;  // sin 45 = cos 45
+const Q kIdentity{0, 0, 0, 1}, kAbout45Y{0, kHalf, 0, kHalf}, kAbout90Z{0, 0, kHalf, kHalf};
+
+Floats Of(float f) { return {f}; }
+Floats Of(const V& v) { return {v.x, v.y, v.z}; }
+Floats Of(const Q& q) { return {q.x, q.y, q.z, q.w}; }
+Floats Of(const Matrix& m) { return Floats(m.m, m.m + 16); }
+
+// v after f(v, args...): the in-place and out-parameter operations as values.
+template <class T, class... Params>
+T Apply(T v, void (*f)(T&, Params...), auto&&... args) {
+  f(v, args...);
+  return v;
+}
+Matrix Identity() { return Apply(Matrix{}, MatrixInit); }
+Matrix Translation(float x, float y, float z) {
+  return Apply(Matrix{}, MatrixMakeTranslation, x, y, z);
+}
+Floats Transform(const Matrix& m, V p) {
+  const Vec4 v = Apply(Vec4{p.x, p.y, p.z, 7.0f}, MatrixTransformPoint, m);  // w is ignored
+  return {v.x, v.y, v.z};
+}
+// out of f(args..., out): the operations that write their result last.
+template <class T>
+T Last(auto f, auto&&... args) {
+  T out;
+  f(args..., out);
+  return out;
+}
+
+struct Key {
+  V position;
+  Q rotation;
+  Pose pose;
+  Key(V p, Q r) : position(p), rotation(r) { PoseInit(pose, &position, &rotation); }
+};
+
+// Where (1, 0, 0) goes under a key turning 90 degrees about z at (1, 0, 0).
+Floats TurnedByKey(uint8_t order) {
+  const Key turn({1, 0, 0}, kAbout90Z);
+  Matrix m = Identity();
+  PoseInterpolateLinear(turn.pose, turn.pose, 0, m, order);
+  return Transform(m, {1, 0, 0});
+}
+
+TEST(Geometry, FormulasGiveHandComputedValues) {
+  const float s22 = std::sin(0.39269908f), c22 = std::cos(0.39269908f);
+  const float s67 = std::sin(1.17809725f), c67 = std::cos(1.17809725f);
+  const V p0{0, 0, 0}, p1{2, 2, 2}, m0{8, 0, 0}, m1{0, 8, 0};
+  const Q i{1, 0, 0, 0}, j{0, 1, 0, 0}, k{0, 0, 1, 0}, nearIdentity{0, 1e-6f, 0, 1};
+  const Q s2{.1f, .2f, 0, .97f};
+  Matrix swapped = Apply(Identity(), MatrixScale, 2, 3, 4);
+  std::swap_ranges(swapped.m, swapped.m + 4, swapped.m + 4);
+  Q kk = k;
+  QuaternionMultiply(kk, kk);  // b aliases a
+  const struct {
+    Floats value, want;
+  } rows[] = {
+      {Of(Apply(V{}, Vec3Cross, V{1, 0, 0}, V{0, 1, 0})), {0, 0, 1}},
+      {Of(Apply(V{}, Vec3Lerp, V{0, 0, 0}, V{2, 4, 6}, .5f)), {1, 2, 3}},
+      {Of(Apply(V{1, 2, 3}, Vec3Sub, V{1, 2, 3}, V{1, 1, 1})), {0, 1, 2}},
+      {Of(Vec3Dot({1, 2, 3}, {4, 5, 6})), {32}},
+      {Of(Apply(V{0, 0, 0}, Vec3Normalize)), {0, 0, 0}},
+      {Of(Apply(V{3, 0, 4}, Vec3Normalize)), {.6f, 0, .8f}},
+      // h00 = h01 = 1/2, h10 = 1/8, h11 = -1/8 at t = 1/2; the end points ignore the tangents.
+      {Of(Apply(V{}, Vec3Hermite, p0, p1, m0, m1, .5f)), {2, 0, 1}},
+      {Of(Apply(V{}, Vec3Hermite, p0, p1, m0, m1, 1.f)), Of(p1)},
+      {Of(Apply(V{}, Vec3CatmullRomTangent, V{}, V{5, 5, 5}, V{2, 4, 6})), {1, 2, 3}},
+      // The call made last acts first: (1,0,0) scales to (2,0,0), then moves.
+      {Transform(Apply(Translation(1, 2, 3), MatrixScale, 2, 2, 2), {1, 0, 0}), {3, 2, 3}},
+      {Transform(Apply(Identity(), MatrixRotateXYZ, 0, 0, 90), {1, 0, 0}), {0, 1, 0}},
+      {Transform(Apply(Identity(), MatrixRotateXYZ, 0, 90, 0), {1, 0, 0}), {0, 0, -1}},
+      {Transform(Apply(Identity(), MatrixRotateXYZ, 90, 0, 90), {1, 0, 0}), {0, 0, 1}},
+      {Of(Apply(Matrix{}, MatrixTranspose, Translation(4, 5, 6))),
+       {1, 0, 0, 4, 0, 1, 0, 5, 0, 0, 1, 6, 0, 0, 0, 1}},
+      {Of(MatrixDeterminant(Apply(Identity(), MatrixScale, 2, 3, 4))), {24}},
+      {Of(MatrixDeterminant(swapped)), {-24}},
+      {Of(Apply(i, QuaternionMultiply, j)), Of(k)},
+      {Of(Apply(j, QuaternionMultiply, i)), {0, 0, -1, 0}},
+      {Of(kk), {0, 0, 0, -1}},
+      {Of(Apply(Q{}, QuaternionFromEulerDeg, 0, 0, 0)), Of(kIdentity)},
+      {Of(Apply(Q{}, QuaternionFromEulerDeg, 90, 0, 0)), {kHalf, 0, 0, kHalf}},
+      // The stored z term ca cb sc - sa cb sc is 0 here: the result is not of unit length.
+      {Of(Apply(Q{}, QuaternionFromEulerDeg, 90, 0, 90)), {.5f, .5f, 0, .5f}},
+      {Of(Last<Matrix>(QuaternionToMatrix, Q{0, 0, 0, 0})), Of(Identity())},
+      {Of(Last<Matrix>(QuaternionToMatrix, Q{0, 0, 0, 2})), Of(Identity())},
+      {Transform(Last<Matrix>(QuaternionToMatrix, kAbout90Z), {1, 0, 0}), {0, 1, 0}},
+      {Transform(Last<Matrix>(QuaternionToMatrix, Q{0, 0, 3 * kHalf, 3 * kHalf}), {1, 0, 0}),
+       {0, 1, 0}},
+      {Of(Last<Q>(QuaternionSlerp, kIdentity, kAbout45Y, 0)), Of(kIdentity)},
+      {Of(Last<Q>(QuaternionSlerp, kIdentity, kAbout45Y, 1)), Of(kAbout45Y)},
+      {Of(Last<Q>(QuaternionSlerp, kIdentity, kAbout45Y, .5f)), {0, s22, 0, c22}},
+      // theta below 0.0001 (0 for equal quaternions) takes the linear blend, not 0 / 0.
+      {Of(Last<Q>(QuaternionSlerp, kIdentity, nearIdentity, 1)), Of(nearIdentity)},
+      {Of(Last<Q>(QuaternionSlerp, kAbout45Y, kAbout45Y, .3f)), Of(kAbout45Y)},
+      // dot = -cos 45: theta is 135 degrees, and the midpoint lies half way along the long arc.
+      {Of(Last<Q>(QuaternionSlerp, kIdentity, Q{0, 0, kHalf, -kHalf}, .5f)), {0, 0, s67, c67}},
+      // d1 = d2 = (0,0,0,1): a w of 1 becomes 0, so the handle of three identities is zero.
+      {Of(Apply(Q{}, QuaternionSquadInner, kIdentity, kIdentity, kIdentity)), {0, 0, 0, 0}},
+      {Of(Last<Q>(QuaternionSquad, kIdentity, kAbout90Z, kAbout45Y, s2, 0.f)), Of(kIdentity)},
+      {Of(Last<Q>(QuaternionSquad, kIdentity, kAbout90Z, kAbout45Y, s2, 1.f)), Of(kAbout90Z)},
+      // Order 0 turns (1,0,0) to (0,1,0), then moves it; order 1 moves it to (2,0,0) first.
+      {TurnedByKey(0), {1, 1, 0}},
+      {TurnedByKey(1), {0, 2, 0}},
+  };
+  for (const auto& r : rows)
+    EXPECT_THAT(r.value, Pointwise(FloatNear(1e-5f), r.want)) << "row " << &r - rows;
+  // w rounds to about 1 for three equal turns: the handle must not become NaN.
+  const Q handle = Apply(Q{}, QuaternionSquadInner, kAbout90Z, kAbout90Z, kAbout90Z);
+  EXPECT_TRUE(std::isfinite(handle.x) && std::isfinite(handle.w));
+}
+
+// The rotation by `degrees` about one axis (0 = x, 1 = y, 2 = z), for row vectors.
+Matrix Elementary(int axis, float degrees) {
+  const float r = degrees * 3.14159265f / 180.0f, c = std::cos(r), s = std::sin(r);
+  Matrix m = Identity();
+  if (axis == 0) m.m[5] = c, m.m[6] = s, m.m[9] = -s, m.m[10] = c;
+  if (axis == 1) m.m[0] = c, m.m[2] = -s, m.m[8] = s, m.m[10] = c;
+  if (axis == 2) m.m[0] = c, m.m[1] = s, m.m[4] = -s, m.m[5] = c;
+  return m;
+}
+
+Matrix Product(const Matrix& a, Matrix b) {
+  MatrixPreMultiply(a, b);
+  return b;
+}
+
+// Random angles against products of single-axis turns: a vector turns about x, then y, then z
+// (v Rx Ry Rz); MatrixRotateXYZ puts Rz Ry Rx in front of the old matrix.
+TEST(Geometry, EulerRotationsAreProductsOfSingleAxisTurns) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> angle(-360.0f, 360.0f), coord(-10.0f, 10.0f);
+  for (int n = 0; n < 200; ++n) {
+    const float ax = angle(rng), ay = angle(rng), az = angle(rng);
+    const Matrix x = Elementary(0, ax), y = Elementary(1, ay), z = Elementary(2, az);
+    const V p{coord(rng), coord(rng), coord(rng)};
+    ASSERT_THAT(Of(Apply(p, Vec3RotateEulerDeg, ax, ay, az)),
+                Pointwise(FloatNear(1e-4f), Transform(Product(Product(x, y), z), p)));
+    const Matrix old = Translation(1, -2, 3);
+    ASSERT_THAT(Of(Apply(old, MatrixRotateXYZ, ax, ay, az)),
+                Pointwise(FloatNear(1e-5f), Of(Product(z, Product(y, Product(x, old))))));
+  }
+}
+
+TEST(Geometry, InverseUndoesAMatrixAndLeavesASingularOneBitIdentical) {
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<float> value(-5.0f, 5.0f), scale(0.25f, 4.0f);
+  for (int n = 0; n < 500; ++n) {
+    Matrix m = Apply(Identity(), MatrixScale, scale(rng), scale(rng), scale(rng));
+    MatrixRotateXYZ(m, value(rng) * 30, value(rng) * 30, value(rng) * 30);
+    MatrixTranslate(m, value(rng), value(rng), value(rng));
+    const Matrix inverse = Apply(m, MatrixInvert);
+    ASSERT_THAT(Of(Product(m, inverse)), Pointwise(FloatNear(2e-5f), Of(Identity())));
+    EXPECT_NEAR(MatrixDeterminant(m) * MatrixDeterminant(inverse), 1.0f, 1e-4f);
+  }
+  const Matrix singular = Apply(Translation(1, 2, 3), MatrixScale, 0, 1, 1);
+  EXPECT_EQ(MatrixDeterminant(singular), 0.0f);
+  const Matrix after = Apply(singular, MatrixInvert);
+  EXPECT_EQ(std::memcmp(&after, &singular, sizeof after), 0);
+}
+
+// The cubic interpolation meets its keys at t = 0 and t = 1, under either order flag.
+TEST(Geometry, CubicPoseMeetsItsKeys) {
+  const Key p({-2, 0, 0}, kIdentity), a({0, 0, 0}, kIdentity), b({2, 1, 0}, kAbout45Y),
+      n({4, 3, 1}, {0, 1, 0, 0});
+  for (uint8_t order : {0, 1}) {
+    for (const Key* end : {&a, &b}) {
+      Matrix cubic = Identity(), linear = Identity();
+      PoseInterpolateCubic(p.pose, a.pose, b.pose, n.pose, end == &a ? 0 : 1, cubic, order);
+      PoseInterpolateLinear(end->pose, end->pose, 0, linear, order);
+      EXPECT_THAT(Of(cubic), Pointwise(FloatNear(1e-5f), Of(linear))) << int(order);
+    }
+  }
+}
+
+}  // namespace

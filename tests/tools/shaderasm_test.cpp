@@ -1,5 +1,5 @@
-// The shader assembler against decoded reference streams, its modifiers and its refusals,
-// and the shader table text and generated source.
+// The shader assembler against decoded reference streams and its refusals, and the shader
+// table text.
 
 #include <gtest/gtest.h>
 
@@ -41,35 +41,6 @@ TEST(ShaderAsm, MatchesDecodedReferenceStreams) {
   EXPECT_EQ(Assemble("ps_1_1\ntex t0\ntex t1\nmov r0.rgb, t0\n+mov r0.a, t1.a"),
             (Words{0xFFFF0101, 0x00000042, 0xB00F0000, 0x00000042, 0xB00F0001, 0x00000001,
                    0x80070000, 0xB0E40000, 0x40000001, 0x80080000, 0xB0FF0001, 0x0000FFFF}));
-}
-
-TEST(ShaderAsm, EncodesModifiersSwizzlesAndDeclarations) {
-  // _sat and a _x2 shift on the destination; negate, _bias, _bx2 and complement sources.
-  Words t = Assemble("ps_1_1\nmad_sat_x2 r0, -t0_bx2, 1-c1, -r1_bias\nmul_d4 r1.xy, v0_bias, c0.y");
-  ASSERT_EQ(t.size(), 11u);
-  EXPECT_EQ(t[1], 0x00000004u);
-  EXPECT_EQ(t[2], 0x811F0000u);  // saturate 1 << 20, shift 1 << 24
-  EXPECT_EQ(t[3], 0xB5E40000u);  // -_bx2 = 5
-  EXPECT_EQ(t[4], 0xA6E40001u);  // 1-x = 6
-  EXPECT_EQ(t[5], 0x83E40001u);  // -_bias = 3
-  EXPECT_EQ(t[7], 0x8E030001u);  // d4 = 0xE, mask xy
-  EXPECT_EQ(t[8], 0x92E40000u);  // _bias = 2
-  EXPECT_EQ(t[9], 0xA0550000u);  // .y replicated
-  // Short swizzles repeat their last letter; texldp sets the project control; dcl forms.
-  t = Assemble(
-      "ps_2_0\ndcl t2\ndcl_volume s2\ndcl_cube s3\ntexldp r0, t2.xy, s2\n"
-      "texld_pp r1, t2.zw, s3\nmov oC0, -r0.bgra");
-  EXPECT_EQ(t[5], 0xA0000000u);   // volume sampler
-  EXPECT_EQ(t[8], 0x98000000u);   // cube sampler
-  EXPECT_EQ(t[10], 0x03010042u);  // texldp: controls 1, length 3
-  EXPECT_EQ(t[12], 0xB0540002u);  // .xy -> .xyyy
-  EXPECT_EQ(t[15], 0x802F0001u);  // _pp = 2 << 20
-  EXPECT_EQ(t[16], 0xB0FE0002u);  // .zw -> .zwww
-  EXPECT_EQ(t[20], 0x81C60000u);  // negate, .bgra = z y x w
-  t = Assemble("vs_2_0\ndcl_texcoord1 v3\ndcl_positiont v4\nmov oPos, v3");
-  EXPECT_EQ(t[2], 0x80010005u);
-  EXPECT_EQ(t[5], 0x80000009u);
-  EXPECT_EQ(t[7], 0x02000001u);  // vs_2_0 instructions carry their length
 }
 
 TEST(ShaderAsm, RefusesWhatItDoesNotKnowWithTheLine) {

@@ -161,6 +161,7 @@ struct D3D9Applied {
   bool scissorOn;
   bool masksStale;    // colour and depth write masks changed by a clear
   bool drawFboBound;  // false after Present bound the window's framebuffer
+  bool opaqueTarget;  // the blend factors were sent for a target without alpha
   GLuint program;
   GLuint units[kMaxStages];  // texture bound per unit (of the type the program reads)
   GLenum activeUnit;         // GL_TEXTURE0 + unit last made active

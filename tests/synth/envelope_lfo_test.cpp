@@ -11,100 +11,66 @@
 
 namespace {
 
+// Per-block increment of a stage of time t from 0 to 1: t^2 ln(0.94 t^2) x 0.0256.
+float StageStep(float t) { return t * t * std::log(0.94f * t * t) * 0.0256f; }
+
 class EnvelopeTest : public synthtest::PatchTest {
  protected:
-  // Envelope 0 with attack a, decay d, sustain s, release r, curve c, peak p.
-  void SetEnvelope(float a, float d, float s, float r, float c, float p) {
+  // Envelope 0 with attack a, decay d, sustain s, release r, curve c, peak p; triggered.
+  void Start(float a, float d, float s, float r, float c, float p) {
     const float values[6] = {a, d, s, r, c, p};
     for (int i = 0; i < 6; ++i) Set(kParamEnvelopeBase + i, values[i]);
+    EnvelopeKill(&env_);
+    EnvelopeTrigger(&env_);
   }
   float Advance() { return EnvelopeAdvance(patch_.envelopes[0], &env_); }
+  // Blocks until the stage changes from `stage` (at most 1000).
+  int BlocksIn(int stage) {
+    int blocks = 0;
+    while (env_.stage == stage && blocks < 1000) Advance(), ++blocks;
+    return blocks;
+  }
 
   Envelope env_{0.0f, kEnvStageOff};
 };
 
-TEST_F(EnvelopeTest, ZeroAttackPeaksInTheSecondBlockAndFullAttackCreeps) {
-  SetEnvelope(0, 1, 1, 1, 0.5f, 1);
-  EnvelopeTrigger(&env_);
-  const float first = Advance();
-  EXPECT_NEAR(first, -std::log(0.94 * 1e-9) * 0.0256, 1e-4);  // about 0.532
-  EXPECT_EQ(env_.stage, kEnvStageAttack);
+TEST_F(EnvelopeTest, StageTimesAndLevels) {
+  Start(0, 1, 1, 1, 0.5f, 1);  // zero attack: the peak in the second block
+  EXPECT_NEAR(Advance(), -std::log(0.94 * 1e-9) * 0.0256, 1e-4);
   EXPECT_EQ(Advance(), 1.0f);
   EXPECT_EQ(env_.stage, kEnvStageDecay);
-
-  SetEnvelope(1, 1, 1, 1, 0.5f, 1);
-  EnvelopeKill(&env_);
-  EnvelopeTrigger(&env_);
-  EXPECT_NEAR(Advance(), -std::log(0.94) * 0.0256, 1e-7);  // about 0.00158 per block
-}
-
-TEST_F(EnvelopeTest, DecayStopsAtSustainTimesPeakThenSustainMovesToSustain) {
-  SetEnvelope(0, 0.5f, 0.5f, 1, 0.5f, 0.8f);
-  EnvelopeTrigger(&env_);
-  Advance();
-  Advance();  // at the peak 0.8
-  const float decayInc = 0.25f * std::log(0.94f * 0.25f) * 0.0256f;
-  int blocks = 0;
-  while (env_.stage == kEnvStageDecay && blocks < 100) {
-    const float before = env_.level;
-    Advance();
-    ++blocks;
-    if (env_.stage == kEnvStageDecay) {
-      EXPECT_NEAR(env_.level - before, decayInc, 1e-6f);
-    }
-  }
-  EXPECT_EQ(env_.stage, kEnvStageSustain);
+  Start(1, 1, 1, 1, 0.5f, 1);  // full attack creeps
+  EXPECT_NEAR(Advance(), -StageStep(1.0f), 1e-7);
+  // Decay 0.5 from the peak 0.8 steps down to sustain x peak = 0.4 in ceil(0.4 / step) blocks;
+  // the sustain stage then moves to 0.5 by the same step.
+  Start(0, 0.5f, 0.5f, 1, 0.5f, 0.8f);
+  Advance(), Advance();
+  EXPECT_EQ(BlocksIn(kEnvStageDecay), int(std::ceil(0.4f / -StageStep(0.5f))));
   EXPECT_FLOAT_EQ(env_.level, 0.4f);
-  // The sustain stage rises towards 0.5 (not 0.4) by the decay increment's magnitude.
   Advance();
-  EXPECT_NEAR(env_.level, 0.4f - decayInc, 1e-6f);
+  EXPECT_NEAR(env_.level, 0.4f - StageStep(0.5f), 1e-6f);
   for (int i = 0; i < 20; ++i) Advance();
   EXPECT_EQ(env_.level, 0.5f);
-  // Zero decay drops to the sustain level in one block.
-  SetEnvelope(0, 0, 0.3f, 1, 0.5f, 1);
-  EnvelopeKill(&env_);
-  EnvelopeTrigger(&env_);
-  Advance();
-  Advance();
-  EXPECT_FLOAT_EQ(Advance(), 0.3f);
-  EXPECT_EQ(env_.stage, kEnvStageSustain);
-}
-
-TEST_F(EnvelopeTest, ReleaseEndsAtZeroAndFromZeroInTheSameBlock) {
-  SetEnvelope(0, 0, 1, 0.5f, 0.5f, 1);
-  EnvelopeRelease(&env_);  // from level 0
-  EXPECT_EQ(Advance(), 0.0f);
-  EXPECT_TRUE(EnvelopeIsOff(&env_));
-
-  EnvelopeTrigger(&env_);
+  // Release 0.5 from 1 ends at exactly 0 in ceil(1 / step) blocks.
+  Start(0, 0, 1, 0.5f, 0.5f, 1);
   for (int i = 0; i < 3; ++i) Advance();
   EnvelopeRelease(&env_);
-  int blocks = 0;
-  while (!EnvelopeIsOff(&env_) && blocks < 1000) {
-    Advance();
-    ++blocks;
-  }
-  // Release 0.5: 0.25 x ln(0.94 x 0.25) x 0.0256 per block from 1.
-  const float releaseInc = 0.25f * std::log(0.94f * 0.25f) * 0.0256f;
-  EXPECT_EQ(blocks, static_cast<int>(std::ceil(-1.0f / releaseInc)));
+  EXPECT_EQ(BlocksIn(kEnvStageRelease), int(std::ceil(-1.0f / StageStep(0.5f))));
   EXPECT_EQ(env_.level, 0.0f);
+  EXPECT_TRUE(EnvelopeIsOff(&env_));
+  // Zero decay drops to the sustain level in one block.
+  Start(0, 0, 0.3f, 1, 0.5f, 1);
+  Advance(), Advance();
+  EXPECT_FLOAT_EQ(Advance(), 0.3f);
 }
 
 TEST_F(EnvelopeTest, CurveExponentShapesTheOutput) {
   const float exponents[][2] = {{0.5f, 1.0f}, {0.64f, 3.8f}, {1.0f, 11.0f}, {0.0f, 0.1f}};
   for (const auto& e : exponents) EXPECT_FLOAT_EQ(EnvelopeCurveExponent(e[0]), e[1]) << e[0];
-  // A sustained level of 0.5 comes out as 0.5^e.
-  SetEnvelope(0, 0, 0.5f, 1, 1.0f, 1);
-  EnvelopeTrigger(&env_);
+  Start(0, 0, 0.5f, 1, 1.0f, 1);  // a sustained 0.5 comes out as 0.5^e
   for (int i = 0; i < 4; ++i) Advance();
   EXPECT_FLOAT_EQ(Advance(), std::pow(0.5f, 11.0f));
-  Set(kParamEnvelopeBase + kEnvCurve, 0.0f);
-  EXPECT_FLOAT_EQ(Advance(), std::pow(0.5f, 0.1f));
-  EnvelopeKill(&env_);
-  EXPECT_EQ(Advance(), 0.0f);
 }
-
-// ---- LFOs ---------------------------------------------------------------------------------
 
 class LfoShapes : public synthtest::PatchTest {
  protected:
@@ -118,47 +84,36 @@ class LfoShapes : public synthtest::PatchTest {
   }
 };
 
-TEST_F(LfoShapes, RateZeroHoldsThePhaseAtZero) {
-  const struct {
-    float waveform, expected;
-  } cases[] = {{1, 0.0f}, {2, -1.0f}, {3, 1.0f}, {4, 1.0f}, {5, 0.0f}};
-  for (const auto& c : cases) {
-    SetLfo(0, c.waveform, 0.0f, 1.0f);
-    for (float t : {0.0f, 0.37f, 12.0f}) EXPECT_EQ(Eval(0, t), c.expected) << c.waveform;
-  }
-}
-
+// Rate 2 gives 4 Hz; amount 0.5 halves every shape.
 TEST_F(LfoShapes, ShapesOverOneCycle) {
-  // Rate 2 gives 4 Hz; amount 0.5 halves every shape.
-  int high = 0;
-  const int steps = 1000;
-  for (int i = 0; i < steps; ++i) {
-    const float t = 0.25f * static_cast<float>(i) / steps;
-    const float x = std::fmod(t * kTwoPi * 4.0f, kTwoPi);
-    SetLfo(0, 1, 2.0f, 0.5f);
-    EXPECT_NEAR(Eval(0, t), 0.5f * std::sin(x), 1e-6f);
-    SetLfo(0, 2, 2.0f, 0.5f);
-    EXPECT_NEAR(Eval(0, t), 0.5f * (x / kPi - 1.0f), 1e-6f);
-    SetLfo(0, 5, 2.0f, 0.5f);
-    const float tri = Eval(0, t);
-    EXPECT_LE(std::fabs(tri), 0.5f + 1e-6f);
-    if (x < kPi * 0.5f) {
-      EXPECT_NEAR(tri, 0.5f * x / (kPi * 0.5f), 1e-6f);
-    }
-    SetLfo(0, 4, 2.0f, 0.5f);
-    high += Eval(0, t) > 0.0f;
-  }
-  EXPECT_NEAR(high, steps / 4, 2);  // high for a quarter of the cycle only
-}
-
-TEST_F(LfoShapes, WavetableShapesReadPositionZeroOfTheirBank) {
   const WavetableBank* bank = WavetableBankGet();
-  const float t = 0.1f;  // rate 1 Hz: x = 0.2 pi
-  const float x = std::fmod(t * kTwoPi * 1.0f, kTwoPi);
-  const int entry = static_cast<int>(std::lround(x * 2047.0f / kTwoPi));
-  for (int w = 6; w <= 13; ++w) {
-    SetLfo(0, static_cast<float>(w), 1.0f, 1.0f);
-    EXPECT_EQ(Eval(0, t), bank->tables[64 * (w - 6)][entry]) << w;
+  int high = 0;
+  for (int i = 0; i < 1000; ++i) {
+    const float t = 0.25f * static_cast<float>(i) / 1000;
+    const float x = std::fmod(t * kTwoPi * 4.0f, kTwoPi);
+    auto shape = [&](int waveform) {
+      SetLfo(0, float(waveform), 2.0f, 0.5f);
+      return Eval(0, t);
+    };
+    EXPECT_NEAR(shape(1), 0.5f * std::sin(x), 1e-6f);
+    EXPECT_NEAR(shape(2), 0.5f * (x / kPi - 1.0f), 1e-6f);
+    high += shape(4) > 0.0f;
+    const float triangle = shape(5);
+    EXPECT_LE(std::fabs(triangle), 0.5f + 1e-6f);
+    if (x < kPi * 0.5f) {
+      EXPECT_NEAR(triangle, x / kPi, 1e-6f);
+    }
+    // Wavetable shapes read position 0 of their bank, at full amount.
+    SetLfo(0, float(6 + i % 8), 2.0f, 1.0f);
+    const int entry = static_cast<int>(std::lround(x * 2047.0f / kTwoPi));
+    ASSERT_EQ(Eval(0, t), bank->tables[64 * (i % 8)][entry]) << i;
+  }
+  EXPECT_NEAR(high, 250, 2);  // the pulse is high for a quarter of the cycle only
+  // Rate 0 holds the phase at 0.
+  const float atZero[5] = {0.0f, -1.0f, 1.0f, 1.0f, 0.0f};
+  for (int w = 1; w <= 5; ++w) {
+    SetLfo(0, float(w), 0.0f, 1.0f);
+    for (float t : {0.0f, 0.37f, 12.0f}) EXPECT_EQ(Eval(0, t), atZero[w - 1]) << w;
   }
 }
 

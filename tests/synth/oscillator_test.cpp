@@ -80,57 +80,6 @@ TEST_F(OscillatorTest, PhaseRunsOnAcrossBlocksAndStaysWrapped) {
   EXPECT_NEAR(audiotest::PeakFrequency(all, kSampleRate, 100, 1000), 500.0, 0.5);
 }
 
-TEST_F(OscillatorTest, AddModeGainScalesOldAndNewForBasicWavesButOnlyNewForTables) {
-  Set(kOscGain, 10);
-  Set(kOscWaveform, 2);
-  OscVoiceState st = Steady(300.0f);
-  float out[kBlockFrames] = {};
-  Render(&st, out);
-  int clipped = 0;
-  for (float v : out) clipped += std::fabs(v) == 1.0f;
-  EXPECT_GT(clipped, kBlockFrames * 8 / 10);  // a saw x 10 is clipped for most of its cycle
-
-  // A second render over b: clamp((w + b) g) for waveforms 1..5, clamp(w g + b) for 6..13.
-  for (int waveform : {5, 9}) {
-    Set(kOscWaveform, static_cast<float>(waveform));
-    Set(kOscGain, 2);
-    float b[kBlockFrames], out2[kBlockFrames];
-    for (int i = 0; i < kBlockFrames; ++i) b[i] = out2[i] = 0.3f * std::sin(0.1f * i);
-    OscVoiceState s2 = Steady(300.0f, 0.5f);
-    Render(&s2, out2);
-    const OscWave wave{waveform, kPi,
-                       waveform >= 7 ? WavetableBankGet()->tables[3 * 64 + 32] : nullptr};
-    float p = 0.0f;
-    const float inc = 300.0f * kTwoPi / kSampleRate * 0.5f;
-    for (int i = 0; i < kBlockFrames; ++i, p += inc) {
-      const float w = OscillatorWaveValue(wave, p);
-      const float raw = waveform < 6 ? (w + b[i]) * 2.0f : w * 2.0f + b[i];
-      ASSERT_NEAR(out2[i], std::fmax(-1.0f, std::fmin(1.0f, raw)) * 0.5f, 1e-5f) << waveform;
-    }
-  }
-}
-
-TEST_F(OscillatorTest, MultiplyModeSquaresItsGainAfterEveryCycle) {
-  Set(kOscMode, 1);
-  Set(kOscWaveform, 4);  // pulse: w = +-1
-  Set(kOscGain, 2);
-  float out[kBlockFrames];
-  for (float& v : out) v = 0.001f;
-  // 44100 / 64 x 2 Hz: one waveform cycle every 64 frames.
-  OscVoiceState st = Steady(44100.0f / 32.0f);
-  Render(&st, out);
-  const float gains[4] = {2.0f, 4.0f, 16.0f, 256.0f};
-  for (int piece = 0; piece < 4; ++piece) {
-    for (int i = 1; i < 63; ++i) {
-      ASSERT_NEAR(std::fabs(out[64 * piece + i]), 0.001f * gains[piece], 1e-6f) << piece;
-    }
-  }
-  // Multiplying an empty block stays silent.
-  float empty[kBlockFrames] = {};
-  Render(&st, empty);
-  for (float v : empty) ASSERT_EQ(v, 0.0f);
-}
-
 // Multiply mode at high notes runs hundreds of cycle pieces per block (the squared gain would
 // overflow to infinity, and infinity x 0 give NaN); phase modulation at full depth (3, used
 // squared) steps the phase from -8 to +10 increments, also backwards. Every table read must
@@ -162,17 +111,6 @@ TEST_F(OscillatorTest, ExtremeModulationStaysFiniteAndInsideTheTables) {
       }
     }
   }
-}
-
-TEST_F(OscillatorTest, AmplitudeRampsLinearlyFromThePreviousBlock) {
-  Set(kOscWaveform, 4);
-  Set(kOscGain, 1);
-  OscVoiceState st = Steady(10.0f);  // w = +1 for the whole block
-  st.rampStart = 0.0f;
-  st.amplitude = 0.8f;
-  float out[kBlockFrames] = {};
-  Render(&st, out);
-  for (int i = 0; i < kBlockFrames; ++i) ASSERT_NEAR(out[i], 0.8f * i / 256.0f, 1e-5f);
 }
 
 TEST_F(OscillatorTest, TableReadsThatRoundToTheEndReadEntryZero) {

@@ -6,14 +6,10 @@
 #include <string>
 
 #include "synth/param.h"
+#include "synth/tables.h"
+#include "synth_fixture.h"
 
 namespace {
-
-struct ParamTable {
-  Param* params = ParamTableCreate();
-  ~ParamTable() { ParamTableDestroy(params); }
-  Param* operator[](int i) { return &params[i]; }
-};
 
 TEST(ParamRangeTable, EveryParameterHasAnOrderedRangeAndAUniqueName) {
   std::set<std::string> names;
@@ -23,52 +19,46 @@ TEST(ParamRangeTable, EveryParameterHasAnOrderedRangeAndAUniqueName) {
   }
 }
 
-TEST(Param, NormalisedValuesOutsideTheRangeAreHeldAtItsEnds) {
-  ParamTable t;
-  t[177]->norm = 1.5f;
-  EXPECT_EQ(ParamGet(t[177]), 100.0f);
-  t[177]->norm = -0.2f;
-  EXPECT_EQ(ParamGet(t[177]), 4.0f);
-  t[177]->norm = 0.5f;
-  EXPECT_EQ(ParamGet(t[177]), 52.0f);
-}
-
-TEST(Param, IntegerReadsRoundHalfUpAndFloorNegatives) {
-  ParamTable t;
-  Param* octave = t[32];  // -8..8
+// Plain values from stored normalised ones: held at the range ends, integers rounded half up
+// (negatives towards minus infinity); ParamSet stores the clamped normalised value.
+TEST(Param, ReadsAndWritesOfNormalisedValues) {
+  Param* t = ParamTableCreate();
   const struct {
-    float norm;
-    int expected;
-  } octaves[] = {{0.43f, -2}, {0.50f, 0}, {0.56f, 1}, {0.37f, -3}, {NAN, INT32_MIN}};
-  for (const auto& c : octaves) {
-    octave->norm = c.norm;
-    EXPECT_EQ(ParamGetInt(octave), c.expected) << "norm " << c.norm;
+    int index;
+    float norm, plain;
+    int integer;
+  } rows[] = {{177, 1.5f, 100.0f, 100},  {177, -0.2f, 4.0f, 4}, {177, 0.5f, 52.0f, 52},
+              {32, 0.43f, -1.12f, -2},   {32, 0.56f, 0.96f, 1}, {32, 0.37f, -2.08f, -3},
+              {32, NAN, NAN, INT32_MIN}, {2, 0.13f, 2.95f, 3},  {5, 0.0f, 1.0f, 1}};
+  for (const auto& r : rows) {
+    t[r.index].norm = r.norm;
+    if (!std::isnan(r.norm)) {
+      EXPECT_NEAR(ParamGet(&t[r.index]), r.plain, 1e-5f) << r.index;
+    }
+    EXPECT_EQ(ParamGetInt(&t[r.index]), r.integer) << r.index << " " << r.norm;
   }
-  EXPECT_EQ(ParamGetInt(t[5]), 1);  // unison copies at norm 0
-  t[2]->norm = 0.13f;               // polyphony 1..16
-  EXPECT_FLOAT_EQ(ParamGet(t[2]), 2.95f);
-  EXPECT_EQ(ParamGetInt(t[2]), 3);
+  const struct { float plain, norm; } writes[] = {{1500.0f, 1.0f}, {-3.0f, 0.0f}, {250.0f, 0.25f}};
+  for (const auto& w : writes) {
+    ParamSet(&t[221], w.plain);
+    EXPECT_EQ(t[221].norm, w.norm) << w.plain;
+  }
+  ParamTableDestroy(t);
+  const float halves[][2] = {{2.5f, 3}, {2.49f, 2}, {-0.12f, -1}, {-2.0f, -2}, {-0.5f, -1}};
+  for (const auto& h : halves) EXPECT_EQ(RoundHalfUp(h[0]), h[1]) << h[0];
 }
 
-TEST(Param, RoundHalfUp) {
-  const struct {
-    float x, expected;
-  } cases[] = {{2.5f, 3},    {2.49f, 2},  {0.0f, 0},   {-0.12f, -1}, {-1.12f, -2},
-               {-2.08f, -3}, {-1.7f, -2}, {-2.0f, -2}, {-0.5f, -1},  {7.0f, 7}};
-  for (const auto& c : cases) EXPECT_EQ(RoundHalfUp(c.x), c.expected) << c.x;
-}
-
-TEST(Param, SetStoresTheClampedNormalisedValue) {
-  ParamTable t;
-  ParamSet(t[221], 1500.0f);
-  EXPECT_EQ(t[221]->norm, 1.0f);
-  ParamSet(t[221], -3.0f);
-  EXPECT_EQ(t[221]->norm, 0.0f);
-  ParamSet(t[221], 250.0f);
-  EXPECT_EQ(t[221]->norm, 0.25f);
-  EXPECT_EQ(ParamGetInt(t[221]), 250);
-  ParamSet(t[32], -2.0f);
-  EXPECT_EQ(ParamGetInt(t[32]), -2);
+TEST(SharedTables, NoteFrequenciesAndEqualPowerGains) {
+  synthtest::EnsureSharedTables();
+  EXPECT_EQ(NoteToFrequency(0), 16.35f);
+  for (int n = 12; n < kNoteCount; ++n) {
+    EXPECT_NEAR(NoteToFrequency(n) / NoteToFrequency(n - 12), 2.0, 1e-5) << n;
+  }
+  EXPECT_NEAR(NoteToFrequency(57), 440.0, 0.1);
+  for (float x : {0.0f, 0.5f, 1.0f}) EXPECT_NEAR(EqualPowerGain(x), std::sqrt(x), 1e-5f) << x;
+  const PanGains linear = PanLaw(0, 0.25f), power = PanLaw(1, 0.25f);
+  EXPECT_EQ(linear.left, 0.75f);
+  EXPECT_EQ(linear.right, 0.25f);
+  EXPECT_NEAR(power.left * power.left + power.right * power.right, 1.0f, 1e-4f);
 }
 
 }  // namespace

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "channel_rig.h"
+#include "synth/tables.h"
+#include "synth/voice_gen.h"
+
+namespace {
+
+constexpr int kPolyphony = 2, kGlide = 3, kNoteGate = 94;
+
+TEST(ChannelRenderTest, PullsOfAnySizeGiveTheSameSound) {
+  std::vector<float> renders[3];
+  const int pieces[3] = {100, 256, 7680};
+  for (int k = 0; k < 3; ++k) {
+    ChannelRig rig;
+    rig.SineOnOscillator0();
+    for (auto [index, value] : {std::pair{220, 1.0f},
+                                {221, 30.0f},
+                                {223, 0.4f},
+                                {224, 1.0f},
+                                {225, 0.6f},
+                                {227, 0.3f},
+                                {228, 0.5f}}) {
+      rig.Set(index, value);  // delay and reverb on
+    }
+    ChannelNoteOn(rig.channel, 57, 100);
+    ChannelNoteOn(rig.channel, 64, 80);
+    renders[k] = rig.Pull(3000, pieces[k]);
+    ChannelNoteOff(rig.channel, 57);
+    const std::vector<float> b = rig.Pull(4700, pieces[k]);
+    renders[k].insert(renders[k].end(), b.begin(), b.end());
+  }
+  EXPECT_EQ(renders[0], renders[1]);
+  EXPECT_EQ(renders[0], renders[2]);
+  EXPECT_GT(*std::max_element(renders[0].begin(), renders[0].end()), 0.05f);
+}
+
+// Chunks are counted per 256-frame block reached; only positive samples are loud.
+TEST(ChannelRenderTest, AnIdleChannelStopsAfter997SilentChunks) {
+  ChannelRig counted;
+  for (int i = 0; i < 3; ++i) counted.Pull(100, 100);  // the third pull crosses a block
+  EXPECT_EQ(counted.channel->silence, kSilenceCounting + 4);
+  ChannelRig rig;
+  for (int i = 0; i < 996; ++i) rig.Pull(256, 256);
+  EXPECT_EQ(rig.channel->silence, 999);
+  rig.Pull(256, 256);
+  EXPECT_EQ(rig.channel->silence, kSilenceStopped);
+  // Stopped: nothing is added, the block position stays.
+  rig.channel->blockPos = 17;
+  std::vector<float> left(100, 0.5f), right(100, 0.5f);
+  ChannelRender(rig.channel, left.data(), right.data());
+  EXPECT_EQ(left, std::vector<float>(100, 0.5f));
+  EXPECT_EQ(rig.channel->blockPos, 17);
+  // A 100-frame pull across a block boundary can step 999 to 1001: the channel stops all the
+  // same.
+  rig.channel->silence = 999;
+  rig.channel->blockPos = 200;
+  ChannelRender(rig.channel, left.data(), right.data());
+  ChannelRender(rig.channel, left.data(), right.data());
+  EXPECT_EQ(rig.channel->blockPos, 44);
+  // A block of large negative samples is silent.
+  std::fill(rig.channel->blockLeft, rig.channel->blockLeft + 256, -5.0f);
+  std::fill(rig.channel->blockRight, rig.channel->blockRight + 256, -5.0f);
+  rig.channel->blockPos = 1;
+  rig.channel->silence = kSilenceReleased;
+  EXPECT_EQ(rig.Pull(255, 255)[0], -5.0f);
+  EXPECT_EQ(rig.channel->silence, kSilenceCounting);
+  // While a note is held nothing is counted; after a note-off (of another note here) loud
+  // chunks keep the state released.
+  rig.SineOnOscillator0();
+  ChannelNoteOn(rig.channel, 57, 127);
+  rig.Pull(2560, 256);
+  EXPECT_EQ(rig.channel->silence, kSilenceHeld);
+  ChannelNoteOff(rig.channel, 12);
+  rig.Pull(2560, 256);
+  EXPECT_EQ(rig.channel->silence, kSilenceReleased);
+}
+
+TEST(ChannelVoicesTest, PolyphonyOfTwoPointNineFiveStealsTheOldestVoice) {
+  ChannelRig rig;
+  rig.SineOnOscillator0();
+  PatchParam(rig.patch(), kPolyphony)->norm = 0.13f;  // reads 2.95
+  // Voices started in one block: the lowest index is stolen.
+  for (uint8_t note : {50, 51, 52, 53}) ChannelNoteOn(rig.channel, note, 100);
+  EXPECT_EQ(rig.voice(0)->note, 53);
+  EXPECT_EQ(rig.voice(1)->note, 51);
+  EXPECT_EQ(ChannelFindVoiceToSteal(ChannelRig().channel), -1);  // nothing sounds
+  for (int i = 0; i < 3; ++i) {
+    ChannelNoteOff(rig.channel, uint8_t(50 + i + (i == 0 ? 3 : 0)));
+  }
+  for (int i = 0; i < 8; ++i) rig.Pull(256, 256);
+  ASSERT_EQ(ChannelCountVoices(rig.channel), 0);
+  for (uint8_t note : {40, 41, 42}) ChannelNoteOn(rig.channel, note, 100), rig.Pull(256, 256);
+  // Voice 0 ends: a free voice takes the next note even though older voices sound.
+  ChannelNoteOff(rig.channel, 40);
+  for (int i = 0; i < 8 && rig.voice(0)->active; ++i) rig.Pull(256, 256);
+  ChannelNoteOn(rig.channel, 43, 100);
+  EXPECT_EQ(rig.voice(0)->note, 43);
+  // A fourth sounding note steals the voice with the greatest age: voice 1, retriggered.
+  ChannelNoteOn(rig.channel, 44, 90);
+  EXPECT_EQ(rig.voice(1)->note, 44);
+  EXPECT_EQ(rig.voice(1)->velocity, 90 * 0.0078125f);
+  EXPECT_EQ(rig.voice(1)->gen->age, 0.0f);
+  EXPECT_EQ(rig.voice(2)->note, 42);
+  EXPECT_EQ(ChannelCountVoices(rig.channel), 3);
+}
+
+TEST(ChannelVoicesTest, GlideMovesFromThePreviousNoteMonotonicallyInTheStatedBlocks) {
+  ChannelRig rig;
+  rig.SineOnOscillator0();
+  rig.Set(kGlide, 0.5f);
+  ChannelNoteOn(rig.channel, 57, 100);  // first note on the patch: no glide
+  rig.Pull(256, 256);
+  EXPECT_EQ(rig.voice(0)->frequency, NoteToFrequency(57));
+  ChannelNoteOn(rig.channel, 60, 100);
+  Voice* v = rig.voice(1);
+  const float from = NoteToFrequency(57), to = NoteToFrequency(60);
+  EXPECT_EQ(v->frequency, from);
+  // Glide time 0.5 x 2^-8 s x 44100: (to - from) / step = 86.13 blocks, the 87th arrives.
+  float previous = from;
+  for (int block = 1; block <= 87; ++block) {
+    rig.Pull(256, 256);
+    ASSERT_GT(v->frequency, previous) << block;
+    ASSERT_TRUE(block < 87 ? v->frequency < to : v->frequency == to) << block;
+    previous = v->frequency;
+  }
+  rig.Pull(256, 256);
+  EXPECT_EQ(v->frequency, to);
+  rig.Set(kGlide, 0.0f);  // gliding down, glide time 0 jumps at once
+  ChannelNoteOn(rig.channel, 45, 100);
+  rig.Pull(256, 256);
+  EXPECT_EQ(rig.voice(2)->frequency, NoteToFrequency(45));
+}
+
+TEST(ChannelVoicesTest, NoteOffReleasesOnlyItsNoteAndTheGateBlocksNoteOns) {
+  ChannelRig rig;
+  rig.SineOnOscillator0();
+  for (uint8_t note : {60, 60, 62}) ChannelNoteOn(rig.channel, note, 100);
+  ChannelNoteOff(rig.channel, 61);  // nobody plays it: only the silence state changes
+  EXPECT_EQ(rig.channel->silence, kSilenceReleased);
+  ChannelNoteOff(rig.channel, 60);
+  ChannelNoteOff(rig.channel, 200);  // outside the table: ignored
+  EXPECT_FALSE(rig.voice(0)->gate || rig.voice(1)->gate);
+  EXPECT_TRUE(rig.voice(2)->gate);
+  ChannelNoteOn(rig.channel, 120, 100);  // outside the table: ignored altogether
+  EXPECT_EQ(rig.channel->silence, kSilenceReleased);
+  EXPECT_EQ(ChannelCountVoices(rig.channel), 3);
+  rig.Set(kNoteGate, 1.0f);  // the note gate: a note-on holds the channel, starts no voice
+  ChannelNoteOn(rig.channel, 64, 100);
+  EXPECT_EQ(rig.channel->silence, kSilenceHeld);
+  EXPECT_EQ(ChannelCountVoices(rig.channel), 3);
+}
+
+}  // namespace

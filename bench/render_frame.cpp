@@ -116,8 +116,6 @@ void BenchDraws(Device& device) {
               drawSeconds * 1e6, glPerDraw);
   std::printf("glow chain at %u x %u: %.3f ms (%.1f mesh draws)\n", kWidth, kHeight,
               glowSeconds * 1e3, glowSeconds / drawSeconds);
-  MeshReleaseVertexBuffer(*mesh);
-  MeshReleaseIndexBuffer(*mesh);
   MeshDestroy(mesh);
 }
 

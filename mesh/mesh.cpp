@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/crt.h"
+#include "platform/d3d9.h"
 
 namespace {
 
@@ -79,6 +80,8 @@ void MeshDestroy(Mesh* mesh) {
   crt::AlignedFree(mesh->vertices);
   crt::AlignedFree(mesh->indices);
   crt::AlignedFree(mesh->phases);
+  if (mesh->vertexBuffer) mesh->vertexBuffer->Release();
+  if (mesh->indexBuffer) mesh->indexBuffer->Release();
   ByteBufferFree(mesh->runs);
   ByteBufferFree(mesh->runIndexLists);
   MeshForEachFace(*mesh, [](MeshFace& face) { MeshFaceDestroy(&face); });

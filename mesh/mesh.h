@@ -52,9 +52,8 @@ void MeshAddFace(Mesh& mesh, MeshFace* face);
 // A new mesh on the same device with copies of the vertices, the flattened indices and every
 // face (offset 0); capacities equal the counts; no phases, buffers or runs.
 Mesh* MeshClone(const Mesh& source);
-// Frees the arrays, the runs, every face and the mesh. The GPU buffers belong to the render
-// side, which releases them (MeshRelease) before a mesh that had them is destroyed. Null does
-// nothing.
+// Frees the arrays, releases the vertex and index buffers when present, frees the runs, every
+// face and the mesh. Null does nothing.
 void MeshDestroy(Mesh* mesh);
 // Every vertex normal = normalise(sum of the plane normals of the faces having it as a
 // corner). A vertex of no face, or whose sum is zero, gets (0, 0, 0).

@@ -46,17 +46,18 @@ void SizeBackBuffer(D3D9DeviceState& st, UINT w, UINT h) {
   st.applied.valid = false;
 }
 
-GLuint WhiteTexture(GLenum target) {
-  const uint32_t white = 0xFFFFFFFF;
+// A 1 x 1 texture of (0, 0, 0, 1): what a sampler reads from a stage with nothing bound.
+GLuint EmptyStageTexture(GLenum target) {
+  const uint32_t texel = 0xFF000000;
   GLuint name = D3D9CreateGlTexture(target, 1, 1, 1, 1, D3DFMT_A8R8G8B8);
   if (target == GL_TEXTURE_3D) {
-    HX_GL(glTexSubImage3D(target, 0, 0, 0, 0, 1, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, &white));
+    HX_GL(glTexSubImage3D(target, 0, 0, 0, 0, 1, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, &texel));
   } else if (target == GL_TEXTURE_CUBE_MAP) {
     for (GLenum f = 0; f < 6; ++f)
       HX_GL(glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, 0, 0, 1, 1, GL_BGRA,
-                            GL_UNSIGNED_BYTE, &white));
+                            GL_UNSIGNED_BYTE, &texel));
   } else {
-    HX_GL(glTexSubImage2D(target, 0, 0, 0, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, &white));
+    HX_GL(glTexSubImage2D(target, 0, 0, 0, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, &texel));
   }
   return name;
 }
@@ -70,9 +71,9 @@ void CreateGlObjects(D3D9DeviceState& st) {
   HX_GL(glGenRenderbuffers(1, &st.depth));
   HX_GL(glGenSamplers(kMaxStages, st.samplers));
   for (int unit = 0; unit < kMaxStages; ++unit) HX_GL(glBindSampler(unit, st.samplers[unit]));
-  st.white[0] = WhiteTexture(GL_TEXTURE_2D);
-  st.white[1] = WhiteTexture(GL_TEXTURE_CUBE_MAP);
-  st.white[2] = WhiteTexture(GL_TEXTURE_3D);
+  st.emptyStage[0] = EmptyStageTexture(GL_TEXTURE_2D);
+  st.emptyStage[1] = EmptyStageTexture(GL_TEXTURE_CUBE_MAP);
+  st.emptyStage[2] = EmptyStageTexture(GL_TEXTURE_3D);
   HX_GL(glPixelStorei(GL_PACK_ALIGNMENT, 4));
   HX_GL(glPixelStorei(GL_UNPACK_ALIGNMENT, 4));
 }
@@ -85,7 +86,7 @@ void DeleteGlObjects(D3D9DeviceState& st) {
   HX_GL(glDeleteFramebuffers(1, &st.presentFbo));
   HX_GL(glDeleteRenderbuffers(1, &st.depth));
   HX_GL(glDeleteSamplers(kMaxStages, st.samplers));
-  HX_GL(glDeleteTextures(3, st.white));
+  HX_GL(glDeleteTextures(3, st.emptyStage));
 }
 
 IDirect3DVertexDeclaration9* PretransformedDeclaration(IDirect3DDevice9* device) {

@@ -235,7 +235,7 @@ void ApplySampler(D3D9DeviceState& st, int stage) {
 }
 
 // Binds, for every stage the program samples, the stage's texture when its type matches the
-// program's sampler, else a white texture of that type (an empty stage reads white).
+// program's sampler, else the empty-stage texture of that type (reads (0, 0, 0, 1)).
 void ApplyTextures(D3D9DeviceState& st, const D3D9Program& p) {
   static const GLenum kTargets[] = {GL_TEXTURE_2D, GL_TEXTURE_CUBE_MAP, GL_TEXTURE_3D};
   D3D9Applied& a = st.applied;
@@ -244,7 +244,7 @@ void ApplyTextures(D3D9DeviceState& st, const D3D9Program& p) {
     if (type < 2 || type > 4) continue;
     const GLenum target = kTargets[type - 2];
     const IDirect3DBaseTexture9* t = st.s.textures[stage];
-    const GLuint name = t && t->glTarget == target ? t->glName : st.white[type - 2];
+    const GLuint name = t && t->glTarget == target ? t->glName : st.emptyStage[type - 2];
     if (!a.valid || a.units[stage] != name) {
       const GLenum unit = GL_TEXTURE0 + static_cast<GLenum>(stage);
       if (!a.valid || a.activeUnit != unit) HX_GL(glActiveTexture(unit));

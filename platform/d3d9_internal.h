@@ -182,7 +182,7 @@ struct D3D9DeviceState {
   GLuint drawFbo, presentFbo, vao, streamBuffer;
   GLuint samplers[kMaxStages];
   uint64_t samplerStamp[kMaxStages];            // bumped when a stage's sampler state changes
-  GLuint white[3];                              // 1 x 1 white 2D, cube and volume textures
+  GLuint emptyStage[3];                         // 1 x 1 (0, 0, 0, 1) 2D, cube and volume
   IDirect3DVertexDeclaration9* fvfDeclaration;  // the XYZRHW layout, implicit
 
   uint64_t constantStamp;
@@ -192,7 +192,7 @@ struct D3D9DeviceState {
   uint64_t layoutStamp;  // bumped when declaration or streams change
 
   GLuint fixedVertexShader;
-  GLuint defaultPixelShaders[3][8];  // by stage-0 texture kind (2D, cube, volume), coordinate set
+  GLuint defaultPixelShaders[4][8];  // by stage-0 kind (2D, cube, volume, none), coordinate set
   std::unordered_map<uint64_t, D3D9Program> programs;
   D3D9Program* currentProgram;
   uint64_t currentProgramKey;

@@ -3,7 +3,8 @@
 // pixel) pair is linked on first use and kept until either shader goes. The device writes
 // two programs of its own: the vertex program used without a vertex shader (pre-transformed
 // positions, or positions passed through when none is bound) and the default stage-0 pixel
-// program used without a pixel shader (vertex colour x stage-0 texture, alpha from the texture).
+// program used without a pixel shader (vertex colour x stage-0 texture, alpha from the texture;
+// the vertex colour, alpha included, when stage 0 is empty).
 
 #include <cstdio>
 #include <cstring>
@@ -71,15 +72,23 @@ bool hx_alphaPasses(float alpha) {
 }
 )";
 
-// kind: 0 2D, 1 cube, 2 volume; set: the texture coordinate set the stage reads.
+// Stage-0 kinds of the default pixel program: 0 2D, 1 cube, 2 volume texture, or none.
+constexpr int kNoTexture = 3;
+
+// set: the texture coordinate set the stage reads. (vertex rgb x texture rgb, texture alpha);
+// without texture the vertex colour.
 std::string DefaultPixelGlsl(int kind, int set) {
   static const char* const kSampler[] = {"sampler2D", "samplerCube", "sampler3D"};
-  const std::string coord = "hx_oT" + std::to_string(set) + (kind == 0 ? ".xy" : ".xyz");
-  return std::string("#version 330 core\nin vec4 hx_oD0;\nin vec4 hx_oT") + std::to_string(set) +
-         ";\nuniform " + kSampler[kind] + " hx_s0;\nout vec4 hx_color;\n" + kAlphaTestGlsl +
-         "void main() {\n  vec4 t = texture(hx_s0, " + coord +
-         ");\n  vec4 c = vec4(hx_oD0.rgb * t.rgb, t.a);\n"
-         "  if (!hx_alphaPasses(c.a)) discard;\n  hx_color = c;\n}\n";
+  const std::string in = "hx_oT" + std::to_string(set);
+  const bool textured = kind != kNoTexture;
+  const std::string sampled =
+      textured ? "in vec4 " + in + ";\nuniform " + kSampler[kind] + " hx_s0;\n" : "";
+  const std::string colour =
+      textured ? "vec4(hx_oD0.rgb, 1.0) * texture(hx_s0, " + in + (kind == 0 ? ".xy" : ".xyz") + ")"
+               : "hx_oD0";
+  return "#version 330 core\nin vec4 hx_oD0;\n" + sampled + "out vec4 hx_color;\n" +
+         kAlphaTestGlsl + "void main() {\n  vec4 c = " + colour +
+         ";\n  if (!hx_alphaPasses(c.a)) discard;\n  hx_color = c;\n}\n";
 }
 
 GLuint CompileShader(GLenum stage, const std::string& source, std::string* log) {
@@ -175,10 +184,10 @@ GLuint Link(GLuint vertex, GLuint pixel) {
   return 0;
 }
 
-// Stage-0 texture kind the default pixel program samples: 0 2D (also for none), 1 cube, 2 volume.
+// Stage-0 texture kind the default pixel program samples.
 int StageZeroKind(const D3D9DeviceState& st) {
   const IDirect3DBaseTexture9* t = st.s.textures[0];
-  if (!t) return 0;
+  if (!t) return kNoTexture;
   return t->glTarget == GL_TEXTURE_CUBE_MAP ? 1 : t->glTarget == GL_TEXTURE_3D ? 2 : 0;
 }
 
@@ -206,7 +215,7 @@ D3D9Program* D3D9UseProgram(D3D9DeviceState& st) {
     D3D9Program program{};
     program.name = Link(vs ? vs->glShader : st.fixedVertexShader, ps ? ps->glShader : defaultPixel);
     if (program.name) {
-      uint8_t defaultTypes[kMaxStages] = {static_cast<uint8_t>(2 + kind)};
+      uint8_t defaultTypes[kMaxStages] = {static_cast<uint8_t>(kind == kNoTexture ? 0 : 2 + kind)};
       Introspect(program, ps ? ps->samplerType : defaultTypes);
       if (program.pretransformed >= 0)
         HX_GL(glUniform1i(program.pretransformed, pretransformed ? 1 : 0));

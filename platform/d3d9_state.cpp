@@ -2,6 +2,7 @@
 // changed to GL.
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/d3d9_internal.h"
@@ -28,10 +29,12 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport) {
                     viewport ? viewport->Width : 0, viewport ? viewport->Height : 0))
     return fault;
   if (!viewport) return D3DERR_INVALIDCALL;
-  const IDirect3DSurface9* target = state->s.renderTarget;
+  // A viewport may reach past the target (drawing and clears clip to it); its far edges must
+  // stay within the signed 32-bit range, so no field is negative and no sum wraps.
+  constexpr uint64_t kLimit = INT32_MAX;
   if (viewport->Width == 0 || viewport->Height == 0 ||
-      uint64_t{viewport->X} + viewport->Width > target->width ||
-      uint64_t{viewport->Y} + viewport->Height > target->height)
+      uint64_t{viewport->X} + viewport->Width > kLimit ||
+      uint64_t{viewport->Y} + viewport->Height > kLimit)
     return D3DERR_INVALIDCALL;
   state->s.viewport = *viewport;
   return D3D_OK;

@@ -189,10 +189,13 @@ struct Emitter {
     body << "  " << RegisterName(in.dst) << mask << " = " << value << mask << ";\n";
   }
 
+  // Discards when a tested component is below 0: x, y and z of the texture coordinates in
+  // ps_1_x, all four components of the register in ps_2_0.
   void TexKill(const ShaderInstruction& in) {
-    const std::string x =
-        Ps11() ? PixelInput("hx_oT", RegNumber(in.dst), usedTexcoord) : RegisterName(in.dst);
-    body << "  if (any(lessThan(" << x << ".xyz, vec3(0.0)))) discard;\n";
+    const bool ps1 = Ps11();
+    const std::string tested =
+        ps1 ? PixelInput("hx_oT", RegNumber(in.dst), usedTexcoord) + ".xyz" : RegisterName(in.dst);
+    body << "  if (any(lessThan(" << tested << (ps1 ? ", vec3" : ", vec4") << "(0.0)))) discard;\n";
   }
 
   // Instructions in order; a co-issued pair reads its inputs before either writes.

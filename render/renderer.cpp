@@ -102,7 +102,6 @@ void RendererCleanup(Renderer& renderer) {
   }
   ListDestroy(renderer.meshes);
   renderer.meshes = nullptr;
-  RendererReleaseScreenQuad(renderer);
   MeshDestroy(renderer.screenQuad);
   renderer.screenQuad = nullptr;
   RendererFreeShaders(renderer.shaders);

@@ -5,7 +5,6 @@
 #include "mesh/operators.h"
 #include "platform/crt.h"
 #include "platform/d3d9.h"
-#include "render/mesh_finish.h"
 #include "scene/deformer.h"
 
 namespace {
@@ -16,13 +15,6 @@ void ForEachMesh(Model& model, Operation operation) {
   for (Mesh* mesh : model.meshes) {
     if (mesh) operation(*mesh);
   }
-}
-
-// Gives back the mesh's GPU buffers (a finished mesh has them), then destroys it.
-void DestroyMesh(Mesh* mesh) {
-  if (!mesh) return;
-  if (mesh->vertexBuffer || mesh->indexBuffer) MeshRelease(*mesh);
-  MeshDestroy(mesh);
 }
 
 }  // namespace
@@ -42,7 +34,7 @@ Model* ModelInit(Model* model, Device* device) {
 
 void ModelDestroyContents(Model& model) {
   for (Mesh*& mesh : model.meshes) {
-    DestroyMesh(mesh);
+    MeshDestroy(mesh);
     mesh = nullptr;
   }
   if (!model.deformers) return;
@@ -75,7 +67,7 @@ void ModelCloneMeshes(Model& model, const Model& source) {
   for (uint32_t i = 0; i < kModelMeshSlots; ++i) {
     if (!source.meshes[i]) continue;
     Mesh* clone = MeshClone(*source.meshes[i]);  // before the old one goes: the source may be us
-    DestroyMesh(model.meshes[i]);
+    MeshDestroy(model.meshes[i]);
     model.meshes[i] = clone;
   }
 }

@@ -1,58 +1,23 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
-#include <tuple>
 
 #include "music/audio_clock.h"
 #include "music/sound_stream.h"
-#include "platform/crt.h"
 #include "platform/testing.h"
-#include "synth/channel.h"
-#include "synth/patch.h"
 
 namespace {
 
-class SoundStreamTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    DsoundTestReset();
-    DsoundTestSetBackend(DsoundTestBackend::kStepped);
-    TestCaptureMessageBoxes(true);
-    SoundStreamInit(&stream_);
-  }
-  void TearDown() override {
-    SoundStreamCleanup(&stream_);
-    EXPECT_EQ(DsoundTestLiveBuffers(), 0);
-    EXPECT_EQ(DsoundTestLiveDevices(), 0);
-    TestCaptureMessageBoxes(false);
-    DsoundTestReset();
-  }
-  std::vector<std::string> Boxes() {
-    std::vector<std::string> out;
-    for (const TestMessageBox& box : TestCapturedMessageBoxes())
-      out.push_back(box.text + " | " + box.caption);
-    return out;
-  }
-  SoundStream stream_ = {};
-};
-
 TEST(SoundMixTest, ConversionScalesClampsAndRoundsToEven) {
   // x 4000; 0.000125 and 0.000375 are 0.5 and 1.5: ties to even.
+  const float nan = std::numeric_limits<float>::quiet_NaN(),
+              inf = std::numeric_limits<float>::infinity();
   const struct {
     float mix;
     int16_t sample;
-  } rows[] = {{1.0f, 4000},
-              {9.0f, 32767},
-              {-9.0f, -32768},
-              {0.0001f, 0},
-              {0.000125f, 0},
-              {0.000375f, 2},
-              {-0.000375f, -2},
-              {-1e30f, -32768},
-              {std::numeric_limits<float>::quiet_NaN(), 0},
-              {std::numeric_limits<float>::infinity(), 32767}};
+  } rows[] = {{1.0f, 4000},   {9.0f, 32767},    {-9.0f, -32768},  {0.0001f, 0}, {0.000125f, 0},
+              {0.000375f, 2}, {-0.000375f, -2}, {-1e30f, -32768}, {nan, 0},     {inf, 32767}};
   for (const auto& r : rows) EXPECT_EQ(SoundSampleFromMix(r.mix), r.sample) << r.mix;
 }
 
@@ -68,19 +33,28 @@ TEST(AudioClockTest, MillisecondsTruncateAndDoNotOverflow) {
   AudioClockReset();
 }
 
-TEST_F(SoundStreamTest, OpensTheLoopingBufferTheSystemExpects) {
-  ASSERT_TRUE(SoundStreamOpen(&stream_, nullptr));
-  const DsoundTestBufferRequest r = DsoundTestLastRequest();
-  // One second of 44,100 Hz 16-bit stereo PCM, looping.
-  EXPECT_EQ(
-      std::make_tuple(r.cooperativeLevel, r.desc.dwSize, r.desc.dwFlags, r.desc.dwBufferBytes),
-      std::make_tuple(DWORD{DSSCL_NORMAL}, 36u, 0x18100u, 176400u));
-  const WAVEFORMATEX& f = r.format;
-  EXPECT_EQ(std::make_tuple(f.wFormatTag, f.nChannels, f.nSamplesPerSec, f.nAvgBytesPerSec,
-                            f.nBlockAlign, f.wBitsPerSample, f.cbSize),
-            std::make_tuple(1, 2, 44100u, 176400u, 4, 16, 0));
-  EXPECT_TRUE(Boxes().empty());
-}
+class SoundStreamTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DsoundTestReset();
+    DsoundTestSetBackend(DsoundTestBackend::kStepped);
+    TestCaptureMessageBoxes(true);
+    SoundStreamInit(&stream_);
+  }
+  void TearDown() override {
+    SoundStreamCleanup(&stream_);
+    EXPECT_EQ(DsoundTestLiveBuffers() + DsoundTestLiveDevices(), 0);
+    TestCaptureMessageBoxes(false);
+    DsoundTestReset();
+  }
+  std::vector<std::string> Boxes() {
+    std::vector<std::string> out;
+    for (const TestMessageBox& box : TestCapturedMessageBoxes())
+      out.push_back(box.text + " | " + box.caption);
+    return out;
+  }
+  SoundStream stream_ = {};
+};
 
 TEST_F(SoundStreamTest, WriteAcrossTheEndLandsInTwoRegionsAndWrapsTheCursor) {
   ASSERT_TRUE(SoundStreamOpen(&stream_, nullptr));
@@ -129,7 +103,7 @@ TEST_F(SoundStreamTest, SetupFailuresShowTheirMessagesAndLeaveNothingBehind) {
   EXPECT_EQ(stream_.device, nullptr);
   EXPECT_EQ(DsoundTestLiveDevices(), 0);
   DsoundTestFailNext(DsoundCall::kCreateSoundBuffer, DSERR_INVALIDPARAM);
-  EXPECT_TRUE(SoundStreamOpen(&stream_, nullptr));
+  EXPECT_TRUE(SoundStreamOpen(&stream_, nullptr));  // runs on without a buffer
   EXPECT_EQ(stream_.buffer, nullptr);
   ASSERT_TRUE(SoundStreamCreateBuffer(&stream_));
   DsoundTestFailNext(DsoundCall::kPlay, DSERR_INVALIDPARAM);
@@ -141,7 +115,7 @@ TEST_F(SoundStreamTest, SetupFailuresShowTheirMessagesAndLeaveNothingBehind) {
   EXPECT_EQ(Boxes(), want);
 }
 
-TEST_F(SoundStreamTest, LostBufferIsRestoredAndAFailedLockReleasesItSilently) {
+TEST_F(SoundStreamTest, LostBufferIsRestoredOnceThenReleasedAndTheClockRunsOn) {
   ASSERT_TRUE(SoundStreamOpen(&stream_, nullptr));
   ASSERT_TRUE(SoundStreamPlay(&stream_));
   DsoundTestFailNext(DsoundCall::kLock, DSERR_BUFFERLOST);
@@ -151,73 +125,15 @@ TEST_F(SoundStreamTest, LostBufferIsRestoredAndAFailedLockReleasesItSilently) {
   EXPECT_FALSE(SoundStreamWrite(&stream_, stream_.output));
   EXPECT_EQ(stream_.buffer, nullptr);
   EXPECT_EQ(DsoundTestLiveBuffers(), 0);
-  // Without a buffer nothing is touched: blocks still count, Stop and Clear are harmless, and
-  // the clock paces the stream (at most an eighth of a second ahead of real time).
+  // Without a buffer blocks still count and the clock paces the stream (at most an eighth of a
+  // second ahead of real time); Stop and Clear are harmless and nothing is shown.
   int blocks = 0;
   while (SoundStreamRenderBlock(&stream_) && blocks < 1000) ++blocks;
   EXPECT_GE(blocks, 50);
   EXPECT_LT(blocks, 1000);
   SoundStreamStop(&stream_);
-  SoundStreamStop(&stream_);
   EXPECT_FALSE(SoundStreamClear(&stream_));
   EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(SoundStreamTest, SourcesFillTheFirstFreeSlots) {
-  Channel* a = reinterpret_cast<Channel*>(0x10);
-  Channel* b = reinterpret_cast<Channel*>(0x20);
-  SoundStreamAddSource(&stream_, a);
-  SoundStreamAddSource(&stream_, b);
-  SoundStreamRemoveSource(&stream_, a);
-  SoundStreamAddSource(&stream_, b);
-  EXPECT_EQ(stream_.sources[0], b);
-  EXPECT_EQ(stream_.sources[1], b);
-  SoundStreamRemoveSource(&stream_, b);
-  EXPECT_EQ(stream_.sources[0], nullptr);
-  EXPECT_EQ(stream_.sources[1], b);
-  for (int i = 0; i < kSoundSources + 3; ++i) SoundStreamAddSource(&stream_, a);
-  EXPECT_EQ(stream_.sources[kSoundSources - 1], a);
-  for (Channel*& slot : stream_.sources) slot = nullptr;
-}
-
-}  // namespace
-
-namespace {
-
-// A centred sine patch at 0 dB through the stream: 4000 x 0.1 (gain) x sqrt(0.5) (equal-power
-// pan) x 127/128 (velocity) at 440 Hz.
-TEST_F(SoundStreamTest, SineChannelPlaysAtTheComputedLevelAndPitch) {
-  DsoundTestSetBackend(DsoundTestBackend::kDrain);
-  ASSERT_TRUE(SoundStreamOpen(&stream_, nullptr));
-  Channel* channel = ChannelInit(crt::AlignedNew<Channel>());
-  const int settings[][2] = {{2, 16}, {18, 1}, {26, 1}, {32, 1},
-                             {33, 0}, {34, 0}, {35, 0}, {37, 1}};
-  Patch* patch = channel->patches[0];
-  for (const auto& s : settings) ParamSet(PatchParam(patch, s[0]), static_cast<float>(s[1]));
-  ParamSet(PatchParam(patch, 0), 0.0f);   // 0 dB
-  ParamSet(PatchParam(patch, 36), 0.5f);  // pan
-  SoundStreamAddSource(&stream_, channel);
-  ASSERT_TRUE(SoundStreamPlay(&stream_));
-  ChannelNoteOn(channel, 57, 127);
-  for (int i = 0; i < 500; ++i) SoundStreamRenderBlock(&stream_);
-  SoundStreamStop(&stream_);
-  const std::vector<uint8_t> bytes = DsoundTestTakeCaptured();
-  ASSERT_EQ(bytes.size(), 500u * 400u);
-  const auto* pcm = reinterpret_cast<const int16_t*>(bytes.data());
-  double sum = 0;
-  int crossings = 0;
-  const int from = 4410, to = 4410 + 44100;  // one second after the fade-in
-  for (int i = from; i < to; ++i) {
-    sum += double(pcm[2 * i]) * pcm[2 * i];
-    crossings += (pcm[2 * (i - 1)] < 0) != (pcm[2 * i] < 0);
-    ASSERT_EQ(pcm[2 * i], pcm[2 * i + 1]);
-  }
-  const double amplitude = 4000.0 * 0.1 * std::sqrt(0.5) * 127.0 / 128.0;
-  EXPECT_NEAR(std::sqrt(sum / (to - from)), amplitude / std::sqrt(2.0), 0.01 * amplitude);
-  EXPECT_NEAR(crossings / 2.0, 440.0, 4.0);
-  SoundStreamRemoveSource(&stream_, channel);
-  ChannelCleanup(channel);
-  crt::AlignedDelete(channel);
 }
 
 }  // namespace

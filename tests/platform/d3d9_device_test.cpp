@@ -139,10 +139,14 @@ TEST_F(D3D9Device, SettersAndShaderCreationCheckTheirRanges) {
   EXPECT_EQ(device_->SetMaterial(nullptr), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetTextureStageState(8, D3DTSS_TEXCOORDINDEX, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetSamplerState(16, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), D3DERR_INVALIDCALL);
-  D3DVIEWPORT9 outside = {60, 0, 8, 8, 0.0f, 1.0f};
-  EXPECT_EQ(device_->SetViewport(&outside), D3DERR_INVALIDCALL);
-  D3DVIEWPORT9 wrapping = {0xFFFFFFF0u, 0, 0x20, 8, 0.0f, 1.0f};  // X + Width wraps in 32 bits
-  EXPECT_EQ(device_->SetViewport(&wrapping), D3DERR_INVALIDCALL);
+  const struct {
+    D3DVIEWPORT9 viewport;
+    HRESULT result;
+  } viewports[] = {{{60, 0, 8, 8, 0.0f, 1.0f}, D3D_OK},  // past the target's edge: draws clip
+                   {{0xFFFFFFF0u, 0, 0x20, 8, 0.0f, 1.0f}, D3DERR_INVALIDCALL},  // X + Width wraps
+                   {{0, 0x80000000u, 8, 8, 0.0f, 1.0f}, D3DERR_INVALIDCALL},     // Y negative
+                   {{0, 0, 8, 0, 0.0f, 1.0f}, D3DERR_INVALIDCALL}};
+  for (const auto& v : viewports) EXPECT_EQ(device_->SetViewport(&v.viewport), v.result);
   EXPECT_EQ(device_->SetFVF(0x142), D3DERR_INVALIDCALL);  // only pre-transformed positions
   EXPECT_EQ(device_->BeginScene(), D3DERR_INVALIDCALL);   // already in one
   EXPECT_EQ(device_->EndScene(), D3D_OK);

@@ -45,6 +45,16 @@ TEST_F(D3D9Draw, ClearOfAViewportAndAPreTransformedRectangleCoverExactlyTheirPix
   DrawRect(10, 4, 30, 12, kWhite);
   EXPECT_EQ(CountOther(kWhite, [](int x, int y) { return InRect(x, y, 10, 4, 30, 12); }), 0);
   EXPECT_EQ(CountOther(kBlack, [](int x, int y) { return !InRect(x, y, 10, 4, 30, 12); }), 0);
+  // A viewport reaching past the target: a triangle over all of it is clipped to the target.
+  vp = {48, 40, 32, 32, 0.0f, 1.0f};
+  ASSERT_EQ(device_->SetViewport(&vp), D3D_OK);
+  DrawClip({{-1, 1, 0.5f, kWhite}, {3, 1, 0.5f, kWhite}, {-1, -3, 0.5f, kWhite}});
+  EXPECT_EQ(CountOther(kWhite, [](int x, int y) { return InRect(x, y, 48, 40, 64, 64); }), 0);
+  EXPECT_EQ(CountOther(kBlack,
+                       [](int x, int y) {
+                         return !InRect(x, y, 48, 40, 64, 64) && !InRect(x, y, 10, 4, 30, 12);
+                       }),
+            0);
 }
 
 TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModesAndALineStrip) {

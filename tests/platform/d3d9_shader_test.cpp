@@ -1,6 +1,7 @@
 // Drawing with translated shaders: constants reach each program once they change, samplers
-// read their stage (an empty stage white), the stage-0 coordinate set of the default pixel
-// program, pre-transformed vertices under a bound vertex shader.
+// read their stage (an empty stage opaque black), the stage-0 coordinate set of the default pixel
+// program and its vertex colour without texture, pre-transformed vertices under a bound vertex
+// shader.
 #include <algorithm>
 
 #include "tests/support/device_fixture.h"
@@ -73,13 +74,13 @@ TEST_F(D3D9Shader, DefConstantWithEndTokenBitsDoesNotCutTheStream) {
   ExpectPixels({{32, 32, kGreen}});
 }
 
-TEST_F(D3D9Shader, PixelShaderSamplesItsStageAndAnEmptyStageReadsWhite) {
+TEST_F(D3D9Shader, PixelShaderSamplesItsStageAndAnEmptyStageReadsOpaqueBlack) {
   // vs_1_1: dcl_position v0; dcl_texcoord v1; mov oPos, v0; mov oT0, v1.
   const DWORD texcoordVs[] = {0xFFFE0101, 0x0000001F, 0x80000000, 0x900F0000, 0x0000001F,
                               0x80000005, 0x900F0001, 0x00000001, 0xC00F0000, 0x90E40000,
                               0x00000001, 0xE00F0000, 0x90E40001, 0x0000FFFF};
   // ps_2_0: dcl t0.xy; dcl_2d s0; texld r0, t0, s0; mov oC0, r0.
-  const DWORD samplePs[] = {0xFFFF0200, 0x0200001F, 0x80000000, 0xB0030000, 0x0200001F,
+  DWORD samplePs[] = {0xFFFF0200, 0x0200001F, 0x80000000, 0xB0030000, 0x0200001F,
                             0x90000000, 0xA00F0800, 0x03000042, 0x800F0000, 0xB0E40000,
                             0xA0E40800, 0x02000001, 0x800F0800, 0x80E40000, 0x0000FFFF};
   const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
@@ -88,20 +89,27 @@ TEST_F(D3D9Shader, PixelShaderSamplesItsStageAndAnEmptyStageReadsWhite) {
   IDirect3DVertexDeclaration9* layout = nullptr;
   ASSERT_EQ(device_->CreateVertexDeclaration(elements, &layout), D3D_OK);
   owned_.push_back(layout);
-  Clear(kBlack);
+  Clear(kBlue);
   device_->SetVertexDeclaration(layout);
   device_->SetVertexShader(VertexShader(texcoordVs));
-  device_->SetPixelShader(PixelShader(samplePs));
   device_->SetTexture(0, Texture({kRed, kGreen}, 2, 1));
-  for (float left : {-1.0f, 0.0f}) {  // the left half textured, the right half not
+  const auto drawHalf = [&](float left, DWORD sampler) {  // sampler: the declaration of s0
     const float quad[4][5] = {{left, 1, 0.5f, 0, 0},
                               {left + 1, 1, 0.5f, 1, 0},
                               {left, -1, 0.5f, 0, 1},
                               {left + 1, -1, 0.5f, 1, 1}};
+    samplePs[5] = sampler;
+    device_->SetPixelShader(PixelShader(samplePs));
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof quad[0]), D3D_OK);
-    device_->SetTexture(0, nullptr);
+  };
+  drawHalf(-1.0f, 0x90000000);  // the left half textured
+  ExpectPixels({{4, 30, kRed}, {28, 30, kGreen}});
+  device_->SetTexture(0, nullptr);
+  for (DWORD sampler : {0x90000000u, 0x98000000u, 0xA0000000u}) {  // 2D, cube, volume
+    drawHalf(0.0f, sampler);
+    ExpectPixels({{40, 30, kBlack}});
+    Clear(kBlue);
   }
-  ExpectPixels({{4, 30, kRed}, {28, 30, kGreen}, {40, 30, 0xFFFFFFFF}});
 }
 
 TEST_F(D3D9Shader, DefaultStageReadsTheCoordinateSetItsStageNames) {
@@ -126,6 +134,18 @@ TEST_F(D3D9Shader, DefaultStageReadsTheCoordinateSetItsStageNames) {
     device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof quad[0]);
     ExpectPixels({{3, 3, set ? kGreen : kRed}});
   }
+}
+
+// Without a pixel shader and without a texture the stage reads the vertex colour, alpha
+// included, so the alpha test sees the vertex alpha.
+TEST_F(D3D9Shader, DefaultStageWithoutTextureReadsTheVertexColour) {
+  device_->SetRenderState(D3DRS_ALPHAREF, 8);
+  device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+  device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+  Clear(kBlack);
+  DrawRect(0, 0, 8, 8, 0x070000FF);
+  DrawRect(8, 0, 16, 8, 0x080000FF);
+  ExpectPixels({{4, 4, kBlack}, {12, 4, 0x080000FF}});
 }
 
 TEST_F(D3D9Shader, PreTransformedVerticesBypassTheBoundVertexShader) {

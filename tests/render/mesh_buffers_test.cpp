@@ -16,11 +16,7 @@ class MeshBuffersTest : public RenderTest {
     if (!IsSkipped()) mesh_ = MeshCreate(&device_, 0, 0);
   }
   void TearDown() override {
-    if (mesh_) {
-      MeshReleaseVertexBuffer(*mesh_);
-      MeshReleaseIndexBuffer(*mesh_);
-      MeshDestroy(mesh_);
-    }
+    MeshDestroy(mesh_);
     RenderTest::TearDown();
   }
   Mesh* mesh_ = nullptr;
@@ -47,6 +43,12 @@ TEST_F(MeshBuffersTest, RecreateAndReleaseLeaveNoBuffer) {
   EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), live);
   EXPECT_EQ(MeshLockVertexBuffer(*mesh_, 4), nullptr);
   EXPECT_EQ(MeshLockIndexBuffer(*mesh_, 6), nullptr);
+  // Destroying a mesh gives its buffers back.
+  MeshCreateVertexBuffer(4, *mesh_, renderer(), 0);
+  MeshCreateIndexBuffer(renderer(), *mesh_, 6, 0);
+  MeshDestroy(mesh_);
+  mesh_ = nullptr;
+  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), live);
 }
 
 TEST_F(MeshBuffersTest, FailedCreationLeavesNoBuffer) {

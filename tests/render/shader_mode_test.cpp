@@ -100,8 +100,9 @@ TEST_F(ShaderModes, ScreenQuadModeDrawsWithMatrixAndColourConstants) {
   ShaderSetColour(colour, ps, 0);
   ModelVertex corner{};
   corner.colour = 0xFF80FF40;
+  device_->SetTexture(0, Texture({0xFFFFFFFF}));  // as the renderer binds its white image
   const std::vector<uint32_t> image = DrawFullTarget(corner);
-  // An empty sampler reads white: sat(white * (0.5, 0.25, 2, 1)) * (0x80, 0xFF, 0x40, 0xFF).
+  // sat(white * (0.5, 0.25, 2, 1)) * (0x80, 0xFF, 0x40, 0xFF).
   const uint32_t drawn = 0xFF404040, black = 0xFF000000;
   testsupport::ExpectPixels(image, kSize,
                             {{48, 16, drawn},

@@ -38,11 +38,7 @@ void RenderTest::SetUp() {
 void RenderTest::TearDown() {
   if (!device_.device) return;
   d3d()->EndScene();
-  for (Mesh* mesh : meshes_) {
-    MeshReleaseVertexBuffer(*mesh);
-    MeshReleaseIndexBuffer(*mesh);
-    MeshDestroy(mesh);
-  }
+  for (Mesh* mesh : meshes_) MeshDestroy(mesh);
   for (Texture* image : images_) {
     TextureRelease(image, device_);
     TextureDestroy(image);

@@ -102,15 +102,8 @@ double Rms(const std::vector<float>& x) {
 
 double PeakAbs(const std::vector<float>& x) {
   double m = 0.0;
-  for (float v : x) m = std::fmax(m, std::fabs(static_cast<double>(v)));
+  for (float v : x) m = std::isfinite(v) ? std::fmax(m, std::fabs(double(v))) : INFINITY;
   return m;
-}
-
-bool AllFinite(const std::vector<float>& x) {
-  for (float v : x) {
-    if (!std::isfinite(v)) return false;
-  }
-  return true;
 }
 
 double ToneAmplitude(const std::vector<float>& x, double f, double rate) {

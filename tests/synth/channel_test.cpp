@@ -3,11 +3,48 @@
 #include <algorithm>
 #include <cmath>
 
-#include "channel_rig.h"
+#include "platform/crt.h"
+#include "synth/channel.h"
+#include "synth/patch.h"
 #include "synth/tables.h"
+#include "synth/voice.h"
 #include "synth/voice_gen.h"
 
 namespace {
+
+// A channel on the aligned heap with helpers to set parameters by plain value and to pull
+// frames.
+struct ChannelRig {
+  Channel* channel;
+
+  ChannelRig() { channel = ChannelInit(crt::AlignedNew<Channel>()); }
+  ~ChannelRig() {
+    ChannelCleanup(channel);
+    crt::AlignedDelete(channel);
+  }
+  Patch* patch() const { return channel->patches[0]; }
+  void Set(int index, float plain) { ParamSet(PatchParam(patch(), index), plain); }
+  // Oscillator 0 a sine at the written pitch (octave 1: an oscillator sounds an octave below
+  // its frequency), level 1, centred with the equal-power law; master gain 0 dB (x 0.1),
+  // polyphony 16.
+  void SineOnOscillator0() {
+    const std::pair<int, float> sine[] = {{0, 0.0f},  {2, 16.0f}, {18, 1.0f}, {26, 1.0f},
+                                          {32, 1.0f}, {33, 0.0f}, {34, 0.0f}, {35, 0.0f},
+                                          {36, 0.5f}, {37, 1.0f}};
+    for (auto [index, value] : sine) Set(index, value);
+  }
+  // Pulls `frames` frames in pieces of `piece` frames; returns the left channel (right appended).
+  std::vector<float> Pull(int frames, int piece) {
+    std::vector<float> left(frames, 0.0f), right(frames, 0.0f);
+    for (int at = 0; at < frames; at += piece) {
+      const int n = frames - at < piece ? frames - at : piece;
+      ChannelRenderFrames(channel, {left.data() + at, right.data() + at}, n);
+    }
+    left.insert(left.end(), right.begin(), right.end());
+    return left;
+  }
+  Voice* voice(int i) const { return channel->voices[i]; }
+};
 
 constexpr int kPolyphony = 2, kGlide = 3, kNoteGate = 94;
 
@@ -17,15 +54,9 @@ TEST(ChannelRenderTest, PullsOfAnySizeGiveTheSameSound) {
   for (int k = 0; k < 3; ++k) {
     ChannelRig rig;
     rig.SineOnOscillator0();
-    for (auto [index, value] : {std::pair{220, 1.0f},
-                                {221, 30.0f},
-                                {223, 0.4f},
-                                {224, 1.0f},
-                                {225, 0.6f},
-                                {227, 0.3f},
-                                {228, 0.5f}}) {
-      rig.Set(index, value);  // delay and reverb on
-    }
+    const std::pair<int, float> effects[] = {{220, 1.0f}, {221, 30.0f}, {223, 0.4f}, {224, 1.0f},
+                                             {225, 0.6f}, {227, 0.3f},  {228, 0.5f}};
+    for (auto [index, value] : effects) rig.Set(index, value);  // delay and reverb on
     ChannelNoteOn(rig.channel, 57, 100);
     ChannelNoteOn(rig.channel, 64, 80);
     renders[k] = rig.Pull(3000, pieces[k]);

@@ -61,24 +61,7 @@ TEST_F(PadTest, LoopsAreFiniteAndNormalised) {
   for (float b : {0.5f, 1.5f, 2.0f}) {
     OscillatorUpdatePadTable(patch_.oscillators[0], 0.2f, b, 1.0f);
     const std::vector<float> table = TableOf(patch_.oscillators[0]);
-    EXPECT_TRUE(audiotest::AllFinite(table)) << b;
     EXPECT_NEAR(audiotest::PeakAbs(table), 1.0 / 1.4142, 1e-6) << b;
-  }
-}
-
-TEST_F(PadTest, LoopFundamentalSitsAt256BOver44100TimesTheFrequency) {
-  UseSine();
-  Set(OscParam(0, kOscWaveform), 6.0f);
-  OscillatorUpdatePadTable(patch_.oscillators[0], 0.01f, 0.0f, 0.0f);  // narrow bands
-  StartNote(57);
-  const double f = NoteToFrequency(57);
-  const double fundamental = 256.0 * NoteToFrequency(30) / 44100.0 * f;
-  const synthtest::RenderedAudio a = Render(128);
-  for (int h : {1, 2, 3}) {
-    const double expected = h * fundamental;
-    EXPECT_NEAR(audiotest::PeakFrequency(a.left, kSampleRate, expected * 0.9, expected * 1.1),
-                expected, expected * 0.002)
-        << "harmonic " << h;
   }
 }
 
@@ -152,25 +135,6 @@ TEST_F(NoiseTest, WhiteNoiseIsFlatAndVoicesContinueOneStream) {
     const float gain = 5.0f * std::fmin(1.0f, i / 256.0f);
     ASSERT_FLOAT_EQ(a.left[i], NoiseTableEntry(2 * i) * gain) << i;
     ASSERT_FLOAT_EQ(a.right[i], NoiseTableEntry(2 * i + 1) * gain) << i;
-  }
-}
-
-// Linear pan 0.5 halves each side, equal power gives sqrt(0.5); the velocity scales both; a
-// level LFO below zero silences the noise instead of inverting it.
-TEST_F(NoiseTest, GainsFollowPanLawLevelLfoAndVelocity) {
-  UseNoise(1);
-  StartNote(60);
-  voice_.velocity = 0.5f;
-  const struct {
-    float law, lfoAmount, lfo, gain;
-  } rows[] = {{0, 0, 0, 0.25f}, {1, 0, 0, 0.5f * std::sqrt(0.5f)}, {1, 1, -0.4f, 0}};
-  for (const auto& r : rows) {
-    Set(kParamNoisePanLaw, r.law);
-    Set(kParamNoiseLevelLfo, r.lfoAmount);
-    voice_.gen->lfoValue[0] = r.lfo;
-    const NoiseGainPair g = NoiseGains(patch_.noise, &voice_);
-    EXPECT_NEAR(g.left, r.gain, 1e-5f) << r.law << " " << r.lfo;
-    EXPECT_NEAR(g.right, r.gain, 1e-5f) << r.law << " " << r.lfo;
   }
 }
 

@@ -2,22 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <set>
-#include <string>
 
 #include "synth/param.h"
 #include "synth/tables.h"
 #include "synth_fixture.h"
 
 namespace {
-
-TEST(ParamRangeTable, EveryParameterHasAnOrderedRangeAndAUniqueName) {
-  std::set<std::string> names;
-  for (int i = 0; i < kParamCount; ++i) {
-    EXPECT_LT(kParamRanges[i].min, kParamRanges[i].max) << "parameter " << i;
-    EXPECT_TRUE(names.insert(kParamRanges[i].name).second) << kParamRanges[i].name;
-  }
-}
 
 // Plain values from stored normalised ones: held at the range ends, integers rounded half up
 // (negatives towards minus infinity); ParamSet stores the clamped normalised value.

@@ -1,6 +1,7 @@
 #pragma once
-// Measurements of rendered audio for the synthesizer tests, in double precision and
-// independent of the synthesizer's own code: pitch by FFT, levels, tone gain, spectra.
+// Measurements of rendered audio for the synthesizer tests, in double precision: pitch by FFT,
+// levels, tone gain, spectra. Transforms use the synthesizer's FFT, which this suite checks
+// against a direct transform.
 
 #include <vector>
 
@@ -18,7 +19,5 @@ double ToneAmplitude(const std::vector<float>& x, double f, double rate);
 // Welch power spectral density: Hann-windowed segments of `segment` samples (a power of two),
 // half overlapping; entry k is the mean power at k x rate / segment Hz.
 std::vector<double> PowerSpectrum(const std::vector<float>& x, int segment);
-// In-place complex FFT (sign -), n a power of two: re and im of size n.
-void ReferenceFft(std::vector<double>& re, std::vector<double>& im);
 
 }  // namespace audiotest

@@ -61,25 +61,6 @@ TEST_F(OscillatorTest, SilentCasesLeaveTheBlockAlone) {
   }
 }
 
-TEST_F(OscillatorTest, PhaseRunsOnAcrossBlocksAndStaysWrapped) {
-  // 40 blocks of a falling saw; the phase never leaves [0, 2 pi) and the wave has no seams.
-  Set(kOscWaveform, 3);
-  OscVoiceState st = Steady(1000.0f);
-  std::vector<float> all;
-  for (int b = 0; b < 40; ++b) {
-    float out[kBlockFrames] = {};
-    Render(&st, out);
-    ASSERT_GE(st.phase, 0.0f);
-    ASSERT_LT(st.phase, kTwoPi);
-    all.insert(all.end(), out, out + kBlockFrames);
-  }
-  // Rising samples only at the wrap: once per cycle of 2 x 44100 / 1000 frames.
-  int wraps = 0;
-  for (size_t i = 1; i < all.size(); ++i) wraps += all[i] > all[i - 1];
-  EXPECT_NEAR(wraps, all.size() * 1000.0 / 88200.0, 1.0);
-  EXPECT_NEAR(audiotest::PeakFrequency(all, kSampleRate, 100, 1000), 500.0, 0.5);
-}
-
 // Multiply mode at high notes runs hundreds of cycle pieces per block (the squared gain would
 // overflow to infinity, and infinity x 0 give NaN); phase modulation at full depth (3, used
 // squared) steps the phase from -8 to +10 increments, also backwards. Every table read must

@@ -25,30 +25,21 @@ constexpr double kRate = kSampleRate;
 // add to the octave factor (1 + 7/12, not 2^(7/12)), fine tune detunes each side linearly by
 // 1/768 per step, the master gain scales by a tenth of its decibel power.
 TEST_F(VoiceTest, PitchAndLevelOfTheRenderedSine) {
-  const double half = NoteToFrequency(57) / 2.0;
-  const double sine = 0.5 / std::sqrt(2.0);  // linear pan 0.5: amplitude 0.5 per side
+  // Linear pan 0.5 gives amplitude 0.5 per side, master 0 dB x 0.1: rms 0.05 / sqrt 2.
+  const double half = NoteToFrequency(57) / 2.0, rms = 0.05 / std::sqrt(2.0);
+  const int fineL = OscParam(0, kOscFineLeft), fineR = OscParam(0, kOscFineRight);
+  const int copies = kParamUnisonCopies, detune = kParamUnisonDetune,
+            spread = kParamUnisonPanSpread;
   RunCases({
-      {"note 57", {}, 57, half, half, 0.1 * sine},
+      {"note 57", {}, 57, half, half, rms},
       {"octave 1", {{OscParam(0, kOscOctave), 1}}, 57, 2 * half, 2 * half},
-      {"semitone 7",
-       {{OscParam(0, kOscSemitone), 7}},
-       57,
-       half * (1 + 7.0 / 12),
-       half * (1 + 7.0 / 12)},
+      {"semitone 7", {{OscParam(0, kOscSemitone), 7}}, 57, half * 19 / 12, half * 19 / 12},
       {"fixed 400 Hz", {{OscParam(0, kOscFixedFreq), 20}}, 70, 200, 200},
-      {"fine tune",
-       {{OscParam(0, kOscFineLeft), 1}, {OscParam(0, kOscFineRight), -0.5f}},
-       57,
-       half * (1 + 64.0 / 768),
-       half * (1 - 8.0 / 768)},
-      {"-20 dB", {{kParamMasterGain, -20}}, 57, half, half, 0.001 * sine},
-      {"+20 dB", {{kParamMasterGain, 20}}, 57, half, half, 10 * sine},
-      {"one unison copy is neither detuned nor panned",
-       {{kParamUnisonCopies, 1}, {kParamUnisonDetune, 1}, {kParamUnisonPanSpread, 1}},
-       57,
-       half,
-       half,
-       0.1 * sine},
+      {"fine tune", {{fineL, 1}, {fineR, -0.5f}}, 57, half * 832 / 768, half * 760 / 768},
+      {"-20 dB", {{kParamMasterGain, -20}}, 57, half, half, rms / 100},
+      {"+20 dB", {{kParamMasterGain, 20}}, 57, half, half, rms * 100},
+      // One unison copy is neither detuned nor panned.
+      {"unison of one", {{copies, 1}, {detune, 1}, {spread, 1}}, 57, half, half, rms},
   });
 }
 
@@ -74,22 +65,21 @@ TEST_F(VoiceTest, NoteFadesInOverItsFirstBlockAndEndsAfterTheGateCloses) {
   StartNote(57);
   std::vector<bool> sounded;
   RenderedAudio a = Render(2, &sounded);
+  const double level = 0.1 * std::sqrt(0.5);
+  auto peak = [&](int from, int to) {
+    return audiotest::PeakAbs(std::vector<float>(a.left.begin() + from, a.left.begin() + to));
+  };
   EXPECT_EQ(a.left[0], 0.0f);
-  double firstHalf = 0, secondHalf = 0;
-  for (int i = 0; i < 128; ++i) firstHalf = std::fmax(firstHalf, std::fabs(a.left[i]));
-  for (int i = 128; i < 256; ++i) secondHalf = std::fmax(secondHalf, std::fabs(a.left[i]));
-  EXPECT_LT(firstHalf, 0.5 * 0.1 * std::sqrt(0.5) + 1e-6);
-  EXPECT_GT(secondHalf, 0.5 * 0.1 * std::sqrt(0.5));
-  EXPECT_NEAR(audiotest::PeakAbs(std::vector<float>(a.left.begin() + 256, a.left.end())),
-              0.1 * std::sqrt(0.5), 1e-3);
-
+  EXPECT_LT(peak(0, 128), 0.5 * level + 1e-6);
+  EXPECT_GT(peak(128, 256), 0.5 * level);
+  EXPECT_NEAR(peak(256, 512), level, 1e-3);
   voice_.gate = 0;  // no level envelope: the gate is the level
   sounded.clear();
   a = Render(3, &sounded);
   EXPECT_TRUE(sounded[0]);   // fades out to 0 over this block
   EXPECT_FALSE(sounded[1]);  // both saved amplitudes are 0: silent
   EXPECT_NEAR(a.left[kBlockFrames - 1], 0.0f, 2e-3f);
-  for (int i = kBlockFrames; i < 3 * kBlockFrames; ++i) ASSERT_EQ(a.left[i], 0.0f);
+  EXPECT_EQ(peak(kBlockFrames, 3 * kBlockFrames), 0.0);
 }
 
 }  // namespace

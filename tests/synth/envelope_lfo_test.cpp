@@ -117,19 +117,4 @@ TEST_F(LfoShapes, ShapesOverOneCycle) {
   }
 }
 
-TEST_F(LfoShapes, CombineModesClipSumsAndMultiply) {
-  SetLfo(1, 1, 2.0f, 1.0f);
-  const float t = 1.0f / 16.0f;  // a quarter of a 4 Hz cycle: sin = 1
-  Set(kParamLfoCombineBase + 1, 1.0f);
-  EXPECT_EQ(Eval(1, t, 0.8f), 1.0f);
-  EXPECT_NEAR(Eval(1, 3 * t, 0.5f), -0.5f, 1e-6f);
-  Set(kParamLfoCombineBase + 1, 2.0f);
-  EXPECT_NEAR(Eval(1, t, -0.5f), -0.5f, 1e-6f);
-  // LFO 0 never combines; an LFO that is off returns 0 whatever its combine mode.
-  SetLfo(0, 1, 2.0f, 1.0f);
-  EXPECT_NEAR(Eval(0, t, 0.7f), 1.0f, 1e-6f);
-  SetLfo(1, 0, 2.0f, 1.0f);
-  EXPECT_EQ(Eval(1, t, 0.7f), 0.0f);
-}
-
 }  // namespace

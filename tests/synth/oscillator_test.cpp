@@ -24,12 +24,10 @@ class OscillatorTest : public synthtest::PatchTest {
     Set(kOscGain, 1);
   }
   void Set(int offset, float plain) { PatchTest::Set(OscParam(0, offset), plain); }
-  // A state for a steady render: amplitude a from the start, frequency f.
-  OscVoiceState Steady(float frequency, float amplitude = 1.0f) {
+  // A state for a steady render at frequency f: amplitude 1 from the start.
+  static OscVoiceState Steady(float frequency) {
     OscVoiceState st{};
-    st.amplitude = st.rampStart = amplitude;
-    st.frequency = frequency;
-    st.shape = kPi;
+    st.amplitude = st.rampStart = 1.0f, st.frequency = frequency, st.shape = kPi;
     return st;
   }
   bool Render(OscVoiceState* st, float* out) {
@@ -42,22 +40,19 @@ class OscillatorTest : public synthtest::PatchTest {
 // Waveform off writes nothing and reports silence; a zero frequency and a PAD waveform without
 // a table leave the block as it was in every mode.
 TEST_F(OscillatorTest, SilentCasesLeaveTheBlockAlone) {
-  const struct {
-    int waveform, mode;
-    float frequency, fill;
-    bool sounds;
-  } rows[] = {{0, 0, 440, 0.25f, false},
-              {2, 0, 0, 0.25f, true},
-              {6, 0, 440, 0, true},
-              {6, 1, 440, 0, true},
-              {6, 2, 440, 0, true}};
+  // Waveform, mode, frequency, block fill, whether it reports sound.
+  const float rows[][5] = {{0, 0, 440, 0.25f, 0},
+                           {2, 0, 0, 0.25f, 1},
+                           {6, 0, 440, 0, 1},
+                           {6, 1, 440, 0, 1},
+                           {6, 2, 440, 0, 1}};
   for (const auto& row : rows) {
-    Set(kOscWaveform, static_cast<float>(row.waveform));
-    Set(kOscMode, static_cast<float>(row.mode));
-    OscVoiceState st = Steady(row.frequency);
-    std::vector<float> out(kBlockFrames, row.fill);
-    EXPECT_EQ(Render(&st, out.data()), row.sounds) << row.waveform << " " << row.mode;
-    EXPECT_EQ(out, std::vector<float>(kBlockFrames, row.fill)) << row.waveform << " " << row.mode;
+    Set(kOscWaveform, row[0]);
+    Set(kOscMode, row[1]);
+    OscVoiceState st = Steady(row[2]);
+    std::vector<float> out(kBlockFrames, row[3]);
+    EXPECT_EQ(Render(&st, out.data()), row[4] != 0) << row[0] << " " << row[1];
+    EXPECT_EQ(out, std::vector<float>(kBlockFrames, row[3])) << row[0] << " " << row[1];
   }
 }
 

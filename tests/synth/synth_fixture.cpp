@@ -1,7 +1,6 @@
 #include "synth_fixture.h"
 
 #include "audio_measure.h"
-
 #include "synth/block.h"
 #include "synth/effect_chain.h"
 #include "synth/oscillator.h"

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -115,22 +114,6 @@ TEST(WavetableBank, EveryTableIsFiniteAndWithinUnitRange) {
   for (int i = 0; i < kSineTableSize; i += 123) {
     EXPECT_NEAR(bank->sine[i], std::sin(2 * kPi * i / kSineTableSize), 1e-5);
   }
-}
-
-TEST(WavetableBank, AdditiveTablesHoldTheirSpectralLines) {
-  synthtest::EnsureSharedTables();
-  const WavetableBank* bank = WavetableBankGet();
-  const int t = 300;
-  auto line = [&](double gain, int harmonic) {
-    return gain * std::cos(2 * kPi * harmonic * t / kWavetableSize);
-  };
-  // Bank 3 position 0: lines 1, 2, 4, 8, 16, 32 at half their gains, limited to 0..1 (the sum
-  // 1.55 at t = 0 reads 1).
-  const double gains[6] = {1.0, 0.8, 0.6, 0.4, 0.2, 0.1};
-  double expected = 0.0;
-  for (int i = 0; i < 6; ++i) expected += line(0.5 * gains[i], 1 << i);
-  EXPECT_EQ(bank->tables[3 * 64][0], 1.0f);
-  EXPECT_NEAR(bank->tables[3 * 64][t], std::clamp(expected, 0.0, 1.0), 1e-4);
 }
 
 using synthtest::VoiceTest;

@@ -64,23 +64,20 @@ TEST_F(EnvelopeTest, StageTimesAndLevels) {
   Start(0, 0, 0.3f, 1, 0.5f, 1);
   Advance(), Advance();
   EXPECT_FLOAT_EQ(Advance(), 0.3f);
-}
-
-TEST_F(EnvelopeTest, CurveExponentShapesTheOutput) {
-  Start(0, 0, 0.5f, 1, 1.0f, 1);  // a sustained 0.5 comes out as 0.5^e
+  // Curve 1 gives exponent 11: a sustained 0.5 comes out as 0.5^11.
+  Start(0, 0, 0.5f, 1, 1.0f, 1);
   for (int i = 0; i < 4; ++i) Advance();
   EXPECT_FLOAT_EQ(Advance(), std::pow(0.5f, 11.0f));
 }
 
 class LfoShapes : public synthtest::PatchTest {
  protected:
-  void SetLfo(int n, float waveform, float rate, float amount) {
-    Set(kParamLfoBase + 4 * n + kLfoWaveform, waveform);
-    Set(kParamLfoBase + 4 * n + kLfoRate, rate);
-    Set(kParamLfoBase + 4 * n + kLfoAmount, amount);
-  }
-  float Eval(int n, float t, float previous = 0.0f) {
-    return LfoEvaluate(patch_.lfos[n], &t, previous);
+  // LFO 0 (never combined with another) evaluated at t seconds.
+  float Eval(float waveform, float rate, float amount, float t) {
+    Set(kParamLfoBase + kLfoWaveform, waveform);
+    Set(kParamLfoBase + kLfoRate, rate);
+    Set(kParamLfoBase + kLfoAmount, amount);
+    return LfoEvaluate(patch_.lfos[0], &t, 0.0f);
   }
 };
 
@@ -91,10 +88,7 @@ TEST_F(LfoShapes, ShapesOverOneCycle) {
   for (int i = 0; i < 1000; ++i) {
     const float t = 0.25f * static_cast<float>(i) / 1000;
     const float x = std::fmod(t * kTwoPi * 4.0f, kTwoPi);
-    auto shape = [&](int waveform) {
-      SetLfo(0, float(waveform), 2.0f, 0.5f);
-      return Eval(0, t);
-    };
+    auto shape = [&](int waveform) { return Eval(float(waveform), 2.0f, 0.5f, t); };
     EXPECT_NEAR(shape(1), 0.5f * std::sin(x), 1e-6f);
     EXPECT_NEAR(shape(2), 0.5f * (x / kPi - 1.0f), 1e-6f);
     high += shape(4) > 0.0f;
@@ -104,16 +98,14 @@ TEST_F(LfoShapes, ShapesOverOneCycle) {
       EXPECT_NEAR(triangle, x / kPi, 1e-6f);
     }
     // Wavetable shapes read position 0 of their bank, at full amount.
-    SetLfo(0, float(6 + i % 8), 2.0f, 1.0f);
     const int entry = static_cast<int>(std::lround(x * 2047.0f / kTwoPi));
-    ASSERT_EQ(Eval(0, t), bank->tables[64 * (i % 8)][entry]) << i;
+    ASSERT_EQ(Eval(float(6 + i % 8), 2.0f, 1.0f, t), bank->tables[64 * (i % 8)][entry]) << i;
   }
   EXPECT_NEAR(high, 250, 2);  // the pulse is high for a quarter of the cycle only
   // Rate 0 holds the phase at 0.
   const float atZero[5] = {0.0f, -1.0f, 1.0f, 1.0f, 0.0f};
   for (int w = 1; w <= 5; ++w) {
-    SetLfo(0, float(w), 0.0f, 1.0f);
-    for (float t : {0.0f, 0.37f, 12.0f}) EXPECT_EQ(Eval(0, t), atZero[w - 1]) << w;
+    for (float t : {0.0f, 0.37f, 12.0f}) EXPECT_EQ(Eval(float(w), 0.0f, 1.0f, t), atZero[w - 1]);
   }
 }
 

@@ -82,9 +82,6 @@ class OscillatorTest : public synthtest::PatchTest {
     st.amplitude = st.rampStart = 1.0f, st.frequency = frequency, st.shape = kPi;
     return st;
   }
-  bool Render(OscVoiceState* st, float* out) {
-    return OscillatorRender(osc_, st, out, kSampleRate);
-  }
 
   Oscillator* osc_ = nullptr;
 };
@@ -103,7 +100,8 @@ TEST_F(OscillatorTest, SilentCasesLeaveTheBlockAlone) {
     Set(kOscMode, row[1]);
     OscVoiceState st = Steady(row[2]);
     std::vector<float> out(kBlockFrames, row[3]);
-    EXPECT_EQ(Render(&st, out.data()), row[4] != 0) << row[0] << " " << row[1];
+    EXPECT_EQ(OscillatorRender(osc_, &st, out.data(), kSampleRate), row[4] != 0)
+        << row[0] << " " << row[1];
     EXPECT_EQ(out, std::vector<float>(kBlockFrames, row[3])) << row[0] << " " << row[1];
   }
 }
@@ -131,7 +129,7 @@ TEST_F(OscillatorTest, ExtremeModulationStaysFiniteAndInsideTheTables) {
         std::vector<float> out(kBlockFrames);
         for (int i = 0; i < kBlockFrames; ++i)
           out[i] = row.fullScale ? (i & 1 ? 1.0f : -1.0f) : (i % 3) * 0.5f - 0.5f;
-        Render(&st, out.data());
+        OscillatorRender(osc_, &st, out.data(), kSampleRate);
         ASSERT_LE(audiotest::PeakAbs(out), 1.0) << row.mode << " " << waveform;
         ASSERT_GE(st.phase, 0.0f) << waveform;
         ASSERT_LE(st.phase, kTwoPi) << waveform;

@@ -27,11 +27,12 @@ void FuzzRequire(bool ok, const char* what) {
 namespace {
 
 // The operands a scene input may not raise above their limit: opcode, sub-op (0 for the
-// header), operand position in the layout's letters. Image sides stop at 64 (a quarter of the
-// production's 256: every operation walks every pixel, and the rows of an image take the same
-// paths at any size), mesh segment and copy counts at 64 a side (the production's reach 32; a
-// grid of copies at 16 a side); extrusions, which repeat per face and so multiply the faces,
-// at 4. Position kUses limits how often a sub-op occurs in the input.
+// header), operand position in the layout's letters. The production reaches images of 512 x 256,
+// mesh segment counts of 40, grids of 7 copies a side, 2 extrusions and one mirror tile. Here
+// images stop at 64 a side (every operation walks every pixel, and its rows take the same paths
+// at any size), segment and copy counts at 64 (a grid of copies at 16 a side), extrusions,
+// which repeat per face and so multiply the faces, at 4. Position kUses limits how often a
+// sub-op occurs in the input.
 constexpr uint8_t kUses = 255;
 struct LimitedOperand {
   uint8_t op, sub, operand;

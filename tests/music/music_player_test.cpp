@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -12,7 +12,6 @@
 #include "platform/crt.h"
 #include "platform/testing.h"
 #include "song_blocks.h"
-#include "support/test_support.h"
 #include "synth/channel.h"
 #include "synth/patch.h"
 
@@ -139,15 +138,17 @@ TEST_F(MusicPlayerTest, OfflineAndPacedPlaybackGiveTheSamePcm) {
   Prepare(DsoundTestBackend::kStepped, kEmbedded);
   MusicPlayerStart(&player_);
   for (uint32_t played = 0; played < 6 * 44100;) {
-    if (AudioClockGetFrames() < played + 441 + 100) continue;
+    if (AudioClockGetFrames() < played + 441 + 100) {
+      std::this_thread::yield();
+      continue;
+    }
     DsoundTestStep(441);
     played += 441;
   }
   MusicPlayerStop(&player_);
   const Bytes paced = DsoundTestTakeCaptured();
   ASSERT_EQ(paced.size(), 6u * 176400u);
-  EXPECT_EQ(testsupport::Fnv1a64(paced.data(), paced.size()),
-            testsupport::Fnv1a64(offline.data(), paced.size()));
+  EXPECT_TRUE(std::equal(paced.begin(), paced.end(), offline.begin()));
   int peak = 0;  // the first six seconds carry a pad, a drone and an impact
   for (size_t i = 0; i + 1 < paced.size(); i += 2)
     peak = std::max(peak, std::abs(static_cast<int16_t>(paced[i] | paced[i + 1] << 8)));

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 #include "music/audio_clock.h"
 #include "music/sound_stream.h"
@@ -58,6 +59,12 @@ class SoundStreamTest : public ::testing::Test {
 
 TEST_F(SoundStreamTest, WriteAcrossTheEndLandsInTwoRegionsAndWrapsTheCursor) {
   ASSERT_TRUE(SoundStreamOpen(&stream_, nullptr));
+  // The device buffer: one second of 44,100 Hz 16-bit stereo PCM.
+  const DsoundTestBufferRequest r = DsoundTestLastRequest();
+  const WAVEFORMATEX& f = r.format;
+  EXPECT_EQ(std::make_tuple(f.wFormatTag, f.nChannels, f.nSamplesPerSec, f.wBitsPerSample,
+                            r.desc.dwBufferBytes),
+            std::make_tuple(1, 2, 44100u, 16, 176400u));
   int16_t block[200];
   for (int i = 0; i < 200; ++i) block[i] = static_cast<int16_t>(i + 1);
   stream_.writeCursor = stream_.size - 160;

@@ -1,8 +1,6 @@
 // Drawing with translated shaders: constants reach each program once they change, samplers
-// read their stage (an empty stage opaque black), the stage-0 coordinate set of the default pixel
-// program and its vertex colour without texture, pre-transformed vertices under a bound vertex
-// shader.
-#include <algorithm>
+// read their stage (an empty stage opaque black), the default pixel program's vertex colour
+// without texture, pre-transformed vertices under a bound vertex shader.
 
 #include "tests/support/device_fixture.h"
 
@@ -81,8 +79,8 @@ TEST_F(D3D9Shader, PixelShaderSamplesItsStageAndAnEmptyStageReadsOpaqueBlack) {
                               0x00000001, 0xE00F0000, 0x90E40001, 0x0000FFFF};
   // ps_2_0: dcl t0.xy; dcl_2d s0; texld r0, t0, s0; mov oC0, r0.
   DWORD samplePs[] = {0xFFFF0200, 0x0200001F, 0x80000000, 0xB0030000, 0x0200001F,
-                            0x90000000, 0xA00F0800, 0x03000042, 0x800F0000, 0xB0E40000,
-                            0xA0E40800, 0x02000001, 0x800F0800, 0x80E40000, 0x0000FFFF};
+                      0x90000000, 0xA00F0800, 0x03000042, 0x800F0000, 0xB0E40000,
+                      0xA0E40800, 0x02000001, 0x800F0800, 0x80E40000, 0x0000FFFF};
   const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
                                         {0, 12, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
                                         D3DDECL_END()};
@@ -109,30 +107,6 @@ TEST_F(D3D9Shader, PixelShaderSamplesItsStageAndAnEmptyStageReadsOpaqueBlack) {
     drawHalf(0.0f, sampler);
     ExpectPixels({{40, 30, kBlack}});
     Clear(kBlue);
-  }
-}
-
-TEST_F(D3D9Shader, DefaultStageReadsTheCoordinateSetItsStageNames) {
-  const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITIONT, 0},
-                                        {0, 16, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
-                                        {0, 24, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 1},
-                                        D3DDECL_END()};
-  IDirect3DVertexDeclaration9* layout = nullptr;
-  ASSERT_EQ(device_->CreateVertexDeclaration(elements, &layout), D3D_OK);
-  owned_.push_back(layout);
-  // Set 0 points at the red texel, set 1 at the green one.
-  float quad[4][8];
-  for (int i = 0; i < 4; ++i) {
-    const float corner[8] = {
-        i % 2 ? 7.5f : -0.5f, i / 2 ? 7.5f : -0.5f, 0.5f, 1, 0.25f, 0.5f, 0.75f, 0.5f};
-    std::copy(corner, corner + 8, quad[i]);
-  }
-  device_->SetVertexDeclaration(layout);
-  device_->SetTexture(0, Texture({kRed, kGreen}, 2, 1));
-  for (DWORD set : {0u, 1u}) {
-    device_->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, set);
-    device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof quad[0]);
-    ExpectPixels({{3, 3, set ? kGreen : kRed}});
   }
 }
 

@@ -1,14 +1,12 @@
 #pragma once
 // Test harness for translated shaders: a hidden SDL window with a GL 3.3 core context, a
 // 1 x 1 float colour target (so results read back at full precision), vertex attributes for all
-// sixteen locations, and textures bound to stages. Each draw is a list of one-pixel points,
-// so a pixel program sees exactly the outputs of one vertex, uninterpolated.
+// sixteen locations, and textures bound to stages. Each draw is one point, so a pixel program
+// sees exactly the outputs of one vertex, uninterpolated.
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "platform/shader_translate.h"
 
 struct F4 {
   float x, y, z, w;
@@ -25,23 +23,17 @@ struct HarnessVertex {
 // when there is no GL.
 bool HarnessInit(std::string& error);
 
-// Translates both streams, compiles and links them; 0 with `error` on any failure.
-unsigned HarnessProgram(const std::vector<uint32_t>& vs, const std::vector<uint32_t>& ps,
-                        std::string& error);
-// Assembles both texts (shader assembly) and links them as HarnessProgram does; an empty text
-// takes the shader table's program of `mode` for that side.
+// Assembles both texts (shader assembly), translates, compiles and links them (the pixel
+// program with its alpha test, which passes until HarnessAlphaTest sets it); an empty text
+// takes the shader table's program of `mode` for that side. 0 with `error` on any failure.
 unsigned HarnessAssemble(const std::string& vsText, const std::string& psText, std::string& error,
                          uint32_t mode = 0);
 
-// Uniforms of the bound program (HarnessDraw binds it): hx_vc / hx_pc from register `start`.
-void HarnessVertexConstants(unsigned program, int start, const std::vector<float>& values);
-void HarnessPixelConstants(unsigned program, int start, const std::vector<float>& values);
-void HarnessAlphaTest(unsigned program, int function, float reference);
+// Sets the constant array `array` ("hx_vc" or "hx_pc") of `program` from register 0 on.
+void HarnessConstants(unsigned program, const char* array, const std::vector<float>& values);
 
-// Textures from 0xAARRGGBB texels, nearest filtering, clamp addressing, bound at `stage`:
-// `depth` 1 makes a 2D texture, more a volume.
-void HarnessTexture(int stage, int width, int height, int depth,
-                    const std::vector<uint32_t>& texels);
+// A texture from 0xAARRGGBB texels, nearest filtering, clamp addressing, bound at `stage`.
+void HarnessTexture(int stage, int width, int height, const std::vector<uint32_t>& texels);
 
 // Clears the target to (0.25, 0.5, 0.75, 1), draws the vertex as a point, reads the pixel.
 F4 HarnessDraw(unsigned program, const HarnessVertex& vertex);
@@ -49,12 +41,11 @@ F4 HarnessDraw(unsigned program, const HarnessVertex& vertex);
 // Pass-through programs: the vertex probe writes position (location 0), oD0 (colour,
 // location 2) and oT0..oT7 (texture coordinates, locations 4..11) as given; the pixel probe
 // shows one interpolated register ("t3", "v0") as its colour.
-extern const char* const kVertexProbe;
+std::string VertexProbe();
 std::string PixelProbe(const std::string& reg);
 
-// A point at the centre of a 1 x 1 target with the given attributes set (others zero).
+// A point at the centre of the 1 x 1 target (other attributes zero).
 HarnessVertex PointVertex();
 
 // The first `components` of `got` within 1e-5 (relative and absolute) of `want`.
-void ExpectNear(F4 got, F4 want, const std::string& what = "", int components = 4,
-                float tolerance = 1e-5f);
+void ExpectNear(F4 got, F4 want, const std::string& what = "", int components = 4);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "refusals.h"
+
 #include <string>
 #include <vector>
 
@@ -76,16 +78,26 @@ TEST(TransformAsmTest, UnsayableCodeRoundTripsAsBytes) {
 }
 
 TEST(TransformAsmTest, MalformedInstructionsAreRefused) {
-  const char* kBad[] = {"wobble r1, c5", "mov r1",       "mov r1, c5, c6", "mov -, c5",
-                        "mov r32, c5",   "mov c64, 1",   "mov r1.xq, c1",  "mov r1.xyzwx, 1",
-                        "mov r1, nan",   "mov r1, 1.5x", "bytes",          "bytes 100",
-                        "mov.x r1, c1",  "mov rr, c1"};
-  for (const char* line : kBad) {
-    std::vector<uint8_t> code;
-    std::string error;
-    EXPECT_FALSE(TransformAssembleLine(line, &code, &error)) << line;
-    EXPECT_FALSE(error.empty()) << line;
-  }
+  ExpectRefusals(
+      [](const std::string& line) {
+        std::vector<uint8_t> code;
+        std::string error;
+        return TransformAssembleLine(line, &code, &error) ? "" : error;
+      },
+      {{"wobble r1, c5", "unknown transform operation wobble"},
+       {"mov.x r1, c1", "unknown transform operation mov.x"},
+       {"mov r1", "mov takes a destination and a source, or -"},
+       {"mov r1, c5, c6", "mov takes a destination and a source"},
+       {"mov -, c5", "mov takes a destination and a source"},
+       {"mov r32, c5", "bad transform operand r32"},
+       {"mov c64, 1", "bad transform operand c64"},
+       {"mov r1.xq, c1", "bad transform operand r1.xq"},
+       {"mov r1.xyzwx, 1", "bad transform operand r1.xyzwx"},
+       {"mov r1, nan", "bad transform operand nan"},
+       {"mov r1, 1.5x", "bad transform operand 1.5x"},
+       {"mov rr, c1", "bad transform operand rr"},
+       {"bytes", "bytes takes hex bytes 00..ff"},
+       {"bytes 100", "bytes takes hex bytes 00..ff"}});
 }
 
 }  // namespace

@@ -1,0 +1,152 @@
+// The shader table's programs drawn as single points into a float target: each output is
+// compared with the program's formula computed here. Vertex programs are read through a
+// pass-through pixel program, pixel programs fed exact interpolants by a pass-through vertex
+// program.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/platform/shader_harness.h"
+
+namespace {
+
+float Dot3(F4 a, F4 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Dot4(F4 a, F4 b) { return Dot3(a, b) + a.w * b.w; }
+F4 Sub(F4 a, F4 b) { return {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w}; }
+// The rows' dot products with `v`, as the matrix forms compute them.
+F4 Times(F4 v, const F4* rows) {
+  return {Dot4(v, rows[0]), Dot4(v, rows[1]), Dot4(v, rows[2]), Dot4(v, rows[3])};
+}
+
+// Attribute locations of the model vertex.
+constexpr int kPosition = 0, kNormal = 1, kColour = 2, kUv = 4;
+
+class ShaderPrograms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(HarnessInit(error)) << error;
+    vertex = PointVertex();
+    // Every point lands at the centre of the target: clip = (0, 0, 0.5, 1) for any position.
+    c[2] = {0, 0, 0, 0.5f}, c[3] = {0, 0, 0, 1};
+  }
+  // Output register `reg` of `mode`'s vertex program, constants c0.. from `c`.
+  F4 Vertex(uint32_t mode, const std::string& reg) {
+    return Draw(mode, "", PixelProbe(reg), "hx_vc");
+  }
+  // `mode`'s pixel program with constants c0.. from `c`.
+  F4 Pixel(uint32_t mode) { return Draw(mode, VertexProbe(), "", "hx_pc"); }
+  F4 Draw(uint32_t mode, const std::string& vs, const std::string& ps, const char* array) {
+    std::string error;
+    const unsigned program = HarnessAssemble(vs, ps, error, mode);
+    EXPECT_NE(program, 0u) << error;
+    std::vector<float> values;
+    for (const F4& r : c) values.insert(values.end(), {r.x, r.y, r.z, r.w});
+    HarnessConstants(program, array, values);
+    return HarnessDraw(program, vertex);
+  }
+  HarnessVertex vertex;
+  F4 c[17] = {};
+};
+
+TEST_F(ShaderPrograms, PassThroughCoordinatesNormalsAndColour) {
+  const F4 n = {0.3f, -0.5f, 0.8f, 1}, uv = {0.25f, 0.75f, 0, 1};
+  vertex.Set(kNormal, n), vertex.Set(kUv, uv);
+  c[8] = {1, 2, 3, 0}, c[9] = {-1, 0.5f, 2, 0};
+  ExpectNear(Vertex(0, "t0"), uv, "V1 t0 = uv");
+  ExpectNear(Vertex(6, "t0"), n, "V2 t0 = N");
+  ExpectNear(Vertex(5, "t0"), uv, "V3 t0.xy = uv", 2);
+  ExpectNear(Vertex(10, "t0"), {Dot3(n, c[8]), Dot3(n, c[9]), 0, 0}, "V6 t0.xy = N by c8, c9", 2);
+  vertex.Set(kColour, {0.1f, 0.2f, 0.3f, 0.4f});
+  ExpectNear(Pixel(14), {0.1f, 0.2f, 0.3f, 0.4f}, "vertex colour");
+}
+
+// The tangent-space light and half vectors (t3, t4) show in the lit colour the render suite
+// checks for every mode; here the coordinates.
+TEST_F(ShaderPrograms, LitProgramsPassCoordinatesAndTheAttenuationCoordinate) {
+  const F4 p = {0.3f, -0.2f, 0.5f, 1}, n = {0.6f, 0, 0.8f, 1}, uv = {0.25f, 0.75f, 0, 1};
+  vertex.Set(kPosition, p), vertex.Set(kNormal, n), vertex.Set(kUv, uv);
+  c[4] = {1.5f, 2.0f, -0.5f, 1};                                      // light
+  c[5] = {0.25f, 0.5f, 1, 0};                                         // 1 / range, 0.5, 1, 0
+  c[8] = {0.5f, 0, 0, 0}, c[9] = {0, 2, 0, 0}, c[10] = {1, 1, 1, 0};  // inverse transposed rows
+  const F4 l = Sub(c[4], p);
+  const float s = c[5].x, h = c[5].y;
+  for (uint32_t mode : {2u, 7u}) {
+    SCOPED_TRACE(mode);
+    ExpectNear(Vertex(mode, "t1"), uv, "t1 = uv");
+    ExpectNear(Vertex(mode, "t2"), {l.x * s * h + h, l.y * s * h + h, l.z * s * h + h, 0},
+               "t2 = attenuation coordinate");
+  }
+  ExpectNear(Vertex(2, "t0"), uv, "V4 t0 = uv");
+  ExpectNear(Vertex(7, "t0"), {Dot3(n, c[8]), Dot3(n, c[9]), Dot3(n, c[10]), 0},
+             "V5 t0 = N by c8..c10", 3);
+}
+
+TEST_F(ShaderPrograms, GlowTapsOffsetTheCoordinateByFourConstants) {
+  vertex.Set(kUv, {0.25f, 0.5f, 0, 1});  // the position is already in clip space
+  c[0] = {0.01f, 0, 0, 0}, c[1] = {-0.02f, 0.03f, 0, 0}, c[2] = {0, -0.04f, 0, 0};
+  c[3] = {0.05f, 0.05f, 0.5f, 0.25f};
+  for (int i = 0; i < 4; ++i)
+    ExpectNear(Vertex(11, "t" + std::to_string(i)),
+               {0.25f + c[i].x, 0.5f + c[i].y, c[i].z, 1 + c[i].w}, "uv + offset");
+}
+
+TEST_F(ShaderPrograms, ScreenQuadColourIsClampedAndRefractionCoordinateIsProjected) {
+  const F4 p = {0.4f, -0.6f, 0.2f, 1}, uv = {0.125f, 0.875f, 0, 1};
+  vertex.Set(kPosition, p), vertex.Set(kColour, {0.2f, 1.5f, -0.3f, 0.6f}), vertex.Set(kUv, uv);
+  ExpectNear(Vertex(12, "v0"), {0.2f, 1, 0, 0.6f}, "V8 colour clamped to 0..1");
+  ExpectNear(Vertex(12, "t0"), uv, "V8 t0 = uv");
+  c[12] = {0.5f, 0, 0, 0.5f}, c[13] = {0, -0.5f, 0, 0.5f}, c[14] = {0, 0, 1, 0};
+  c[15] = {0.1f, 0.2f, 0.3f, 1}, c[6] = {3, -2, 1, 1};
+  ExpectNear(Vertex(13, "t2"), Times(p, &c[12]), "V9 t2 = P by c12..c15");
+  ExpectNear(Vertex(13, "t3"), c[6], "V9 t3 = eye point");
+  ExpectNear(Vertex(13, "t1"), uv, "V9 t1 = uv");
+}
+
+TEST_F(ShaderPrograms, FogAlphaRisesFromFogStartToFogEnd) {
+  c[2] = {0, 0, 1, 0};  // clip z = P.z
+  c[7] = {0.2f, 1 / (0.6f - 0.2f), 0, 0};
+  c[8] = {0.9f, 0.9f, 0.9f, 0.9f};  // an inverse transposed row: not the fog colour
+  c[16] = {0.1f, 0.2f, 0.3f, 0.7f};
+  const struct {
+    float z, alpha;
+  } cases[] = {{0.2f, 0}, {0.4f, 0.5f}, {0.6f, 1}, {0.9f, 1}, {0.1f, 0}};
+  for (auto row : cases) {
+    vertex.a[kPosition][2] = row.z;
+    ExpectNear(Vertex(14, "v0"), {0.1f, 0.2f, 0.3f, row.alpha},
+               "fog at z " + std::to_string(row.z));
+  }
+}
+
+F4 Texel(uint32_t argb) {
+  return {((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
+          (argb >> 24) / 255.0f};
+}
+
+TEST_F(ShaderPrograms, RefractionOffsetsTheProjectiveScreenLookup) {
+  const uint32_t diffuse = 0xFFC0A080, normal = 0x8040C080;
+  std::vector<uint32_t> screen(16);
+  for (int i = 0; i < 16; ++i)
+    screen[i] = 0xFF000000 | ((i % 4) * 60u) << 16 | ((i / 4) * 60u) << 8 | 0x10;
+  HarnessTexture(0, 1, 1, {diffuse});
+  HarnessTexture(1, 1, 1, {normal});
+  HarnessTexture(2, 4, 4, screen);
+  const F4 t2 = {0.6f, 1.5f, 0, 2}, nb = Texel(normal), d = Texel(diffuse);
+  vertex.Set(kUv, {0.5f, 0.5f, 0, 1}), vertex.Set(kUv + 1, {0.5f, 0.5f, 0, 1}),
+      vertex.Set(kUv + 2, t2);
+  const float scale = 0.5f;
+  c[2] = {scale, scale, scale, scale}, c[3] = {};
+  // coordinate = t2 + ((0, 0, 1, 0) - (2 N - 1)) scale, looked up projectively in 4 x 4 texels.
+  const F4 n = {nb.x * 2 - 1, nb.y * 2 - 1, nb.z * 2 - 1, nb.w * 2 - 1};
+  const F4 at = {t2.x - n.x * scale, t2.y - n.y * scale, 0, t2.w - n.w * scale};
+  const float u = at.x / at.w * 4, v = at.y / at.w * 4;
+  ASSERT_GT(u - std::floor(u), 0.1f);  // well inside a texel
+  ASSERT_GT(v - std::floor(v), 0.1f);
+  const int texel = int(v) * 4 + int(u);
+  ASSERT_NE(texel, int(t2.y / t2.w * 4) * 4 + int(t2.x / t2.w * 4));  // the offset matters
+  const F4 r = Texel(screen[texel]);
+  ExpectNear(Pixel(13), {r.x * d.x, r.y * d.y, r.z * d.z, 1});
+}
+
+}  // namespace

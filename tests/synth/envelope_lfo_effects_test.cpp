@@ -115,6 +115,7 @@ constexpr int kPhaserOn = 211, kPhaserRate = 213, kPhaserFeedback = 214;
 constexpr int kDistortionOn = 215, kMode = 216, kGain = 217, kBits = 218;
 constexpr int kDelayOn = 220, kDelayLeft = 221, kDelayRight = 222, kDelayFeedback = 223;
 constexpr int kReverbOn = 224, kRoom = 225, kDamping = 226, kWet = 227, kDry = 228, kWidth = 229;
+constexpr int kEqOn = 230, kEqFirst = 231;
 
 // A value written at frame t is read len - 1 frames later; it circulates once per len frames,
 // scaled by the feedback each time it is written back: echoes at n x len - 1, level fb^n.
@@ -185,6 +186,32 @@ TEST(Effects, DistortionCurveFollowsTheDrivePowerLaw) {
   EXPECT_FLOAT_EQ(left[2], std::pow(17.0f * 32767.0f / 32768.0f, e));
   EXPECT_EQ(left[3], 0.0f);
   EXPECT_EQ(right[0], 0.0f);
+}
+
+
+// Steady-state gain in dB of the left channel for a sine of `hz` through the equaliser.
+double EqualizerGainDb(float hz, float boost1000) {
+  std::vector<float> left(256 * 60), right(256 * 60);
+  for (size_t i = 0; i < left.size(); ++i)
+    left[i] = right[i] = 0.001f * std::sin(6.2831853f * hz * i / 44100.0f);
+  const std::vector<float> input = left;
+  RunEffects({{kEqOn, 1}, {kEqFirst, 0}, {kEqFirst + 1, boost1000}, {kEqFirst + 2, 0},
+              {kEqFirst + 3, 0}, {kEqFirst + 4, 0}},
+             &left, &right);
+  double in = 0, out = 0;
+  for (size_t i = left.size() / 2; i < left.size(); ++i) {
+    in += double(input[i]) * input[i];
+    out += double(left[i]) * left[i];
+  }
+  return 10.0 * std::log10(out / in);
+}
+
+// Flat bands pass the signal; a band's decibels count twice (the kept doubled scale), so
+// +20 on the 1 kHz band peaks at +40 dB there and leaves 12 kHz nearly alone.
+TEST(Effects, EqualiserIsFlatAtZeroAndABoostedBandPeaksAtTwiceItsGain) {
+  EXPECT_NEAR(EqualizerGainDb(1000.0f, 0.0f), 0.0, 0.01);
+  EXPECT_NEAR(EqualizerGainDb(1000.0f, 20.0f), 40.0, 1.0);
+  EXPECT_LT(EqualizerGainDb(12000.0f, 20.0f), 3.0);
 }
 
 }  // namespace

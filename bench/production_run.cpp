@@ -1,9 +1,9 @@
 // The program's own start-up and frame costs, phase by phase as the main body runs them: the
 // Direct3D object and modes, the window and device with the rendering state, the scene
-// script, and the idle pass (resize check, the timeline's frame, present) in a window of
-// 640 x 480 and of 1280 x 960. The audio clock stands still (no music), so every frame draws
-// the production's opening. Prints milliseconds per phase, frames per second and their ratio.
-// Run under a display (Xvfb with Mesa's software OpenGL in CI).
+// script, the clip starts drawn off-screen, and the idle pass (resize check, the timeline's frame,
+// present) in a window of 640 x 480 and of 1280 x 960. The audio clock stands still (no music), so
+// every frame draws the production's opening. Prints milliseconds per phase, frames per second and
+// their ratio. Run under a display (Xvfb with Mesa's software OpenGL in CI).
 
 #include <chrono>
 #include <cstdio>
@@ -54,15 +54,18 @@ double Run(uint32_t width, uint32_t height) {
   TimelineInstance = RunSceneScript(*SceneReaderCreate(&device));
   TimelineStoreRest();
   const double loadMs = MsSince(start);
+  start = Clock::now();
+  TimelineWarmUp();
+  const double warmUpMs = MsSince(start);
   TimelineStart();
-  FramesPerSecond(device, 10);  // shader programs linked, caches warm
+  FramesPerSecond(device, 10);  // caches warm
   const double fps = FramesPerSecond(device, 200);
   start = Clock::now();
   DeviceShutDown(device);
   std::printf(
       "%4u x %4u: Direct3D and modes %.1f ms, window and device %.1f ms, scene script %.1f ms, "
-      "%.1f frames/s, shutdown %.1f ms\n",
-      width, height, direct3dMs, startUpMs, loadMs, fps, MsSince(start));
+      "clip starts drawn %.1f ms, %.1f frames/s, shutdown %.1f ms\n",
+      width, height, direct3dMs, startUpMs, loadMs, warmUpMs, fps, MsSince(start));
   return fps;
 }
 

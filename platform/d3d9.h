@@ -424,7 +424,8 @@ struct IDirect3DVertexShader9 : D3D9Object {
   uint32_t glShader;
 };
 struct IDirect3DPixelShader9 : D3D9Object {
-  uint32_t glShader;
+  uint32_t glShader;           // without the alpha test
+  uint32_t glShaderAlphaTest;  // with it
   uint8_t samplerType[16];  // per stage: 0 unused, 2 2D, 3 cube, 4 volume
 };
 

@@ -37,6 +37,14 @@ GLenum BlendFactor(DWORD blend) {
   }
 }
 
+// A target without alpha (X8R8G8B8) reads as alpha 1, so the factors of the destination alpha
+// are constants there: DESTALPHA is ONE, INVDESTALPHA and SRCALPHASAT (min(As, 1 - Ad)) ZERO.
+DWORD OpaqueTargetFactor(DWORD blend) {
+  if (blend == D3DBLEND_DESTALPHA) return D3DBLEND_ONE;
+  if (blend == D3DBLEND_INVDESTALPHA || blend == D3DBLEND_SRCALPHASAT) return D3DBLEND_ZERO;
+  return blend;
+}
+
 GLenum BlendEquation(DWORD op) {
   switch (op) {
     case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
@@ -90,13 +98,16 @@ void Toggle(GLenum capability, bool on) {
 void ApplyBlend(D3D9DeviceState& st) {
   const DWORD* r = st.s.render;
   if (Changed(st, {D3DRS_ALPHABLENDENABLE})) Toggle(GL_BLEND, r[D3DRS_ALPHABLENDENABLE] != 0);
-  if (Changed(st, {D3DRS_SRCBLEND, D3DRS_DESTBLEND})) {
+  const bool opaque = st.s.renderTarget->format == D3DFMT_X8R8G8B8;
+  if (Changed(st, {D3DRS_SRCBLEND, D3DRS_DESTBLEND}) || st.applied.opaqueTarget != opaque) {
     DWORD src = r[D3DRS_SRCBLEND], dst = r[D3DRS_DESTBLEND];
     // The BOTH factors set source and destination together.
     if (src == D3DBLEND_BOTHSRCALPHA) src = D3DBLEND_SRCALPHA, dst = D3DBLEND_INVSRCALPHA;
     if (src == D3DBLEND_BOTHINVSRCALPHA) src = D3DBLEND_INVSRCALPHA, dst = D3DBLEND_SRCALPHA;
+    if (opaque) src = OpaqueTargetFactor(src), dst = OpaqueTargetFactor(dst);
     HX_GL(glBlendFunc(BlendFactor(src), BlendFactor(dst)));
   }
+  st.applied.opaqueTarget = opaque;
   if (Changed(st, {D3DRS_BLENDOP})) HX_GL(glBlendEquation(BlendEquation(r[D3DRS_BLENDOP])));
   if (Changed(st, {D3DRS_BLENDFACTOR})) {
     const DWORD c = r[D3DRS_BLENDFACTOR];

@@ -161,6 +161,7 @@ struct D3D9Applied {
   bool scissorOn;
   bool masksStale;    // colour and depth write masks changed by a clear
   bool drawFboBound;  // false after Present bound the window's framebuffer
+  bool opaqueTarget;  // the blend factors were sent for a target without alpha
   GLuint program;
   GLuint units[kMaxStages];  // texture bound per unit (of the type the program reads)
   GLenum activeUnit;         // GL_TEXTURE0 + unit last made active
@@ -192,7 +193,8 @@ struct D3D9DeviceState {
   uint64_t layoutStamp;  // bumped when declaration or streams change
 
   GLuint fixedVertexShader;
-  GLuint defaultPixelShaders[4][8];  // by stage-0 kind (2D, cube, volume, none), coordinate set
+  // By alpha test (off, on), stage-0 kind (2D, cube, volume, none), coordinate set.
+  GLuint defaultPixelShaders[2][4][8];
   std::unordered_map<uint64_t, D3D9Program> programs;
   D3D9Program* currentProgram;
   uint64_t currentProgramKey;
@@ -230,8 +232,11 @@ void D3D9ForgetBuffer(D3D9DeviceState& st, GLuint name);
 // pair does not link.
 D3D9Program* D3D9UseProgram(D3D9DeviceState& st);
 void D3D9DeletePrograms(D3D9DeviceState& st);
-// The alpha test every pixel program ends with (the device's default one and the translated
-// ones): declares hx_alphaFunc and hx_alphaRef and `bool hx_alphaPasses(float alpha)`, which
-// compares round(alpha x 255) with round(hx_alphaRef x 255) as the compare function says
-// (1 NEVER .. 8 ALWAYS).
+// The alpha test of every pixel program (the device's default one and the translated ones),
+// compiled in only where HX_ALPHA_TEST is defined: declares hx_alphaFunc and hx_alphaRef and
+// `bool hx_alphaPasses(float alpha)`, which compares round(alpha x 255) with
+// round(hx_alphaRef x 255) as the compare function says (1 NEVER .. 8 ALWAYS).
 const char* D3D9AlphaTestGlsl();
+// The statement that discards a pixel whose alpha (a GLSL expression) fails the test, under
+// the same condition.
+std::string D3D9AlphaTestDiscardGlsl(const char* alpha);

@@ -1,6 +1,8 @@
 // Direct3D stand-in: vertex declarations, shaders and the GL programs that pair them.
-// Shaders are translated to GLSL and compiled once at creation; one program per (vertex,
-// pixel) pair is linked on first use and kept until either shader goes. The device writes
+// Shaders are translated to GLSL and compiled once at creation, a pixel shader twice: with and
+// without the alpha test, so that a draw without the test runs no discard. One program per
+// (vertex, pixel, alpha test) combination is linked on first use and kept until either shader
+// goes. The device writes
 // two programs of its own: the vertex program used without a vertex shader (pre-transformed
 // positions, or positions passed through when none is bound) and the default stage-0 pixel
 // program used without a pixel shader (vertex colour x stage-0 texture, alpha from the texture;
@@ -17,7 +19,8 @@ namespace {
 
 // Program keys: a shader's serial, or one of the device's own programs.
 constexpr uint32_t kFixedVertexKey = 0xFFFFFFF0u;       // + 1 for pre-transformed positions
-constexpr uint32_t kDefaultPixelKeyBase = 0xFFFFFF00u;  // + kind x 8 + coordinate set
+constexpr uint32_t kDefaultPixelKeyBase = 0x7FFFFF00u;  // + kind x 8 + coordinate set
+constexpr uint32_t kAlphaTestKeyBit = 0x80000000u;      // on the pixel key: the alpha test variant
 
 const char kFixedVertexGlsl[] = R"(#version 330 core
 layout(location = 0) in vec4 hx_a0;
@@ -54,7 +57,8 @@ void main() {
 }
 )";
 
-const char kAlphaTestGlsl[] = R"(uniform int hx_alphaFunc;
+const char kAlphaTestGlsl[] = R"(#ifdef HX_ALPHA_TEST
+uniform int hx_alphaFunc;
 uniform float hx_alphaRef;
 bool hx_alphaPasses(float alpha) {
   float a = floor(clamp(alpha, 0.0, 1.0) * 255.0 + 0.5);
@@ -70,6 +74,7 @@ bool hx_alphaPasses(float alpha) {
     default: return true;
   }
 }
+#endif
 )";
 
 // Stage-0 kinds of the default pixel program: 0 2D, 1 cube, 2 volume texture, or none.
@@ -87,8 +92,8 @@ std::string DefaultPixelGlsl(int kind, int set) {
       textured ? "vec4(hx_oD0.rgb, 1.0) * texture(hx_s0, " + in + (kind == 0 ? ".xy" : ".xyz") + ")"
                : "hx_oD0";
   return "#version 330 core\nin vec4 hx_oD0;\n" + sampled + "out vec4 hx_color;\n" +
-         kAlphaTestGlsl + "void main() {\n  vec4 c = " + colour +
-         ";\n  if (!hx_alphaPasses(c.a)) discard;\n  hx_color = c;\n}\n";
+         kAlphaTestGlsl + "void main() {\n  vec4 c = " + colour + ";\n" +
+         D3D9AlphaTestDiscardGlsl("c.a") + "  hx_color = c;\n}\n";
 }
 
 GLuint CompileShader(GLenum stage, const std::string& source, std::string* log) {
@@ -108,6 +113,17 @@ GLuint CompileShader(GLenum stage, const std::string& source, std::string* log) 
   return 0;
 }
 
+GLenum GlStage(ShaderStage stage) {
+  return stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
+}
+
+GLuint CompileTranslated(ShaderStage stage, const std::string& source) {
+  std::string log;
+  GLuint shader = CompileShader(GlStage(stage), source, &log);
+  if (!shader) std::fprintf(stderr, "Direct3D: GLSL refused: %s\n", log.c_str());
+  return shader;
+}
+
 // The creation calls take a stream without its length. The translator walks it instruction by
 // instruction and stops at the end token, so a def constant whose bits equal the end token
 // cannot cut it short; this bound (far above any shader model 2.0 program) only limits how far
@@ -117,17 +133,11 @@ constexpr size_t kMaxShaderWords = 1u << 16;
 GLuint ShaderFromTokens(const DWORD* tokens, ShaderStage stage, ShaderTranslation& translation) {
   if (!tokens) return 0;
   translation = ShaderTranslation{};
-  if (!TranslateShaderTokens(tokens, kMaxShaderWords, translation) ||
-      translation.stage != stage) {
+  if (!TranslateShaderTokens(tokens, kMaxShaderWords, translation) || translation.stage != stage) {
     std::fprintf(stderr, "Direct3D: shader refused: %s\n", translation.error.c_str());
     return 0;
   }
-  std::string log;
-  GLuint shader =
-      CompileShader(stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER,
-                    translation.source, &log);
-  if (!shader) std::fprintf(stderr, "Direct3D: GLSL refused: %s\n", log.c_str());
-  return shader;
+  return CompileTranslated(stage, translation.source);
 }
 
 GLint UniformArraySize(GLuint program, const char* name) {
@@ -195,25 +205,38 @@ int StageZeroKind(const D3D9DeviceState& st) {
 
 const char* D3D9AlphaTestGlsl() { return kAlphaTestGlsl; }
 
+std::string D3D9AlphaTestDiscardGlsl(const char* alpha) {
+  return std::string("#ifdef HX_ALPHA_TEST\n  if (!hx_alphaPasses(") + alpha +
+         ")) discard;\n#endif\n";
+}
+
 D3D9Program* D3D9UseProgram(D3D9DeviceState& st) {
   const bool pretransformed = st.s.declaration && st.s.declaration->pretransformed;
   const IDirect3DVertexShader9* vs = pretransformed ? nullptr : st.s.vertexShader;
   const IDirect3DPixelShader9* ps = st.s.pixelShader;
   const int kind = ps ? 0 : StageZeroKind(st);
   const int set = static_cast<int>(st.s.stage[0][D3DTSS_TEXCOORDINDEX] & 7);
+  // A test that always passes needs no variant of its own.
+  const int test =
+      st.s.render[D3DRS_ALPHATESTENABLE] && st.s.render[D3DRS_ALPHAFUNC] != D3DCMP_ALWAYS;
   const uint32_t vsKey = vs ? vs->serial : kFixedVertexKey + (pretransformed ? 1 : 0);
-  const uint32_t psKey = ps ? ps->serial : kDefaultPixelKeyBase + kind * 8 + set;
+  const uint32_t psKey =
+      (ps ? ps->serial : kDefaultPixelKeyBase + kind * 8 + set) | (test ? kAlphaTestKeyBit : 0);
   const uint64_t key = uint64_t{vsKey} << 32 | psKey;
   if (st.currentProgram && st.currentProgramKey == key) return st.currentProgram;
   auto found = st.programs.find(key);
   if (found == st.programs.end()) {
     if (!vs && !st.fixedVertexShader)
       st.fixedVertexShader = CompileShader(GL_VERTEX_SHADER, kFixedVertexGlsl, nullptr);
-    GLuint& defaultPixel = st.defaultPixelShaders[kind][set];
-    if (!ps && !defaultPixel)
-      defaultPixel = CompileShader(GL_FRAGMENT_SHADER, DefaultPixelGlsl(kind, set), nullptr);
+    GLuint& defaultPixel = st.defaultPixelShaders[test][kind][set];
+    if (!ps && !defaultPixel) {
+      const std::string source = DefaultPixelGlsl(kind, set);
+      defaultPixel = CompileShader(GL_FRAGMENT_SHADER,
+                                   test ? ShaderSourceWithAlphaTest(source) : source, nullptr);
+    }
+    const GLuint pixel = !ps ? defaultPixel : test ? ps->glShaderAlphaTest : ps->glShader;
     D3D9Program program{};
-    program.name = Link(vs ? vs->glShader : st.fixedVertexShader, ps ? ps->glShader : defaultPixel);
+    program.name = Link(vs ? vs->glShader : st.fixedVertexShader, pixel);
     if (program.name) {
       uint8_t defaultTypes[kMaxStages] = {static_cast<uint8_t>(kind == kNoTexture ? 0 : 2 + kind)};
       Introspect(program, ps ? ps->samplerType : defaultTypes);
@@ -230,7 +253,8 @@ D3D9Program* D3D9UseProgram(D3D9DeviceState& st) {
 
 static void ForgetPrograms(D3D9DeviceState& st, uint32_t serial) {
   for (auto it = st.programs.begin(); it != st.programs.end();) {
-    if (uint32_t(it->first >> 32) == serial || uint32_t(it->first) == serial) {
+    if (uint32_t(it->first >> 32) == serial ||
+        (uint32_t(it->first) & ~kAlphaTestKeyBit) == serial) {
       if (it->second.name) HX_GL(glDeleteProgram(it->second.name));
       if (st.applied.program == it->second.name) st.applied.program = 0;
       it = st.programs.erase(it);
@@ -247,9 +271,10 @@ void D3D9DeletePrograms(D3D9DeviceState& st) {
   st.programs.clear();
   st.currentProgram = nullptr;
   if (st.fixedVertexShader) HX_GL(glDeleteShader(st.fixedVertexShader));
-  for (auto& byKind : st.defaultPixelShaders)
-    for (GLuint shader : byKind)
-      if (shader) HX_GL(glDeleteShader(shader));
+  for (auto& byTest : st.defaultPixelShaders)
+    for (auto& byKind : byTest)
+      for (GLuint shader : byKind)
+        if (shader) HX_GL(glDeleteShader(shader));
 }
 
 // ---- Declarations and shaders ---------------------------------------------------------------
@@ -301,9 +326,11 @@ HRESULT IDirect3DDevice9::CreatePixelShader(const DWORD* tokens, IDirect3DPixelS
   ShaderTranslation translation;
   const HRESULT result =
       NewShader(this, tokens, ShaderStage::Pixel, kKindPixelShader, out, translation);
-  if (result == D3D_OK)
-    std::memcpy((*out)->samplerType, translation.samplerType, sizeof(*out)->samplerType);
-  return result;
+  if (result != D3D_OK) return result;
+  std::memcpy((*out)->samplerType, translation.samplerType, sizeof(*out)->samplerType);
+  (*out)->glShaderAlphaTest =
+      CompileTranslated(ShaderStage::Pixel, ShaderSourceWithAlphaTest(translation.source));
+  return D3D_OK;
 }
 
 void D3D9DestroyShaderObject(D3D9Object* object) {
@@ -314,12 +341,14 @@ void D3D9DestroyShaderObject(D3D9Object* object) {
     return;
   }
   const bool vertex = object->kind == kKindVertexShader;
-  const GLuint shader = vertex ? static_cast<IDirect3DVertexShader9*>(object)->glShader
-                               : static_cast<IDirect3DPixelShader9*>(object)->glShader;
+  const auto* pixel = static_cast<IDirect3DPixelShader9*>(object);
+  const GLuint shader =
+      vertex ? static_cast<IDirect3DVertexShader9*>(object)->glShader : pixel->glShader;
   if (device) {
     D3D9MakeCurrent(device);
     ForgetPrograms(*device->state, object->serial);
     HX_GL(glDeleteShader(shader));
+    if (!vertex && pixel->glShaderAlphaTest) HX_GL(glDeleteShader(pixel->glShaderAlphaTest));
   }
   D3D9ObjectUnlink(object);
   if (vertex)

@@ -228,3 +228,8 @@ bool TranslateShaderTokens(const uint32_t* tokens, size_t maxWords, ShaderTransl
   out.source = EmitShaderGlsl(program);
   return true;
 }
+
+std::string ShaderSourceWithAlphaTest(const std::string& source) {
+  const size_t line = source.find('\n') + 1;
+  return source.substr(0, line) + "#define HX_ALPHA_TEST\n" + source.substr(line);
+}

@@ -16,9 +16,10 @@
 //      (p.x + hx_posFixup.x * p.w, -p.y + hx_posFixup.y * p.w, 2 p.z - p.w, p.w)
 //    with `uniform vec4 hx_posFixup;` set by the device (the half-pixel offset in x and y):
 //    y is negated so GL row 0 is the platform's top row, depth maps 0..1 onto GL's -1..1;
-//  - pixel output: `out vec4 hx_color;` after the alpha test
-//    `uniform int hx_alphaFunc; uniform float hx_alphaRef;` (compare function 1..8 as in the
-//    render state, ALWAYS = 8 when alpha test is off; reference in 0..1) discards on failure.
+//  - pixel output: `out vec4 hx_color;` after the alpha test, which is compiled in only when
+//    HX_ALPHA_TEST is defined (the device builds both variants, so a program drawn without the
+//    test has no discard): `uniform int hx_alphaFunc; uniform float hx_alphaRef;` (compare
+//    function 1..8 as in the render state; reference in 0..1) discards on failure.
 
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +38,10 @@ struct ShaderTranslation {
 // Translates a token stream of at most maxWords 32-bit words. Returns false, with `error`
 // set, for a malformed or unsupported stream; never reads past maxWords.
 bool TranslateShaderTokens(const uint32_t* tokens, size_t maxWords, ShaderTranslation& out);
+
+// A translated pixel program's source with the alpha test compiled in (HX_ALPHA_TEST defined
+// after the version line).
+std::string ShaderSourceWithAlphaTest(const std::string& source);
 
 // Vertex attribute location of a declaration usage and usage index; -1 when not supported.
 //   POSITION/POSITIONT 0 -> 0, NORMAL 0 -> 1, COLOR 0/1 -> 2/3, TEXCOORD 0..7 -> 4..11,

@@ -287,7 +287,7 @@ struct Emitter {
     Locals(head, Ps11() ? "t" : "oC", 4, "vec4(0.0)");
     head << locals.str() << body.str();
     head << "  vec4 hx_out = " << (Ps11() ? "clamp(r0, 0.0, 1.0)" : "oC0") << ";\n"
-         << "  if (!hx_alphaPasses(hx_out.a)) discard;\n  hx_color = hx_out;\n}\n";
+         << D3D9AlphaTestDiscardGlsl("hx_out.a") << "  hx_color = hx_out;\n}\n";
     return head.str();
   }
 };

@@ -37,6 +37,9 @@ struct Device {
   Texture* GlowTarget3;
   Texture* FrameTargetB;
   Texture* FrameTargetC;
+  // The six frame targets of the size drawn before, in the order C, B, A, G1, G2, G3: a
+  // sub-scene of its own size and its parent take turns with them instead of recreating them.
+  Texture* spareFrameTargets[6];
   List* textures;  // Texture records that hold a Direct3D texture
   TransformState* transformState;
   TargetManager* targetManager;
@@ -73,5 +76,10 @@ uint32_t DeviceGetWidth(const Device& device);
 uint32_t DeviceGetHeight(const Device& device);
 // C, B, A at width x height, then the glow targets at width / 4 x height / 4.
 void DeviceCreateFrameTargets(Device& device, uint32_t width, uint32_t height);
-// Gives back C, B, A, G1, G2, G3; the fields become absent.
+// Gives back C, B, A, G1, G2, G3 and the spare set; the fields become absent.
 void DeviceReleaseFrameTargets(Device& device);
+// The frame targets for a final target of width x height: nothing when A has that size; else
+// the current set and the spare set swap, and the set now current is kept, cleared to
+// transparent black as a new one starts, when A has that size, or given back and replaced by
+// DeviceCreateFrameTargets.
+void DeviceFitFrameTargets(Device& device, uint32_t width, uint32_t height);

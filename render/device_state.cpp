@@ -2,11 +2,14 @@
 
 #include "render/device.h"
 
+#include <array>
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 
 #include "platform/d3d9.h"
 #include "render/target_manager.h"
+#include "texgen/texture.h"
 
 namespace {
 
@@ -114,10 +117,48 @@ void DeviceCreateFrameTargets(Device& device, uint32_t width, uint32_t height) {
   device.GlowTarget3 = TargetManagerCreateTarget(manager, glowWidth, glowHeight);
 }
 
-void DeviceReleaseFrameTargets(Device& device) {
-  for (Texture** field : {&device.FrameTargetC, &device.FrameTargetB, &device.FrameTargetA,
-                          &device.GlowTarget1, &device.GlowTarget2, &device.GlowTarget3}) {
+namespace {
+
+// The six frame-target fields in the order of creation.
+std::array<Texture**, 6> FrameTargetFields(Device& device) {
+  return {&device.FrameTargetC, &device.FrameTargetB, &device.FrameTargetA,
+          &device.GlowTarget1,  &device.GlowTarget2,  &device.GlowTarget3};
+}
+
+std::array<Texture**, 6> SpareFields(Device& device) {
+  std::array<Texture**, 6> fields;
+  for (size_t i = 0; i < fields.size(); ++i) fields[i] = &device.spareFrameTargets[i];
+  return fields;
+}
+
+void ReleaseTargets(Device& device, const std::array<Texture**, 6>& fields) {
+  for (Texture** field : fields) {
     if (*field) TargetManagerDestroyTarget(*device.targetManager, *field);
     *field = nullptr;
   }
+}
+
+bool HasSize(const Texture* target, uint32_t width, uint32_t height) {
+  return target && target->width == width && target->height == height;
+}
+
+}  // namespace
+
+void DeviceReleaseFrameTargets(Device& device) {
+  ReleaseTargets(device, FrameTargetFields(device));
+  ReleaseTargets(device, SpareFields(device));
+}
+
+void DeviceFitFrameTargets(Device& device, uint32_t width, uint32_t height) {
+  if (HasSize(device.FrameTargetA, width, height)) return;
+  const std::array<Texture**, 6> fields = FrameTargetFields(device);
+  for (size_t i = 0; i < fields.size(); ++i) std::swap(*fields[i], device.spareFrameTargets[i]);
+  if (HasSize(device.FrameTargetA, width, height)) {
+    for (Texture** field : fields) {
+      if (*field) TargetManagerClearTarget(*device.targetManager, *field);
+    }
+    return;
+  }
+  ReleaseTargets(device, fields);
+  DeviceCreateFrameTargets(device, width, height);
 }

@@ -32,9 +32,29 @@ IDirect3DTexture9* TargetTexture(Texture* record) {
   return static_cast<IDirect3DTexture9*>(record->texture);
 }
 
-// A new target starts transparent black instead of whatever its memory held. The colour target
-// set now is put back (its viewport becomes its whole area again, as after any switch).
-void ClearNewTarget(TargetManager& manager, Texture* record) {
+// Creates the record's one-level render-target texture at its own size; false on failure.
+bool CreateTargetTexture(TargetManager& manager, Texture* record) {
+  IDirect3DTexture9* texture = nullptr;
+  HRESULT result =
+      manager.device->CreateTexture(record->width, record->height, 1, D3DUSAGE_RENDERTARGET,
+                                    D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr);
+  record->texture = result == D3D_OK ? texture : nullptr;
+  if (!record->texture) return false;
+  // A new target starts transparent black instead of whatever its memory held.
+  TargetManagerClearTarget(manager, record);
+  return true;
+}
+
+void FreeRecord(Texture* record) {
+  ReleaseTexture(record);
+  TextureFreeImage(record);
+  crt::AlignedDelete(record);
+}
+
+}  // namespace
+
+void TargetManagerClearTarget(TargetManager& manager, Texture* record) {
+  if (!record->texture) return;
   IDirect3DSurface9* previous = nullptr;
   IDirect3DSurface9* surface = nullptr;
   manager.device->GetRenderTarget(0, &previous);
@@ -46,26 +66,6 @@ void ClearNewTarget(TargetManager& manager, Texture* record) {
   ReleaseSurface(surface);
   ReleaseSurface(previous);
 }
-
-// Creates the record's one-level render-target texture at its own size; false on failure.
-bool CreateTargetTexture(TargetManager& manager, Texture* record) {
-  IDirect3DTexture9* texture = nullptr;
-  HRESULT result =
-      manager.device->CreateTexture(record->width, record->height, 1, D3DUSAGE_RENDERTARGET,
-                                    D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr);
-  record->texture = result == D3D_OK ? texture : nullptr;
-  if (!record->texture) return false;
-  ClearNewTarget(manager, record);
-  return true;
-}
-
-void FreeRecord(Texture* record) {
-  ReleaseTexture(record);
-  TextureFreeImage(record);
-  crt::AlignedDelete(record);
-}
-
-}  // namespace
 
 TargetManager* TargetManagerInit(TargetManager* manager, IDirect3DDevice9* device, Device* owner) {
   manager->device = device;

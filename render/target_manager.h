@@ -36,6 +36,9 @@ void TargetManagerCleanup(TargetManager& manager);
 Texture* TargetManagerCreateTarget(TargetManager& manager, uint32_t width, uint32_t height);
 // Unlists the record and frees its texture, image and the record itself. Null does nothing.
 void TargetManagerDestroyTarget(TargetManager& manager, Texture* record);
+// Clears the record's texture to transparent black. The colour target set now is put back
+// (its viewport becomes its whole area again, as after any switch).
+void TargetManagerClearTarget(TargetManager& manager, Texture* record);
 // Makes the record (null: the back buffer) the colour target. Nothing at all when it is
 // current already. Otherwise EndScene, unbinds texture stages 0-3 (a texture is never
 // sampled while it is the target), SetRenderTarget (the viewport becomes the whole target),

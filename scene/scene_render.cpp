@@ -1,6 +1,9 @@
 // One scene render: sub-scenes, the ambient and per-light passes of both layers into the frame
 // targets B (layer 0) and A (layer 1) with screen copies into C, their two compositions onto
 // the final target, fog passes, the glow layer and the overlay image.
+#include "mesh/material.h"
+#include "mesh/material_run.h"
+#include "mesh/mesh.h"
 #include "render/device.h"
 #include "render/renderer.h"
 #include "render/screen_draw.h"
@@ -43,30 +46,90 @@ void DrawNodes(Scene& scene, const CullSphere* sphere, const DrawPass& pass) {
   }
 }
 
-// The frame targets at the final target's size; false when they could not be made.
+// What the scene's models can put into the frame targets. Work whose result cannot reach the
+// screen is skipped: a frame target that only its clear would fill adds nothing (0 x weight)
+// to a composition or to the glow, and FrameTargetC is only ever sampled by refracting
+// materials (drawn in the special passes). The full order of passes is then kept only in what
+// it shows. (A refracting model outside the special passes samples C before this render's
+// first copy: it sees what the last render that copied left there.)
+struct SceneContent {
+  bool layer[2];   // a model of the layer has a mesh to draw
+  bool readsCopy;  // a special model or a refracting material samples FrameTargetC
+};
+
+bool RefractsScreen(const Model& model) {
+  const Mesh& mesh = *model.meshes[0];
+  for (uint32_t i = 0; i < MeshRunCount(mesh); ++i) {
+    const Material* material = MeshRunAt(mesh, i).material;
+    if (material && material->refraction) return true;
+  }
+  return false;
+}
+
+void AddContent(const SceneNode& node, SceneContent& content) {
+  if (node.kind == kNodeGroup) {
+    for (const ListNode* n = reinterpret_cast<const GroupNode&>(node).children->first; n;
+         n = n->next) {
+      if (n->value) AddContent(*reinterpret_cast<const SceneNode*>(n->value), content);
+    }
+  }
+  const Model* model =
+      node.kind == kNodeLeaf ? reinterpret_cast<const LeafNode&>(node).model : nullptr;
+  if (!model || !model->meshes[0]) return;
+  if (model->layer < 2) content.layer[model->layer] = true;
+  content.readsCopy = content.readsCopy || model->special || RefractsScreen(*model);
+}
+
+SceneContent ContentOf(const Scene& scene) {
+  SceneContent content{};
+  for (const ListNode* n = scene.nodes->first; n; n = n->next) {
+    if (n->value) AddContent(*reinterpret_cast<const SceneNode*>(n->value), content);
+  }
+  return content;
+}
+
+// FrameTargetB holds more than its clear: layer 0 or the background.
+bool FillsB(const Scene& scene, const SceneContent& content) {
+  return content.layer[0] || scene.background;
+}
+
+// FrameTargetA holds more than its clear during the ambient passes (R9): layer 1, or whatever
+// A held before when it is not cleared for the background.
+bool FillsAmbientA(const Scene& scene, const SceneContent& content) {
+  return content.layer[1] || scene.backgroundIntoA;
+}
+
+// FrameTargetA holds more than its clear after the per-light and fog passes: layer 1, the
+// background, or layer 0's fog.
+bool FillsA(const Scene& scene, const SceneContent& content) {
+  return content.layer[1] || (scene.backgroundIntoA && scene.background) ||
+         (scene.fog->enabled && content.layer[0]);
+}
+
+// The frame targets at the final target's size; false when they could not be made. A
+// sub-scene of another size and its parent take turns with two sets instead of recreating the
+// six targets twice a frame; a set taken back starts cleared as a new one does, so the order
+// of release and creation is kept only in what it shows.
 bool FitFrameTargets(Device& device, const Texture* target) {
   uint32_t w = target ? target->width : DeviceGetWidth(device);
   uint32_t h = target ? target->height : DeviceGetHeight(device);
-  const Texture* a = device.FrameTargetA;
-  if (!a || a->width != w || a->height != h) {
-    DeviceReleaseFrameTargets(device);
-    DeviceCreateFrameTargets(device, w, h);
-  }
+  DeviceFitFrameTargets(device, w, h);
   return device.FrameTargetA && device.FrameTargetB && device.FrameTargetC;
 }
 
-// Passes of one layer in the ambient-first order (R8, R9) into the current target.
+// Passes of one layer in the ambient-first order (R8, R9) into the current target; the copy
+// into C only when something samples C.
 void AmbientLayer(Scene& scene, Device& device, Texture* target, uint8_t layer, uint8_t overlay,
-                  uint8_t copyClear) {
+                  uint8_t copyClear, bool copies) {
   SceneDrawPass(scene, device, 1, layer, 0, 0, overlay, target);
-  SceneCopyTarget(device, scene, target, copyClear);
+  if (copies) SceneCopyTarget(device, scene, target, copyClear);
   SceneDrawPass(scene, device, 1, layer, 1, 0, overlay, target);
 }
 
 // The per-light passes of one layer into the current target.
-void LightLayer(Scene& scene, Device& device, Texture* target, uint8_t layer) {
+void LightLayer(Scene& scene, Device& device, Texture* target, uint8_t layer, bool copies) {
   SceneDrawPass(scene, device, 0, layer, 0, 0, 0, target);
-  SceneCopyTarget(device, scene, target, 0);
+  if (copies) SceneCopyTarget(device, scene, target, 0);
   SceneDrawPass(scene, device, 1, layer, 0, 1, 0, target);
   SceneDrawPass(scene, device, 0, layer, 0, 1, 0, target);
   SceneDrawPass(scene, device, 0, layer, 1, 0, 0, target);
@@ -77,28 +140,33 @@ void DrawBackground(Scene& scene, Device& device) {
                           scene.backgroundVScale);
 }
 
-void Compose(Device& device, Texture* target, uint8_t additive) {
+// B and A over the final target, each only when it holds more than its clear.
+void Compose(Device& device, Texture* target, uint8_t additive, bool withB, bool withA) {
   Select(device, target, 0);
   BeginTwoD(device);
-  RendererDrawScreenTarget(*device.renderer, device.FrameTargetB, 1.0f, additive, 1.0f);
-  RendererDrawScreenTarget(*device.renderer, device.FrameTargetA, 1.0f, additive, kLayer1Alpha);
+  Renderer& renderer = *device.renderer;
+  if (withB) RendererDrawScreenTarget(renderer, device.FrameTargetB, 1.0f, additive, 1.0f);
+  if (withA) RendererDrawScreenTarget(renderer, device.FrameTargetA, 1.0f, additive, kLayer1Alpha);
 }
 
-void FogPasses(Scene& scene, Device& device, Texture* target) {
+void FogPasses(Scene& scene, Device& device, Texture* target, bool copies) {
   const FogSettings& fog = *scene.fog;
   DeviceSetFog(device, fog.color, fog.start, fog.end);
   CameraApply(*scene.camera, target);
-  AmbientLayer(scene, device, target, 0, 1, 1);
+  AmbientLayer(scene, device, target, 0, 1, 1, copies);
   Select(device, device.FrameTargetA, scene.backgroundIntoA ? 0 : 1);
   CameraApply(*scene.camera, target);
-  AmbientLayer(scene, device, target, 1, 1, 0);
+  AmbientLayer(scene, device, target, 1, 1, 0, copies);
 }
 
-void GlowAndOverlay(Scene& scene, Device& device, Texture* target) {
+// The glow of A added at the scene's strength: sat(sample x strength) is 0 for a strength of
+// 0 or below, and a cleared A glows black, so neither adds anything.
+void GlowAndOverlay(Scene& scene, Device& device, Texture* target, bool glows) {
   Camera& camera = *scene.camera;
   Renderer& renderer = *device.renderer;
-  if (device.GlowTarget1 && device.GlowTarget2 && device.GlowTarget3) {
-    CameraSetLetterboxViewport(camera, target);
+  CameraSetLetterboxViewport(camera, target);
+  if (glows && scene.glow > 0.0f && device.GlowTarget1 && device.GlowTarget2 &&
+      device.GlowTarget3) {
     RenderGlow(device, target);
     CameraSetLetterboxViewport(camera, target);
     RendererDrawScreenTarget(renderer, device.GlowTarget3, camera.heightFraction, 1, scene.glow);
@@ -148,22 +216,31 @@ void SceneRender(Scene& scene, float time, Device& device, Texture* target) {
     return;
   }
   DeviceClear(device, scene.clearColor);
+  const SceneContent content = ContentOf(scene);
+  const bool copies = content.readsCopy;
   BackgroundIntoB(scene, device, target);
   CameraApply(camera, target);
-  AmbientLayer(scene, device, target, 0, 0, 1);
-  Select(device, device.FrameTargetA, scene.backgroundIntoA ? 0 : 1);
-  CameraApply(camera, target);
-  AmbientLayer(scene, device, target, 1, 0, 0);
-  Compose(device, target, 0);
+  AmbientLayer(scene, device, target, 0, 0, 1, copies);
+  const bool ambientA = FillsAmbientA(scene, content);
+  if (ambientA) {
+    Select(device, device.FrameTargetA, scene.backgroundIntoA ? 0 : 1);
+    CameraApply(camera, target);
+    AmbientLayer(scene, device, target, 1, 0, 0, copies);
+  }
+  const bool withB = FillsB(scene, content);
+  Compose(device, target, 0, withB, ambientA);
   EndTwoD(device);
   Select(device, device.FrameTargetB, 1);
-  LightLayer(scene, device, target, 0);
+  LightLayer(scene, device, target, 0, copies);
+  // A is cleared even when nothing follows, so a later render that draws the background into
+  // A without clearing it finds what the full order leaves there.
   Select(device, device.FrameTargetA, 1);
   BackgroundIntoA(scene, device, target);
-  LightLayer(scene, device, target, 1);
-  if (scene.fog->enabled) FogPasses(scene, device, target);
-  Compose(device, target, 1);  // the 2D state stays open
-  GlowAndOverlay(scene, device, target);
+  LightLayer(scene, device, target, 1, copies);
+  if (scene.fog->enabled) FogPasses(scene, device, target, copies);
+  const bool withA = FillsA(scene, content);
+  Compose(device, target, 1, withB, withA);  // the 2D state stays open
+  GlowAndOverlay(scene, device, target, withA);
 }
 
 void SceneRenderSubScenes(Scene& scene, Device& device, float time) {

@@ -59,6 +59,16 @@ void TimelineBeginFrame();
 // Animates and renders the clip that covers the audio time; false when none does (the end).
 bool TimelineRenderFrame();
 void TimelineEndFrame();
+// The colour fades of clip `index` (starting at acc) at time t: its own while t - acc is below
+// its fade, the next clip's while (acc + duration) - t is below the next one's.
+void TimelineDrawFades(const Timeline& timeline, uint32_t index, float t, float acc);
+// Draws the first frame of every clip (its scene animated at the clip's start, without sync
+// values, and its fades) into a target of the back buffer's size inside one frame that
+// presents the picture already shown, so that the programs and the rasteriser's variants the
+// playback needs are made before it starts. Puts back what playback would see: transform
+// programs restart, dynamic meshes hold their undeformed vertices, every render target is
+// recreated transparent black, the 2D state is closed and the alpha test off.
+void TimelineWarmUp();
 // The music player's note callback (sequencer thread): for track 0..15 adds velocity / 128 to
 // that track's sync value. context is the Timeline; null or another track changes nothing.
 void TimelineOnNote(void* context, int32_t track, uint8_t note, uint8_t velocity);

@@ -24,6 +24,20 @@ void TimelineEndFrame() {
   if (TimelineInstance) TargetManagerEndFrame(*TimelineInstance->device->targetManager);
 }
 
+void TimelineDrawFades(const Timeline& timeline, uint32_t index, float t, float acc) {
+  Device& device = *timeline.device;
+  const Clip& clip = *ListAtAs<Clip>(*timeline.clips, index);
+  float local = t - acc;
+  if (clip.kind == kClipColorFade && local < clip.fade) {
+    DrawFade(device, TimelineFadeAlpha(local, clip.fade), clip.color);
+  }
+  const Clip* next = ListAtAs<Clip>(*timeline.clips, index + 1);
+  float remaining = (acc + clip.duration) - t;
+  if (next && next->kind == kClipColorFade && remaining < next->fade) {
+    DrawFade(device, TimelineFadeAlpha(remaining, next->fade), next->color);
+  }
+}
+
 bool TimelineRenderFrame() {
   if (!TimelineInstance) return false;
   Timeline& timeline = *TimelineInstance;
@@ -43,14 +57,7 @@ bool TimelineRenderFrame() {
   const SyncValues sync = SyncValuesTake(*timeline.sync);
   SceneAnimate(scene, local, &sync);
   SceneRender(scene, t, device, nullptr);
-  if (clip.kind == kClipColorFade && local < clip.fade) {
-    DrawFade(device, TimelineFadeAlpha(local, clip.fade), clip.color);
-  }
-  const Clip* next = ListAtAs<Clip>(*timeline.clips, static_cast<uint32_t>(index) + 1);
-  float remaining = (acc + clip.duration) - t;
-  if (next && next->kind == kClipColorFade && remaining < next->fade) {
-    DrawFade(device, TimelineFadeAlpha(remaining, next->fade), next->color);
-  }
+  TimelineDrawFades(timeline, static_cast<uint32_t>(index), t, acc);
   SceneUpdateModels(scene, local);
   return true;
 }

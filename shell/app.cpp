@@ -43,11 +43,13 @@ bool StartDevice() {
 }
 
 // Builds every object of the production from the embedded scene script, drawing the loading
-// bar meanwhile, and keeps the timeline it returns as the current one.
+// bar meanwhile, keeps the timeline it returns as the current one and draws every clip's start
+// once off-screen, so that no frame of the playback waits for a program to be made.
 void LoadProduction() {
   g_app.reader = SceneReaderCreate(g_app.device);
   TimelineInstance = RunSceneScript(*g_app.reader);
   TimelineStoreRest();
+  TimelineWarmUp();
 }
 
 // The embedded song and instruments; a sound output that cannot open leaves the player silent

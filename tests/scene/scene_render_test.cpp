@@ -107,6 +107,40 @@ TEST_F(SceneRenderTest, FogPassesAddTheFogColourThroughLayerOne) {
   EXPECT_EQ(BackPixel(1, 1) & 0x00FFFFFFu, 0u) << "fog only where a model is";
 }
 
+// Work skipped because its result cannot reach the screen leaves every pixel as the full order
+// of passes draws it. A layer-1 model behind the camera draws nothing but turns the layer-1
+// passes, A's compositions and the glow back on; a glow too faint to add one step stands for
+// the glow a strength of 0 skips.
+TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
+  struct Case {
+    const char* name;
+    uint8_t fog;
+    bool hiddenInBoth;  // false: only the full render has the hidden model
+    float glow[2];      // skipping render, full render
+  };
+  const Case cases[] = {
+      {"layer 1", 0, false, {0.6f, 0.6f}},
+      {"layer 1 with fog", 1, false, {0.6f, 0.6f}},
+      {"glow of 0", 1, true, {0.0f, 1e-4f}},
+  };
+  Model& visible = FinishedBox(0, 0);
+  Texture* background = Solid(0xFF203040u);
+  for (const Case& c : cases) {
+    std::vector<uint32_t> pixels[2];
+    for (int full = 0; full < 2; ++full) {
+      Scene& scene = NewScene();
+      scene.background = background;
+      *scene.fog = FogSettings{c.fog, 0xFFFF0000u, 0.5f, 1.0f};
+      scene.glow = c.glow[full];
+      AddLeaf(scene, visible);
+      if (full || c.hiddenInBoth) AddLeaf(scene, FinishedBox(1, 0), -50.0f);
+      SceneRender(scene, 0.0f, device_, nullptr);
+      pixels[full] = ReadBack();
+    }
+    EXPECT_EQ(pixels[0], pixels[1]) << c.name;
+  }
+}
+
 TEST_F(SceneRenderTest, SceneWithoutCameraDrawsNothing) {
   Scene& scene = NewScene(false);
   scene.clearColor = kRed;
@@ -146,6 +180,27 @@ TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureFirst) {
   EXPECT_EQ(sub[16 * 32 + 16], 0xFF00FF00u);
   EXPECT_EQ(BackPixel(32, 32), kRed);
   EXPECT_EQ(device_.FrameTargetA->width, kSize) << "frame targets follow the last target drawn";
+  TargetManagerDestroyTarget(targets(), holder.target);
+}
+
+// A sub-scene of its own size and its parent take turns with two sets of frame targets; a set
+// taken back is cleared as a new one starts, so a sub-scene that draws its background into A
+// without clearing it draws the same picture every frame.
+TEST_F(SceneRenderTest, SubSceneOfAnotherSizeDrawsTheSameEveryFrame) {
+  Scene& inner = NewScene();
+  inner.background = Solid(0x80008000u);
+  inner.backgroundIntoA = 1;
+  Texture holder{};
+  holder.target = TargetManagerCreateTarget(targets(), 32, 32);
+  Scene& outer = NewScene();
+  SceneAddSubScene(outer, crt::AlignedNew<SceneTarget>(&inner, &holder, uint8_t{0}, 0.0f));
+  std::vector<uint32_t> frames[3];
+  for (std::vector<uint32_t>& frame : frames) {
+    SceneRender(outer, 0.0f, device_, nullptr);
+    frame = ReadTarget(holder.target);
+  }
+  EXPECT_EQ(frames[0], frames[1]);
+  EXPECT_EQ(frames[0], frames[2]);
   TargetManagerDestroyTarget(targets(), holder.target);
 }
 
@@ -281,6 +336,35 @@ TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndTheProductionGoesOn) {
   EXPECT_EQ(timeline->currentScene, &shown);
   EXPECT_EQ(timeline->sync->value[4], 0.0f) << "sync values are taken each rendered frame";
   EXPECT_EQ(BackPixel(32, 32), kRed);
+}
+
+// Drawing every clip's start before play changes nothing that playback shows: the picture on
+// screen stays, the next frame is the one a fresh start draws (A, which the background is drawn
+// into without a clear, is transparent again), the 2D state is closed and the alpha test the
+// light passes leave on is off.
+TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
+  Scene& scene = NewScene();
+  scene.background = Solid(0xFF008000u);
+  scene.backgroundIntoA = 1;
+  AddLeaf(scene, FinishedBox(0, 1));
+  Light* light = LightInit(crt::AlignedNew<Light>());
+  light->enabled = 1;
+  light->range = 100.0f;
+  scene.lights[0] = light;
+  Add(scene, 1.0f, 0.5f, kClipColorFade, 0xFF0000FFu);
+  std::vector<uint32_t> frames[2];
+  for (std::vector<uint32_t>& frame : frames) {
+    At(100);
+    ASSERT_TRUE(TimelineRenderFrame());
+    frame = ReadBack();
+    TimelineWarmUp();
+    EXPECT_EQ(ReadBack(), frame);
+    EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ALPHATESTENABLE), 0u);
+    EXPECT_EQ(transform().index, 0);
+    AudioClockReset();
+    TimelineStart();
+  }
+  EXPECT_EQ(frames[0], frames[1]);
 }
 
 // Entering a scene restarts its programs from zeroed registers, also when the timeline

@@ -1,0 +1,76 @@
+// Before play: the first frame of every clip drawn once off-screen, and what that changed put
+// back.
+#include <algorithm>
+#include <vector>
+
+#include "mesh/mesh.h"
+#include "render/device.h"
+#include "render/mesh_finish.h"
+#include "render/renderer.h"
+#include "render/target_manager.h"
+#include "render/transform_state.h"
+#include "scene/scene.h"
+#include "scene/timeline.h"
+
+namespace {
+
+// The scene and every sub-scene below it, each once.
+void CollectScenes(Scene* scene, std::vector<Scene*>& scenes) {
+  if (!scene || std::find(scenes.begin(), scenes.end(), scene) != scenes.end()) return;
+  scenes.push_back(scene);
+  for (const ListNode* n = scene->subScenes->first; n; n = n->next) {
+    CollectScenes(reinterpret_cast<const SceneTarget*>(n->value)->scene, scenes);
+  }
+}
+
+// Renders each clip's scene at the clip's start into `canvas`; returns the scenes reached.
+std::vector<Scene*> DrawClipStarts(Timeline& timeline, Texture* canvas) {
+  Device& device = *timeline.device;
+  std::vector<Scene*> scenes;
+  float acc = 0.0f;
+  for (uint32_t i = 0; i < ListCount(*timeline.clips); ++i) {
+    const Clip& clip = *ListAtAs<Clip>(*timeline.clips, i);
+    Scene& scene = *clip.scene;
+    if (scene.camera) {
+      CollectScenes(&scene, scenes);
+      SceneAnimate(scene, 0.0f, nullptr);
+      SceneRender(scene, acc, device, canvas);
+      TimelineDrawFades(timeline, i, acc, acc);
+    }
+    acc += clip.duration;
+  }
+  return scenes;
+}
+
+void UploadDynamicMeshes(Renderer& renderer) {
+  for (const ListNode* n = renderer.meshes->first; n; n = n->next) {
+    Mesh& mesh = *reinterpret_cast<Mesh*>(n->value);
+    if (mesh.dynamic) MeshUpload(mesh, 0);
+  }
+}
+
+}  // namespace
+
+void TimelineWarmUp() {
+  if (!TimelineInstance) return;
+  Timeline& timeline = *TimelineInstance;
+  Device& device = *timeline.device;
+  TargetManager& targets = *device.targetManager;
+  Texture* canvas =
+      TargetManagerCreateTarget(targets, DeviceGetWidth(device), DeviceGetHeight(device));
+  if (!canvas) return;
+  TimelineBeginFrame();
+  for (Scene* scene : DrawClipStarts(timeline, canvas)) SceneReleaseContexts(*scene);
+  TargetManagerSelect(targets, nullptr, 0);
+  TargetManagerDestroyTarget(targets, canvas);
+  UploadDynamicMeshes(*device.renderer);
+  TargetManagerRelease(targets);
+  TargetManagerRestore(targets);
+  // A render leaves the 2D state open for the fades; the next one closes it.
+  if (device.transformState->index > 0) {
+    TransformStateEndOverlay(*device.transformState);
+    DeviceEnable(device, kSwitchDepthTest);
+  }
+  DeviceSetAlphaTest(device, 0);
+  TimelineEndFrame();
+}

@@ -52,9 +52,7 @@ GLuint Translated(GLenum kind, const std::string& text, uint32_t mode, std::stri
   ShaderTranslation out{};
   if (!Tokens(text, mode, kind == GL_VERTEX_SHADER ? 1 : 2, tokens, error)) return 0;
   if (!TranslateShaderTokens(tokens.data(), tokens.size(), out)) return error = out.error, 0;
-  // Pixel programs carry the alpha test, which passes until HarnessAlphaTest sets it.
-  return Compile(
-      kind, kind == GL_FRAGMENT_SHADER ? ShaderSourceWithAlphaTest(out.source) : out.source, error);
+  return Compile(kind, out.source, error);  // pixel programs without the alpha test
 }
 
 }  // namespace
@@ -107,7 +105,6 @@ unsigned HarnessAssemble(const std::string& vsText, const std::string& psText, s
   glUseProgram(program);
   for (int i = 0; i < 16; ++i)
     glUniform1i(glGetUniformLocation(program, ("hx_s" + std::to_string(i)).c_str()), i);
-  glUniform1i(glGetUniformLocation(program, "hx_alphaFunc"), 8);  // ALWAYS: no alpha test
   return program;
 }
 

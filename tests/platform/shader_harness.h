@@ -23,8 +23,7 @@ struct HarnessVertex {
 // when there is no GL.
 bool HarnessInit(std::string& error);
 
-// Assembles both texts (shader assembly), translates, compiles and links them (the pixel
-// program with its alpha test, which passes until HarnessAlphaTest sets it); an empty text
+// Assembles both texts (shader assembly), translates, compiles and links them; an empty text
 // takes the shader table's program of `mode` for that side. 0 with `error` on any failure.
 unsigned HarnessAssemble(const std::string& vsText, const std::string& psText, std::string& error,
                          uint32_t mode = 0);

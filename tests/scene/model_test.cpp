@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "mesh/material_run.h"
@@ -40,85 +41,68 @@ Matrix Translation(float x, float y, float z) {
   return m;
 }
 
-struct ModelBuild : ::testing::Test {
-  Model& New() {
-    models.push_back(ModelInit(crt::AlignedNew<Model>(), nullptr));
-    return *models.back();
+// Meshes of the built models are freed with them; null slots stay empty.
+struct Models {
+  std::vector<Model*> all;
+  Model& New(std::initializer_list<std::pair<int, float>> slots = {}) {
+    all.push_back(ModelInit(crt::AlignedNew<Model>(), nullptr));
+    for (auto [slot, x] : slots) all.back()->meshes[slot] = Triangle({x, 0, 0});
+    return *all.back();
   }
-  void TearDown() override {
-    for (Model* model : models) {
+  ~Models() {
+    for (Model* model : all) {
       ModelDestroyContents(*model);
       crt::AlignedDelete(model);
     }
   }
-  std::vector<Model*> models;
 };
 
-// The first mesh is copied into slot 0 (the caller keeps its own), later ones merge into it;
-// merging models per slot copies into empty slots and appends to full ones.
-TEST_F(ModelBuild, AddMeshAndMergeFillTheSlots) {
-  Model& model = New();
+float FirstX(const Mesh* mesh, uint32_t vertex = 0) { return mesh->vertices[vertex].position.x; }
+
+// The first mesh added is copied into slot 0, later ones merge into it. Merging models copies
+// into empty slots and appends to full ones. Cloning replaces the slots the source fills,
+// freeing what they held (the sanitizer build sees a leak otherwise), and keeps the others; a
+// model cloned from itself stays intact. A transformed copy rotates (0, 0, 90), scales by 2,
+// then moves by (1, 0, 0): (1, 0, 0) -> (1, 2, 0). Random operators run over the slots in order.
+TEST(ModelBuild, SlotsFillMergeCloneAndTransform) {
+  Models m;
+  Model& added = m.New();
   for (float x : {1.0f, 2.0f}) {
     Mesh* mesh = Triangle({x, 0, 0});
-    ModelAddMesh(model, *mesh);
-    EXPECT_NE(model.meshes[0], mesh);
+    ModelAddMesh(added, *mesh);
+    EXPECT_NE(added.meshes[0], mesh);
     MeshDestroy(mesh);
   }
-  EXPECT_EQ(Indices(*model.meshes[0]->faces[1]), (U16{3, 4, 5}));
-  EXPECT_EQ(model.meshes[0]->vertices[3].position.x, 2.0f);
+  EXPECT_EQ(Indices(*added.meshes[0]->faces[1]), (U16{3, 4, 5}));
+  EXPECT_EQ(FirstX(added.meshes[0], 3), 2.0f);
 
-  Model& target = New();
-  Model& source = New();
-  target.meshes[0] = Triangle({1, 0, 0});
-  target.meshes[2] = Triangle({3, 0, 0});
-  source.meshes[0] = Triangle({5, 0, 0});
-  source.meshes[1] = Triangle({6, 0, 0});
-  ModelMerge(target, source);
-  EXPECT_EQ(target.meshes[0]->vertices[3].position.x, 5.0f);
-  ASSERT_NE(target.meshes[1], nullptr);
-  EXPECT_NE(target.meshes[1], source.meshes[1]);
-  EXPECT_EQ(target.meshes[2]->vertexCount, 3u);
-  EXPECT_EQ(source.meshes[0]->vertexCount, 3u);
-}
+  Model& merged = m.New({{0, 1}, {2, 3}});
+  Model& source = m.New({{0, 5}, {1, 6}});
+  ModelMerge(merged, source);
+  EXPECT_EQ(FirstX(merged.meshes[0], 3), 5.0f);
+  ASSERT_NE(merged.meshes[1], nullptr);
+  EXPECT_NE(merged.meshes[1], source.meshes[1]);
+  EXPECT_EQ(merged.meshes[2]->vertexCount, 3u);
 
-// Cloning replaces the slots the source fills (freeing what they held: the sanitizer build sees
-// a leak otherwise) and keeps the others; a model cloned from itself stays intact.
-TEST_F(ModelBuild, CloneMeshesReplacesAndFreesWhatTheSlotHeld) {
-  Model& target = New();
-  Model& source = New();
-  target.meshes[0] = Triangle({1, 0, 0});
-  target.meshes[1] = Triangle({2, 0, 0});
-  source.meshes[0] = Triangle({7, 0, 0});
-  ModelCloneMeshes(target, source);
-  EXPECT_EQ(target.meshes[0]->vertices[0].position.x, 7.0f);
-  EXPECT_EQ(target.meshes[1]->vertices[0].position.x, 2.0f);
-  const uint64_t before = HashGeometry(*target.meshes[0]);
-  ModelCloneMeshes(target, target);
-  EXPECT_EQ(HashGeometry(*target.meshes[0]), before);
-}
+  Model& cloned = m.New({{0, 1}, {1, 2}});
+  ModelCloneMeshes(cloned, m.New({{0, 7}}));
+  EXPECT_EQ(FirstX(cloned.meshes[0]), 7.0f);
+  EXPECT_EQ(FirstX(cloned.meshes[1]), 2.0f);
+  const uint64_t before = HashGeometry(*cloned.meshes[0]);
+  ModelCloneMeshes(cloned, cloned);
+  EXPECT_EQ(HashGeometry(*cloned.meshes[0]), before);
 
-// Rotation (0, 0, 90), then scale 2, then translation (1, 0, 0): (1, 0, 0) -> (0, 1, 0) ->
-// (0, 2, 0) -> (1, 2, 0); the source stays. Random operators run over slots 0, 1, 2 in order.
-TEST_F(ModelBuild, TransformedCopiesAndForwardedOperators) {
-  Model& model = New();
-  Model& source = New();
-  model.meshes[0] = Triangle({9, 9, 9});
-  source.meshes[0] = Triangle({1, 0, 0});
-  ModelAppendTransformed(model, source, 1, 0, 0, 0, 0, 90, 2, 2, 2);
-  const Vec3& p = model.meshes[0]->vertices[3].position;
-  EXPECT_NEAR(p.x, 1.0f, 1e-6f);
-  EXPECT_NEAR(p.y, 2.0f, 1e-6f);
-  EXPECT_NEAR(p.z, 0.0f, 1e-6f);
-  EXPECT_EQ(source.meshes[0]->vertices[0].position.x, 1.0f);
-
-  model.meshes[2] = Triangle({0, 0, 0});
-  std::vector<Mesh*> copies = {MeshClone(*model.meshes[0]), MeshClone(*model.meshes[2])};
+  Model& moved = m.New({{0, 9}, {2, 0}});
+  ModelAppendTransformed(moved, m.New({{0, 1}}), 1, 0, 0, 0, 0, 90, 2, 2, 2);
+  const Vec3& p = moved.meshes[0]->vertices[3].position;
+  EXPECT_TRUE(std::fabs(p.x - 1) < 1e-6f && std::fabs(p.y - 2) < 1e-6f && std::fabs(p.z) < 1e-6f);
+  std::vector<Mesh*> copies = {MeshClone(*moved.meshes[0]), MeshClone(*moved.meshes[2])};
   crt::srand(77);
-  ModelJitter(model, 0.5f, 1.0f, 2.0f);
+  ModelJitter(moved, 0.5f, 1.0f, 2.0f);
   crt::srand(77);
   for (Mesh* copy : copies) MeshJitter(*copy, 0.5f, 1.0f, 2.0f);
-  EXPECT_EQ(HashGeometry(*model.meshes[0]), HashGeometry(*copies[0]));
-  EXPECT_EQ(HashGeometry(*model.meshes[2]), HashGeometry(*copies[1]));
+  EXPECT_EQ(HashGeometry(*moved.meshes[0]), HashGeometry(*copies[0]));
+  EXPECT_EQ(HashGeometry(*moved.meshes[2]), HashGeometry(*copies[1]));
   for (Mesh* copy : copies) MeshDestroy(copy);
 }
 
@@ -131,11 +115,6 @@ class ModelOnDevice : public scenetest::SceneTest {
     model.cull = 0;
     return model;
   }
-  // A deformer along x.
-  void AddDeformer(Model& model, uint32_t type, float speed, float amplitude) {
-    ModelAddDeformer(model,
-                     crt::AlignedNew<Deformer>(Deformer{type, 0, speed, amplitude, 1, 0, 0}));
-  }
   // Whether `draw` made a draw call.
   static bool Draws(const std::function<void()>& draw) {
     d3d9test::SetTrace(true);
@@ -145,31 +124,23 @@ class ModelOnDevice : public scenetest::SceneTest {
     return drawn;
   }
   uint32_t Mode() { return renderer().shaders.currentMode; }
-  DWORD State(D3DRENDERSTATETYPE state) { return d3d9test::RenderState(d3d(), state); }
+  void ExpectStates(std::initializer_list<std::pair<D3DRENDERSTATETYPE, DWORD>> states) {
+    for (auto [state, value] : states)
+      EXPECT_EQ(d3d9test::RenderState(d3d(), state), value) << state;
+  }
 };
 
 // A static model: tangents, radius of slot 0, one run, static buffers, no phases, every slot
-// registered for the reset. An animated one: dynamic buffers and phases on the 62830 cycle.
+// registered for the reset.
 TEST_F(ModelOnDevice, FinishBuildsRunsBuffersAndRegistersTheMeshes) {
   Model& still = Box(1.0f);
   still.meshes[1] = MeshClone(*still.meshes[0]);
   ModelFinish(still);
   EXPECT_FLOAT_EQ(still.radius, std::sqrt(3.0f));
-  for (Mesh* mesh : {still.meshes[0], still.meshes[1]}) {
-    EXPECT_NE(mesh->indexBuffer, nullptr);
-    EXPECT_EQ(mesh->dynamic, 0);
-    EXPECT_EQ(mesh->phases, nullptr);
-    EXPECT_EQ(MeshRunCount(*mesh), 1u);
-  }
+  for (Mesh* mesh : {still.meshes[0], still.meshes[1]})
+    EXPECT_TRUE(mesh->indexBuffer && !mesh->dynamic && !mesh->phases && MeshRunCount(*mesh) == 1);
   EXPECT_NEAR(Vec3Length(still.meshes[0]->vertices[5].tangent), 1.0f, 1e-6f);
   EXPECT_EQ(ListCount(*renderer().meshes), 2u);
-
-  Model& moving = Box(2.0f);
-  AddDeformer(moving, kDeformerPulse, 1, 1);
-  ModelFinish(moving);
-  EXPECT_EQ(moving.meshes[0]->dynamic, 1);
-  ASSERT_NE(moving.meshes[0]->phases, nullptr);
-  EXPECT_EQ(moving.meshes[0]->phases[0], 62830);  // every box corner lies at the radius
 }
 
 // Without a mesh in slot 0 nothing is finished or drawn, not even the other slots; a mesh
@@ -202,24 +173,52 @@ TEST_F(ModelOnDevice, IncompleteModelsDrawNothingAndBuffersComeBack) {
   EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), before);
 }
 
-// In a light's pass an opaque lit model blends additively with its own settings and alpha test,
-// both left on; a blended model (unculled, no depth writing, wireframe) puts every state back
-// after its draw. Each pass draws in its mode, the variant 5 above.
-TEST_F(ModelOnDevice, PassesSetTheirModeAndStates) {
-  Model& lit = Box(1.0f);
-  ModelFinish(lit);
+// A pass draws the models whose layer, blended and special flags match its selectors, each in
+// its mode (the variant 5 above): unlit ones only without a light sphere, special ones in the
+// refraction mode, the fog pass in its own mode with source-alpha blending. In a light's pass
+// an opaque lit model blends additively with the alpha test, both left on; a blended model
+// (unculled, no depth writing, wireframe) puts every state back after its draw.
+TEST_F(ModelOnDevice, PassSelectorsChooseWhichModelsDrawAndInWhichMode) {
+  Model& model = VisibleBox();
+  ModelFinish(model);
   const CullSphere sphere{{0, 0, 0}, 10.0f};
-  ModelDraw(lit, &sphere, nullptr, 0, 0, 0, 0, 0, nullptr);
-  EXPECT_EQ(Mode(), kShaderModeLit);
-  for (auto [state, value] : {std::pair{D3DRS_ALPHATESTENABLE, DWORD{TRUE}},
-                              {D3DRS_ALPHABLENDENABLE, TRUE},
-                              {D3DRS_SRCBLEND, D3DBLEND_ONE},
-                              {D3DRS_DESTBLEND, D3DBLEND_ONE},
-                              {D3DRS_BLENDOP, D3DBLENDOP_ADD}})
-    EXPECT_EQ(State(state), value) << state;
-  lit.shaderVariant = 1;
-  ModelDraw(lit, &sphere, nullptr, 0, 0, 0, 0, 0, nullptr);
-  EXPECT_EQ(Mode(), kShaderModeLitVariant);
+  struct Row {
+    uint8_t lit, special, variant;  // the model's
+    const CullSphere* sphere;       // the pass's selectors from here on
+    uint8_t layer, blended, passSpecial, ambient, overlay;
+    uint32_t mode;  // kShaderModeCount: not drawn
+  };
+  const Row rows[] = {
+      {0, 0, 0, nullptr, 1, 0, 0, 1, 0, kShaderModeCount},
+      {0, 0, 0, nullptr, 0, 1, 0, 1, 0, kShaderModeCount},
+      {0, 0, 0, nullptr, 0, 0, 1, 1, 0, kShaderModeCount},
+      {0, 0, 0, &sphere, 0, 0, 0, 1, 0, kShaderModeCount},
+      {0, 0, 0, nullptr, 0, 0, 0, 1, 0, kShaderModeUnlit},
+      {0, 0, 1, nullptr, 0, 0, 0, 1, 0, kShaderModeUnlitVariant},
+      {1, 0, 0, &sphere, 0, 0, 0, 0, 0, kShaderModeLit},
+      {1, 0, 1, &sphere, 0, 0, 0, 0, 0, kShaderModeLitVariant},
+      {0, 1, 1, nullptr, 0, 0, 1, 1, 0, kShaderModeRefraction},
+      {0, 1, 1, nullptr, 0, 0, 1, 1, 1, kShaderModeFog},
+  };
+  for (const Row& row : rows) {
+    model.lit = row.lit;
+    model.special = row.special;
+    model.shaderVariant = row.variant;
+    RendererSetShaderMode(renderer().shaders, kShaderModeBlack);
+    const bool drawn = Draws([&] {
+      ModelDraw(model, row.sphere, nullptr, row.layer, row.blended, row.passSpecial, row.ambient,
+                row.overlay, nullptr);
+    });
+    EXPECT_EQ(drawn, row.mode != kShaderModeCount) << row.mode;
+    if (drawn) EXPECT_EQ(Mode(), row.mode);
+    if (row.mode == kShaderModeLit)
+      ExpectStates({{D3DRS_ALPHATESTENABLE, TRUE},
+                    {D3DRS_ALPHABLENDENABLE, TRUE},
+                    {D3DRS_SRCBLEND, D3DBLEND_ONE},
+                    {D3DRS_DESTBLEND, D3DBLEND_ONE},
+                    {D3DRS_BLENDOP, D3DBLENDOP_ADD}});
+  }
+  ExpectStates({{D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}});
 
   Model& blended = Box(1.0f);
   blended.blended = 1;
@@ -229,50 +228,11 @@ TEST_F(ModelOnDevice, PassesSetTheirModeAndStates) {
   ModelFinish(blended);
   EXPECT_TRUE(Draws([&] { ModelDraw(blended, nullptr, nullptr, 0, 1, 0, 1, 0, nullptr); }));
   EXPECT_EQ(Mode(), kShaderModeAmbient);
-  for (auto [state, value] : {std::pair{D3DRS_ALPHATESTENABLE, DWORD{FALSE}},
-                              {D3DRS_ALPHABLENDENABLE, FALSE},
-                              {D3DRS_CULLMODE, D3DCULL_CCW},
-                              {D3DRS_ZWRITEENABLE, TRUE},
-                              {D3DRS_FILLMODE, D3DFILL_SOLID}})
-    EXPECT_EQ(State(state), value) << state;
-}
-
-// The pass selectors layer, blended and special must match the model's; an unlit model only
-// takes part without a light sphere; special models draw in the refraction mode, the fog pass
-// in its mode with source-alpha blending.
-TEST_F(ModelOnDevice, PassSelectorsChooseWhichModelsDrawAndInWhichMode) {
-  Model& model = VisibleBox();
-  ModelFinish(model);
-  const CullSphere sphere{{0, 0, 0}, 10.0f};
-  struct Row {
-    uint8_t special, variant;  // the model's
-    const CullSphere* sphere;  // the pass's selectors from here on
-    uint8_t layer, blended, passSpecial, overlay;
-    uint32_t mode;  // kShaderModeCount: not drawn
-  };
-  const Row rows[] = {
-      {0, 0, nullptr, 1, 0, 0, 0, kShaderModeCount},
-      {0, 0, nullptr, 0, 1, 0, 0, kShaderModeCount},
-      {0, 0, nullptr, 0, 0, 1, 0, kShaderModeCount},
-      {0, 0, &sphere, 0, 0, 0, 0, kShaderModeCount},
-      {0, 0, nullptr, 0, 0, 0, 0, kShaderModeUnlit},
-      {0, 1, nullptr, 0, 0, 0, 0, kShaderModeUnlitVariant},
-      {1, 1, nullptr, 0, 0, 1, 0, kShaderModeRefraction},
-      {1, 1, nullptr, 0, 0, 1, 1, kShaderModeFog},
-  };
-  for (const Row& row : rows) {
-    model.special = row.special;
-    model.shaderVariant = row.variant;
-    RendererSetShaderMode(renderer().shaders, kShaderModeBlack);
-    const bool drawn = Draws([&] {
-      ModelDraw(model, row.sphere, nullptr, row.layer, row.blended, row.passSpecial, 1, row.overlay,
-                nullptr);
-    });
-    EXPECT_EQ(drawn, row.mode != kShaderModeCount) << row.mode;
-    if (drawn) EXPECT_EQ(Mode(), row.mode);
-  }
-  EXPECT_EQ(State(D3DRS_SRCBLEND), DWORD{D3DBLEND_SRCALPHA});
-  EXPECT_EQ(State(D3DRS_DESTBLEND), DWORD{D3DBLEND_INVSRCALPHA});
+  ExpectStates({{D3DRS_ALPHATESTENABLE, FALSE},
+                {D3DRS_ALPHABLENDENABLE, FALSE},
+                {D3DRS_CULLMODE, D3DCULL_CCW},
+                {D3DRS_ZWRITEENABLE, TRUE},
+                {D3DRS_FILLMODE, D3DFILL_SOLID}});
 }
 
 // The light-sphere test uses the stack top's translation before the world matrix: radius 1 at
@@ -293,20 +253,24 @@ TEST_F(ModelOnDevice, LightSphereTestUsesTheParentTranslationAndCountsTouching) 
   }
 }
 
-// An unlit box at z = 5 covers the middle of the target in white. A wave along x of amplitude
-// 3 radii moves it aside at a quarter cycle (T = 15708) and back at time 0, the CPU copy
-// untouched; around a device reset the buffers are rebuilt from the CPU arrays, dynamic still.
+// An animated model gets dynamic buffers and phases on the 62830 cycle (every box corner at
+// the radius: a full cycle). An unlit box at z = 5 covers the middle of the target in white.
+// A wave along x of amplitude 3 radii moves it aside at a quarter cycle (T = 15708) and back at
+// time 0, the CPU copy untouched; around a device reset the buffers are rebuilt from the CPU
+// arrays, dynamic still.
 TEST_F(ModelOnDevice, DeformedModelsRedrawFromTheirCpuCopyAlsoAfterAReset) {
   Model& model = VisibleBox();
-  AddDeformer(model, kDeformerWave, 1.5708f, 3.0f);
+  ModelAddDeformer(model, crt::AlignedNew<Deformer>(Deformer{kDeformerWave, 0, 1.5708f, 3, 1}));
   ModelFinish(model);
+  ASSERT_TRUE(model.meshes[0]->dynamic && model.meshes[0]->phases);
+  EXPECT_EQ(model.meshes[0]->phases[0], 62830);
   const Matrix world = Translation(0, 0, 5), aside = Translation(4, 0, 5);
   const Vertex first = model.meshes[0]->vertices[0];
   EXPECT_EQ(DrawMiddle(model, &aside), kBlack);
-  ModelUpdate(model, 0.0f);
-  EXPECT_EQ(DrawMiddle(model, &world), kWhite);
-  ModelUpdate(model, 1.0f);
-  EXPECT_EQ(DrawMiddle(model, &world), kBlack);
+  for (auto [time, colour] : {std::pair{0.0f, kWhite}, {1.0f, kBlack}}) {
+    ModelUpdate(model, time);
+    EXPECT_EQ(DrawMiddle(model, &world), colour) << time;
+  }
   EXPECT_EQ(std::memcmp(&first, &model.meshes[0]->vertices[0], sizeof first), 0);
   RendererReleaseMeshes(renderer());
   EXPECT_EQ(model.meshes[0]->vertexBuffer, nullptr);

@@ -1,8 +1,8 @@
 #include "synth_fixture.h"
 
 #include "audio_measure.h"
-
 #include "synth/block.h"
+#include "synth/effect_chain.h"
 #include "synth/oscillator.h"
 #include "synth/tables.h"
 #include "synth/voice_gen.h"
@@ -21,6 +21,20 @@ void EnsureSharedTables() {
   // the table built by this first patch (right after the random phases) is never rebuilt.
   static Patch keeper{};
   PatchInit(&keeper);
+}
+
+void RunEffects(std::initializer_list<std::pair<int, float>> params, std::vector<float>* left,
+                std::vector<float>* right) {
+  Patch patch{};
+  PatchInit(&patch);
+  EffectSettingsCreate(&patch);
+  EffectChain* chain = EffectChainCreate();
+  for (const auto& [index, value] : params) ParamSet(PatchParam(&patch, index), value);
+  for (size_t at = 0; at + kBlockFrames <= left->size(); at += kBlockFrames)
+    EffectChainRun(&patch, chain, {left->data() + at, right->data() + at}, kSampleRate);
+  EffectChainDestroy(chain);
+  EffectSettingsDestroy(&patch);
+  PatchCleanup(&patch);
 }
 
 int OscParam(int n, int offset) {
@@ -84,7 +98,9 @@ void VoiceTest::RunCases(const std::vector<VoiceCase>& cases) {
       side->erase(side->begin(), side->begin() + kBlockFrames);
     EXPECT_NEAR(audiotest::PeakFrequency(a.left, kSampleRate, 50, 2000), c.leftHz, 0.5);
     EXPECT_NEAR(audiotest::PeakFrequency(a.right, kSampleRate, 50, 2000), c.rightHz, 0.5);
-    if (c.rms != 0) EXPECT_NEAR(audiotest::Rms(a.left), c.rms, c.rms * 0.01);
+    if (c.rms != 0) {
+      EXPECT_NEAR(audiotest::Rms(a.left), c.rms, c.rms * 0.01);
+    }
   }
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "synth/patch.h"
@@ -13,6 +15,11 @@ namespace synthtest {
 // Builds the shared tables (note frequencies, square roots, wavetable bank, random phases and
 // white noise) once per process and keeps them for its whole life.
 void EnsureSharedTables();
+
+// Runs a fresh patch's effect chain, with the given parameters (index, plain value), over the
+// signal in place in 256-frame blocks (sizes are multiples of 256).
+void RunEffects(std::initializer_list<std::pair<int, float>> params, std::vector<float>* left,
+                std::vector<float>* right);
 
 // Parameter index of oscillator n's parameter `offset`.
 int OscParam(int n, int offset);

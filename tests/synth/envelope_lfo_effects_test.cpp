@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "synth/block.h"
+#include "synth/envelope.h"
+#include "synth/lfo.h"
+#include "synth/patch.h"
+#include "synth/wavetable.h"
+#include "synth_fixture.h"
+
+namespace {
+
+// Per-block increment of a stage of time t from 0 to 1: t^2 ln(0.94 t^2) x 0.0256.
+float StageStep(float t) { return t * t * std::log(0.94f * t * t) * 0.0256f; }
+
+class EnvelopeTest : public synthtest::PatchTest {
+ protected:
+  // Envelope 0 with attack a, decay d, sustain s, release r, curve c, peak p; triggered.
+  void Start(float a, float d, float s, float r, float c, float p) {
+    const float values[6] = {a, d, s, r, c, p};
+    for (int i = 0; i < 6; ++i) Set(kParamEnvelopeBase + i, values[i]);
+    EnvelopeKill(&env_);
+    EnvelopeTrigger(&env_);
+  }
+  float Advance() { return EnvelopeAdvance(patch_.envelopes[0], &env_); }
+  // Blocks until the stage changes from `stage` (at most 1000).
+  int BlocksIn(int stage) {
+    int blocks = 0;
+    while (env_.stage == stage && blocks < 1000) Advance(), ++blocks;
+    return blocks;
+  }
+
+  Envelope env_{0.0f, kEnvStageOff};
+};
+
+TEST_F(EnvelopeTest, StageTimesAndLevels) {
+  Start(0, 1, 1, 1, 0.5f, 1);  // zero attack: the peak in the second block
+  EXPECT_NEAR(Advance(), -std::log(0.94 * 1e-9) * 0.0256, 1e-4);
+  EXPECT_EQ(Advance(), 1.0f);
+  EXPECT_EQ(env_.stage, kEnvStageDecay);
+  Start(1, 1, 1, 1, 0.5f, 1);  // full attack creeps
+  EXPECT_NEAR(Advance(), -StageStep(1.0f), 1e-7);
+  // Decay 0.5 from the peak 0.8 steps down to sustain x peak = 0.4 in ceil(0.4 / step) blocks;
+  // the sustain stage then moves to 0.5 by the same step.
+  Start(0, 0.5f, 0.5f, 1, 0.5f, 0.8f);
+  Advance(), Advance();
+  EXPECT_EQ(BlocksIn(kEnvStageDecay), int(std::ceil(0.4f / -StageStep(0.5f))));
+  EXPECT_FLOAT_EQ(env_.level, 0.4f);
+  Advance();
+  EXPECT_NEAR(env_.level, 0.4f - StageStep(0.5f), 1e-6f);
+  for (int i = 0; i < 20; ++i) Advance();
+  EXPECT_EQ(env_.level, 0.5f);
+  // Release 0.5 from 1 ends at exactly 0 in ceil(1 / step) blocks.
+  Start(0, 0, 1, 0.5f, 0.5f, 1);
+  for (int i = 0; i < 3; ++i) Advance();
+  EnvelopeRelease(&env_);
+  EXPECT_EQ(BlocksIn(kEnvStageRelease), int(std::ceil(-1.0f / StageStep(0.5f))));
+  EXPECT_EQ(env_.level, 0.0f);
+  EXPECT_TRUE(EnvelopeIsOff(&env_));
+  // Zero decay drops to the sustain level in one block.
+  Start(0, 0, 0.3f, 1, 0.5f, 1);
+  Advance(), Advance();
+  EXPECT_FLOAT_EQ(Advance(), 0.3f);
+  // Curve 1 gives exponent 11: a sustained 0.5 comes out as 0.5^11.
+  Start(0, 0, 0.5f, 1, 1.0f, 1);
+  for (int i = 0; i < 4; ++i) Advance();
+  EXPECT_FLOAT_EQ(Advance(), std::pow(0.5f, 11.0f));
+}
+
+class LfoShapes : public synthtest::PatchTest {
+ protected:
+  // LFO 0 (never combined with another) evaluated at t seconds.
+  float Eval(float waveform, float rate, float amount, float t) {
+    Set(kParamLfoBase + kLfoWaveform, waveform);
+    Set(kParamLfoBase + kLfoRate, rate);
+    Set(kParamLfoBase + kLfoAmount, amount);
+    return LfoEvaluate(patch_.lfos[0], &t, 0.0f);
+  }
+};
+
+// Rate 2 gives 4 Hz; amount 0.5 halves every shape.
+TEST_F(LfoShapes, ShapesOverOneCycle) {
+  const WavetableBank* bank = WavetableBankGet();
+  int high = 0;
+  for (int i = 0; i < 1000; ++i) {
+    const float t = 0.25f * static_cast<float>(i) / 1000;
+    const float x = std::fmod(t * kTwoPi * 4.0f, kTwoPi);
+    auto shape = [&](int waveform) { return Eval(float(waveform), 2.0f, 0.5f, t); };
+    EXPECT_NEAR(shape(1), 0.5f * std::sin(x), 1e-6f);
+    EXPECT_NEAR(shape(2), 0.5f * (x / kPi - 1.0f), 1e-6f);
+    high += shape(4) > 0.0f;
+    const float triangle = shape(5);
+    EXPECT_LE(std::fabs(triangle), 0.5f + 1e-6f);
+    if (x < kPi * 0.5f) {
+      EXPECT_NEAR(triangle, x / kPi, 1e-6f);
+    }
+    // Wavetable shapes read position 0 of their bank, at full amount.
+    const int entry = static_cast<int>(std::lround(x * 2047.0f / kTwoPi));
+    ASSERT_EQ(Eval(float(6 + i % 8), 2.0f, 1.0f, t), bank->tables[64 * (i % 8)][entry]) << i;
+  }
+  EXPECT_NEAR(high, 250, 2);  // the pulse is high for a quarter of the cycle only
+  // Rate 0 holds the phase at 0.
+  const float atZero[5] = {0.0f, -1.0f, 1.0f, 1.0f, 0.0f};
+  for (int w = 1; w <= 5; ++w) {
+    for (float t : {0.0f, 0.37f, 12.0f}) EXPECT_EQ(Eval(float(w), 0.0f, 1.0f, t), atZero[w - 1]);
+  }
+}
+
+using synthtest::RunEffects;
+
+constexpr int kPhaserOn = 211, kPhaserRate = 213, kPhaserFeedback = 214;
+constexpr int kDistortionOn = 215, kMode = 216, kGain = 217, kBits = 218;
+constexpr int kDelayOn = 220, kDelayLeft = 221, kDelayRight = 222, kDelayFeedback = 223;
+constexpr int kReverbOn = 224, kRoom = 225, kDamping = 226, kWet = 227, kDry = 228, kWidth = 229;
+constexpr int kEqOn = 230, kEqFirst = 231;
+
+// A value written at frame t is read len - 1 frames later; it circulates once per len frames,
+// scaled by the feedback each time it is written back: echoes at n x len - 1, level fb^n.
+TEST(Effects, DelayEchoesComeEveryLineLengthWithFeedbackLevels) {
+  std::vector<float> left(256 * 12, 0.0f), right(256 * 12, 0.0f);
+  left[3] = right[3] = 1.0f;
+  // 10 ms: 441 frames; 20 ms: 882 frames.
+  RunEffects({{kDelayOn, 1}, {kDelayLeft, 10}, {kDelayRight, 20}, {kDelayFeedback, 0.5f}}, &left,
+             &right);
+  auto want = [](size_t i, size_t len) {
+    const size_t k = i + 1 - 3;  // frames after the impulse, plus one
+    return i < 3 ? 0.0f : k == 1 ? 1.0f : k % len == 0 ? std::pow(0.5f, float(k / len)) : 0.0f;
+  };
+  for (size_t i = 0; i < left.size(); ++i) {
+    ASSERT_NEAR(left[i], want(i, 441), 1e-6f) << i;
+    ASSERT_NEAR(right[i], want(i, 882), 1e-6f) << i;
+  }
+}
+
+TEST(Effects, DenormalDelayFeedbackIsStoredAsZero) {
+  std::vector<float> left(256 * 4, 0.0f), right(256 * 4, 0.0f);
+  left[0] = 1e-37f;  // times 0.01 is below the smallest normal float
+  RunEffects({{kDelayOn, 1}, {kDelayLeft, 1}, {kDelayFeedback, 0.01f}}, &left, &right);
+  EXPECT_EQ(left[0], 1e-37f);
+  for (size_t i = 1; i < left.size(); ++i) ASSERT_EQ(left[i], 0.0f) << i;
+}
+
+// Energy of the left channel between 0.5 s and 1 s after an impulse.
+double ReverbTailEnergy(float room) {
+  std::vector<float> left(256 * 200, 0.0f), right(256 * 200, 0.0f);
+  left[0] = right[0] = 1.0f;
+  RunEffects(
+      {{kReverbOn, 1}, {kRoom, room}, {kDamping, 0.5f}, {kWet, 0.5f}, {kDry, 0}, {kWidth, 1}},
+      &left, &right);
+  double energy = 0;
+  for (size_t i = 22050; i < 44100; ++i) energy += double(left[i]) * left[i];
+  return energy;
+}
+
+TEST(Effects, LargerReverbRoomRingsLonger) {
+  // Comb feedback 0.7 against 0.98: by half a second the small room has died away.
+  const double small = ReverbTailEnergy(0.0f), large = ReverbTailEnergy(1.0f);
+  EXPECT_GT(large, 1000.0 * small);
+  EXPECT_GT(large, 1e-6);
+}
+
+TEST(Effects, FullPhaserFeedbackStaysBounded) {
+  // At DC every stage passes its input unchanged, so feedback 1 would add the input up for
+  // ever; held at 0.99 the loop stays near input / (1 - 0.99) = 50 (the moving sweep lets it
+  // overshoot a little).
+  std::vector<float> left(256 * 2000, 0.5f), right(256 * 2000, 0.5f);
+  RunEffects({{kPhaserOn, 1}, {kPhaserRate, 2.0f}, {kPhaserFeedback, 1.0f}}, &left, &right);
+  for (float v : left) ASSERT_LE(std::fabs(v), 55.0f);
+  EXPECT_GT(left.back(), 40.0f);
+}
+
+// Curve mode: sign(x) (17 |x|)^e with e = 1 - bit parameter; the table index is limited and
+// NaN reads entry 0.
+TEST(Effects, DistortionCurveFollowsTheDrivePowerLaw) {
+  std::vector<float> left(256, 0.0f), right(256, 0.0f);
+  const float in[4] = {0.25f, -0.5f, 3.0f, std::numeric_limits<float>::quiet_NaN()};
+  std::copy(in, in + 4, left.begin());
+  right[0] = -0.0f;
+  RunEffects({{kDistortionOn, 1}, {kMode, 1.0f}, {kGain, 0.0f}, {kBits, 0.39f}}, &left, &right);
+  const float e = 0.61f;
+  EXPECT_FLOAT_EQ(left[0], std::pow(17.0f * 0.25f, e));
+  EXPECT_FLOAT_EQ(left[1], -std::pow(17.0f * 0.5f, e));
+  EXPECT_FLOAT_EQ(left[2], std::pow(17.0f * 32767.0f / 32768.0f, e));
+  EXPECT_EQ(left[3], 0.0f);
+  EXPECT_EQ(right[0], 0.0f);
+}
+
+
+// Steady-state gain in dB of the left channel for a sine of `hz` through the equaliser.
+double EqualizerGainDb(float hz, float boost1000) {
+  std::vector<float> left(256 * 60), right(256 * 60);
+  for (size_t i = 0; i < left.size(); ++i)
+    left[i] = right[i] = 0.001f * std::sin(6.2831853f * hz * i / 44100.0f);
+  const std::vector<float> input = left;
+  RunEffects({{kEqOn, 1}, {kEqFirst, 0}, {kEqFirst + 1, boost1000}, {kEqFirst + 2, 0},
+              {kEqFirst + 3, 0}, {kEqFirst + 4, 0}},
+             &left, &right);
+  double in = 0, out = 0;
+  for (size_t i = left.size() / 2; i < left.size(); ++i) {
+    in += double(input[i]) * input[i];
+    out += double(left[i]) * left[i];
+  }
+  return 10.0 * std::log10(out / in);
+}
+
+// Flat bands pass the signal; a band's decibels count twice (the kept doubled scale), so
+// +20 on the 1 kHz band peaks at +40 dB there and leaves 12 kHz nearly alone.
+TEST(Effects, EqualiserIsFlatAtZeroAndABoostedBandPeaksAtTwiceItsGain) {
+  EXPECT_NEAR(EqualizerGainDb(1000.0f, 0.0f), 0.0, 0.01);
+  EXPECT_NEAR(EqualizerGainDb(1000.0f, 20.0f), 40.0, 1.0);
+  EXPECT_LT(EqualizerGainDb(12000.0f, 20.0f), 3.0);
+}
+
+}  // namespace

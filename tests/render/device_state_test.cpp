@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
-
 #include "mesh/mesh.h"
 #include "platform/testing.h"
+#include "render/mesh_buffers.h"
 #include "render/renderer.h"
 #include "render/texture_upload.h"
 #include "tests/support/render_fixture.h"
@@ -13,52 +11,52 @@
 namespace rendertest {
 namespace {
 
-class DeviceStateTest : public RenderTest {};
+using DeviceStateTest = RenderTest;
 
-DWORD FloatBits(float f) {
-  DWORD bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  return bits;
-}
-
-// Each row: a state change, then the render state it must leave on the device.
 TEST_F(DeviceStateTest, StateChangesReachTheirRenderStates) {
   struct Row {
-    std::function<void(Device&)> change;
+    bool enable;
+    uint32_t id;
     D3DRENDERSTATETYPE state;
     DWORD value;
   };
-  const auto blend = [](Device& d) {
-    DeviceSetBlendFunc(d, D3DBLEND_ONE, D3DBLEND_INVSRCALPHA, D3DBLENDOP_REVSUBTRACT);
+  const Row switches[] = {
+      {true, kSwitchBlending, D3DRS_ALPHABLENDENABLE, TRUE},
+      {false, kSwitchBlending, D3DRS_ALPHABLENDENABLE, FALSE},
+      {true, kSwitchDepthTest, D3DRS_ZENABLE, TRUE},
+      {false, kSwitchDepthWrite, D3DRS_ZWRITEENABLE, FALSE},
+      {true, kSwitchCulling, D3DRS_CULLMODE, D3DCULL_CCW},
+      {false, kSwitchCulling, D3DRS_CULLMODE, D3DCULL_NONE},
+      {true, kSwitchScissorTest, D3DRS_SCISSORTESTENABLE, TRUE},
+      {true, 8, D3DRS_SCISSORTESTENABLE, TRUE},  // no switch: unchanged
+      {false, kSwitchDepthBias, D3DRS_DEPTHBIAS, 0},
   };
-  const Row rows[] = {
-      {[](Device& d) { DeviceEnable(d, kSwitchBlending); }, D3DRS_ALPHABLENDENABLE, TRUE},
-      {[](Device& d) { DeviceDisable(d, kSwitchBlending); }, D3DRS_ALPHABLENDENABLE, FALSE},
-      {[](Device& d) { DeviceEnable(d, kSwitchDepthTest); }, D3DRS_ZENABLE, TRUE},
-      {[](Device& d) { DeviceDisable(d, kSwitchDepthWrite); }, D3DRS_ZWRITEENABLE, FALSE},
-      {[](Device& d) { DeviceEnable(d, kSwitchCulling); }, D3DRS_CULLMODE, D3DCULL_CCW},
-      {[](Device& d) { DeviceDisable(d, kSwitchCulling); }, D3DRS_CULLMODE, D3DCULL_NONE},
-      {[](Device& d) { DeviceEnable(d, kSwitchScissorTest); }, D3DRS_SCISSORTESTENABLE, TRUE},
-      {[](Device& d) { DeviceEnable(d, 8); }, D3DRS_SCISSORTESTENABLE, TRUE},  // no switch
-      {[](Device& d) { DeviceDisable(d, kSwitchDepthBias); }, D3DRS_DEPTHBIAS, 0},
-      {blend, D3DRS_SRCBLEND, D3DBLEND_ONE},
-      {blend, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-      {blend, D3DRS_BLENDOP, D3DBLENDOP_REVSUBTRACT},
-      {[](Device& d) { DeviceSetFillMode(d, 2); }, D3DRS_FILLMODE, D3DFILL_POINT},
-      {[](Device& d) { DeviceSetFillMode(d, 2); }, D3DRS_POINTSIZE, FloatBits(3.0f)},
-      {[](Device& d) { DeviceSetFillMode(d, 3); }, D3DRS_FILLMODE, D3DFILL_POINT},  // no mode
-      {[](Device& d) { DeviceSetFillMode(d, 1); }, D3DRS_FILLMODE, D3DFILL_WIREFRAME},
-      {[](Device& d) { DeviceSetFillMode(d, 0); }, D3DRS_FILLMODE, D3DFILL_SOLID},
-      {[](Device& d) { DeviceSetAlphaTest(d, 1); }, D3DRS_ALPHAREF, 8},
-      {[](Device& d) { DeviceSetAlphaTest(d, 1); }, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
-      {[](Device& d) { DeviceSetAlphaTest(d, 0); }, D3DRS_ALPHATESTENABLE, FALSE},
-  };
-  for (size_t i = 0; i < std::size(rows); ++i) {
-    rows[i].change(device_);
-    EXPECT_EQ(d3d9test::RenderState(d3d(), rows[i].state), rows[i].value) << "row " << i;
+  for (const Row& row : switches) {
+    row.enable ? DeviceEnable(device_, row.id) : DeviceDisable(device_, row.id);
+    EXPECT_EQ(d3d9test::RenderState(d3d(), row.state), row.value) << row.id << " " << row.enable;
   }
+  DeviceSetBlendFunc(device_, D3DBLEND_ONE, D3DBLEND_INVSRCALPHA, D3DBLENDOP_REVSUBTRACT);
+  EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_SRCBLEND), DWORD{D3DBLEND_ONE});
+  EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_DESTBLEND), DWORD{D3DBLEND_INVSRCALPHA});
+  EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_BLENDOP), DWORD{D3DBLENDOP_REVSUBTRACT});
+  // Fill modes 0 solid, 1 wireframe, 2 points of 3 pixels; 3 is none and changes nothing.
+  for (auto [mode, fill] : {std::pair{2u, D3DFILL_POINT},
+                            {3u, D3DFILL_POINT},
+                            {1u, D3DFILL_WIREFRAME},
+                            {0u, D3DFILL_SOLID}}) {
+    DeviceSetFillMode(device_, mode);
+    EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_FILLMODE), DWORD(fill)) << mode;
+  }
+  EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_POINTSIZE), 0x40400000u);  // 3.0f
+  DeviceSetAlphaTest(device_, 1);
+  EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ALPHAREF), 8u);
+  EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ALPHAFUNC), DWORD{D3DCMP_GREATEREQUAL});
+  DeviceSetAlphaTest(device_, 0);
+  EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ALPHATESTENABLE), DWORD{FALSE});
 }
 
+// A resize rebuilds every default-pool resource: the frame targets at the new size, a script's
+// render target at its own; the screen quad and mode 0 come back; the same size resets nothing.
 TEST_F(DeviceStateTest, ResizeRebuildsEveryDefaultPoolResourceAtItsSize) {
   Texture sceneTarget;
   TextureInit2D(&sceneTarget, 32, 16, 1, 1);
@@ -74,12 +72,9 @@ TEST_F(DeviceStateTest, ResizeRebuildsEveryDefaultPoolResourceAtItsSize) {
   };
   RendererSetShaderMode(renderer().shaders, 12);
   ASSERT_TRUE(resize());
-  EXPECT_EQ(DeviceGetWidth(device_), 80u);
-  EXPECT_EQ(DeviceGetHeight(device_), 48u);
+  EXPECT_EQ(DeviceGetWidth(device_) * 100 + DeviceGetHeight(device_), 8048u);
   EXPECT_EQ(device_.FrameTargetB->width, 80);
-  EXPECT_EQ(device_.GlowTarget2->width, 20);
-  EXPECT_EQ(device_.GlowTarget2->height, 12);
-  // The script's render target keeps its own size and has a texture again.
+  EXPECT_EQ(device_.GlowTarget2->width * 100 + device_.GlowTarget2->height, 2012);
   ASSERT_NE(sceneTarget.target->texture, nullptr);
   EXPECT_EQ(sceneTarget.target->texture->width, 32u);
   EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), defaultPool);
@@ -87,11 +82,40 @@ TEST_F(DeviceStateTest, ResizeRebuildsEveryDefaultPoolResourceAtItsSize) {
   EXPECT_EQ(renderer().shaders.currentMode, 0u);
   EXPECT_EQ(ShaderBoundPixel, renderer().shaders.pixelShaders[0]->pixelShader);
   EXPECT_EQ(ReadBack().size(), 80u * 48u);
-  EXPECT_FALSE(resize()) << "the same size again resets nothing";
+  EXPECT_FALSE(resize());
 
   TargetManagerBeginScene(targets());
   TextureRelease(&sceneTarget, device_);
   TextureFreeImage(&sceneTarget);
+}
+
+// Recreating a mesh's buffers with another dynamic flag replaces them without a leak; a failed
+// creation leaves none; releasing twice is harmless and leaves nothing to lock; destroying a
+// mesh gives its buffers back.
+TEST_F(DeviceStateTest, MeshBuffersAreReplacedReleasedAndDestroyedWithoutALeak) {
+  Mesh* mesh = MeshCreate(&device_, 0, 0);
+  const int live = d3d9test::LiveResources(D3DPOOL_DEFAULT);
+  for (uint8_t dynamic : {1, 0}) {
+    MeshCreateVertexBuffer(10, *mesh, renderer(), dynamic);
+    MeshCreateIndexBuffer(renderer(), *mesh, 6, dynamic);
+    EXPECT_EQ(mesh->dynamic, dynamic);
+    ASSERT_NE(MeshLockVertexBuffer(*mesh, 10), nullptr);
+    MeshUnlockVertexBuffer(*mesh);
+    ASSERT_NE(MeshLockIndexBuffer(*mesh, 6), nullptr);
+    MeshUnlockIndexBuffer(*mesh);
+    EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), live + 2);
+  }
+  d3d9test::FailCall("CreateVertexBuffer", D3DERR_OUTOFVIDEOMEMORY);
+  MeshCreateVertexBuffer(4, *mesh, renderer(), 1);
+  EXPECT_EQ(mesh->vertexBuffer, nullptr);
+  for (int i = 0; i < 2; ++i) MeshReleaseVertexBuffer(*mesh), MeshReleaseIndexBuffer(*mesh);
+  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), live);
+  EXPECT_EQ(MeshLockVertexBuffer(*mesh, 4), nullptr);
+  EXPECT_EQ(MeshLockIndexBuffer(*mesh, 6), nullptr);
+  MeshCreateVertexBuffer(4, *mesh, renderer(), 0);
+  MeshCreateIndexBuffer(renderer(), *mesh, 6, 0);
+  MeshDestroy(mesh);
+  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), live);
 }
 
 }  // namespace

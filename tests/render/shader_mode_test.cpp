@@ -1,48 +1,82 @@
 // Shader modes on the Direct3D stand-in: creation from the table, mode changes, refused
-// shaders, and drawing with a mode's constants.
+// shaders, and every mode drawn over the whole target with 1 x 1 textures so each sample is
+// known; the pixel read back is compared with the mode's vertex and pixel formulas computed
+// here at that pixel's position (8-bit target, 2 levels).
+#include "render/shader_mode.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
-#include "render/shader_device.h"
-#include "render/shader_mode.h"
+#include "render/shader.h"
+#include "tests/support/device_fixture.h"
 
 namespace {
 
-class ShaderModes : public ShaderDeviceTest {
+using testsupport::kSize;
+
+// The 56-byte model vertex the shader modes' declaration describes.
+struct ModelVertex {
+  float x, y, z;
+  float nx, ny, nz;
+  D3DCOLOR colour;
+  float u, v;
+  float tx, ty, tz;
+  float unused[2];
+};
+
+// The shared device, hidden, with the bound-shader memory cleared around each test.
+class ShaderModes : public testsupport::DeviceTest {
  protected:
+  ShaderModes() { show_ = false; }
+  void SetUp() override {
+    ShaderForgetBound();
+    DeviceTest::SetUp();
+    if (device_) device_->EndScene();  // each draw below makes its own scene
+  }
   void TearDown() override {
     if (created_) RendererFreeShaders(shaders_);
-    ShaderDeviceTest::TearDown();
+    DeviceTest::TearDown();
+    ShaderForgetBound();
   }
   void Create(const ShaderTableEntry* table = ShaderTable) {
     RendererCreateShaders(shaders_, device_, table);
     created_ = true;
   }
+  // Binds `mode`, clears to opaque black and draws a quad over the whole target; `corner` gives
+  // every vertex's other attributes. Returns the back buffer, top row first.
+  std::vector<uint32_t> DrawFullTarget(uint32_t mode, ModelVertex corner) {
+    RendererSetShaderMode(shaders_, mode);
+    ShaderApplyDeclaration(*shaders_.vertexShaders[mode]);
+    ShaderBind(*shaders_.vertexShaders[mode]);
+    ShaderBind(*shaders_.pixelShaders[mode]);
+    ModelVertex quad[4];
+    for (int i = 0; i < 4; ++i) {
+      quad[i] = corner;
+      quad[i].x = i % 2 ? 1.0f : -1.0f;
+      quad[i].y = i / 2 ? 1.0f : -1.0f;
+    }
+    Clear(0xFF000000);
+    device_->BeginScene();
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ModelVertex)), D3D_OK);
+    device_->EndScene();
+    return Read();
+  }
   RendererShaders shaders_{};
   bool created_ = false;
 };
 
-TEST_F(ShaderModes, EveryModeGetsItsShadersAndFreeingReleasesThem) {
+TEST_F(ShaderModes, FreeingReleasesEveryShaderAndModesAbove14AreIgnored) {
   const int live = d3d9test::LiveObjects();
   Create();
   EXPECT_TRUE(TestCapturedMessageBoxes().empty());
-  for (uint32_t mode = 0; mode < kShaderModeCount; ++mode) {
-    EXPECT_NE(shaders_.vertexShaders[mode]->vertexShader, nullptr) << mode;
-    EXPECT_NE(shaders_.vertexShaders[mode]->declaration, nullptr) << mode;
-    EXPECT_NE(shaders_.pixelShaders[mode]->pixelShader, nullptr) << mode;
-  }
   RendererFreeShaders(shaders_);
-  created_ = false;
   EXPECT_EQ(d3d9test::LiveObjects(), live);
-}
-
-// Modes above 14 are ignored; a reset binds mode 0's shaders, also after the bound-shader
-// memory was forgotten (as after a device reset).
-TEST_F(ShaderModes, ModesAbove14AreIgnoredAndResetBindsModeZero) {
+  // A reset binds mode 0's shaders, also after the bound-shader memory was forgotten (as after
+  // a device reset).
   Create();
   for (uint32_t mode : {9u, 15u, 0xFFFFFFFFu}) RendererSetShaderMode(shaders_, mode);
   EXPECT_EQ(shaders_.currentMode, 9u);
-  RendererSetShaderMode(shaders_, 14);
   ShaderForgetBound();
   RendererResetShaderMode(shaders_);
   EXPECT_EQ(shaders_.currentMode, 0u);
@@ -50,61 +84,47 @@ TEST_F(ShaderModes, ModesAbove14AreIgnoredAndResetBindsModeZero) {
   EXPECT_EQ(ShaderBoundPixel, shaders_.pixelShaders[0]->pixelShader);
 }
 
+// A stream the translator refuses (unknown opcode, used by two modes) or a device refusing
+// one creation shows one box per shader and start-up goes on; a mode whose shader failed
+// binds null.
 TEST_F(ShaderModes, RefusedShadersShowOneMessageBoxEachAndStartUpGoesOn) {
-  // A pixel stream the translator refuses (unknown opcode), used by two modes.
   alignas(16) static const uint32_t kBroken[] = {0xFFFF0200, 0x02000099, 0x800F0800, 0x80E40000,
                                                  0x0000FFFF};
   std::vector<ShaderTableEntry> table(ShaderTable, ShaderTable + 31);
   table[1] = {0, 2, kBroken, sizeof kBroken, 0};
   table[3] = {1, 2, kBroken, sizeof kBroken, 0};
+  d3d9test::FailCall("CreateVertexShader", D3DERR_INVALIDCALL, 1, 4);
   Create(table.data());
   const std::vector<TestMessageBox> boxes = TestCapturedMessageBoxes();
-  ASSERT_EQ(boxes.size(), 2u);
+  ASSERT_EQ(boxes.size(), 3u);
   for (const TestMessageBox& box : boxes) {
-    EXPECT_EQ(box.text, "Could not create a shader");
-    EXPECT_EQ(box.caption, "Halvex Shader Error!");
+    EXPECT_EQ(box.text + "/" + box.caption, "Could not create a shader/Halvex Shader Error!");
     EXPECT_EQ(box.type, MB_ICONINFORMATION);
   }
-  EXPECT_EQ(shaders_.pixelShaders[0]->pixelShader, nullptr);
-  EXPECT_EQ(shaders_.pixelShaders[1]->pixelShader, nullptr);
-  for (uint32_t mode = 2; mode < kShaderModeCount; ++mode)
-    EXPECT_NE(shaders_.pixelShaders[mode]->pixelShader, nullptr) << mode;
-  // A mode whose shader failed binds null.
+  for (uint32_t mode = 0; mode < kShaderModeCount; ++mode)
+    EXPECT_EQ(shaders_.pixelShaders[mode]->pixelShader == nullptr, mode < 2) << mode;
+  EXPECT_EQ(shaders_.vertexShaders[3]->vertexShader, nullptr);  // the fifth vertex entry
+  EXPECT_NE(shaders_.vertexShaders[3]->declaration, nullptr);
+  EXPECT_NE(shaders_.vertexShaders[4]->vertexShader, nullptr);
   ShaderBind(*shaders_.pixelShaders[2]);
   ShaderBind(*shaders_.pixelShaders[0]);
   EXPECT_EQ(ShaderBoundPixel, nullptr);
 }
 
-TEST_F(ShaderModes, DeviceFailureOfOneCreationShowsOneMessageBox) {
-  d3d9test::FailCall("CreateVertexShader", D3DERR_INVALIDCALL, 1, 4);
-  Create();
-  EXPECT_EQ(TestCapturedMessageBoxes().size(), 1u);
-  EXPECT_EQ(shaders_.vertexShaders[3]->vertexShader, nullptr);  // the fifth vertex entry
-  EXPECT_NE(shaders_.vertexShaders[3]->declaration, nullptr);
-  EXPECT_NE(shaders_.vertexShaders[4]->vertexShader, nullptr);
-}
-
-// Mode 12 through the stand-in: c0-c3 from a matrix (rows in memory order) place the quad
-// in the top-right quarter; pixel c0 from an alpha-first colour tints it.
+// Mode 12: c0-c3 from a matrix (rows in memory order) place the quad in the top-right
+// quarter; pixel c0 from an alpha-first colour tints it.
 TEST_F(ShaderModes, ScreenQuadModeDrawsWithMatrixAndColourConstants) {
   Create();
-  RendererSetShaderMode(shaders_, 12);
-  Shader& vs = *shaders_.vertexShaders[12];
-  Shader& ps = *shaders_.pixelShaders[12];
-  ShaderApplyDeclaration(vs);
-  ShaderBind(vs);
-  ShaderBind(ps);
   const Matrix wvp = {{0.5f, 0, 0, 0.5f, 0, 0.5f, 0, 0.5f, 0, 0, 1, 0, 0, 0, 0, 1}};
-  ShaderSetMatrix(vs, 0, wvp);
+  ShaderSetMatrix(*shaders_.vertexShaders[12], 0, wvp);
   const float colour[4] = {1.0f, 0.5f, 0.25f, 2.0f};  // alpha, red, green, blue
-  ShaderSetColour(colour, ps, 0);
+  ShaderSetColour(colour, *shaders_.pixelShaders[12], 0);
   ModelVertex corner{};
   corner.colour = 0xFF80FF40;
   device_->SetTexture(0, Texture({0xFFFFFFFF}));  // as the renderer binds its white image
-  const std::vector<uint32_t> image = DrawFullTarget(corner);
   // sat(white * (0.5, 0.25, 2, 1)) * (0x80, 0xFF, 0x40, 0xFF).
   const uint32_t drawn = 0xFF404040, black = 0xFF000000;
-  testsupport::ExpectPixels(image, kSize,
+  testsupport::ExpectPixels(DrawFullTarget(12, corner), kSize,
                             {{48, 16, drawn},
                              {32, 0, drawn},
                              {63, 31, drawn},
@@ -113,6 +133,167 @@ TEST_F(ShaderModes, ScreenQuadModeDrawsWithMatrixAndColourConstants) {
                              {63, 32, black},
                              {31, 0, black}},
                             1);
+}
+
+struct F4 {
+  float x, y, z, w;
+};
+F4 Unpack(uint32_t argb) {
+  return {((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
+          (argb >> 24) / 255.0f};
+}
+float Sat(float v) { return std::clamp(v, 0.0f, 1.0f); }
+float Dot3(F4 a, F4 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+F4 Sub(F4 a, F4 b) { return {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w}; }
+F4 Mul(F4 a, F4 b) { return {a.x * b.x, a.y * b.y, a.z * b.z, a.w * b.w}; }
+F4 Cross(F4 a, F4 b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0};
+}
+F4 Normalize(F4 v) {
+  const float f = 1 / std::sqrt(Dot3(v, v));
+  return {v.x * f, v.y * f, v.z * f, v.w * f};
+}
+
+// The 0xAARRGGBB word of a colour, each channel saturated and rounded to 8 bits.
+uint32_t Pack(F4 c) {
+  const auto byte = [](float v) { return static_cast<uint32_t>(std::lround(Sat(v) * 255)); };
+  return byte(c.w) << 24 | byte(c.x) << 16 | byte(c.y) << 8 | byte(c.z);
+}
+
+// Textures by stage: diffuse, normal map, attenuation (or a 2D texture), specular map.
+constexpr uint32_t kDiffuse = 0xC0C08040, kNormalMap = 0xFF9966E0, kAttenuation = 0xFFC08040;
+constexpr uint32_t kStage2 = 0x40102030, kSpecular = 0xFFFF8040;
+constexpr D3DCOLOR kVertexColour = 0xC080FF40;
+constexpr F4 kN = {0.6f, 0, 0.8f, 1}, kT = {0.8f, 0, -0.6f, 1};
+constexpr F4 kLight = {3, 4, -5, 1}, kRange = {1 / 16.0f, 0.5f, 1, 0}, kEye = {-2, 1, 6, 1};
+constexpr F4 kFog = {0.2f, 2.5f, 0, 0}, kFogColour = {0.2f, 0.4f, 0.6f, 1};
+constexpr F4 kPixel[4] = {
+    {0.9f, 0.8f, 0.7f, 0.6f}, {1, 0.5f, 0.25f, 1}, {8, 1, 1, 1}, {0.1f, 0.2f, 0.3f, 0.4f}};
+constexpr float kDepth = 0.4f;
+
+// The lit colour of modes 2 to 4 and 7 to 9 at object-space position p.
+F4 Lit(F4 p, bool normalMap, bool specularMap) {
+  const F4 l3 = Sub(kLight, p), e3 = Sub(kEye, p), b = Cross(kT, kN);
+  const F4 lt = {Dot3(l3, kT), Dot3(l3, b), Dot3(l3, kN), 0};
+  const F4 et = {Dot3(e3, kT), Dot3(e3, b), Dot3(e3, kN), 0};
+  const F4 l = Normalize(lt), h = Normalize({lt.x + et.x, lt.y + et.y, lt.z + et.z, 0});
+  const F4 d = Unpack(kDiffuse), nb = Unpack(kNormalMap), s = Unpack(kSpecular);
+  const F4 n = normalMap ? F4{nb.x * 2 - 1, nb.y * 2 - 1, nb.z * 2 - 1, 0} : F4{0, 0, 1, 0};
+  const float diffuse = Sat(Dot3(l, n));
+  F4 c = {diffuse * d.x, diffuse * d.y, diffuse * d.z, d.w};
+  if (specularMap) {
+    const float sp = std::pow(Sat(Dot3(h, n)), kPixel[2].x);
+    c.x += Sat(sp * s.x * kPixel[1].x);
+    c.y += Sat(sp * s.y * kPixel[1].y);
+    c.z += Sat(sp * s.z * kPixel[1].z);
+  }
+  const F4 a = Unpack(kAttenuation);
+  c = Mul(c, kPixel[0]);
+  return {c.x * a.x * 4, c.y * a.y * 4, c.z * a.z * 4, c.w};
+}
+
+// ps_1_1 reads constants clamped to -1..1 and keeps registers in -1..1.
+F4 Ps11(F4 c) {
+  return {std::clamp(c.x, -1.0f, 1.0f), std::clamp(c.y, -1.0f, 1.0f), std::clamp(c.z, -1.0f, 1.0f),
+          std::clamp(c.w, -1.0f, 1.0f)};
+}
+
+F4 Expected(uint32_t mode, F4 p) {
+  const F4 t0 = Unpack(kDiffuse);
+  switch (mode) {
+    case 0: return {0, 0, 0, 1};
+    case 1:
+    case 6: return t0;
+    case 5:
+    case 10: return Mul(t0, Ps11(kPixel[0]));
+    case 2:
+    case 7: return Lit(p, true, true);
+    case 3:
+    case 9: return Lit(p, true, false);
+    case 4:
+    case 8: return Lit(p, false, false);
+    case 11: {
+      const uint32_t taps[4] = {kDiffuse, kNormalMap, kStage2, kSpecular};
+      F4 sum = {0, 0, 0, 0};
+      for (int i = 0; i < 4; ++i) {
+        const F4 t = Mul(Unpack(taps[i]), Ps11(kPixel[i]));
+        sum = Ps11({sum.x + t.x, sum.y + t.y, sum.z + t.z, sum.w + t.w});
+      }
+      return sum;
+    }
+    case 12: {
+      const F4 s = Mul(t0, kPixel[0]);
+      return Mul({Sat(s.x), Sat(s.y), Sat(s.z), Sat(s.w)}, Unpack(kVertexColour));
+    }
+    case 13: {
+      const F4 r = Unpack(kStage2);
+      return {r.x * t0.x, r.y * t0.y, r.z * t0.z, 1};
+    }
+    default: return {kFogColour.x, kFogColour.y, kFogColour.z, Sat((p.z - kFog.x) * kFog.y)};
+  }
+}
+
+class ModesOnTheStandIn : public ShaderModes {
+ protected:
+  void SetUp() override {
+    ShaderModes::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    Create();
+    Shader& vs = *shaders_.vertexShaders[0];
+    Shader& ps = *shaders_.pixelShaders[0];
+    Matrix identity;
+    MatrixSetIdentity(identity);
+    ShaderSetMatrix(vs, 0, identity);
+    const F4 vertex[] = {kLight, kRange, kEye, kFog, {0.5f, 0, 0, 0}, {0, 2, 0, 0}, {1, 1, 1, 0}};
+    for (int i = 0; i < 7; ++i) Set(vs, 4 + i, vertex[i]);
+    for (int i = 0; i < 4; ++i) Set(vs, 12 + i, {i == 0 ? 1.0f : 0, i == 1 ? 1.0f : 0, 0, 1});
+    Set(vs, 16, kFogColour);
+    for (int i = 0; i < 4; ++i) Set(ps, i, kPixel[i]);
+    device_->SetTexture(0, Texture({kDiffuse}));
+    device_->SetTexture(1, Texture({kNormalMap}));
+    device_->SetTexture(3, Texture({kSpecular}));
+    volume_ = Volume(kAttenuation);
+    flat_ = Texture({kStage2});
+  }
+  static void Set(Shader& shader, uint32_t reg, F4 v) {
+    ShaderSetFloat4(shader, reg, v.x, v.y, v.z, v.w);
+  }
+  std::vector<uint32_t> Draw(uint32_t mode) {
+    device_->SetTexture(2, Lit(mode) ? static_cast<IDirect3DBaseTexture9*>(volume_) : flat_);
+    ModelVertex corner{};
+    corner.z = kDepth;
+    corner.nx = kN.x, corner.ny = kN.y, corner.nz = kN.z;
+    corner.tx = kT.x, corner.ty = kT.y, corner.tz = kT.z;
+    corner.colour = kVertexColour;
+    corner.u = corner.v = 0.5f;
+    return DrawFullTarget(mode, corner);
+  }
+  static bool Lit(uint32_t mode) { return (mode >= 2 && mode <= 4) || (mode >= 7 && mode <= 9); }
+
+  IDirect3DVolumeTexture9* volume_ = nullptr;
+  IDirect3DTexture9* flat_ = nullptr;
+};
+
+// Each mode at three pixels; the lit modes discard where the attenuation is zero and light
+// from its smallest byte on.
+TEST_F(ModesOnTheStandIn, EveryModeDrawsItsFormula) {
+  for (uint32_t mode = 0; mode < kShaderModeCount; ++mode) {
+    SCOPED_TRACE(mode);
+    std::vector<testsupport::PixelRow> rows;
+    for (auto [x, y] : {std::pair{32, 32}, {5, 58}, {60, 3}}) {
+      const F4 p = {(2 * x + 1) / float(kSize) - 1, 1 - (2 * y + 1) / float(kSize), kDepth, 1};
+      rows.push_back({x, y, Pack(Expected(mode, p))});
+    }
+    testsupport::ExpectPixels(Draw(mode), kSize, rows, 2);
+  }
+  for (uint32_t attenuation : {0xFF000000u, 0xFF010101u}) {
+    volume_ = Volume(attenuation);
+    for (uint32_t mode = 0; mode < kShaderModeCount; ++mode) {
+      if (!Lit(mode)) continue;
+      const int lit = testsupport::CountOther(Draw(mode), kSize, 0xFF000000u);
+      EXPECT_EQ(lit > 0, attenuation != 0xFF000000u) << mode;
+    }
+  }
 }
 
 }  // namespace

@@ -7,12 +7,6 @@
 
 namespace {
 
-void ExpectVec(const Vec4& v, float x, float y, float z) {
-  EXPECT_NEAR(v.x, x, 1e-6f);
-  EXPECT_NEAR(v.y, y, 1e-6f);
-  EXPECT_NEAR(v.z, z, 1e-6f);
-}
-
 Matrix Translation(float x, float y, float z) {
   Matrix m;
   MatrixMakeTranslation(m, x, y, z);
@@ -28,50 +22,50 @@ class TransformStateTest : public ::testing::Test {
   }
   void TearDown() override { TransformStateCleanup(state_); }
 
-  // (x, y, z, 1) through `transposed` (a transposed matrix the shaders take) and divided by w.
-  static Vec4 Through(const Matrix& transposed, float x, float y, float z) {
+  // (x, y, z, 1) through `transposed` (a transposed matrix the shaders take), divided by w, is
+  // (ex, ey, ez).
+  static void ExpectThrough(const Matrix& transposed, Vec4 p, float ex, float ey, float ez) {
     Matrix m;
     MatrixTranspose(m, transposed);
-    Vec4 p{x, y, z, 1.0f};
     MatrixTransformPoint(p, m);
-    return {p.x / p.w, p.y / p.w, p.z / p.w, p.w};
+    EXPECT_NEAR(p.x / p.w, ex, 1e-6f);
+    EXPECT_NEAR(p.y / p.w, ey, 1e-6f);
+    EXPECT_NEAR(p.z / p.w, ez, 1e-6f);
   }
-  Vec4 Ndc(float x, float y, float z) {
-    return Through(TransformStateGetWvpTransposed(state_), x, y, z);
+  void ExpectNdc(Vec4 p, float ex, float ey, float ez) {
+    ExpectThrough(TransformStateGetWvpTransposed(state_), p, ex, ey, ez);
   }
 
   Device device_{};
   TransformState state_{};
 };
 
-TEST_F(TransformStateTest, ProjectionsMapTheirBoundsOntoTheClipEdges) {
-  // 1024 / 768 is 1 as a whole number: x and y scale alike, 1 / tan(15 degrees) for 30 degrees.
+TEST_F(TransformStateTest, ProjectionsAndOverlayMapTheirBoundsOntoTheClipEdges) {
+  // 1024 / 768 is 1 as a whole number: x and y scale alike, 1 / tan(15 degrees) for 30 degrees;
+  // near (1) maps to depth 0, far (10000) to depth 1.
   EXPECT_FLOAT_EQ(state_.projection->m[0], state_.projection->m[5]);
   EXPECT_NEAR(state_.projection->m[0], 3.7320508f, 1e-5f);
-  // Near (1) maps to depth 0, far (10000) to depth 1.
-  EXPECT_NEAR(Ndc(0, 0, 1.0f).z, 0.0f, 1e-6f);
-  EXPECT_NEAR(Ndc(0, 0, 10000.0f).z, 1.0f, 1e-6f);
+  ExpectNdc({0, 0, 1, 1}, 0, 0, 0);
+  ExpectNdc({0, 0, 10000, 1}, 0, 0, 1);
   TransformStateSetOffCenter(state_, -2.0, 6.0, -1.0, 3.0, 1.0, 100.0);
-  ExpectVec(Ndc(-2, -1, 1), -1, -1, 0);
-  ExpectVec(Ndc(6, 3, 1), 1, 1, 0);
-}
-
-TEST_F(TransformStateTest, OverlayMapsPixelsWithRowZeroAtTheBottom) {
+  ExpectNdc({-2, -1, 1, 1}, -1, -1, 0);
+  ExpectNdc({6, 3, 1, 1}, 1, 1, 0);
+  // The overlay maps pixels with row zero at the bottom; its end gives back identity view and
+  // projection and the slot below it with its matrix.
   TransformStateLoad(state_, Translation(3, 0, 0));
   TransformStateBeginOverlay(state_);
-  ExpectVec(Ndc(0, 0, 0), -1, -1, 0.5f);
-  ExpectVec(Ndc(1024, 768, 1), 1, 1, 1);
+  ExpectNdc({0, 0, 0, 1}, -1, -1, 0.5f);
+  ExpectNdc({1024, 768, 1, 1}, 1, 1, 1);
   TransformStateEndOverlay(state_);
   EXPECT_EQ(state_.index, 0);
-  // View and projection are identities again; the slot below the overlay kept its matrix.
-  ExpectVec(Ndc(0, 4, 0.5f), 3, 4, 0.5f);
+  ExpectNdc({0, 4, 0.5f, 1}, 3, 4, 0.5f);
 }
 
-TEST_F(TransformStateTest, StackStaysInsideItsSlots) {
+// Pushes past the last of 32 slots are refused (the top keeps its matrix, slot 30 its own) and
+// pops stop at slot 0; a push copies the top and multiply applies before it.
+TEST_F(TransformStateTest, StackStaysInsideItsSlotsAndMultipliesBeforeTheTop) {
   for (int i = 0; i < 31; ++i) TransformStatePush(state_);
   TransformStateLoad(state_, Translation(7, 8, 9));
-  // Pushes past the last slot are refused: the top keeps its matrix, slot 30 its own.
-  TransformStatePush(state_);
   TransformStatePush(state_);
   EXPECT_EQ(state_.index, 31);
   EXPECT_EQ(TransformStateGetTop(state_)->m[12], 7.0f);
@@ -79,19 +73,16 @@ TEST_F(TransformStateTest, StackStaysInsideItsSlots) {
   EXPECT_EQ(TransformStateGetTop(state_)->m[12], 0.0f);
   for (int i = 0; i < 40; ++i) TransformStatePop(state_);
   EXPECT_EQ(state_.index, 0);
-}
 
-TEST_F(TransformStateTest, PushCopiesAndMultiplyAppliesBeforeTheTop) {
   TransformStateLoad(state_, Translation(10, 0, 0));
   TransformStatePush(state_);
   Matrix scale;
   MatrixInit(scale);
   MatrixScale(scale, 2, 2, 2);
   TransformStateMultiply(state_, scale);
-  // Scale first, then the translation: (1, 0, 0) -> (12, 0, 0).
   Vec4 p{1, 0, 0, 1};
   MatrixTransformPoint(p, *TransformStateGetTop(state_));
-  EXPECT_FLOAT_EQ(p.x, 12.0f);
+  EXPECT_FLOAT_EQ(p.x, 12.0f);  // scaled first, then translated
   TransformStatePop(state_);
   EXPECT_FLOAT_EQ(TransformStateGetTop(state_)->m[0], 1.0f);
 }
@@ -101,17 +92,16 @@ TEST_F(TransformStateTest, DerivedMatricesFollowEveryChange) {
   TransformStateLoad(state_, Translation(1, 2, 3));
   EXPECT_FLOAT_EQ(TransformStateGetWorldInverse(state_).m[14], -3.0f);
   // The inverse transposed carries the inverse translation in its last column.
-  const Matrix& inverseTransposed = TransformStateGetWvpInverseTransposed(state_);
-  EXPECT_FLOAT_EQ(inverseTransposed.m[3], -1.0f);
-  EXPECT_FLOAT_EQ(inverseTransposed.m[7], -2.0f);
+  EXPECT_FLOAT_EQ(TransformStateGetWvpInverseTransposed(state_).m[3], -1.0f);
+  EXPECT_FLOAT_EQ(TransformStateGetWvpInverseTransposed(state_).m[7], -2.0f);
   TransformStateSetView(state_, Translation(0, 0, 5));
   EXPECT_FLOAT_EQ(TransformStateGetWvpTransposed(state_).m[11], 8.0f);
   EXPECT_FLOAT_EQ(TransformStateGetWorldInverse(state_).m[14], -3.0f);  // ignores the view
   // The bias maps clip space -1..1 to texture space 0..1 without flipping.
   TransformStateLoad(state_, Translation(0, 0, 0));
   TransformStateSetView(state_, Translation(0, 0, 0));
-  ExpectVec(Through(TransformStateGetWvpBiasTransposed(state_), -1, -1, -1), 0, 0, 0);
-  ExpectVec(Through(TransformStateGetWvpBiasTransposed(state_), 1, 1, 1), 1, 1, 1);
+  ExpectThrough(TransformStateGetWvpBiasTransposed(state_), {-1, -1, -1, 1}, 0, 0, 0);
+  ExpectThrough(TransformStateGetWvpBiasTransposed(state_), {1, 1, 1, 1}, 1, 1, 1);
 }
 
 // top x view x projection multiplies left to right, and the texture matrix is that product x

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "loader_test_util.h"
@@ -39,71 +40,54 @@ const char kPrologue[] =
     " linear_gradient 0 0 31 7 0xFF102030 0x80F0E0D0\n"
     " fill_rect 3 5 20 9 0xFF00FF00\n";
 
+// Each row's operation line, run after the prologue, draws what the direct call does. Noise
+// layer: only a first byte of 1 turns the alpha write off; rotate: only 1 takes alpha from the
+// source. Sub-ops 12 and 41 read and drop their operands, 43 is 42, 99 and 200 are ignored.
 TEST(TextureBuilderTest, OperandsReachTheOperationsInStreamOrder) {
-  ReaderPtr r = RunScript(std::string(kPrologue) +
-                          " radial_gradient 9 20 11 0xFFFFFFFF 0x00000000\n"
-                          " line 1 30 29 2 0xFFFF0000\n"
-                          " copy_rect_grid 0 0 4 3 9 7 3 2\n"
-                          " scale_channels 0.5 1.25 2 0.75\n"
-                          " convolve 0 0.25 0 0.25 0 0.25 0 0.25 0 1\n"
-                          " gradient_map 3 0xFF000000 0xFFFF0000 0xFFFFFF00 0x00000000 "
-                          "0x00000000 0x00000000 0 100 255 0 0 0\n"
-                          " grid 5 7 1 0xFF0000FF\n"
-                          " sine_shift_columns 3 11\n"
-                          " hline 2 3 9 0xFFABCDEF\n"
-                          " vline 4 1 12 0xFF123456\n"
-                          "end\n");
-  Texture* expected = Reference();
-  TextureRadialGradient(expected, 9, 20, 11, 0xFFFFFFFF, 0x00000000);
-  TextureDrawLine(expected, 1, 30, 29, 2, 0xFFFF0000);
-  TextureCopyRectGrid(expected, 0, 0, 4, 3, 9, 7, 3, 2);
-  TextureScaleChannels(expected, 0.5f, 1.25f, 2.0f, 0.75f);
   const float kernel[9] = {0, 0.25f, 0, 0.25f, 0, 0.25f, 0, 0.25f, 0};
-  TextureConvolve3x3(expected, kernel, true);
   const uint32_t colors[6] = {0xFF000000, 0xFFFF0000, 0xFFFFFF00, 0, 0, 0};
   const uint8_t positions[6] = {0, 100, 255, 0, 0, 0};
-  TextureGradientMap(expected, 3, colors, positions);
-  TextureDrawGrid(expected, 5, 7, 1, 0xFF0000FF);
-  TextureSineShiftColumns(expected, 3, 11);
-  TextureDrawHLine(expected, 2, 3, 9, 0xFFABCDEF);
-  TextureDrawVLine(expected, 4, 1, 12, 0xFF123456);
-  Texture* built = TextureAt(r, 0);
-  EXPECT_EQ(Pixels(built), Pixels(expected));
-  EXPECT_EQ(built->linearFilter, 1u);
-  EXPECT_EQ(built->renderTarget, 0);
-  TextureDestroy(expected);
-}
-
-TEST(TextureBuilderTest, FlagOperandsFollowTheirOwnRules) {
-  // noise layer: only a first byte of 1 turns the alpha write off; rotate: only 1 takes alpha
-  // from the source
-  for (int alphaByte : {0, 1, 2}) {
+  const struct {
+    const char* line;
+    std::function<void(Texture*)> op;
+  } rows[] = {
+      {"radial_gradient 9 20 11 0xFFFFFFFF 0x00000000",
+       [](Texture* t) { TextureRadialGradient(t, 9, 20, 11, 0xFFFFFFFF, 0x00000000); }},
+      {"line 1 30 29 2 0xFFFF0000",
+       [](Texture* t) { TextureDrawLine(t, 1, 30, 29, 2, 0xFFFF0000); }},
+      {"copy_rect_grid 0 0 4 3 9 7 3 2",
+       [](Texture* t) { TextureCopyRectGrid(t, 0, 0, 4, 3, 9, 7, 3, 2); }},
+      {"scale_channels 0.5 1.25 2 0.75",
+       [](Texture* t) { TextureScaleChannels(t, 0.5f, 1.25f, 2.0f, 0.75f); }},
+      {"convolve 0 0.25 0 0.25 0 0.25 0 0.25 0 1",
+       [&](Texture* t) { TextureConvolve3x3(t, kernel, true); }},
+      {"gradient_map 3 0xFF000000 0xFFFF0000 0xFFFFFF00 0x00000000 0x00000000 0x00000000 0 100 "
+       "255 0 0 0",
+       [&](Texture* t) { TextureGradientMap(t, 3, colors, positions); }},
+      {"grid 5 7 1 0xFF0000FF", [](Texture* t) { TextureDrawGrid(t, 5, 7, 1, 0xFF0000FF); }},
+      {"sine_shift_columns 3 11", [](Texture* t) { TextureSineShiftColumns(t, 3, 11); }},
+      {"hline 2 3 9 0xFFABCDEF", [](Texture* t) { TextureDrawHLine(t, 2, 3, 9, 0xFFABCDEF); }},
+      {"vline 4 1 12 0xFF123456", [](Texture* t) { TextureDrawVLine(t, 4, 1, 12, 0xFF123456); }},
+      {"noise_layer 1 3 4 1.5 0.5 1\n rotate 30 1",
+       [](Texture* t) {
+         TextureNoiseLayer(t, false, 3, 4, 1.5f, 0.5f, 1), TextureRotate(t, 30, true);
+       }},
+      {"noise_layer 2 3 4 1.5 0.5 1\n rotate 30 2",
+       [](Texture* t) {
+         TextureNoiseLayer(t, true, 3, 4, 1.5f, 0.5f, 1), TextureRotate(t, 30, false);
+       }},
+      {"unused12 1 2 3 0x11223344 0x55667788\n unused41 9\n byte 99\n byte 200\n"
+       " threshold_recolor_b 100 0xFF00FFFF",
+       [](Texture* t) { TextureThresholdRecolor(t, 100, 0xFF00FFFF); }}};
+  for (const auto& row : rows) {
     crt::srand(5);
-    ReaderPtr r = RunScript(std::string(kPrologue) + " noise_layer " + std::to_string(alphaByte) +
-                            " 3 4 1.5 0.5 1\n rotate 30 " + std::to_string(alphaByte) + "\nend\n");
+    ReaderPtr r = RunScript(std::string(kPrologue) + " " + row.line + "\nend\n");
     Texture* expected = Reference();
     crt::srand(5);
-    TextureNoiseLayer(expected, alphaByte != 1, 3, 4, 1.5f, 0.5f, 1);
-    TextureRotate(expected, 30, alphaByte == 1);
-    EXPECT_EQ(Pixels(TextureAt(r, 0)), Pixels(expected)) << alphaByte;
+    row.op(expected);
+    EXPECT_EQ(Pixels(TextureAt(r, 0)), Pixels(expected)) << row.line;
     TextureDestroy(expected);
   }
-}
-
-TEST(TextureBuilderTest, SkippedOpsChangeNothing) {
-  // 12 and 41 read and drop their operands; 43 is 42; 99 and 200 are ignored bytes
-  ReaderPtr r =
-      RunScript(std::string(kPrologue) +
-                " unused12 1 2 3 0x11223344 0x55667788\n unused41 9\n byte 99\n byte 200\n"
-                " threshold_recolor_b 100 0xFF00FFFF\nend\n" +
-                "texture u 32 32 1 0 0\n"
-                " linear_gradient 0 0 31 7 0xFF102030 0x80F0E0D0\n"
-                " fill_rect 3 5 20 9 0xFF00FF00\n threshold_recolor 100 0xFF00FFFF\nend\n");
-  EXPECT_EQ(Pixels(TextureAt(r, 0)), Pixels(TextureAt(r, 1)));
-  Texture* plain = Reference();
-  TextureThresholdRecolor(plain, 100, 0xFF00FFFF);
-  EXPECT_EQ(Pixels(TextureAt(r, 1)), Pixels(plain));
-  TextureDestroy(plain);
 }
 
 TEST(TextureBuilderTest, SourcesAreEarlierTexturesAndUnresolvedOnesDoNothing) {

@@ -88,12 +88,10 @@ inline void ExpectSound(const Mesh& mesh) {
   for (uint32_t f = 0; f < mesh.faceCount; ++f) {
     const MeshFace& face = *mesh.faces[f];
     ASSERT_EQ(face.mesh, &mesh) << "face " << f;
-    for (uint32_t k = 0; k < face.indexCount; ++k) {
+    for (uint32_t k = 0; k < face.indexCount; ++k)
       ASSERT_LT(face.indices[k], mesh.vertexCount) << "face " << f;
-    }
-    for (uint32_t k = 0; k < face.cornerCount; ++k) {
+    for (uint32_t k = 0; k < face.cornerCount; ++k)
       ASSERT_LT(face.corners[k], mesh.vertexCount) << "face " << f;
-    }
   }
 }
 

@@ -175,55 +175,44 @@ TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureTheSameEveryFrame) {
 }
 
 // A 2 x 2 target has no quarter-size glow targets: the render skips the glow and still draws.
-TEST_F(SceneRenderTest, TinyTargetWithoutGlowTargetsStillRenders) {
-  Scene& tiny = NewScene();
-  tiny.background = Solid(0xFF00FF00u);
-  Texture* target = TargetManagerCreateTarget(targets(), 2, 2);
-  SceneRender(tiny, 0.0f, device_, target);
-  EXPECT_EQ(device_.GlowTarget3, nullptr);
-  EXPECT_EQ(ReadTarget(target)[3], 0xFF00FF00u);
-  Scene& screen = NewScene();
-  screen.background = Solid(kRed);
-  SceneRender(screen, 0.0f, device_, nullptr);
-  EXPECT_NE(device_.GlowTarget3, nullptr);
-  EXPECT_EQ(BackPixel(32, 32), kRed);
-  TargetManagerSelect(targets(), nullptr, 0);
-  TargetManagerDestroyTarget(targets(), target);
-}
-
-// A scene that lists itself as a sub-scene stops after a few nested renders instead of
+// A 2 x 2 target has no quarter-size glow targets: the render skips the glow and still
+// draws. A scene that lists itself as a sub-scene stops after a few nested renders instead of
 // recursing until the stack runs out, and its own picture is still drawn.
-TEST_F(SceneRenderTest, SelfReferencingSubSceneEnds) {
+TEST_F(SceneRenderTest, TinyTargetsAndSelfReferencesStillDraw) {
   Scene& scene = NewScene();
   scene.background = Solid(kRed);
+  Texture* tiny = TargetManagerCreateTarget(targets(), 2, 2);
+  SceneRender(scene, 0.0f, device_, tiny);
+  EXPECT_EQ(device_.GlowTarget3, nullptr);
+  EXPECT_EQ(ReadTarget(tiny)[3], kRed);
   Texture holder{};
   holder.target = TargetManagerCreateTarget(targets(), 16, 16);
   SceneAddSubScene(scene, crt::AlignedNew<SceneTarget>(&scene, &holder, uint8_t{0}, 0.0f));
   SceneRender(scene, 0.0f, device_, nullptr);
+  EXPECT_NE(device_.GlowTarget3, nullptr);
   EXPECT_EQ(BackPixel(32, 32), kRed);
   EXPECT_EQ(ReadTarget(holder.target)[8 * 16 + 8], kRed);
-  TargetManagerDestroyTarget(targets(), holder.target);
+  for (Texture* target : {tiny, holder.target}) TargetManagerDestroyTarget(targets(), target);
 }
 
+// The ambient pass sums the ambient of the enabled slots over a white, far-reaching light; a
+// light pass makes its slot current, a disabled slot leaves the previous light in place.
 TEST_F(SceneRenderTest, AmbientPassSumsSlotsAndDisabledLightsKeepThePreviousLight) {
   Scene& scene = NewScene();
   Light* a = LightInit(crt::AlignedNew<Light>());
   Light* b = LightInit(crt::AlignedNew<Light>());
   a->enabled = 1;
   a->ambient[1] = 0.25f;
-  b->ambient[1] = 0.5f;  // disabled
+  b->ambient[1] = 0.5f;
   a->range = 3.0f;
   scene.lights[1] = a;
   scene.lights[5] = b;
+  const RendererLight& light = renderer().light;
   SceneDrawPass(scene, device_, 1, 0, 0, 0, 0, nullptr);
-  EXPECT_EQ(renderer().light.ambient[0], 2.0f);
-  EXPECT_EQ(renderer().light.ambient[1], 0.75f);
-  EXPECT_EQ(renderer().light.range, 1000.0f);
-  EXPECT_EQ(renderer().light.diffuse[0], 1.0f);
+  EXPECT_TRUE(light.ambient[0] == 2 && light.ambient[1] == 0.75f && light.range == 1000);
+  EXPECT_EQ(light.diffuse[0], 1.0f);
   SceneDrawPass(scene, device_, 0, 0, 0, 0, 0, nullptr);
-  // Slot 1 became current; slot 5 is disabled and left it in place.
-  EXPECT_EQ(renderer().light.range, 3.0f);
-  EXPECT_EQ(renderer().light.ambient[1], 0.25f);
+  EXPECT_TRUE(light.range == 3.0f && light.ambient[1] == 0.25f);
 }
 
 class TimelineFrameTest : public SceneRenderTest {
@@ -251,20 +240,19 @@ class TimelineFrameTest : public SceneRenderTest {
   std::vector<Clip*> clips;
 };
 
+// A colour fade shows the clip's colour (alpha byte ignored) at full strength at its start and
+// none once local time reaches the fade; the next clip's fade (here a zero-length clip that
+// only fades the end) covers the last fade seconds: 0.5 s left of 1 s is half.
 TEST_F(TimelineFrameTest, FadesOfThisClipAndTheNextAndTheEnd) {
   Scene& black = NewScene();
-  Add(black, 2.0f, 1.0f, kClipColorFade, 0x000000FFu);  // alpha byte ignored
-  Add(black, 0.0f, 1.0f, kClipColorFade, 0x0000FF00u);  // never current, fades the end
-  At(0);
-  ASSERT_TRUE(TimelineRenderFrame());
-  EXPECT_EQ(BackPixel(32, 32), 0xFF0000FFu);  // full colour at local time 0
-  At(1000);
-  ASSERT_TRUE(TimelineRenderFrame());
-  EXPECT_EQ(BackPixel(32, 32), 0xFF000000u) << "local = fade: no fade";
-  At(1500);
-  ASSERT_TRUE(TimelineRenderFrame());
-  uint32_t half = BackPixel(32, 32);
-  EXPECT_NEAR(Channel(half, 1), 128, 2) << std::hex << half;  // 0.5 s left of a 1 s fade
+  Add(black, 2.0f, 1.0f, kClipColorFade, 0x000000FFu);
+  Add(black, 0.0f, 1.0f, kClipColorFade, 0x0000FF00u);
+  for (auto [ms, colour] :
+       {std::pair{0u, 0xFF0000FFu}, {1000u, 0xFF000000u}, {1500u, 0xFF008000u}}) {
+    At(ms);
+    ASSERT_TRUE(TimelineRenderFrame());
+    EXPECT_TRUE(testsupport::Near(BackPixel(32, 32) | 0xFF000000u, colour, 2)) << ms;
+  }
   At(2000);
   EXPECT_FALSE(TimelineRenderFrame());
 }

@@ -1,9 +1,11 @@
-// Scene bookkeeping (defaults, model list, animation order, deep clone, destruction) and the
-// timeline's clip choice, fades and note input.
+// The scene graph: node dispatch by kind, deep clones with retargeted bindings, animation
+// order, the replicators' placements and random draws; the timeline's clip choice, fades and
+// note input.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "platform/crt.h"
 #include "render/device.h"
@@ -11,6 +13,7 @@
 #include "scene/camera.h"
 #include "scene/kind3_node.h"
 #include "scene/light.h"
+#include "scene/model.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "scene/timeline.h"
@@ -20,27 +23,224 @@ namespace {
 
 SceneNode* AsNode(void* p) { return static_cast<SceneNode*>(p); }
 
-TEST(Scene, AnimateRunsSceneBindingsBeforeGroupBindings) {
+// Translation, rotation (degrees, x then y then z) and scale, composed in that order.
+Matrix Placed(Vec3 t, Vec3 r = {0, 0, 0}, Vec3 s = {1, 1, 1}) {
+  Matrix m;
+  MatrixInit(m);
+  MatrixTranslate(m, t.x, t.y, t.z);
+  MatrixRotateXYZ(m, r.x, r.y, r.z);
+  MatrixScale(m, s.x, s.y, s.z);
+  return m;
+}
+
+// A group owning one leaf template (first child), destroyed with the test.
+struct Graph {
+  GroupNode* group = GroupNodeCreate(nullptr);
+  LeafNode* templ = LeafNodeCreate(nullptr, nullptr);
+  Graph() { GroupNodeAddChild(*group, AsNode(templ)); }
+  ~Graph() { GroupNodeDestroy(group); }
+  uint32_t Count() const { return ListCount(*group->children); }
+  Matrix& At(uint32_t i) { return *SceneNodeMatrix(*ListAtAs<SceneNode>(*group->children, i)); }
+  void Expect(uint32_t i, const Matrix& expected) {
+    for (int e = 0; e < 16; ++e) EXPECT_NEAR(At(i).m[e], expected.m[e], 1e-4f) << i << "." << e;
+  }
+  // The child count and placements, and no random draw since the graph was made.
+  void Check(uint32_t count, const std::vector<std::pair<uint32_t, Matrix>>& placements) {
+    EXPECT_EQ(crt::RandState(), randState);
+    ASSERT_EQ(Count(), count);
+    for (const auto& [index, matrix] : placements) Expect(index, matrix);
+  }
+  uint32_t randState = crt::RandState();
+};
+
+// Transforms accumulate on a leaf's matrix and reset; kind 3 has no matrix (transforms do
+// nothing), clones blank and is the only kind SceneNodeClone copies without its matrix kept;
+// a leaf's SceneNodeClone starts at identity, LeafNodeClone copies the matrix. Unknown kinds
+// are neither cloned nor freed.
+TEST(SceneNode, DispatchByKind) {
+  LeafNode* leaf = LeafNodeCreate(nullptr, reinterpret_cast<Model*>(0x2000));
+  const Matrix t = Placed({1, 2, 3});
+  SceneNodeTransform(*AsNode(leaf), t);
+  SceneNodeTransform(*AsNode(leaf), t);
+  const Vec4 p = SceneNodeGetPosition(*AsNode(leaf));
+  EXPECT_TRUE(p.x == 2 && p.y == 4 && p.z == 6 && p.w == 0);
+  SceneNode* fresh = SceneNodeClone(*AsNode(leaf));
+  LeafNode* copy = LeafNodeClone(*leaf);
+  EXPECT_EQ(reinterpret_cast<LeafNode*>(fresh)->model, leaf->model);
+  EXPECT_EQ(SceneNodeGetPosition(*fresh).x, 0.0f);
+  EXPECT_EQ(copy->matrix->m[12], 2.0f);
+  EXPECT_NE(copy->matrix, leaf->matrix);
+  SceneNodeResetMatrix(*AsNode(leaf));
+  EXPECT_EQ(SceneNodeGetPosition(*AsNode(leaf)).x, 0.0f);
+
+  Kind3Node* k3 = Kind3NodeCreate();
+  EXPECT_EQ(SceneNodeMatrix(*AsNode(k3)), nullptr);
+  SceneNodeTransform(*AsNode(k3), t);
+  EXPECT_EQ(SceneNodeGetPosition(*AsNode(k3)).x, 0.0f);
+  k3->value1 = 5.0f;
+  SceneNode* blank = SceneNodeClone(*AsNode(k3));
+  ASSERT_NE(blank, nullptr);
+  EXPECT_EQ(blank->kind, 3u);
+  EXPECT_EQ(reinterpret_cast<Kind3Node*>(blank)->value1, 0.0f);
+  SceneNode unknown{7};
+  EXPECT_EQ(SceneNodeClone(unknown), nullptr);
+  SceneNodeDestroy(&unknown);
+  for (SceneNode* node : {blank, AsNode(k3), fresh, AsNode(copy), AsNode(leaf)})
+    SceneNodeDestroy(node);
+  Kind3NodeDestroy(nullptr);
+}
+
+// A group clone is deep (kind 3 children not copied) and its bindings target the cloned
+// children; the source keeps its own targets.
+TEST(GroupNode, CloneIsDeepAndRetargetsBindingsOntoClonedChildren) {
+  GroupNode* group = GroupNodeCreate(nullptr);
+  MatrixTranslate(*group->matrix, 0, 9, 0);
+  LeafNode* leaf = LeafNodeCreate(nullptr, nullptr);
+  GroupNode* inner = GroupNodeCreate(nullptr);
+  for (SceneNode* child : {AsNode(leaf), AsNode(Kind3NodeCreate()), AsNode(inner)})
+    GroupNodeAddChild(*group, child);
+  AnimBinding* onLeaf = AnimBindingInitNode(crt::AlignedNew<AnimBinding>(), *AsNode(leaf));
+  GroupNodeAddBinding(*group, onLeaf);
+  GroupNodeAddBinding(*group, AnimBindingInitNode(crt::AlignedNew<AnimBinding>(), *AsNode(inner)));
+
+  GroupNode* clone = GroupNodeClone(*group);
+  ASSERT_EQ(ListCount(*clone->children), 2u);
+  auto* leafCopy = ListAtAs<LeafNode>(*clone->children, 0);
+  auto* innerCopy = ListAtAs<GroupNode>(*clone->children, 1);
+  EXPECT_EQ(innerCopy->kind, 1u);
+  EXPECT_EQ(clone->matrix->m[13], 9.0f);
+  EXPECT_NE(clone->matrix, group->matrix);
+  ASSERT_EQ(ListCount(*clone->bindings), 2u);
+  EXPECT_EQ(ListAtAs<AnimBinding>(*clone->bindings, 0)->target, leafCopy->matrix);
+  EXPECT_EQ(ListAtAs<AnimBinding>(*clone->bindings, 1)->target, innerCopy->matrix);
+  EXPECT_EQ(clone->lastBinding, ListAtAs<AnimBinding>(*clone->bindings, 1));
+  EXPECT_EQ(clone->lastChild, AsNode(innerCopy));
+  EXPECT_EQ(onLeaf->target, leaf->matrix);
+  GroupNodeDestroy(clone);
+  GroupNodeDestroy(group);
+}
+
+// A scene runs its own bindings, then its groups'; a group its own, then its child groups'
+// (so on a shared target the deeper one wins). Store-rest takes the current target values as
+// the rest of every binding. The animated models of a tree are collected once.
+TEST(GroupNode, AnimateOrderStoreRestAndAnimatedModels) {
+  Model animated{}, still{};
+  animated.animated = 1;
   Scene* scene = SceneCreate();
   GroupNode* group = GroupNodeCreate(nullptr);
-  LeafNode* leaf = LeafNodeCreate(nullptr, nullptr);
+  GroupNode* inner = GroupNodeCreate(nullptr);
   SceneAddNode(*scene, AsNode(group));
-  SceneAddNode(*scene, AsNode(leaf));
-  AnimBinding* fromScene = AnimBindingInit(crt::AlignedNew<AnimBinding>(), group->matrix, 0);
-  AnimBinding* fromGroup = AnimBindingInit(crt::AlignedNew<AnimBinding>(), group->matrix, 0);
-  MatrixMakeTranslation(*fromScene->rest, 1, 0, 0);
-  MatrixMakeTranslation(*fromGroup->rest, 2, 0, 0);
+  for (SceneNode* child : {AsNode(LeafNodeCreate(nullptr, &animated)),
+                           AsNode(LeafNodeCreate(nullptr, &still)), AsNode(inner)})
+    GroupNodeAddChild(*group, child);
+  GroupNodeAddChild(*inner, AsNode(LeafNodeCreate(nullptr, &animated)));
+  GroupNodeAddChild(*inner, AsNode(Kind3NodeCreate()));
+  auto bind = [](Matrix* target, float x) {
+    AnimBinding* b = AnimBindingInit(crt::AlignedNew<AnimBinding>(), target, 0);
+    MatrixMakeTranslation(*b->rest, x, 0, 0);
+    return b;
+  };
+  AnimBinding* fromScene = bind(group->matrix, 1);
+  AnimBinding* fromGroup = bind(group->matrix, 2);
   SceneAddBinding(*scene, fromScene);
   GroupNodeAddBinding(*group, fromGroup);
+  GroupNodeAddBinding(*group, bind(inner->matrix, 3));
+  GroupNodeAddBinding(*inner, bind(inner->matrix, 4));
   EXPECT_EQ(scene->lastBinding, fromScene);
   SceneAnimate(*scene, 0.0f, nullptr);
   EXPECT_EQ(group->matrix->m[12], 2.0f);
-  // Store-rest takes the current target values as the new rest of every binding.
+  EXPECT_EQ(inner->matrix->m[12], 4.0f);
   MatrixMakeTranslation(*group->matrix, 5, 0, 0);
   SceneStoreRest(*scene);
-  EXPECT_EQ(fromScene->rest->m[12], 5.0f);
-  EXPECT_EQ(fromGroup->rest->m[12], 5.0f);
+  EXPECT_TRUE(fromScene->rest->m[12] == 5.0f && fromGroup->rest->m[12] == 5.0f);
+  GroupNodeCollectModels(*group, *scene);
+  ASSERT_EQ(ListCount(*scene->models), 1u);
+  EXPECT_EQ(ListAtAs<Model>(*scene->models, 0), &animated);
   SceneDestroy(scene);
+}
+
+// Each replicator's count and placements. Grid cells lie around the origin (first cell at
+// -n x spacing / 2 per axis, i outer, k inner), the template moved into cell (0, 0, 0);
+// plane-grid cell (i, j) turns by (i a, j b); a path step adds the step, the turn and
+// multiplies scale and step (turned: the step is d turned by the current rotation).
+// Reflected copies mirror each child present at the call through p (a leaf's clone starts at
+// identity: p - (x - p)); kind-3 templates and children are not copied.
+TEST(Replicators, CountsAndPlacements) {
+  const GridCopies noJitter{2, 3, 4, 2, 1, 2, 0, 0, 0, 0, 0, 0, 0};
+  Graph grid, none, plane, ring, path, turned, reflected;
+  GroupNodeAddGridCopies(*grid.group, *AsNode(grid.templ), noJitter);
+  grid.Check(4, {{0, Placed({-2, -1.5f, -4})},
+                 {1, Placed({-2, -1.5f, 0})},
+                 {2, Placed({0, -1.5f, -4})},
+                 {3, Placed({0, -1.5f, 0})}});
+  GroupNodeAddGridCopies(*none.group, *AsNode(none.templ), {2, 2, 2, 0, 5, 5});
+  none.Check(1, {{0, Placed({0, -5, -5})}});
+  GroupNodeAddPlaneGridCopies(*plane.group, *AsNode(plane.templ), 2, 2, 2, 2, 10, 20);
+  plane.Check(4, {{3, Placed({0, 0, 0}, {10, 20, 0})}});
+  GroupNodeAddRingCopies(*ring.group, *AsNode(ring.templ), 10, 0, 0, -2);
+  ring.Check(1, {});
+  const Vec3 d{1, 0, 0}, q{0, 90, 0}, f{2, 2, 2};
+  GroupNodeAddPathCopies(*path.group, *AsNode(path.templ), d, q, f, 0, 2);
+  path.Check(3, {{0, Placed({0, 0, 0})},
+                 {1, Placed({1, 0, 0}, {0, 90, 0}, {2, 2, 2})},
+                 {2, Placed({3, 0, 0}, {0, 180, 0}, {4, 4, 4})}});
+  Vec3 step = d;
+  Vec3RotateEulerDeg(step, 0, 90, 0);
+  GroupNodeAddPathCopies(*turned.group, *AsNode(turned.templ), d, q, f, 1, 2);
+  turned.Check(3, {{2, Placed({1 + step.x, 0, step.z}, {0, 180, 0}, {4, 4, 4})}});
+  MatrixTranslate(*reflected.templ->matrix, 3, 0, 0);
+  LeafNode* second = LeafNodeCreate(nullptr, nullptr);
+  MatrixTranslate(*second->matrix, 0, 4, 0);
+  GroupNodeAddChild(*reflected.group, AsNode(second));
+  GroupNodeAddChild(*reflected.group, AsNode(Kind3NodeCreate()));
+  GroupNodeAddReflectedCopies(*reflected.group, Vec3{1, 0, 0});
+  reflected.Check(5, {{3, Placed({-1, 0, 0})}, {4, Placed({2, -4, 0})}});
+
+  GroupNode* group = GroupNodeCreate(nullptr);
+  Kind3Node* k3 = Kind3NodeCreate();
+  GroupNodeAddChild(*group, AsNode(k3));
+  GroupNodeAddRingCopies(*group, *AsNode(k3), 1, 0, 0, 4);
+  GroupNodeAddGridCopies(*group, *AsNode(k3), noJitter);
+  EXPECT_EQ(ListCount(*group->children), 1u);
+  GroupNodeDestroy(group);
+}
+
+// Grid jitter draws per cell, for each set flag, position x, y, z, rotation, scale (seed 5
+// seeds with 4); without a seed the sequence continues.
+TEST(Replicators, GridJitterDrawsPerSetFlagInOrder) {
+  const float jp = 2.0f, jr = 30.0f, js = 0.5f;
+  Graph seeded, unseeded;
+  GridCopies grid{1, 1, 1, 2, 1, 1, jp, jr, js, 5, 1, 0, 1};  // jy clear
+  GroupNodeAddGridCopies(*seeded.group, *AsNode(seeded.templ), grid);
+  grid.seed = 0;
+  GroupNodeAddGridCopies(*unseeded.group, *AsNode(unseeded.templ), grid);
+  const uint32_t after = crt::RandState();
+  crt::srand(4);
+  auto r = [](float a) { return static_cast<float>(crt::rand()) * 3.0518509e-05f * a - a * 0.5f; };
+  for (Graph* g : {&seeded, &unseeded}) {
+    const float px = r(jp), pz = r(jp), rx = r(jr), rz = r(jr), sx = r(js), sz = r(js);
+    g->Expect(1, Placed({px, -0.5f, -0.5f + pz}, {rx, 0, rz}, {1 + sx, 1, 1 + sz}));
+  }
+  EXPECT_EQ(crt::RandState(), after);
+}
+
+// Ring: the template at (0, 0, r), n copies at equal angles about Y on the circle.
+TEST(Replicators, RingPlacesTemplateAndCopiesAtEqualAngles) {
+  Graph g;
+  GroupNodeAddRingCopies(*g.group, *AsNode(g.templ), 10, 0, 0, 3);
+  ASSERT_EQ(g.Count(), 4u);
+  Vec4 at[4];
+  for (uint32_t i = 0; i < 4; ++i) {
+    at[i] = Vec4{0, 0, 0, 1};
+    MatrixTransformPoint(at[i], g.At(i));
+  }
+  EXPECT_FLOAT_EQ(at[0].z, 10.0f);
+  for (uint32_t i = 0; i < 4; ++i) {
+    const Vec4& n = at[(i + 1) % 4];
+    EXPECT_NEAR(at[i].x * at[i].x + at[i].z * at[i].z, 100.0f, 1e-3f) << i;
+    EXPECT_NEAR(at[i].y, 0.0f, 1e-4f) << i;
+    EXPECT_NEAR(at[i].x * n.x + at[i].z * n.z, 0.0f, 1e-3f) << i;  // 90 degrees apart
+  }
 }
 
 // A clone copies the values and owns its fog, camera, lights and sub-scene items (the

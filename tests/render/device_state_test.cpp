@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "mesh/mesh.h"
 #include "platform/testing.h"
 #include "render/mesh_buffers.h"
@@ -14,13 +16,7 @@ namespace {
 using DeviceStateTest = RenderTest;
 
 TEST_F(DeviceStateTest, StateChangesReachTheirRenderStates) {
-  struct Row {
-    bool enable;
-    uint32_t id;
-    D3DRENDERSTATETYPE state;
-    DWORD value;
-  };
-  const Row switches[] = {
+  const std::tuple<bool, uint32_t, D3DRENDERSTATETYPE, DWORD> switches[] = {
       {true, kSwitchBlending, D3DRS_ALPHABLENDENABLE, TRUE},
       {false, kSwitchBlending, D3DRS_ALPHABLENDENABLE, FALSE},
       {true, kSwitchDepthTest, D3DRS_ZENABLE, TRUE},
@@ -31,9 +27,9 @@ TEST_F(DeviceStateTest, StateChangesReachTheirRenderStates) {
       {true, 8, D3DRS_SCISSORTESTENABLE, TRUE},  // no switch: unchanged
       {false, kSwitchDepthBias, D3DRS_DEPTHBIAS, 0},
   };
-  for (const Row& row : switches) {
-    row.enable ? DeviceEnable(device_, row.id) : DeviceDisable(device_, row.id);
-    EXPECT_EQ(d3d9test::RenderState(d3d(), row.state), row.value) << row.id << " " << row.enable;
+  for (auto [enable, id, state, value] : switches) {
+    enable ? DeviceEnable(device_, id) : DeviceDisable(device_, id);
+    EXPECT_EQ(d3d9test::RenderState(d3d(), state), value) << id << " " << enable;
   }
   DeviceSetBlendFunc(device_, D3DBLEND_ONE, D3DBLEND_INVSRCALPHA, D3DBLENDOP_REVSUBTRACT);
   EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_SRCBLEND), DWORD{D3DBLEND_ONE});

@@ -37,7 +37,8 @@ class ScreenDrawTest : public RenderTest {
 };
 
 // The zoomed quad shows the middle band, top row at the top, and leaves depth and blending
-// off with the blend operation at add; the u extent and v scale stretch part of an image.
+// off with the blend operation at add; the u extent and v scale stretch part of an image;
+// blended images use their alpha and blending.
 TEST_F(ScreenDrawTest, QuadsShowTheirPartOfTheImageUpright) {
   Texture* rows = Image(1, 4, {kRed, kGreen, kBlue, kWhite});
   RendererDrawScreenQuad(renderer(), kWhite, rows, 1.0f, 1.0f, 1.0f, 0.5f, D3DBLEND_SRCALPHA,
@@ -50,19 +51,7 @@ TEST_F(ScreenDrawTest, QuadsShowTheirPartOfTheImageUpright) {
   ExpectBack({{5, 10, kRed}, {40, 10, kGreen}});
   RendererDrawScreenImage(renderer(), rows, 1.0f, 0.5f);
   ExpectBack({{5, 10, kRed}, {5, 50, kGreen}});
-}
-
-// Source-alpha blending of alpha a over white: colour 1 - a, alpha a x a + (1 - a); an opaque
-// fade covers; a blended image adds sat(sample x alpha) with ONE, ONE: 0x20 + 0x20.
-TEST_F(ScreenDrawTest, FadesAndBlendedImagesUseTheirAlphaAndBlending) {
-  Fill(kWhite);
-  RendererDrawScreenFade(renderer(), 0x80000000u);
-  const double a = 128.0 / 255.0;
-  ExpectBack({{32, 32, uint32_t(Byte(a * a + 1 - a)) << 24 | uint32_t(Byte(1 - a)) * 0x010101u}},
-             1);
-  Fill(0xFF000000u);
-  RendererDrawScreenFade(renderer(), 0xFF20C040u);
-  ExpectBack({{32, 32, 0xFF20C040u}});
+  // A blended image adds sat(sample x alpha) with ONE, ONE: 0x20 + 0x20.
   Fill(0xFF202020u);
   RendererDrawScreenImageBlend(renderer(), Image(1, 1, {0xFF404040u}), 1.0f, 1.0f, 0.5f,
                                D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_ADD);

@@ -111,48 +111,29 @@ TEST_F(ShaderModes, RefusedShadersShowOneMessageBoxEachAndStartUpGoesOn) {
   EXPECT_EQ(ShaderBoundPixel, nullptr);
 }
 
-// Mode 12: c0-c3 from a matrix (rows in memory order) place the quad in the top-right
-// quarter; pixel c0 from an alpha-first colour tints it.
-TEST_F(ShaderModes, ScreenQuadModeDrawsWithMatrixAndColourConstants) {
-  Create();
-  const Matrix wvp = {{0.5f, 0, 0, 0.5f, 0, 0.5f, 0, 0.5f, 0, 0, 1, 0, 0, 0, 0, 1}};
-  ShaderSetMatrix(*shaders_.vertexShaders[12], 0, wvp);
-  const float colour[4] = {1.0f, 0.5f, 0.25f, 2.0f};  // alpha, red, green, blue
-  ShaderSetColour(colour, *shaders_.pixelShaders[12], 0);
-  ModelVertex corner{};
-  corner.colour = 0xFF80FF40;
-  device_->SetTexture(0, Texture({0xFFFFFFFF}));  // as the renderer binds its white image
-  // sat(white * (0.5, 0.25, 2, 1)) * (0x80, 0xFF, 0x40, 0xFF).
-  const uint32_t drawn = 0xFF404040, black = 0xFF000000;
-  testsupport::ExpectPixels(DrawFullTarget(12, corner), kSize,
-                            {{48, 16, drawn},
-                             {32, 0, drawn},
-                             {63, 31, drawn},
-                             {16, 16, black},
-                             {48, 48, black},
-                             {63, 32, black},
-                             {31, 0, black}},
-                            1);
-}
-
 struct F4 {
   float x, y, z, w;
+  F4 operator+(F4 o) const { return {x + o.x, y + o.y, z + o.z, w + o.w}; }
+  F4 operator-(F4 o) const { return {x - o.x, y - o.y, z - o.z, w - o.w}; }
+  F4 operator*(F4 o) const { return {x * o.x, y * o.y, z * o.z, w * o.w}; }
+  F4 operator*(float f) const { return {x * f, y * f, z * f, w * f}; }
+  // Each component clamped to lo..hi.
+  F4 Clamp(float lo, float hi) const {
+    return {std::clamp(x, lo, hi), std::clamp(y, lo, hi), std::clamp(z, lo, hi),
+            std::clamp(w, lo, hi)};
+  }
 };
 F4 Unpack(uint32_t argb) {
-  return {((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
-          (argb >> 24) / 255.0f};
+  return F4{float((argb >> 16) & 0xFF), float((argb >> 8) & 0xFF), float(argb & 0xFF),
+            float(argb >> 24)} *
+         (1 / 255.0f);
 }
 float Sat(float v) { return std::clamp(v, 0.0f, 1.0f); }
 float Dot3(F4 a, F4 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-F4 Sub(F4 a, F4 b) { return {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w}; }
-F4 Mul(F4 a, F4 b) { return {a.x * b.x, a.y * b.y, a.z * b.z, a.w * b.w}; }
 F4 Cross(F4 a, F4 b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0};
 }
-F4 Normalize(F4 v) {
-  const float f = 1 / std::sqrt(Dot3(v, v));
-  return {v.x * f, v.y * f, v.z * f, v.w * f};
-}
+F4 Normalize(F4 v) { return v * (1 / std::sqrt(Dot3(v, v))); }
 
 // The 0xAARRGGBB word of a colour, each channel saturated and rounded to 8 bits.
 uint32_t Pack(F4 c) {
@@ -173,30 +154,21 @@ constexpr float kDepth = 0.4f;
 
 // The lit colour of modes 2 to 4 and 7 to 9 at object-space position p.
 F4 Lit(F4 p, bool normalMap, bool specularMap) {
-  const F4 l3 = Sub(kLight, p), e3 = Sub(kEye, p), b = Cross(kT, kN);
+  const F4 l3 = kLight - p, e3 = kEye - p, b = Cross(kT, kN), d = Unpack(kDiffuse);
   const F4 lt = {Dot3(l3, kT), Dot3(l3, b), Dot3(l3, kN), 0};
   const F4 et = {Dot3(e3, kT), Dot3(e3, b), Dot3(e3, kN), 0};
-  const F4 l = Normalize(lt), h = Normalize({lt.x + et.x, lt.y + et.y, lt.z + et.z, 0});
-  const F4 d = Unpack(kDiffuse), nb = Unpack(kNormalMap), s = Unpack(kSpecular);
-  const F4 n = normalMap ? F4{nb.x * 2 - 1, nb.y * 2 - 1, nb.z * 2 - 1, 0} : F4{0, 0, 1, 0};
-  const float diffuse = Sat(Dot3(l, n));
-  F4 c = {diffuse * d.x, diffuse * d.y, diffuse * d.z, d.w};
-  if (specularMap) {
-    const float sp = std::pow(Sat(Dot3(h, n)), kPixel[2].x);
-    c.x += Sat(sp * s.x * kPixel[1].x);
-    c.y += Sat(sp * s.y * kPixel[1].y);
-    c.z += Sat(sp * s.z * kPixel[1].z);
-  }
-  const F4 a = Unpack(kAttenuation);
-  c = Mul(c, kPixel[0]);
-  return {c.x * a.x * 4, c.y * a.y * 4, c.z * a.z * 4, c.w};
+  const F4 l = Normalize(lt), h = Normalize(lt + et);
+  const F4 n = normalMap ? Unpack(kNormalMap) * 2 - F4{1, 1, 1, 1} : F4{0, 0, 1, 0};
+  F4 c = F4{d.x, d.y, d.z, 0} * Sat(Dot3(l, n)) + F4{0, 0, 0, d.w};
+  if (specularMap)
+    c = c + (Unpack(kSpecular) * kPixel[1] * std::pow(Sat(Dot3(h, n)), kPixel[2].x)).Clamp(0, 1) *
+                F4{1, 1, 1, 0};
+  const F4 a = Unpack(kAttenuation) * 4;
+  return c * kPixel[0] * F4{a.x, a.y, a.z, 1};
 }
 
 // ps_1_1 reads constants clamped to -1..1 and keeps registers in -1..1.
-F4 Ps11(F4 c) {
-  return {std::clamp(c.x, -1.0f, 1.0f), std::clamp(c.y, -1.0f, 1.0f), std::clamp(c.z, -1.0f, 1.0f),
-          std::clamp(c.w, -1.0f, 1.0f)};
-}
+F4 Ps11(F4 c) { return c.Clamp(-1, 1); }
 
 F4 Expected(uint32_t mode, F4 p) {
   const F4 t0 = Unpack(kDiffuse);
@@ -205,7 +177,7 @@ F4 Expected(uint32_t mode, F4 p) {
     case 1:
     case 6: return t0;
     case 5:
-    case 10: return Mul(t0, Ps11(kPixel[0]));
+    case 10: return t0 * Ps11(kPixel[0]);
     case 2:
     case 7: return Lit(p, true, true);
     case 3:
@@ -215,20 +187,11 @@ F4 Expected(uint32_t mode, F4 p) {
     case 11: {
       const uint32_t taps[4] = {kDiffuse, kNormalMap, kStage2, kSpecular};
       F4 sum = {0, 0, 0, 0};
-      for (int i = 0; i < 4; ++i) {
-        const F4 t = Mul(Unpack(taps[i]), Ps11(kPixel[i]));
-        sum = Ps11({sum.x + t.x, sum.y + t.y, sum.z + t.z, sum.w + t.w});
-      }
+      for (int i = 0; i < 4; ++i) sum = Ps11(sum + Unpack(taps[i]) * Ps11(kPixel[i]));
       return sum;
     }
-    case 12: {
-      const F4 s = Mul(t0, kPixel[0]);
-      return Mul({Sat(s.x), Sat(s.y), Sat(s.z), Sat(s.w)}, Unpack(kVertexColour));
-    }
-    case 13: {
-      const F4 r = Unpack(kStage2);
-      return {r.x * t0.x, r.y * t0.y, r.z * t0.z, 1};
-    }
+    case 12: return (t0 * kPixel[0]).Clamp(0, 1) * Unpack(kVertexColour);
+    case 13: return Unpack(kStage2) * t0 * F4{1, 1, 1, 0} + F4{0, 0, 0, 1};
     default: return {kFogColour.x, kFogColour.y, kFogColour.z, Sat((p.z - kFog.x) * kFog.y)};
   }
 }

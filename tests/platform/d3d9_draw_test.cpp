@@ -1,7 +1,6 @@
 // Drawing through the Direct3D stand-in, read back and compared with values worked out by hand.
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "platform/sdl_window.h"
 #include "tests/support/device_fixture.h"
@@ -76,10 +75,7 @@ TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModesAndALineStrip) {
             0);
   EXPECT_EQ(Other(kBlack, {{12, 12, 49, 39}}), 0);
   // Points of 3 pixels: a 3 x 3 square centred on each vertex, nothing else.
-  const float three = 3.0f;
-  DWORD bits;
-  std::memcpy(&bits, &three, 4);
-  device_->SetRenderState(D3DRS_POINTSIZE, bits);
+  device_->SetRenderState(D3DRS_POINTSIZE, 0x40400000);  // 3.0f
   device_->SetRenderState(D3DRS_FILLMODE, D3DFILL_POINT);
   Clear(kBlack);
   DrawClip(triangle);

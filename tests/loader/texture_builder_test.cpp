@@ -90,46 +90,34 @@ TEST(TextureBuilderTest, OperandsReachTheOperationsInStreamOrder) {
   }
 }
 
-TEST(TextureBuilderTest, SourcesAreEarlierTexturesAndUnresolvedOnesDoNothing) {
-  ReaderPtr r =
-      RunScript(std::string(kPrologue) + "end\n" +
-                "texture b 32 32 1 0 0\n fill_rect 0 0 31 31 0xFF204060\n"
-                " blend t 1 128\n combine_channels @1 2\n blend - 1 200\n blend @5 0 0\nend\n"
-                "texture empty 8 4 0 0 0\nend\n"
-                "texture target 64 64 1 0 1\nend\n");
-  ASSERT_EQ(ListCount(*r->lists[kListTextures]), 4u);
+// Sources are earlier textures (unresolved ones and the texture itself do nothing); a header
+// without linear filtering and a render target without pixels. Materials: defaults, header
+// fields, texture slots (an unresolved one leaves the slot).
+TEST(TextureBuilderTest, SourcesTargetsAndMaterials) {
+  ReaderPtr r = RunScript(
+      std::string(kPrologue) + "end\n" +
+      "texture b 32 32 1 0 0\n fill_rect 0 0 31 31 0xFF204060\n"
+      " blend t 1 128\n combine_channels @1 2\n blend - 1 200\n blend @5 0 0\nend\n"
+      "texture empty 8 4 0 0 0\nend\ntexture target 64 64 1 0 1\nend\n"
+      "material plain 0 1\nend\n"
+      "material full 2 0.5\n diffuse t\n normal b\n specular t\n diffuse -\n byte 9\nend\n");
   Texture* expected = TextureCreateScratch(32, 32);
   expected->linearFilter = 1;
   TextureFillRect(expected, 0, 0, 31, 31, 0xFF204060);
   TextureBlend(expected, TextureAt(r, 0), 1, 128);
   EXPECT_EQ(Pixels(TextureAt(r, 1)), Pixels(expected));
-  Texture* empty = TextureAt(r, 2);
-  EXPECT_EQ(empty->width, 8);
-  EXPECT_EQ(empty->height, 4);
-  EXPECT_EQ(empty->linearFilter, 0u);
-  EXPECT_EQ(Pixels(empty), std::vector<uint32_t>(32, 0xFF000000));
-  Texture* target = TextureAt(r, 3);
-  EXPECT_EQ(target->renderTarget, 1);
-  EXPECT_EQ(target->pixels, nullptr);
   TextureDestroy(expected);
-}
-
-TEST(MaterialBuilderTest, HeaderAndTextureSlots) {
-  ReaderPtr r = RunScript(
-      "texture a 4 4 1 0 0\nend\ntexture b 4 4 1 0 0\nend\n"
-      "material plain 0 1\nend\n"
-      "material full 2 0.5\n diffuse a\n normal b\n specular a\n diffuse -\n byte 9\nend\n");
-  Material* plain = ListAtAs<Material>(*r->lists[kListMaterials], 0);
-  EXPECT_EQ(plain->diffuse, nullptr);
-  EXPECT_EQ(plain->refraction, 0);
-  EXPECT_EQ(plain->distortionScale, 1.0f);
-  EXPECT_EQ(plain->specularPower, 8.0f);
-  Material* full = ListAtAs<Material>(*r->lists[kListMaterials], 1);
-  EXPECT_EQ(full->refraction, 1);
-  EXPECT_EQ(full->distortionScale, 0.5f);
-  EXPECT_EQ(full->diffuse, TextureAt(r, 0));  // the unresolved diffuse left it as it was
-  EXPECT_EQ(full->normalMap, TextureAt(r, 1));
-  EXPECT_EQ(full->specular, TextureAt(r, 0));
+  const Texture* empty = TextureAt(r, 2);
+  EXPECT_TRUE(empty->width == 8 && empty->height == 4 && empty->linearFilter == 0);
+  EXPECT_EQ(Pixels(empty), std::vector<uint32_t>(32, 0xFF000000));
+  EXPECT_TRUE(TextureAt(r, 3)->renderTarget == 1 && TextureAt(r, 3)->pixels == nullptr);
+  const Material* plain = ListAtAs<Material>(*r->lists[kListMaterials], 0);
+  EXPECT_TRUE(!plain->diffuse && !plain->refraction && plain->distortionScale == 1.0f &&
+              plain->specularPower == 8.0f);
+  const Material* full = ListAtAs<Material>(*r->lists[kListMaterials], 1);
+  EXPECT_TRUE(full->refraction == 1 && full->distortionScale == 0.5f);
+  EXPECT_TRUE(full->diffuse == TextureAt(r, 0) && full->normalMap == TextureAt(r, 1) &&
+              full->specular == TextureAt(r, 0));
 }
 
 }  // namespace

@@ -120,20 +120,17 @@ TEST_F(SceneRenderTest, BackgroundLayersFogAndLightsReachThePicture) {
 // passes, A's compositions and the glow back on; a glow too faint to add one step stands for
 // the glow a strength of 0 skips.
 TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
-  struct Case {
+  const struct {
     const char* name;
     uint8_t fog;
     bool hiddenInBoth;  // false: only the full render has the hidden model
     float glow[2];      // skipping render, full render
-  };
-  const Case cases[] = {
-      {"layer 1", 0, false, {0.6f, 0.6f}},
-      {"layer 1 with fog", 1, false, {0.6f, 0.6f}},
-      {"glow of 0", 1, true, {0.0f, 1e-4f}},
-  };
+  } cases[] = {{"layer 1", 0, false, {0.6f, 0.6f}},
+               {"layer 1 with fog", 1, false, {0.6f, 0.6f}},
+               {"glow of 0", 1, true, {0.0f, 1e-4f}}};
   Model& visible = FinishedBox(0, 0);
   Texture* background = Solid(0xFF203040u);
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     std::vector<uint32_t> pixels[2];
     for (int full = 0; full < 2; ++full) {
       Scene& scene = NewScene();
@@ -215,7 +212,7 @@ TEST_F(SceneRenderTest, AmbientPassSumsSlotsAndDisabledLightsKeepThePreviousLigh
   EXPECT_TRUE(light.range == 3.0f && light.ambient[1] == 0.25f);
 }
 
-class TimelineFrameTest : public SceneRenderTest {
+class TimelineFrameTest : public SceneRenderTest, public scenetest::OwnedTimeline {
  protected:
   void SetUp() override {
     SceneRenderTest::SetUp();
@@ -224,20 +221,10 @@ class TimelineFrameTest : public SceneRenderTest {
     timeline = TimelineCreate(&device_);
     TimelineStart();
   }
-  void TearDown() override {
-    if (timeline) scenetest::DestroyTimeline(timeline, clips);
-    SceneRenderTest::TearDown();
-  }
-  void Add(Scene& scene, float duration, float fade, uint32_t kind, uint32_t colour) {
-    clips.push_back(crt::AlignedNew<Clip>(&scene, duration, fade, kind, colour));
-    TimelineAddClip(*timeline, clips.back());
-  }
   void At(uint32_t ms) {
     AudioClockReset();
     AudioClockAdvance(ms * 441 / 10);
   }
-  Timeline* timeline = nullptr;
-  std::vector<Clip*> clips;
 };
 
 // A colour fade shows the clip's colour (alpha byte ignored) at full strength at its start and
@@ -245,8 +232,8 @@ class TimelineFrameTest : public SceneRenderTest {
 // only fades the end) covers the last fade seconds: 0.5 s left of 1 s is half.
 TEST_F(TimelineFrameTest, FadesOfThisClipAndTheNextAndTheEnd) {
   Scene& black = NewScene();
-  Add(black, 2.0f, 1.0f, kClipColorFade, 0x000000FFu);
-  Add(black, 0.0f, 1.0f, kClipColorFade, 0x0000FF00u);
+  Add(&black, 2.0f, 1.0f, kClipColorFade, 0x000000FFu);
+  Add(&black, 0.0f, 1.0f, kClipColorFade, 0x0000FF00u);
   for (auto [ms, colour] :
        {std::pair{0u, 0xFF0000FFu}, {1000u, 0xFF000000u}, {1500u, 0xFF008000u}}) {
     At(ms);
@@ -261,8 +248,8 @@ TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndTheProductionGoesOn) {
   Scene& empty = NewScene(false);
   Scene& shown = NewScene();
   shown.clearColor = kRed;
-  Add(empty, 1.0f, 0.0f, 0, 0);
-  Add(shown, 1.0f, 0.0f, 0, 0);
+  Add(&empty, 1.0f);
+  Add(&shown, 1.0f);
   Fill(0xFF00FF00u);
   At(500);
   EXPECT_TRUE(TimelineRenderFrame());
@@ -289,7 +276,7 @@ TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
   light->enabled = 1;
   light->range = 100.0f;
   scene.lights[0] = light;
-  Add(scene, 1.0f, 0.5f, kClipColorFade, 0xFF0000FFu);
+  Add(&scene, 1.0f, 0.5f, kClipColorFade, 0xFF0000FFu);
   std::vector<uint32_t> frames[2];
   for (std::vector<uint32_t>& frame : frames) {
     At(100);
@@ -325,9 +312,9 @@ TEST_F(TimelineFrameTest, EnteringASceneRestartsItsPrograms) {
       AnimBindingInitNode(crt::AlignedNew<AnimBinding>(), *reinterpret_cast<SceneNode*>(leaf));
   AnimBindingAddTrack(*binding, &track);
   SceneAddBinding(a, binding);
-  Add(a, 1.0f, 0.0f, 0, 0);
-  Add(b, 1.0f, 0.0f, 0, 0);
-  Add(a, 1.0f, 0.0f, 0, 0);
+  Add(&a, 1.0f);
+  Add(&b, 1.0f);
+  Add(&a, 1.0f);
   const struct {
     uint32_t ms;
     float x;

@@ -291,26 +291,18 @@ TEST(Scene, CloneCopiesValuesAndRetargetsBindings) {
   for (Scene* scene : {clone, source, target}) SceneDestroy(scene);
 }
 
-class TimelineTest : public ::testing::Test {
+class TimelineTest : public ::testing::Test, public scenetest::OwnedTimeline {
  protected:
   void SetUp() override { timeline = TimelineCreate(nullptr); }
-  void TearDown() override { scenetest::DestroyTimeline(timeline, clips); }
-  void Add(float duration, float fade = 0.0f, uint32_t kind = 0) {
-    Clip* c = crt::AlignedNew<Clip>(nullptr, duration, fade, kind, 0u);
-    clips.push_back(c);
-    TimelineAddClip(*timeline, c);
-  }
-  Timeline* timeline;
-  std::vector<Clip*> clips;
 };
 
 // A clip is current over [start, start + duration): a zero-length clip never is, the sum of
 // the durations ends the production. A fade's alpha is 255 x the time left over the fade,
 // rounded to nearest (127.5 to even).
 TEST_F(TimelineTest, ClipChoiceAndFadeAlpha) {
-  Add(2.0f);
-  Add(0.0f, 1.0f, kClipColorFade);
-  Add(3.0f);
+  Add(nullptr, 2.0f);
+  Add(nullptr, 0.0f, 1.0f, kClipColorFade);
+  Add(nullptr, 3.0f);
   EXPECT_EQ(TimelineInstance, timeline);
   const struct {
     float t;

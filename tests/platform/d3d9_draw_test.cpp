@@ -1,7 +1,6 @@
 // Drawing through the Direct3D stand-in, read back and compared with values worked out by hand.
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "platform/sdl_window.h"
 #include "tests/support/device_fixture.h"
@@ -76,10 +75,7 @@ TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModesAndALineStrip) {
             0);
   EXPECT_EQ(Other(kBlack, {{12, 12, 49, 39}}), 0);
   // Points of 3 pixels: a 3 x 3 square centred on each vertex, nothing else.
-  const float three = 3.0f;
-  DWORD bits;
-  std::memcpy(&bits, &three, 4);
-  device_->SetRenderState(D3DRS_POINTSIZE, bits);
+  device_->SetRenderState(D3DRS_POINTSIZE, 0x40400000);  // 3.0f
   device_->SetRenderState(D3DRS_FILLMODE, D3DFILL_POINT);
   Clear(kBlack);
   DrawClip(triangle);
@@ -220,15 +216,8 @@ TEST_F(D3D9Draw, CullingDropsCounterClockwiseOnScreen) {
 
 TEST_F(D3D9Draw, DepthWrittenIntoOneTargetRejectsAFartherTriangleInAnother) {
   // Targets larger than the back buffer: the one depth buffer grows to cover them.
-  IDirect3DTexture9* textures[2] = {};
-  IDirect3DSurface9* surfaces[2] = {};
-  for (int i = 0; i < 2; ++i) {
-    ASSERT_EQ(device_->CreateTexture(128, 128, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                                     D3DPOOL_DEFAULT, &textures[i], nullptr),
-              D3D_OK);
-    textures[i]->GetSurfaceLevel(0, &surfaces[i]);
-    owned_.insert(owned_.end(), {surfaces[i], textures[i]});
-  }
+  IDirect3DSurface9* surfaces[2] = {TargetSurface(128), TargetSurface(128)};
+  ASSERT_TRUE(surfaces[0] && surfaces[1]);
   device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
   device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
   device_->SetRenderTarget(0, surfaces[0]);

@@ -119,13 +119,10 @@ TEST_F(D3D9Texture, VolumeAndCubeTexturesAreLookedUpByTheirCoordinates) {
 
 TEST_F(D3D9Texture, RenderTargetTextureDrawnIntoThenSampled) {
   IDirect3DTexture9* target = nullptr;
-  ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                                   D3DPOOL_DEFAULT, &target, nullptr),
-            D3D_OK);
-  IDirect3DSurface9 *surface = nullptr, *back = nullptr;
-  ASSERT_EQ(target->GetSurfaceLevel(0, &surface), D3D_OK);
+  IDirect3DSurface9 *surface = TargetSurface(16, &target), *back = nullptr;
+  ASSERT_NE(surface, nullptr);
   device_->GetRenderTarget(0, &back);
-  owned_.insert(owned_.end(), {surface, back, target});
+  owned_.push_back(back);
   D3DVIEWPORT9 small = {0, 0, 8, 8, 0, 1};
   device_->SetViewport(&small);
   ASSERT_EQ(device_->SetRenderTarget(0, surface), D3D_OK);

@@ -73,6 +73,17 @@ IDirect3DTexture9* DeviceTest::Texture(const std::vector<uint32_t>& texels, UINT
   return texture;
 }
 
+IDirect3DSurface9* DeviceTest::TargetSurface(UINT size, IDirect3DTexture9** texture) {
+  IDirect3DTexture9* made = nullptr;
+  IDirect3DSurface9* surface = nullptr;
+  EXPECT_EQ(device_->CreateTexture(size, size, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                   D3DPOOL_DEFAULT, &made, nullptr),
+            D3D_OK);
+  if (made) made->GetSurfaceLevel(0, &surface), owned_.insert(owned_.end(), {surface, made});
+  if (texture) *texture = made;
+  return surface;
+}
+
 IDirect3DVolumeTexture9* DeviceTest::Volume(uint32_t texel) {
   IDirect3DVolumeTexture9* volume = nullptr;
   EXPECT_EQ(device_->CreateVolumeTexture(1, 1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &volume,

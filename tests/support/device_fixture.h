@@ -65,6 +65,9 @@ class DeviceTest : public ::testing::Test {
   IDirect3DTexture9* Texture(const std::vector<uint32_t>& texels, UINT w = 1, UINT h = 1,
                              UINT levels = 1);
   IDirect3DVolumeTexture9* Volume(uint32_t texel);
+  // Level 0 of a size x size A8R8G8B8 render-target texture (stored in `*texture` when given);
+  // both released at tear-down.
+  IDirect3DSurface9* TargetSurface(UINT size, IDirect3DTexture9** texture = nullptr);
 
   // Where the window opens and whether it shows (tests that read the screen keep clear of
   // other tests' windows).

@@ -173,22 +173,22 @@ TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
   for (DWORD test : {TRUE, FALSE}) {
     device_->SetRenderState(D3DRS_ALPHATESTENABLE, test);
     Clear(kBlack);
+    std::vector<testsupport::PixelRow> rows;
     for (uint32_t alpha : {7u, 8u, 9u}) {
-      const float x = 4.0f + 10 * (alpha - 7);
+      const int x = 4 + 10 * (alpha - 7);
       // Through a pixel shader the vertex colour's alpha is tested, through the default stage
-      // the texture's.
-      const D3DCOLOR c = alpha << 24 | 0xFFFFFF;
+      // the texture's, or the vertex colour's when the stage has no texture.
+      const D3DCOLOR c = alpha << 24 | 0xFFFFFF, texel = alpha << 24 | 0x00FF00;
       DrawClip({At(x, 4, c), At(x + 6, 4, c), At(x, 10, c)});
-      device_->SetTexture(0, Texture({alpha << 24 | 0x00FF00}));
+      device_->SetTexture(0, Texture({texel}));
       DrawRect(x, 20, x + 6, 26, kWhite);
+      device_->SetTexture(0, nullptr);
+      DrawRect(x, 40, x + 6, 46, c);
+      const bool kept = !test || alpha >= 8;
+      for (auto [y, colour] : {std::pair{5, c}, {22, texel}, {42, c}})
+        rows.push_back({x + 1, y, kept ? colour : kBlack});
     }
-    device_->SetTexture(0, nullptr);
-    ExpectPixels({{5, 5, test ? kBlack : 0x07FFFFFF},
-                  {15, 5, 0x08FFFFFF},
-                  {25, 5, 0x09FFFFFF},
-                  {6, 22, test ? kBlack : 0x0700FF00},
-                  {16, 22, 0x0800FF00},
-                  {26, 22, 0x0900FF00}});
+    ExpectPixels(rows);
   }
 }
 

@@ -1,6 +1,6 @@
 // Drawing with translated shaders: constants reach each program once they change, samplers
-// read their stage (an empty stage opaque black), the default pixel program's vertex colour
-// without texture, pre-transformed vertices under a bound vertex shader.
+// read their stage (an empty stage opaque black), pre-transformed vertices under a bound vertex
+// shader.
 
 #include "tests/support/device_fixture.h"
 
@@ -108,18 +108,6 @@ TEST_F(D3D9Shader, PixelShaderSamplesItsStageAndAnEmptyStageReadsOpaqueBlack) {
     ExpectPixels({{40, 30, kBlack}});
     Clear(kBlue);
   }
-}
-
-// Without a pixel shader and without a texture the stage reads the vertex colour, alpha
-// included, so the alpha test sees the vertex alpha.
-TEST_F(D3D9Shader, DefaultStageWithoutTextureReadsTheVertexColour) {
-  device_->SetRenderState(D3DRS_ALPHAREF, 8);
-  device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-  device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-  Clear(kBlack);
-  DrawRect(0, 0, 8, 8, 0x070000FF);
-  DrawRect(8, 0, 16, 8, 0x080000FF);
-  ExpectPixels({{4, 4, kBlack}, {12, 4, 0x080000FF}});
 }
 
 TEST_F(D3D9Shader, PreTransformedVerticesBypassTheBoundVertexShader) {

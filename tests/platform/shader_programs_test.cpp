@@ -13,7 +13,6 @@ namespace {
 
 float Dot3(F4 a, F4 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 float Dot4(F4 a, F4 b) { return Dot3(a, b) + a.w * b.w; }
-F4 Sub(F4 a, F4 b) { return {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w}; }
 // The rows' dot products with `v`, as the matrix forms compute them.
 F4 Times(F4 v, const F4* rows) {
   return {Dot4(v, rows[0]), Dot4(v, rows[1]), Dot4(v, rows[2]), Dot4(v, rows[3])};
@@ -70,7 +69,7 @@ TEST_F(ShaderPrograms, LitProgramsPassCoordinatesAndTheAttenuationCoordinate) {
   c[4] = {1.5f, 2.0f, -0.5f, 1};                                      // light
   c[5] = {0.25f, 0.5f, 1, 0};                                         // 1 / range, 0.5, 1, 0
   c[8] = {0.5f, 0, 0, 0}, c[9] = {0, 2, 0, 0}, c[10] = {1, 1, 1, 0};  // inverse transposed rows
-  const F4 l = Sub(c[4], p);
+  const F4 l = {c[4].x - p.x, c[4].y - p.y, c[4].z - p.z, 0};
   const float s = c[5].x, h = c[5].y;
   for (uint32_t mode : {2u, 7u}) {
     SCOPED_TRACE(mode);

@@ -92,10 +92,8 @@ TEST_F(Win32Window, CloseButtonEndsInDestroyAndQuit) {
 
 TEST_F(Win32Window, FullScreenPopupRunsOverTheChangedModeAndLeavesIt) {
   DEVMODEA mode{};
-  mode.dmSize = sizeof mode;
-  mode.dmBitsPerPel = 32;
-  mode.dmPelsWidth = 640;
-  mode.dmPelsHeight = 480;
+  mode.dmSize = sizeof mode, mode.dmBitsPerPel = 32;
+  mode.dmPelsWidth = 640, mode.dmPelsHeight = 480;
   mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
   ASSERT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
   ASSERT_NO_FATAL_FAILURE(Open(WS_POPUP, 640, 480));

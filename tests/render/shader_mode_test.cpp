@@ -212,9 +212,8 @@ class ModesOnTheStandIn : public ShaderModes {
     for (int i = 0; i < 4; ++i) Set(vs, 12 + i, {i == 0 ? 1.0f : 0, i == 1 ? 1.0f : 0, 0, 1});
     Set(vs, 16, kFogColour);
     for (int i = 0; i < 4; ++i) Set(ps, i, kPixel[i]);
-    device_->SetTexture(0, Texture({kDiffuse}));
-    device_->SetTexture(1, Texture({kNormalMap}));
-    device_->SetTexture(3, Texture({kSpecular}));
+    for (auto [stage, texel] : {std::pair{0u, kDiffuse}, {1u, kNormalMap}, {3u, kSpecular}})
+      device_->SetTexture(stage, Texture({texel}));
     volume_ = Volume(kAttenuation);
     flat_ = Texture({kStage2});
   }
@@ -223,13 +222,8 @@ class ModesOnTheStandIn : public ShaderModes {
   }
   std::vector<uint32_t> Draw(uint32_t mode) {
     device_->SetTexture(2, Lit(mode) ? static_cast<IDirect3DBaseTexture9*>(volume_) : flat_);
-    ModelVertex corner{};
-    corner.z = kDepth;
-    corner.nx = kN.x, corner.ny = kN.y, corner.nz = kN.z;
-    corner.tx = kT.x, corner.ty = kT.y, corner.tz = kT.z;
-    corner.colour = kVertexColour;
-    corner.u = corner.v = 0.5f;
-    return DrawFullTarget(mode, corner);
+    return DrawFullTarget(
+        mode, {0, 0, kDepth, kN.x, kN.y, kN.z, kVertexColour, 0.5f, 0.5f, kT.x, kT.y, kT.z, {}});
   }
   static bool Lit(uint32_t mode) { return (mode >= 2 && mode <= 4) || (mode >= 7 && mode <= 9); }
 

@@ -108,10 +108,8 @@ TEST_F(TransformStateTest, DerivedMatricesFollowEveryChange) {
 // bias: (0.1 x 0.3) x 0.7 and 0.1 x (0.3 x 0.7) differ in the last bit.
 TEST_F(TransformStateTest, ProductsRunLeftToRight) {
   Matrix top, view;
-  MatrixInit(top);
-  MatrixInit(view);
-  top.m[0] = 0.1f;
-  view.m[0] = 0.3f;
+  MatrixInit(top), MatrixInit(view);
+  top.m[0] = 0.1f, view.m[0] = 0.3f;
   TransformStateLoad(state_, top);
   TransformStateSetView(state_, view);
   MatrixInit(*state_.projection);

@@ -128,3 +128,23 @@ uint64_t HashAndMaybeWrite(const char* name, uint32_t width, uint32_t height,
 }
 
 }  // namespace testsupport
+
+// Under the leak checker, leaks are looked for once every test has run, while the process is
+// whole: at exit the software GL driver's own exit handler tears its threads down, and the
+// checker's suspension of every thread can crash on one that is half gone.
+#if defined(__SANITIZE_ADDRESS__)
+#include <gtest/gtest.h>
+#include <sanitizer/lsan_interface.h>
+
+namespace {
+
+class LeakCheckAfterTheTests : public ::testing::Environment {
+ public:
+  void TearDown() override { __lsan_do_leak_check(); }
+};
+
+const ::testing::Environment* const kLeakCheck =
+    ::testing::AddGlobalTestEnvironment(new LeakCheckAfterTheTests);
+
+}  // namespace
+#endif

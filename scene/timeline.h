@@ -63,7 +63,8 @@ void TimelineEndFrame();
 // its fade, the next clip's while (acc + duration) - t is below the next one's.
 void TimelineDrawFades(const Timeline& timeline, uint32_t index, float t, float acc);
 // Draws the first frame of every clip (its scene animated at the clip's start, without sync
-// values, and its fades) into a target of the back buffer's size inside one frame that
+// values, and its fades) into a target of a quarter of the back buffer's width and height
+// (the rasteriser's variants depend on the states, not the size) inside one frame that
 // presents the picture already shown, so that the programs and the rasteriser's variants the
 // playback needs are made before it starts. Puts back what playback would see: transform
 // programs restart, dynamic meshes hold their undeformed vertices, every render target is

@@ -68,9 +68,9 @@ bool RefractsScreen(const Model& model) {
 
 void AddContent(const SceneNode& node, SceneContent& content) {
   if (node.kind == kNodeGroup) {
-    for (const ListNode* n = reinterpret_cast<const GroupNode&>(node).children->first; n;
-         n = n->next) {
-      if (n->value) AddContent(*reinterpret_cast<const SceneNode*>(n->value), content);
+    for (const SceneNode* child :
+         ListItems<SceneNode>(*reinterpret_cast<const GroupNode&>(node).children)) {
+      if (child) AddContent(*child, content);
     }
   }
   const Model* model =
@@ -82,8 +82,8 @@ void AddContent(const SceneNode& node, SceneContent& content) {
 
 SceneContent ContentOf(const Scene& scene) {
   SceneContent content{};
-  for (const ListNode* n = scene.nodes->first; n; n = n->next) {
-    if (n->value) AddContent(*reinterpret_cast<const SceneNode*>(n->value), content);
+  for (const SceneNode* node : ListItems<SceneNode>(*scene.nodes)) {
+    if (node) AddContent(*node, content);
   }
   return content;
 }

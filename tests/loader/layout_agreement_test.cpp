@@ -1,13 +1,11 @@
-// The loader reads exactly the operands the shared layout table gives each sub-op: every
-// sub-op, filled with operand bytes, is followed by the block's end and two lone opcodes, so a
-// builder that reads one byte too few or too many ends elsewhere with another tick count.
+// The loader reads exactly the operands the shared layout table gives each sub-op: one block of
+// each kind holds every sub-op of the table, filled with operand bytes, then every code outside
+// the table (a lone byte each), followed by the block's end and two lone opcodes, so a builder
+// that reads one byte too few or too many ends elsewhere with another tick count.
 #include <gtest/gtest.h>
-
-#include <map>
 
 #include "loader_test_util.h"
 #include "scene/timeline.h"
-#include "shell/device_startup.h"
 #include "tools/scriptasm/script_layout.h"
 
 namespace {
@@ -17,8 +15,7 @@ using loadertest::ReaderOver;
 using loadertest::ReaderPtr;
 
 // Filler operand bytes: strings and blobs of one byte 'A', every other byte 1.
-std::vector<uint8_t> FillerOperands(std::string_view letters) {
-  std::vector<uint8_t> bytes;
+void AppendFillerOperands(std::vector<uint8_t>& bytes, std::string_view letters) {
   for (char letter : letters) {
     if (letter == 's' || letter == 'B' || letter == 'P') {
       bytes.insert(bytes.end(), {1, 'A'});
@@ -26,7 +23,6 @@ std::vector<uint8_t> FillerOperands(std::string_view letters) {
       bytes.insert(bytes.end(), ScriptOperandBytes(std::string_view(&letter, 1)), 1);
     }
   }
-  return bytes;
 }
 
 struct Case {
@@ -60,60 +56,30 @@ uint32_t Made(const SceneReader& reader, const Case& c) {
   return ListCount(*reader.lists[c.index]);
 }
 
-// A device record without a Direct3D device: cameras take its size, nothing is uploaded.
 // Every case also runs without any device, as tools and the loader's own tests read scripts.
-Device* RecordDevice() {
-  static Device device = [] {
-    Device d{};
-    DeviceInit(&d);
-    d.width = 64;
-    d.height = 48;
-    return d;
-  }();
-  return &device;
-}
-
-TEST(LayoutAgreementTest, EverySubOpReadsItsTableOperands) {
-  for (Device* device : {RecordDevice(), static_cast<Device*>(nullptr)}) {
+TEST(LayoutAgreementTest, EverySubOpReadsItsTableOperandsAndOthersNothing) {
+  for (Device* device : {loadertest::RecordDevice(), static_cast<Device*>(nullptr)}) {
     for (const Case& c : kBuilt) {
       const ScriptOpLayout* op = ScriptFindOp(c.opcode);
       ASSERT_NE(op, nullptr);
+      SCOPED_TRACE(op->name);
       ASSERT_EQ(c.header.size(), ScriptOperandBytes(op->header));
+      std::vector<uint8_t> bytes = {0, 0, c.opcode};
+      bytes.insert(bytes.end(), c.header.begin(), c.header.end());
       for (const ScriptSubOpLayout& sub : op->subOps) {
-        std::vector<uint8_t> bytes = {0, 0, c.opcode};
-        bytes.insert(bytes.end(), c.header.begin(), c.header.end());
         bytes.push_back(sub.code);
-        std::vector<uint8_t> operands = FillerOperands(sub.operands);
-        bytes.insert(bytes.end(), operands.begin(), operands.end());
-        bytes.insert(bytes.end(), {0, 8, 8, 0});
-        ReaderPtr reader = ReaderOver(bytes, device);
-        RunSceneScript(*reader);
-        EXPECT_EQ(reader->ticks, 6u) << op->name << " " << sub.name;
-        EXPECT_EQ(Offset(*reader), bytes.size()) << op->name << " " << sub.name;
-        EXPECT_EQ(Made(*reader, c), 1u) << op->name << " " << sub.name;
+        AppendFillerOperands(bytes, sub.operands);
       }
+      for (uint32_t code = 1; code < 256; ++code)
+        if (!ScriptFindSubOp(*op, static_cast<uint8_t>(code))) bytes.push_back(uint8_t(code));
+      bytes.insert(bytes.end(), {0, 8, 8, 0});
+      ReaderPtr reader = ReaderOver(bytes, device);
+      RunSceneScript(*reader);
+      // The opcode, codes 1 to 255 once each, the block's end, two lone opcodes, the final 0.
+      EXPECT_EQ(reader->ticks, 260u);
+      EXPECT_EQ(Offset(*reader), bytes.size());
+      EXPECT_EQ(Made(*reader, c), 1u);
     }
-  }
-}
-
-TEST(LayoutAgreementTest, SubOpsOutsideTheTableReadNothing) {
-  for (const Case& c : kBuilt) {
-    const ScriptOpLayout* op = ScriptFindOp(c.opcode);
-    std::vector<uint8_t> bytes = {0, 0, c.opcode};
-    bytes.insert(bytes.end(), c.header.begin(), c.header.end());
-    uint32_t ignored = 0;
-    for (uint32_t code = 1; code < 256; ++code) {
-      if (!ScriptFindSubOp(*op, static_cast<uint8_t>(code))) {
-        bytes.push_back(static_cast<uint8_t>(code));
-        ++ignored;
-      }
-    }
-    bytes.insert(bytes.end(), {0, 0});
-    ReaderPtr reader = ReaderOver(bytes, RecordDevice());
-    RunSceneScript(*reader);
-    EXPECT_EQ(reader->ticks, ignored + 3) << op->name;
-    EXPECT_EQ(Made(*reader, c), 1u) << op->name;
-    EXPECT_EQ(Offset(*reader), bytes.size()) << op->name;
   }
 }
 

@@ -13,6 +13,7 @@
 #include "scene/scene.h"
 #include "scene/timeline.h"
 #include "scene/transform_program.h"
+#include "shell/device_startup.h"
 #include "texgen/texture.h"
 
 namespace loadertest {
@@ -27,6 +28,13 @@ void FreeAll(List* list, Free free) {
   ListDestroy(list);
 }
 
+// Records whose parts are finished by `Cleanup` before the record itself is freed.
+template <class T, void (*Cleanup)(T&)>
+void CleanUpAndFree(T* record) {
+  Cleanup(*record);
+  crt::AlignedFree(record);
+}
+
 void FreeTrack(AnimTrack* track) {
   FreeAll<TrackKey>(track->keys, [](TrackKey* key) {
     crt::AlignedFree(key->pose.position);
@@ -39,7 +47,7 @@ void FreeTrack(AnimTrack* track) {
 
 void FreeTimeline(Timeline* timeline) {
   if (!timeline) return;
-  FreeAll<Clip>(timeline->clips, [](Clip* clip) { crt::AlignedFree(clip); });
+  FreeAll<Clip>(timeline->clips, crt::AlignedFree);
   FreeAll<FontEntry>(timeline->fonts->fonts, [](FontEntry* entry) {
     crt::AlignedFree(entry->name);
     crt::AlignedFree(entry);
@@ -53,26 +61,28 @@ void FreeTimeline(Timeline* timeline) {
 
 }  // namespace
 
+Device* RecordDevice() {
+  static Device device = [] {
+    Device d{};
+    DeviceInit(&d);
+    d.width = 64;
+    d.height = 48;
+    return d;
+  }();
+  return &device;
+}
+
 void FreeReader(SceneReader* r) {
   if (!r) return;
   FreeAll<Texture>(r->lists[kListTextures], [r](Texture* t) {
     if (r->device) TextureRelease(t, *r->device);  // gives back a render target's record
     TextureDestroy(t);
   });
-  FreeAll<Material>(r->lists[kListMaterials], [](Material* m) { crt::AlignedFree(m); });
-  FreeAll<Model>(r->lists[kListModels], [](Model* m) {
-    ModelDestroyContents(*m);
-    crt::AlignedFree(m);
-  });
+  FreeAll<Material>(r->lists[kListMaterials], crt::AlignedFree);
+  FreeAll<Model>(r->lists[kListModels], CleanUpAndFree<Model, ModelDestroyContents>);
   FreeAll<GroupNode>(r->lists[kListGroups], GroupNodeDestroy);
-  FreeAll<Light>(r->lists[kListLights], [](Light* l) {
-    LightCleanup(*l);
-    crt::AlignedFree(l);
-  });
-  FreeAll<Camera>(r->lists[kListCameras], [](Camera* c) {
-    CameraCleanup(*c);
-    crt::AlignedFree(c);
-  });
+  FreeAll<Light>(r->lists[kListLights], CleanUpAndFree<Light, LightCleanup>);
+  FreeAll<Camera>(r->lists[kListCameras], CleanUpAndFree<Camera, CameraCleanup>);
   FreeAll<Kind3Node>(r->lists[kListKind3Nodes], Kind3NodeDestroy);
   FreeAll<AnimTrack>(r->lists[kListTracks], FreeTrack);
   ListDestroy(r->lists[kListUnused]);

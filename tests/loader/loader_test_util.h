@@ -13,6 +13,10 @@
 
 namespace loadertest {
 
+// A device record of 64 x 48 without a Direct3D device, shared by the suite: cameras take its
+// size, nothing is uploaded.
+Device* RecordDevice();
+
 // Frees the reader and everything it built (the loader itself never frees them).
 void FreeReader(SceneReader* reader);
 struct ReaderDeleter {

@@ -20,38 +20,25 @@
 #include "scene/scene.h"
 #include "scene/timeline.h"
 #include "scene/transform_program.h"
-#include "shell/device_startup.h"
 
 namespace {
 
 using loadertest::ReaderPtr;
 
-class ObjectBuildersTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    DeviceInit(&device_);
-    device_.width = 64;
-    device_.height = 48;
-  }
-  void TearDown() override {
-    ListDestroy(device_.modes);
-    ListDestroy(device_.textures);
-  }
-  ReaderPtr Run(const std::string& text) { return loadertest::RunScript(text, &device_); }
-  template <class T>
-  static T* At(const ReaderPtr& r, ScriptList list, uint32_t i) {
-    return ListAtAs<T>(*r->lists[list], i);
-  }
-
-  Device device_{};
-};
+ReaderPtr Build(const std::string& text) {
+  return loadertest::RunScript(text, loadertest::RecordDevice());
+}
+template <class T>
+T* At(const ReaderPtr& r, ScriptList list, uint32_t i) {
+  return ListAtAs<T>(*r->lists[list], i);
+}
 
 const char kMaterial[] = "texture t 8 8 1 0 0\nend\nmaterial m 0 1\n diffuse t\nend\n";
 
 // The header "model <name> blend fill layer lit variant cull special": the blend mode sets
 // blending, depth writing and the blend functions; fill mode 3 is no mode; the last five
 // are kept as given.
-TEST_F(ObjectBuildersTest, ModelHeaderSelectsBlendAndDrawSettings) {
+TEST(ObjectBuildersTest, ModelHeaderSelectsBlendAndDrawSettings) {
   constexpr uint32_t kAny = 99;  // a blend function the mode leaves as it was
   const struct Row {
     const char* header;
@@ -65,7 +52,7 @@ TEST_F(ObjectBuildersTest, ModelHeaderSelectsBlendAndDrawSettings) {
   std::string text;
   for (const Row& row : rows)
     text += "model m" + std::to_string(text.size()) + " " + row.header + "\nend\n";
-  ReaderPtr r = Run(text);
+  ReaderPtr r = Build(text);
   for (const Row& row : rows) {
     const Model& m = *At<Model>(r, kListModels, static_cast<uint32_t>(&row - rows));
     const char* h = row.header;
@@ -84,20 +71,20 @@ TEST_F(ObjectBuildersTest, ModelHeaderSelectsBlendAndDrawSettings) {
 // vertices as a direct call); without a material nothing is generated. A mesh past the 16-bit
 // index range is refused with a message, also when merging makes it so. A deformer's fields
 // map in order and animate the model; clone, merge and the unused sub-ops of another model.
-TEST_F(ObjectBuildersTest, ModelOperations) {
+TEST(ObjectBuildersTest, ModelOperations) {
   testing::internal::CaptureStderr();
-  ReaderPtr r = Run(std::string(kMaterial) +
-                    "model cyl 0 0 0 1 0 1 0\n cylinder 1 7 2 3 8 m\nend\n"
-                    "model none 0 0 0 1 0 1 0\n box 1 1 1 0 -\n scale 2 2 2\nend\n"
-                    "model big 0 0 0 1 0 1 0\n sheet 10 10 300 300 m\nend\n"
-                    "model fits 0 0 0 1 0 1 0\n sheet 10 10 200 200 m\nend\n"
-                    "model merged 0 0 0 1 0 1 0\n merge fits\n merge fits\nend\n"
-                    "model a 0 0 0 1 0 1 0\n box 1 1 1 0 m\n deformer 1 9 2.5 0.25 1 0 7\nend\n"
-                    "model b 0 0 0 1 0 1 0\n clone_meshes a\n merge a\n merge -\n"
-                    " unused22 a\n unused20 3 4\n unused15\nend\n");
+  ReaderPtr r = Build(std::string(kMaterial) +
+                      "model cyl 0 0 0 1 0 1 0\n cylinder 1 7 2 3 8 m\nend\n"
+                      "model none 0 0 0 1 0 1 0\n box 1 1 1 0 -\n scale 2 2 2\nend\n"
+                      "model big 0 0 0 1 0 1 0\n sheet 10 10 300 300 m\nend\n"
+                      "model fits 0 0 0 1 0 1 0\n sheet 10 10 200 200 m\nend\n"
+                      "model merged 0 0 0 1 0 1 0\n merge fits\n merge fits\nend\n"
+                      "model a 0 0 0 1 0 1 0\n box 1 1 1 0 m\n deformer 1 9 2.5 0.25 1 0 7\nend\n"
+                      "model b 0 0 0 1 0 1 0\n clone_meshes a\n merge a\n merge -\n"
+                      " unused22 a\n unused20 3 4\n unused15\nend\n");
   const std::string message = testing::internal::GetCapturedStderr();
-  Mesh* cylinder =
-      MeshCreateCylinder(1, 2, 3, 8, ListAtAs<Material>(*r->lists[kListMaterials], 0), &device_);
+  Mesh* cylinder = MeshCreateCylinder(1, 2, 3, 8, ListAtAs<Material>(*r->lists[kListMaterials], 0),
+                                      loadertest::RecordDevice());
   const Mesh* built = At<Model>(r, kListModels, 0)->meshes[0];
   ASSERT_NE(built, nullptr);
   ASSERT_EQ(built->vertexCount, cylinder->vertexCount);
@@ -124,7 +111,7 @@ TEST_F(ObjectBuildersTest, ModelOperations) {
 // A track binds to the group's last child (none before the first child, replicator copies
 // never become it), with the placement as its rest; a group nests a copy of another group,
 // placed, and nesting deeper than the matrix stack is refused.
-TEST_F(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
+TEST(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
   std::string text =
       std::string(kMaterial) +
       "model box 0 0 0 1 0 1 0\n box 1 1 1 0 m\nend\ntrack t 0 1\n key 1 0 0 0 0 0 0\nend\n"
@@ -134,7 +121,7 @@ TEST_F(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
   for (uint32_t i = 1; i < kScriptMaxGroupDepth; ++i)
     text += "group g" + std::to_string(i) + "\n group g" + std::to_string(i - 1) +
             " 0 0 0 0 0 0 1 1 1\nend\n";
-  ReaderPtr r = Run(text);
+  ReaderPtr r = Build(text);
   GroupNode* g = At<GroupNode>(r, kListGroups, 0);
   ASSERT_EQ(ListCount(*g->bindings), 2u);
   const AnimBinding* first = ListAtAs<AnimBinding>(*g->bindings, 0);
@@ -158,17 +145,17 @@ TEST_F(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
 // sanitizer build sees a leak otherwise), a light slot wraps at 8 and a later light takes it;
 // overlay mode 5 keeps mode 3's blend. A scene copy takes the bindings (a track after it binds
 // none); sub-scene items resolve their scene.
-TEST_F(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
-  ReaderPtr r = Run(std::string(kMaterial) +
-                    "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\nend\n"
-                    "camera c\n fov 200\n height_fraction 0\n viewport 0 0 10 0\nend\n"
-                    "track t 0 1\nend\n"
-                    "scene a 1.5 0xFF102030 0.25\n camera c 1 2 3 0 0 0 1 1 1\n"
-                    " camera c 0 0 0 0 0 0 1 1 1\n light l 1 4 5 6\n light z 1 0 0 0\n"
-                    " light l 200 0 0 0\n fog 3 3 0xFF00FF00\n overlay t 1 2 51 3\n"
-                    " overlay t 0.5 0.5 255 5\n background t 2 3 1\n unused8 1 2\nend\n"
-                    "scene b 0 0xFF000000 0\n camera c 0 0 0 0 0 0 1 1 1\n copy a\n track t\n"
-                    " subscene a t 1 2.5\n subscene - t 1 0\nend\n");
+TEST(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
+  ReaderPtr r = Build(std::string(kMaterial) +
+                      "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\nend\n"
+                      "camera c\n fov 200\n height_fraction 0\n viewport 0 0 10 0\nend\n"
+                      "track t 0 1\nend\n"
+                      "scene a 1.5 0xFF102030 0.25\n camera c 1 2 3 0 0 0 1 1 1\n"
+                      " camera c 0 0 0 0 0 0 1 1 1\n light l 1 4 5 6\n light z 1 0 0 0\n"
+                      " light l 200 0 0 0\n fog 3 3 0xFF00FF00\n overlay t 1 2 51 3\n"
+                      " overlay t 0.5 0.5 255 5\n background t 2 3 1\n unused8 1 2\nend\n"
+                      "scene b 0 0xFF000000 0\n camera c 0 0 0 0 0 0 1 1 1\n copy a\n track t\n"
+                      " subscene a t 1 2.5\n subscene - t 1 0\nend\n");
   const Light* z = At<Light>(r, kListLights, 1);
   EXPECT_TRUE(z->enabled == 1 && z->range > 0.0f);
   EXPECT_EQ(z->diffuse[0], 128.0f * static_cast<float>(1.0 / 255.0));
@@ -203,8 +190,8 @@ TEST_F(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
 // a program's bytes are kept; a quaternion key has no program blob. Clips take their scene
 // (one without is dropped), duration, kind, fade and colour; fonts their name and size, listed
 // with the timeline; a node its fields (an unresolved texture changes nothing).
-TEST_F(ObjectBuildersTest, TracksTimelineFontsAndNodes) {
-  ReaderPtr r = Run(
+TEST(ObjectBuildersTest, TracksTimelineFontsAndNodes) {
+  ReaderPtr r = Build(
       "texture t 8 8 1 0 0\nend\ncamera c\nend\n"
       "scene s 0 0xFF000000 0\n camera c 0 0 0 0 0 0 1 1 1\nend\n"
       "track a 0 2\n key 1 2 3 0 90 0 0\n key 0 0 0 0 0 0 2.5\n program [0f a0 e4 40 00 00 80 "

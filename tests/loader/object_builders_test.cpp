@@ -9,17 +9,7 @@
 #include "math/matrix.h"
 #include "mesh/generators.h"
 #include "mesh/mesh.h"
-#include "platform/crt.h"
-#include "scene/anim.h"
-#include "scene/camera.h"
 #include "scene/deformer.h"
-#include "scene/kind3_node.h"
-#include "scene/light.h"
-#include "scene/model.h"
-#include "scene/node.h"
-#include "scene/scene.h"
-#include "scene/timeline.h"
-#include "scene/transform_program.h"
 
 namespace {
 
@@ -139,29 +129,36 @@ TEST(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
   EXPECT_EQ(ListCount(*At<GroupNode>(r, kListGroups, kScriptMaxGroupDepth)->children), 0u);
 }
 
-// Lights: enabled, range kept above 0, colours unpacked (defaults 1, 0, 0, 0); cameras: field
-// of view inside (0, 180), height fraction above 0, viewport at least a pixel. A scene's second
-// camera replaces the first (its binding loses the target, the first camera is freed: the
-// sanitizer build sees a leak otherwise), a light slot wraps at 8 and a later light takes it;
-// overlay mode 5 keeps mode 3's blend. A scene copy takes the bindings (a track after it binds
-// none); sub-scene items resolve their scene.
-TEST(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
-  ReaderPtr r = Build(std::string(kMaterial) +
-                      "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\nend\n"
-                      "camera c\n fov 200\n height_fraction 0\n viewport 0 0 10 0\nend\n"
-                      "track t 0 1\nend\n"
-                      "scene a 1.5 0xFF102030 0.25\n camera c 1 2 3 0 0 0 1 1 1\n"
-                      " camera c 0 0 0 0 0 0 1 1 1\n light l 1 4 5 6\n light z 1 0 0 0\n"
-                      " light l 200 0 0 0\n fog 3 3 0xFF00FF00\n overlay t 1 2 51 3\n"
-                      " overlay t 0.5 0.5 255 5\n background t 2 3 1\n unused8 1 2\nend\n"
-                      "scene b 0 0xFF000000 0\n camera c 0 0 0 0 0 0 1 1 1\n copy a\n track t\n"
-                      " subscene a t 1 2.5\n subscene - t 1 0\nend\n");
+// Lights: enabled, range kept above 0, colours unpacked; cameras: field of view inside
+// (0, 180), height fraction above 0, viewport at least a pixel. A scene's second camera replaces
+// the first (its binding loses the target, the first camera is freed: the sanitizer build sees
+// a leak otherwise), a light slot wraps at 8 and a later light takes it; overlay mode 5 keeps
+// mode 3's blend. A scene copy takes the bindings (a track after it binds none); sub-scene items
+// resolve their scene. Keys: position, rotation in degrees to a quaternion, time; the end
+// follows the last key; a program's bytes are kept; a quaternion key has no program blob. Clips
+// take their scene (one without is dropped), duration, kind, fade and colour; fonts their name
+// and size, listed with the timeline; a node its fields (an unresolved texture changes nothing).
+TEST(ObjectBuildersTest, ScenesAndWhatTheyHold) {
+  ReaderPtr r = Build(
+      std::string(kMaterial) +
+      "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\nend\n"
+      "camera c\n fov 200\n height_fraction 0\n viewport 0 0 10 0\nend\ntrack t 0 1\nend\n"
+      "scene a 1.5 0xFF102030 0.25\n camera c 1 2 3 0 0 0 1 1 1\n camera c 0 0 0 0 0 0 1 1 1\n"
+      " light l 1 4 5 6\n light z 1 0 0 0\n light l 200 0 0 0\n fog 3 3 0xFF00FF00\n"
+      " overlay t 1 2 51 3\n overlay t 0.5 0.5 255 5\n background t 2 3 1\n unused8 1 2\nend\n"
+      "scene b 0 0xFF000000 0\n camera c 0 0 0 0 0 0 1 1 1\n copy a\n track t\n"
+      " subscene a t 1 2.5\n subscene - t 1 0\nend\n"
+      "track k 0 2\n key 1 2 3 0 90 0 0\n key 0 0 0 0 0 0 2.5\n program [0f a0 e4 40 00 00 80 3f]\n"
+      "end\ntrack q 1 0\n quat_key 1 0 0 0 0 0 1 4\n key 0 0 0 0 0 0 5\nend\n"
+      "font f \"Sans\" 24\n byte 7\n byte 200\nend\n"
+      "timeline\n clip a 2.5 2 0.5 0x00FF8000\n clip - 9 0 0 0xFF000000\n"
+      " text \"hello\" f 0xFFFFFFFF 1 2 0.5 1 2 3 4\nend\ntimeline\n clip a 1 7 0 0xFF000000\nend\n"
+      "node n\n count 300\n texture t\n texture -\n colors 0x11223344 0x55667788\n vector3 1 2 3\n"
+      " value4 0.5\nend\n");
   const Light* z = At<Light>(r, kListLights, 1);
   EXPECT_TRUE(z->enabled == 1 && z->range > 0.0f);
   EXPECT_EQ(z->diffuse[0], 128.0f * static_cast<float>(1.0 / 255.0));
   EXPECT_EQ(z->diffuse[1], 1.0f);
-  EXPECT_TRUE(At<Light>(r, kListLights, 0)->diffuse[0] == 1 &&
-              At<Light>(r, kListLights, 0)->diffuse[1] == 0);
   const Camera* c = At<Camera>(r, kListCameras, 0);
   EXPECT_TRUE(c->fieldOfView > 0 && c->fieldOfView < 180 && c->heightFraction > 0);
   EXPECT_EQ(c->viewport->h, 1u);
@@ -184,43 +181,24 @@ TEST(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
   ASSERT_EQ(ListCount(*b->subScenes), 1u);
   const auto* target = ListAtAs<SceneTarget>(*b->subScenes, 0);
   EXPECT_TRUE(target->scene == a && target->timeOffset == 2.5f && target->flag == 1);
-}
 
-// Keys: position, rotation in degrees to a quaternion, time; the end follows the last key;
-// a program's bytes are kept; a quaternion key has no program blob. Clips take their scene
-// (one without is dropped), duration, kind, fade and colour; fonts their name and size, listed
-// with the timeline; a node its fields (an unresolved texture changes nothing).
-TEST(ObjectBuildersTest, TracksTimelineFontsAndNodes) {
-  ReaderPtr r = Build(
-      "texture t 8 8 1 0 0\nend\ncamera c\nend\n"
-      "scene s 0 0xFF000000 0\n camera c 0 0 0 0 0 0 1 1 1\nend\n"
-      "track a 0 2\n key 1 2 3 0 90 0 0\n key 0 0 0 0 0 0 2.5\n program [0f a0 e4 40 00 00 80 "
-      "3f]\nend\n"
-      "track q 1 0\n quat_key 1 0 0 0 0 0 1 4\n key 0 0 0 0 0 0 5\nend\n"
-      "font f \"Sans\" 24\n byte 7\n byte 200\nend\n"
-      "timeline\n clip s 2.5 2 0.5 0x00FF8000\n clip - 9 0 0 0xFF000000\n"
-      " text \"hello\" f 0xFFFFFFFF 1 2 0.5 1 2 3 4\nend\n"
-      "timeline\n clip s 1 7 0 0xFF000000\nend\n"
-      "node n\n count 300\n texture t\n texture -\n colors 0x11223344 0x55667788\n vector3 1 2 3\n"
-      " value4 0.5\nend\n");
-  const AnimTrack* a = At<AnimTrack>(r, kListTracks, 0);
-  EXPECT_TRUE(a->interpolation == 0 && a->loop == 1 && a->end - a->start == 2.5f);
-  ASSERT_EQ(ListCount(*a->keys), 2u);
-  const Pose& pose = ListAtAs<TrackKey>(*a->keys, 0)->pose;
+  const AnimTrack* k = At<AnimTrack>(r, kListTracks, 1);
+  EXPECT_TRUE(k->interpolation == 0 && k->loop == 1 && k->end - k->start == 2.5f);
+  ASSERT_EQ(ListCount(*k->keys), 2u);
+  const Pose& pose = ListAtAs<TrackKey>(*k->keys, 0)->pose;
   EXPECT_EQ(pose.position->y, 2.0f);
   EXPECT_NEAR(pose.rotation->y, 0.70710678f, 1e-6f);
-  ASSERT_EQ(ListCount(*a->programs), 1u);
-  const TransformProgram* p = ListAtAs<TransformProgram>(*a->programs, 0);
+  ASSERT_EQ(ListCount(*k->programs), 1u);
+  const TransformProgram* p = ListAtAs<TransformProgram>(*k->programs, 0);
   EXPECT_TRUE(p->length == 8 && p->code[7] == 0x3f);
-  const AnimTrack* q = At<AnimTrack>(r, kListTracks, 1);
+  const AnimTrack* q = At<AnimTrack>(r, kListTracks, 2);
   ASSERT_EQ(ListCount(*q->keys), 2u);
   EXPECT_EQ(ListCount(*q->programs), 0u);
   const TrackKey* quat = ListAtAs<TrackKey>(*q->keys, 0);
   EXPECT_TRUE(quat->pose.rotation->w == 1.0f && quat->time == 4.0f);
-
   ASSERT_EQ(ListCount(*r->timeline->clips), 2u);
   const Clip* first = ListAtAs<Clip>(*r->timeline->clips, 0);
-  EXPECT_EQ(first->scene, At<Scene>(r, kListScenes, 0));
+  EXPECT_EQ(first->scene, a);
   EXPECT_TRUE(first->duration == 2.5f && first->fade == 0.5f && first->kind == 2);
   EXPECT_EQ(first->color, 0x00FF8000u);
   EXPECT_EQ(ListAtAs<Clip>(*r->timeline->clips, 1)->kind, 7u);

@@ -10,9 +10,8 @@ namespace {
 
 template <class T, class Free>
 void FreeAll(List* list, Free free) {
-  for (T* item : ListItems<T>(*list)) {
+  for (T* item : ListItems<T>(*list))
     if (item) free(item);
-  }
   ListDestroy(list);
 }
 
@@ -51,7 +50,9 @@ void FreeTimeline(Timeline* timeline) {
 
 Device* RecordDevice() {
   static Device device{};
-  if (!device.modes) DeviceInit(&device), device.width = 64, device.height = 48;
+  if (!device.modes) DeviceInit(&device);
+  device.width = 64;
+  device.height = 48;
   return &device;
 }
 

@@ -56,11 +56,17 @@ inline ReaderPtr ReaderAtBody(const std::vector<uint8_t>& body) {
   return reader;
 }
 
-// Assembles and runs a script; returns its reader.
-inline ReaderPtr RunScript(const std::string& text, Device* device = nullptr) {
-  ReaderPtr reader = ReaderOver(Assemble(text), device);
+// Assembles and runs a script on the device record; returns its reader.
+inline ReaderPtr RunScript(const std::string& text) {
+  ReaderPtr reader = ReaderOver(Assemble(text), RecordDevice());
   RunSceneScript(*reader);
   return reader;
+}
+
+// Item i of one of the reader's object lists.
+template <class T>
+T* At(const ReaderPtr& reader, ScriptList list, uint32_t i) {
+  return ListAtAs<T>(*reader->lists[list], i);
 }
 
 inline uint32_t Offset(const SceneReader& reader) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 #include "loader_test_util.h"
@@ -17,7 +16,7 @@ using loadertest::ReaderPtr;
 using loadertest::RunScript;
 
 Texture* TextureAt(const ReaderPtr& reader, uint32_t index) {
-  return ListAtAs<Texture>(*reader->lists[kListTextures], index);
+  return loadertest::At<Texture>(reader, kListTextures, index);
 }
 
 std::vector<uint32_t> Pixels(const Texture* t) {
@@ -41,13 +40,10 @@ const char kPrologue[] =
 // layer: only a first byte of 1 turns the alpha write off; rotate: only 1 takes alpha from the
 // source. Sub-ops 12 and 41 read and drop their operands, 43 is 42, 99 and 200 are ignored.
 TEST(TextureBuilderTest, OperandsReachTheOperationsInStreamOrder) {
-  const float kernel[9] = {0, 0.25f, 0, 0.25f, 0, 0.25f, 0, 0.25f, 0};
-  const uint32_t colors[6] = {0xFF000000, 0xFFFF0000, 0xFFFFFF00, 0, 0, 0};
-  const uint8_t positions[6] = {0, 100, 255, 0, 0, 0};
-  const struct {
-    const char* line;
-    std::function<void(Texture*)> op;
-  } rows[] = {
+  static const float kernel[9] = {0, 0.25f, 0, 0.25f, 0, 0.25f, 0, 0.25f, 0};
+  static const uint32_t colors[6] = {0xFF000000, 0xFFFF0000, 0xFFFFFF00, 0, 0, 0};
+  static const uint8_t positions[6] = {0, 100, 255, 0, 0, 0};
+  const std::pair<const char*, void (*)(Texture*)> rows[] = {
       {"radial_gradient 9 20 11 0xFFFFFFFF 0x00000000",
        [](auto t) { TextureRadialGradient(t, 9, 20, 11, 0xFFFFFFFF, 0x00000000); }},
       {"line 1 30 29 2 0xFFFF0000", [](auto t) { TextureDrawLine(t, 1, 30, 29, 2, 0xFFFF0000); }},
@@ -56,10 +52,10 @@ TEST(TextureBuilderTest, OperandsReachTheOperationsInStreamOrder) {
       {"scale_channels 0.5 1.25 2 0.75",
        [](auto t) { TextureScaleChannels(t, 0.5f, 1.25f, 2.0f, 0.75f); }},
       {"convolve 0 0.25 0 0.25 0 0.25 0 0.25 0 1",
-       [&](auto t) { TextureConvolve3x3(t, kernel, true); }},
+       [](auto t) { TextureConvolve3x3(t, kernel, true); }},
       {"gradient_map 3 0xFF000000 0xFFFF0000 0xFFFFFF00 0x00000000 0x00000000 0x00000000 0 100 "
        "255 0 0 0",
-       [&](auto t) { TextureGradientMap(t, 3, colors, positions); }},
+       [](auto t) { TextureGradientMap(t, 3, colors, positions); }},
       {"grid 5 7 1 0xFF0000FF", [](auto t) { TextureDrawGrid(t, 5, 7, 1, 0xFF0000FF); }},
       {"sine_shift_columns 3 11", [](auto t) { TextureSineShiftColumns(t, 3, 11); }},
       {"hline 2 3 9 0xFFABCDEF", [](auto t) { TextureDrawHLine(t, 2, 3, 9, 0xFFABCDEF); }},
@@ -75,13 +71,13 @@ TEST(TextureBuilderTest, OperandsReachTheOperationsInStreamOrder) {
       {"unused12 1 2 3 0x11223344 0x55667788\n unused41 9\n byte 99\n byte 200\n"
        " threshold_recolor_b 100 0xFF00FFFF",
        [](auto t) { TextureThresholdRecolor(t, 100, 0xFF00FFFF); }}};
-  for (const auto& row : rows) {
+  for (const auto& [line, op] : rows) {
     crt::srand(5);
-    ReaderPtr r = RunScript(std::string(kPrologue) + " " + row.line + "\nend\n");
+    ReaderPtr r = RunScript(std::string(kPrologue) + " " + line + "\nend\n");
     Texture* expected = Reference();
     crt::srand(5);
-    row.op(expected);
-    EXPECT_EQ(Pixels(TextureAt(r, 0)), Pixels(expected)) << row.line;
+    op(expected);
+    EXPECT_EQ(Pixels(TextureAt(r, 0)), Pixels(expected)) << line;
     TextureDestroy(expected);
   }
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <random>
 
 #include "platform/shader_translate.h"
 #include "render/shader_table.h"
@@ -102,17 +101,11 @@ TEST(ShaderTranslate, RefusesMalformedStreamsAndWhatTheModelDoesNotAllow) {
   }
 }
 
-TEST(ShaderTranslate, DescribesWhatItAcceptsAndSkipsComments) {
-  ShaderTranslation out;
-  ASSERT_EQ(ShaderTable[5].mode, 2u);
-  ASSERT_TRUE(Translate(TableWords(ShaderTable[5]), out)) << out.error;
-  EXPECT_EQ(out.stage, ShaderStage::Pixel);
-  EXPECT_EQ(out.major * 10 + out.minor, 20);
-  const uint8_t p4Samplers[16] = {2, 2, 4, 2};
-  EXPECT_EQ(0, memcmp(out.samplerType, p4Samplers, 16));
-  EXPECT_NE(out.source.find("uniform sampler3D hx_s2;"), std::string::npos);
-
+// A comment block changes nothing; the sampler kinds follow the declarations (ps_1_1: 2D for
+// each stage read).
+TEST(ShaderTranslate, SkipsCommentsAndReportsTheSamplerKinds) {
   const Words glow = Assemble("ps_1_1\ntex t0\ntex t3\nadd r0, t0, t3");
+  ShaderTranslation out;
   ASSERT_TRUE(Translate(glow, out));
   const uint8_t glowSamplers[16] = {2, 0, 0, 2};
   EXPECT_EQ(0, memcmp(out.samplerType, glowSamplers, 16));
@@ -121,31 +114,6 @@ TEST(ShaderTranslate, DescribesWhatItAcceptsAndSkipsComments) {
   commented.insert(commented.begin() + 3, {0x0002FFFE, 0x12345678, kEnd});
   ASSERT_TRUE(Translate(commented, out)) << out.error;
   EXPECT_EQ(out.source, plain);
-
-  ASSERT_TRUE(Translate(
-      Assemble("vs_1_1\ndcl_position v0\ndcl_texcoord2 v5\nmov oPos, v0\nmov oT0, v5"), out));
-  EXPECT_EQ(out.stage, ShaderStage::Vertex);
-  EXPECT_NE(out.source.find("layout(location = 6) in vec4 hx_a6;"), std::string::npos);
-}
-
-// Random corruptions of the table's programs: each must be accepted or refused with an
-// error, never crash or read outside its block.
-TEST(ShaderTranslate, SurvivesCorruptedStreams) {
-  std::mt19937 random(12345);
-  int refused = 0;
-  for (int round = 0; round < 3000; ++round) {
-    Words w = TableWords(ShaderTable[round % 30]);
-    for (int k = 0; k < 1 + round % 3; ++k) {
-      uint32_t& word = w[random() % w.size()];
-      word = round % 2 ? word ^ (1u << (random() % 32)) : static_cast<uint32_t>(random());
-    }
-    ShaderTranslation out;
-    if (!Translate(w, out)) {
-      ++refused;
-      EXPECT_FALSE(out.error.empty());
-    }
-  }
-  EXPECT_GT(refused, 1500);
 }
 
 }  // namespace

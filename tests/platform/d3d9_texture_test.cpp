@@ -14,15 +14,12 @@ constexpr uint32_t kBlack = 0xFF000000, kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, 
 
 class D3D9Texture : public testsupport::DeviceTest {
  protected:
-  // The pixel (x, y), every corner carrying the texture coordinate (u, v, w).
-  void DrawAt(float x, float y, float u, float v, float w) {
-    const float l = x - 0.5f, r = x + 0.5f, t = y - 0.5f, b = y + 0.5f;
-    const testsupport::ScreenVertex quad[4] = {{l, t, 0.5f, 1, kWhite, u, v, w},
-                                               {r, t, 0.5f, 1, kWhite, u, v, w},
-                                               {l, b, 0.5f, 1, kWhite, u, v, w},
-                                               {r, b, 0.5f, 1, kWhite, u, v, w}};
+  // One point per pixel (x, y) carrying its texture coordinate (u, v, w).
+  void DrawPoints(const std::vector<testsupport::ScreenVertex>& points) {
     device_->SetVertexDeclaration(screenLayout_);
-    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof quad[0]), D3D_OK);
+    ASSERT_EQ(
+        device_->DrawPrimitiveUP(D3DPT_POINTLIST, points.size(), points.data(), sizeof points[0]),
+        D3D_OK);
   }
   // Fills size x size texels of a locked rectangle with `colour`.
   static void Fill(const D3DLOCKED_RECT& locked, UINT size, uint32_t colour) {
@@ -89,9 +86,9 @@ TEST_F(D3D9Texture, VolumeAndCubeTexturesAreLookedUpByTheirCoordinates) {
   ASSERT_EQ(volume->UnlockBox(0), D3D_OK);
   device_->SetTexture(0, volume);
   Clear(kBlack);
-  DrawAt(0, 0, 0.75f, 0.25f, 0.25f);
-  DrawAt(1, 0, 0.25f, 0.75f, 0.75f);
-  DrawAt(2, 0, 0.75f, 0.75f, 0.75f);
+  DrawPoints({{0, 0, 0.5f, 1, kWhite, 0.75f, 0.25f, 0.25f},
+              {1, 0, 0.5f, 1, kWhite, 0.25f, 0.75f, 0.75f},
+              {2, 0, 0.5f, 1, kWhite, 0.75f, 0.75f, 0.75f}});
 
   IDirect3DCubeTexture9* cube = nullptr;
   ASSERT_EQ(device_->CreateCubeTexture(2, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr),
@@ -106,9 +103,9 @@ TEST_F(D3D9Texture, VolumeAndCubeTexturesAreLookedUpByTheirCoordinates) {
     cube->UnlockRect(D3DCUBEMAP_FACES(f), 0);
   }
   device_->SetTexture(0, cube);
-  DrawAt(0, 1, 1, 0, 0);
-  DrawAt(1, 1, 0, -1, 0);
-  DrawAt(2, 1, 0, 0, -1);
+  DrawPoints({{0, 1, 0.5f, 1, kWhite, 1, 0, 0},
+              {1, 1, 0.5f, 1, kWhite, 0, -1, 0},
+              {2, 1, 0.5f, 1, kWhite, 0, 0, -1}});
   ExpectPixels({{0, 0, kRed},          // texel (1, 0, 0)
                 {1, 0, 0xFF00FFFF},    // texel (0, 1, 1)
                 {2, 0, kWhite},        // texel (1, 1, 1)
@@ -146,9 +143,7 @@ TEST_F(D3D9Texture, ReadOnlyLockOfALockableTargetReturnsItsFinishedDrawing) {
   EXPECT_EQ(fence->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3DERR_INVALIDCALL);
   fence->UnlockRect();
   device_->SetRenderTarget(0, fence);
-  device_->SetFVF(D3DFVF_XYZRHW);
-  const float triangle[3][4] = {{-1, -1, 0, 1}, {-1, 4, 0, 1}, {4, -1, 0, 1}};
-  device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, 16);
+  DrawRect(0, 0, 2, 2, kWhite);
   device_->SetRenderTarget(0, back);
   ASSERT_EQ(fence->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
   EXPECT_EQ(locked.Pitch, 8);
@@ -167,12 +162,14 @@ void Upload(Buffer* buffer, const void* bytes, UINT size, DWORD flags = 0) {
   buffer->Unlock();
 }
 
+// The program's mesh buffers: indexed draws from a first index, stream draws, discard locks of
+// dynamic meshes.
 TEST_F(D3D9Texture, BuffersDrawIndexedAndFromStreamsAndDiscardLocksReplaceTheContents) {
   // Two quads covering the left and the right half of the screen.
   ClipVertex quads[8] = {{-1, 1, 0.5f, kRed},   {0, 1, 0.5f, kRed},   {-1, -1, 0.5f, kRed},
                          {0, -1, 0.5f, kRed},   {0, 1, 0.5f, kGreen}, {1, 1, 0.5f, kGreen},
                          {0, -1, 0.5f, kGreen}, {1, -1, 0.5f, kGreen}};
-  const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+  const uint16_t indices[12] = {0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7};
   IDirect3DVertexBuffer9* vb = nullptr;
   IDirect3DIndexBuffer9* ib = nullptr;
   ASSERT_EQ(device_->CreateVertexBuffer(sizeof quads, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0,
@@ -191,25 +188,19 @@ TEST_F(D3D9Texture, BuffersDrawIndexedAndFromStreamsAndDiscardLocksReplaceTheCon
   device_->SetPixelShader(colourPs_);
   device_->SetStreamSource(0, vb, 0, sizeof quads[0]);
   device_->SetIndices(ib);
-  ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 4, 0, 4, 0, 2), D3D_OK);  // right
+  ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 8, 6, 2), D3D_OK);  // right
   ExpectPixels({{10, 30, kBlack}, {50, 30, kGreen}});
-  ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);  // left
-  ExpectPixels({{10, 30, kRed}});
-  // Every vertex blue under a discard lock, the right quad drawn through a stream offset.
   for (ClipVertex& v : quads) v.colour = kBlue;
   Upload(vb, quads, sizeof quads, D3DLOCK_DISCARD);
-  device_->SetStreamSource(0, vb, 4 * sizeof quads[0], sizeof quads[0]);
-  ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
-  ExpectPixels({{10, 30, kRed}, {50, 30, kBlue}});
+  ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);  // left
   // Draws that would read past a buffer are refused: vertices beyond the end, an index
   // reaching beyond it, a negative base, a vertex from memory shorter than its declaration.
-  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 2), D3DERR_INVALIDCALL);
-  device_->SetStreamSource(0, vb, 0, sizeof quads[0]);
-  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 5, 0, 4, 0, 2), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -1, 0, 4, 0, 2), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 1, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 5, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 0, 8, 6, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -1, 0, 8, 0, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 8, 7, 2), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_POINTLIST, 1, quads, 12), D3DERR_INVALIDCALL);
-  ExpectPixels({{50, 30, kBlue}});  // nothing drawn
+  ExpectPixels({{10, 30, kBlue}, {50, 30, kGreen}});
   // Drawing from memory leaves stream 0 unset: the device drops its reference.
   DrawClip({{-1, 1, 0.5f, kRed}, {1, 1, 0.5f, kRed}, {-1, -1, 0.5f, kRed}});
   device_->SetIndices(nullptr);

@@ -1,6 +1,6 @@
-// Instruction semantics of the translator, one small program per case, read back at float
-// precision: scalar and vector operations, matrix forms, source and destination modifiers,
-// the ps_1_1 register range, co-issue, texcoord, texkill and cnd.
+// Instruction semantics of the translator, one small pixel program per case, read back at float
+// precision: scalar and vector operations, source and destination modifiers, write masks,
+// texkill and the ps_1_1 register range.
 
 #include <gtest/gtest.h>
 
@@ -18,20 +18,19 @@ constexpr F4 kV0 = {0.2f, 0.4f, 0.6f, 0.8f}, kT0 = {0.5f, -2, 4, 0.25f},
 constexpr F4 All(float x) { return {x, x, x, x}; }
 
 struct OpCase {
-  const char* program;  // replaces the "%" of the group's vertex or pixel text
+  const char* program;  // replaces the "%" of the group's pixel text
   F4 expect;
 };
 
-void RunCases(const std::string& vs, const std::string& ps, const std::vector<OpCase>& cases) {
+void RunCases(const std::string& ps, const std::vector<OpCase>& cases) {
   std::string error;
   ASSERT_TRUE(HarnessInit(error)) << error;
-  HarnessVertex inputs = PointVertex();
+  HarnessVertex inputs;
   inputs.Set(2, kV0), inputs.Set(4, kT0), inputs.Set(5, kT1);
   for (const OpCase& c : cases) {
-    std::string v = vs, p = ps;
-    std::string& target = v.find('%') != std::string::npos ? v : p;
-    target.replace(target.find('%'), 1, c.program);
-    const unsigned program = HarnessAssemble(v, p, error);
+    std::string p = ps;
+    p.replace(p.find('%'), 1, c.program);
+    const unsigned program = HarnessAssemble(VertexProbe(), p, error);
     ASSERT_NE(program, 0u) << c.program << ": " << error;
     ExpectNear(HarnessDraw(program, inputs), c.expect, c.program);
   }
@@ -41,7 +40,6 @@ void RunCases(const std::string& vs, const std::string& ps, const std::vector<Op
 TEST(ShaderOps, PixelModelTwoArithmetic) {
   const float len = std::sqrt(0.09f + 0.36f + 0.81f);
   RunCases(
-      VertexProbe(),
       "ps_2_0\ndef c0, 0, 2, 0.125, 0.25\ndef c1, 0, 0, 0, 0\ndcl t0\ndcl t1\n%\nmov oC0, r0\n",
       {{"pow r0, t0.y, c0.y", All(4)},
        {"nrm r0, t1", {0.3f / len, 0.6f / len, 0.9f / len, 1.2f / len}},
@@ -61,7 +59,7 @@ TEST(ShaderOps, PixelModelTwoArithmetic) {
 
 // ps_1_1 registers hold -1..1: -1.5 becomes -1 before the next instruction reads it.
 TEST(ShaderOps, PixelModelOneRange) {
-  RunCases(VertexProbe(), "ps_1_1\ndef c0, 0.75, 0.25, 0.5, 1\n%\n",
+  RunCases("ps_1_1\ndef c0, 0.75, 0.25, 0.5, 1\n%\n",
            {{"add r1, -c0, -c0\nmul r0, -r1, c0.b", {0.5f, 0.25f, 0.5f, 0.5f}},
             {"mad r0, v0, c0, v0", {0.35f, 0.5f, 0.9f, 1}}});
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "tests/platform/shader_harness.h"
@@ -26,7 +27,6 @@ class ShaderPrograms : public ::testing::Test {
   void SetUp() override {
     std::string error;
     ASSERT_TRUE(HarnessInit(error)) << error;
-    vertex = PointVertex();
     // Every point lands at the centre of the target: clip = (0, 0, 0.5, 1) for any position.
     c[2] = {0, 0, 0, 0.5f}, c[3] = {0, 0, 0, 1};
   }
@@ -40,9 +40,7 @@ class ShaderPrograms : public ::testing::Test {
     std::string error;
     const unsigned program = HarnessAssemble(vs, ps, error, mode);
     EXPECT_NE(program, 0u) << error;
-    std::vector<float> values;
-    for (const F4& r : c) values.insert(values.end(), {r.x, r.y, r.z, r.w});
-    HarnessConstants(program, array, values);
+    HarnessConstants(program, array, c, 17);
     return HarnessDraw(program, vertex);
   }
   HarnessVertex vertex;
@@ -108,13 +106,10 @@ TEST_F(ShaderPrograms, FogAlphaRisesFromFogStartToFogEnd) {
   c[7] = {0.2f, 1 / (0.6f - 0.2f), 0, 0};
   c[8] = {0.9f, 0.9f, 0.9f, 0.9f};  // an inverse transposed row: not the fog colour
   c[16] = {0.1f, 0.2f, 0.3f, 0.7f};
-  const struct {
-    float z, alpha;
-  } cases[] = {{0.2f, 0}, {0.4f, 0.5f}, {0.6f, 1}, {0.9f, 1}, {0.1f, 0}};
-  for (auto row : cases) {
-    vertex.a[kPosition][2] = row.z;
-    ExpectNear(Vertex(14, "v0"), {0.1f, 0.2f, 0.3f, row.alpha},
-               "fog at z " + std::to_string(row.z));
+  for (float z : {0.1f, 0.2f, 0.4f, 0.6f, 0.9f}) {
+    vertex.a[kPosition][2] = z;
+    const float alpha = std::clamp((z - 0.2f) / (0.6f - 0.2f), 0.0f, 1.0f);
+    ExpectNear(Vertex(14, "v0"), {0.1f, 0.2f, 0.3f, alpha}, "fog at z " + std::to_string(z));
   }
 }
 

@@ -1,4 +1,4 @@
-// Textures, render targets, locks and buffers of the Direct3D stand-in, sampled and read back.
+// Textures and buffers of the Direct3D stand-in, sampled and read back.
 #include <algorithm>
 #include <cstring>
 
@@ -130,28 +130,6 @@ TEST_F(D3D9Texture, ScreenSizedCopyUnderLinearFilteringLandsTexelForPixel) {
     for (int i = 0; i < kSize * kSize; ++i) exact += testsupport::Near(image[i], texels[i]) ? 1 : 0;
     EXPECT_TRUE(offset == 0.0f ? exact == kSize * kSize : exact < kSize * kSize / 4) << exact;
   }
-}
-
-TEST_F(D3D9Texture, ReadOnlyLockOfALockableTargetReturnsItsFinishedDrawing) {
-  IDirect3DSurface9 *fence = nullptr, *back = nullptr;
-  ASSERT_EQ(device_->CreateRenderTarget(2, 2, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE, &fence,
-                                        nullptr),
-            D3D_OK);
-  device_->GetRenderTarget(0, &back);
-  owned_.insert(owned_.end(), {back, fence});
-  D3DLOCKED_RECT locked;
-  ASSERT_EQ(fence->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);  // never drawn
-  EXPECT_EQ(fence->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3DERR_INVALIDCALL);
-  fence->UnlockRect();
-  device_->SetRenderTarget(0, fence);
-  DrawRect(0, 0, 2, 2, kWhite);
-  device_->SetRenderTarget(0, back);
-  ASSERT_EQ(fence->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-  EXPECT_EQ(locked.Pitch, 8);
-  const auto* texels = static_cast<const uint32_t*>(locked.pBits);
-  EXPECT_EQ(std::vector<uint32_t>(texels, texels + 4), std::vector<uint32_t>(4, kWhite));
-  EXPECT_EQ(fence->UnlockRect(), D3D_OK);
-  EXPECT_EQ(fence->UnlockRect(), D3DERR_INVALIDCALL);
 }
 
 // Copies `size` bytes into a vertex or index buffer.

@@ -1,8 +1,10 @@
-// Drawing through the Direct3D stand-in, read back and compared with values worked out by hand.
+// Drawing through the Direct3D stand-in (fixed-function and translated pixel shaders), read back
+// and compared with values worked out by hand.
 #include <algorithm>
 #include <array>
 
 #include "platform/sdl_window.h"
+#include "tests/platform/shader_harness.h"
 #include "tests/support/device_fixture.h"
 
 namespace {
@@ -11,7 +13,8 @@ using testsupport::At;
 using testsupport::ClipVertex;
 using testsupport::kSize;
 
-constexpr uint32_t kBlack = 0xFF000000, kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
+constexpr uint32_t kBlack = 0xFF000000, kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00,
+                   kBlue = 0xFF0000FF;
 
 struct Box {
   int x1, y1, x2, y2;  // pixels [x1, x2) x [y1, y2)
@@ -28,6 +31,13 @@ class D3D9Draw : public testsupport::DeviceTest {
       });
       return in == inside;
     });
+  }
+  // Binds a pixel shader of `tokens`; released at tear-down.
+  void BindPixelShader(const std::vector<DWORD>& tokens) {
+    IDirect3DPixelShader9* ps = nullptr;
+    ASSERT_EQ(device_->CreatePixelShader(tokens.data(), &ps), D3D_OK);
+    owned_.push_back(ps);
+    device_->SetPixelShader(ps);
   }
 };
 
@@ -188,6 +198,48 @@ TEST_F(D3D9Draw, DepthWrittenIntoOneTargetRejectsAFartherTriangleInAnother) {
   testsupport::ExpectPixels(
       d3d9test::ReadSurface(surfaces[1]), 128,
       {{100, 10, kGreen}, {100, 50, kBlack}, {100, 80, kRed}, {10, 120, kRed}, {100, 120, kWhite}});
+}
+
+// Pixel shaders under pre-transformed rectangles. The creation calls get no length: the stream
+// is walked by instructions, so a def constant whose bits equal the end token does not end it.
+TEST_F(D3D9Draw, DefConstantWithEndTokenBitsDoesNotCutTheStream) {
+  // ps_1_1: def c0, (end-token bits), 1, 0, 1; def c1, 0, 1, 0, 1; mov r0, c1.
+  BindPixelShader({0xFFFF0101, 0x00000051, 0xA00F0000, 0x0000FFFF, 0x3F800000, 0x00000000,
+                   0x3F800000, 0x00000051, 0xA00F0001, 0x00000000, 0x3F800000, 0x00000000,
+                   0x3F800000, 0x00000001, 0x800F0000, 0xA0E40001, 0x0000FFFF});
+  Clear(kBlack);
+  DrawRect(0, 0, 64, 64, kBlack);
+  ExpectPixels({{32, 32, kGreen}});
+}
+
+TEST_F(D3D9Draw, PixelShaderSamplesItsStageAndAnEmptyStageReadsOpaqueBlack) {
+  const auto sample = [&](const std::string& kind, float x1) {  // kind: the declaration of s0
+    BindPixelShader(
+        Assembled("ps_2_0\ndcl t0.xy\ndcl_" + kind + " s0\ntexld r0, t0, s0\nmov oC0, r0"));
+    DrawRect(x1, 0, x1 + 32, 64, kBlue);
+  };
+  Clear(kBlue);
+  device_->SetTexture(0, Texture({kRed, kGreen}, 2, 1));
+  sample("2d", 0);  // the left half textured
+  ExpectPixels({{4, 30, kRed}, {28, 30, kGreen}});
+  device_->SetTexture(0, nullptr);
+  for (const char* kind : {"2d", "cube", "volume"}) {
+    Clear(kBlue);
+    sample(kind, 32);
+    ExpectPixels({{40, 30, kBlack}});
+  }
+}
+
+TEST_F(D3D9Draw, PreTransformedVerticesBypassTheBoundVertexShader) {
+  // As at the end of a frame: the mode's shaders stay bound, the FVF says pre-transformed.
+  Clear(kBlack);
+  device_->SetVertexShader(passVs_);
+  device_->SetPixelShader(colourPs_);
+  ASSERT_EQ(device_->SetFVF(D3DFVF_XYZRHW), D3D_OK);
+  const float triangle[3][4] = {{-0.5f, -0.5f, 0, 1}, {-0.5f, 3.5f, 0, 1}, {3.5f, -0.5f, 0, 1}};
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, 16), D3D_OK);
+  // The missing vertex colour reads white; only the corner triangle of pixels is touched.
+  ExpectPixels({{0, 0, 0xFFFFFFFF}, {1, 1, 0xFFFFFFFF}, {3, 3, kBlack}, {32, 32, kBlack}});
 }
 
 // The window sits in a corner of the screen no other test uses, raised above the rest, so

@@ -39,20 +39,6 @@ INT_PTR RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 using Commands = std::vector<std::pair<WORD, WORD>>;
 
-// Runs the real dialog while xdotool types `keys` (none: the watchdog presses the close
-// button after `watchdog` ms); the commands it heard.
-INT_PTR RunDialog(const char* keys, int watchdog, Commands& commands) {
-  TestDialogWatchdog(watchdog);
-  if (*keys) TestDialogKeys(keys);
-  g_heard.clear();
-  const INT_PTR result =
-      DialogBoxParamA(nullptr, MAKEINTRESOURCEA(101), nullptr, RecordingDialogProc, 0);
-  TestDialogWatchdog(0);
-  for (const Heard& h : g_heard)
-    if (h.message == WM_COMMAND) commands.emplace_back(h.id, h.notification);
-  return result;
-}
-
 struct KeyRow {
   const char* keys;
   INT_PTR result;
@@ -71,8 +57,16 @@ TEST_P(DialogGtk, KeysSelectToggleAndAnswer) {
   if (!std::getenv("DISPLAY") || std::system("xdotool version >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "no display or no xdotool";
   const KeyRow& row = GetParam();
+  // xdotool types the keys; without keys the watchdog presses the close button.
+  TestDialogWatchdog(*row.keys ? 20000 : 300);
+  if (*row.keys) TestDialogKeys(row.keys);
+  g_heard.clear();
+  EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(101), nullptr, RecordingDialogProc, 0),
+            row.result);
+  TestDialogWatchdog(0);
   Commands commands;
-  EXPECT_EQ(RunDialog(row.keys, *row.keys ? 20000 : 300, commands), row.result);
+  for (const Heard& h : g_heard)
+    if (h.message == WM_COMMAND) commands.emplace_back(h.id, h.notification);
   ASSERT_EQ(commands, row.commands);
   ASSERT_GE(g_heard.size(), 2u);
   EXPECT_EQ(g_heard[1].selection, row.firstSelection);

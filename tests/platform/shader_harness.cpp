@@ -43,13 +43,24 @@ GLuint Translated(GLenum kind, const std::string& text, uint32_t mode, std::stri
   if (!text.empty() && !AssembleShader(text, tokens, error)) return 0;
   const uint32_t side = kind == GL_VERTEX_SHADER ? 1 : 2;
   for (const ShaderTableEntry* e = ShaderTable; text.empty() && e->mode != kShaderTableEnd; ++e)
-    if (e->mode == mode && e->kind == side) tokens.assign(e->tokens, e->tokens + e->size / 4);
+    if (e->mode == mode && e->kind == side) tokens = TableTokens(*e);
   ShaderTranslation out{};
   if (!TranslateShaderTokens(tokens.data(), tokens.size(), out)) return error = out.error, 0;
   return Compile(kind, out.source, error);  // pixel programs without the alpha test
 }
 
 }  // namespace
+
+std::vector<uint32_t> Assembled(std::string_view text) {
+  std::vector<uint32_t> tokens;
+  std::string error;
+  EXPECT_TRUE(AssembleShader(text, tokens, error)) << error;
+  return tokens;
+}
+
+std::vector<uint32_t> TableTokens(const ShaderTableEntry& e) {
+  return {e.tokens, e.tokens + e.size / 4};
+}
 
 bool HarnessInit(std::string& error) {
   if (!context) {

@@ -6,7 +6,15 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+struct ShaderTableEntry;
+
+// The tokens of shader assembly text; a text that does not assemble fails the test.
+std::vector<uint32_t> Assembled(std::string_view text);
+// The tokens of a shader table entry.
+std::vector<uint32_t> TableTokens(const ShaderTableEntry& entry);
 
 struct F4 {
   float x, y, z, w;

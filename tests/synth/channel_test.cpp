@@ -15,9 +15,8 @@ namespace {
 // A channel on the aligned heap with helpers to set parameters by plain value and to pull
 // frames.
 struct ChannelRig {
-  Channel* channel;
+  Channel* channel = ChannelInit(crt::AlignedNew<Channel>());
 
-  ChannelRig() { channel = ChannelInit(crt::AlignedNew<Channel>()); }
   ~ChannelRig() {
     ChannelCleanup(channel);
     crt::AlignedDelete(channel);

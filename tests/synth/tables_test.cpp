@@ -35,12 +35,30 @@ TEST(Param, ReadsAndWritesOfNormalisedValues) {
   for (const auto& h : halves) EXPECT_EQ(RoundHalfUp(h[0]), h[1]) << h[0];
 }
 
-TEST(SharedTables, NoteFrequenciesAreARunningProductOfSemitones) {
+// Notes a running product of semitones; wavetables within -1..1 (bank 3 within 0..1), none
+// flat; noise uniform over -1..1.
+TEST(SharedTables, NotesWavetablesAndNoiseHaveTheirRanges) {
   EnsureSharedTables();
   EXPECT_EQ(NoteToFrequency(0), 16.35f);
   for (int n = 12; n < kNoteCount; ++n)
     EXPECT_NEAR(NoteToFrequency(n) / NoteToFrequency(n - 12), 2.0, 1e-5) << n;
   EXPECT_NEAR(NoteToFrequency(57), 440.0, 0.1);
+  const WavetableBank* bank = WavetableBankGet();
+  for (int t = 0; t < kWavetableCount; ++t) {
+    const std::vector<float> w(bank->tables[t], bank->tables[t] + kWavetableSize);
+    const double peak = PeakAbs(w);
+    ASSERT_LE(peak, 1.0) << t;  // also every entry finite
+    const auto [lo, hi] = std::minmax_element(w.begin(), w.end());
+    EXPECT_GE(*lo, t / 64 == 3 ? 0.0f : -1.0f) << t;               // bank 3 is clamped to [0, 1]
+    EXPECT_GT(*hi - *lo, 0.01f) << t;                              // no table is flat
+    EXPECT_TRUE(t < 4 * 64 || std::fabs(peak - 1.0) < 5e-7) << t;  // shifted banks peak at 1
+  }
+  std::vector<float> noise(kNoiseTableSize);
+  for (int i = 0; i < kNoiseTableSize; ++i) noise[i] = NoiseTableEntry(i);
+  EXPECT_NEAR(std::accumulate(noise.begin(), noise.end(), 0.0) / kNoiseTableSize, 0.0, 0.01);
+  EXPECT_NEAR(Rms(noise), std::sqrt(1.0 / 3.0), 0.01);
+  const auto [lo, hi] = std::minmax_element(noise.begin(), noise.end());
+  EXPECT_TRUE(*lo >= -1.0f && *lo < -0.999f && *hi > 0.999f && *hi <= 1.0001f) << *lo << *hi;
 }
 
 // Against X[k] = sum x[t] e^(+2 pi i k t / n), in double precision.
@@ -65,20 +83,6 @@ TEST(ComplexFft, MatchesADirectTransformOnRandomData) {
   }
 }
 
-TEST(WavetableBank, EveryTableIsFiniteAndWithinUnitRange) {
-  EnsureSharedTables();
-  const WavetableBank* bank = WavetableBankGet();
-  for (int t = 0; t < kWavetableCount; ++t) {
-    const std::vector<float> w(bank->tables[t], bank->tables[t] + kWavetableSize);
-    const double peak = PeakAbs(w);
-    ASSERT_LE(peak, 1.0) << t;  // also every entry finite
-    const auto [lo, hi] = std::minmax_element(w.begin(), w.end());
-    EXPECT_GE(*lo, t / 64 == 3 ? 0.0f : -1.0f) << t;               // bank 3 is clamped to [0, 1]
-    EXPECT_GT(*hi - *lo, 0.01f) << t;                              // no table is flat
-    EXPECT_TRUE(t < 4 * 64 || std::fabs(peak - 1.0) < 5e-7) << t;  // shifted banks peak at 1
-  }
-}
-
 // The loop is normalised to a peak of 1 / sqrt 2, also when b = 2 makes harmonic 1's
 // denominator 0 and b = 1.5 harmonic 2's.
 TEST_F(PatchTest, PadLoopsAreFiniteAndNormalised) {
@@ -88,18 +92,6 @@ TEST_F(PatchTest, PadLoopsAreFiniteAndNormalised) {
     const std::vector<float> table(osc->padTable, osc->padTable + kPadTableSize);
     EXPECT_NEAR(PeakAbs(table), 1.0 / 1.4142, 1e-6) << b;
   }
-}
-
-// ---- Noise --------------------------------------------------------------------------------
-
-TEST(SharedTables, NoiseIsUniformOverMinusOneToOne) {
-  EnsureSharedTables();
-  std::vector<float> noise(kNoiseTableSize);
-  for (int i = 0; i < kNoiseTableSize; ++i) noise[i] = NoiseTableEntry(i);
-  EXPECT_NEAR(std::accumulate(noise.begin(), noise.end(), 0.0) / kNoiseTableSize, 0.0, 0.01);
-  EXPECT_NEAR(Rms(noise), std::sqrt(1.0 / 3.0), 0.01);
-  const auto [lo, hi] = std::minmax_element(noise.begin(), noise.end());
-  EXPECT_TRUE(*lo >= -1.0f && *lo < -0.999f && *hi > 0.999f && *hi <= 1.0001f) << *lo << *hi;
 }
 
 // Mean power in dB of x between f0 and f1 Hz: Welch's method over Hann-windowed segments of

@@ -83,11 +83,8 @@ OscVoiceState Steady(float frequency) {
 // a table leave the block as it was in every mode.
 TEST_F(PatchTest, SilentOscillatorCasesLeaveTheBlockAlone) {
   // Waveform, mode, frequency, block fill, whether it reports sound.
-  const float rows[][5] = {{0, 0, 440, 0.25f, 0},
-                           {2, 0, 0, 0.25f, 1},
-                           {6, 0, 440, 0, 1},
-                           {6, 1, 440, 0, 1},
-                           {6, 2, 440, 0, 1}};
+  const float rows[][5] = {{0, 0, 440, 0.25f, 0}, {0, 1, 440, 0.25f, 0}, {2, 0, 0, 0.25f, 1},
+                           {6, 0, 440, 0, 1},     {6, 1, 440, 0, 1},     {6, 2, 440, 0, 1}};
   for (const auto& row : rows) {
     Set(OscParam(0, kOscWaveform), row[0]);
     Set(OscParam(0, kOscMode), row[1]);
@@ -191,13 +188,11 @@ TEST_F(VoiceTest, BiquadsRunAsDesignedAndFallToExactZeros) {
   EXPECT_NEAR(Magnitude(design(1), 12000), 1.0, 0.02);
   EXPECT_GT(Magnitude(design(2), 2000), Magnitude(design(2), 300));
   EXPECT_LT(Magnitude(design(3), 3100), 0.01);
-  Set(177, 4.0f);  // 16 Hz, raised to 20
-  Set(178, 1.0f);  // resonance held at 0.95
+  Set(177, 4.0f), Set(178, 1.0f);  // 16 Hz, raised to 20; resonance 1, held at 0.95
   EXPECT_EQ(design(0).cutoff, 20.0f);
   EXPECT_FLOAT_EQ(design(0).q, 1.0f - 0.95f);
   // A ringing low-pass at 225 Hz after a block of input: never a denormal, exactly zero in time.
-  Set(177, 15.0f);
-  Set(178, 0.9f);
+  Set(177, 15.0f), Set(178, 0.9f);
   Biquad q = design(0);
   std::vector<float> x(800 * kBlockFrames, 0.0f);
   for (int i = 0; i < kBlockFrames; ++i) x[i] = (i % 7) * 0.3f - 0.9f;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <limits>
 #include <tuple>
 
@@ -22,16 +21,11 @@ TEST(SoundMixTest, ConversionScalesClampsAndRoundsToEven) {
   for (const auto& r : rows) EXPECT_EQ(SoundSampleFromMix(r.mix), r.sample) << r.mix;
 }
 
+// 300,000,020 frames are 6,802,721.5 ms: truncated, not rounded; x 10 passes 2^31.
 TEST(AudioClockTest, MillisecondsTruncateAndDoNotOverflow) {
-  // 300,000,000 frames x 10 passes 2^31.
-  const uint32_t rows[][2] = {{100, 2}, {44100, 1000}, {300000000, 6802721}};
-  for (const auto& r : rows) {
-    AudioClockReset();
-    AudioClockAdvance(r[0]);
-    EXPECT_EQ(AudioClockGetMs(), int32_t(r[1])) << r[0];
-    EXPECT_EQ(AudioClockGetFrames(), r[0]);
-  }
   AudioClockReset();
+  AudioClockAdvance(300000020);
+  EXPECT_EQ(AudioClockGetMs(), 6802721);
 }
 
 class SoundStreamTest : public ::testing::Test {
@@ -73,9 +67,8 @@ TEST_F(SoundStreamTest, WriteAcrossTheEndLandsInTwoRegionsAndWrapsTheCursor) {
   EXPECT_EQ(stream_.writeCursor, 400u - 160u);
   ASSERT_EQ(stream_.buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
   DsoundTestStep(100);
-  const std::vector<uint8_t> played = DsoundTestTakeCaptured();
-  ASSERT_EQ(played.size(), 400u);
-  EXPECT_EQ(std::memcmp(played.data(), block, 400), 0);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(block);
+  EXPECT_EQ(DsoundTestTakeCaptured(), std::vector<uint8_t>(bytes, bytes + 400));
 }
 
 TEST_F(SoundStreamTest, PacesAnEighthOfASecondAheadAndResynchronisesAfterAnUnderrun) {
@@ -101,8 +94,7 @@ TEST_F(SoundStreamTest, SetupFailuresShowTheirMessagesAndLeaveNothingBehind) {
   EXPECT_FALSE(SoundStreamOpen(&stream_, nullptr));
   DsoundTestFailNext(DsoundCall::kSetCooperativeLevel, DSERR_INVALIDPARAM);
   EXPECT_FALSE(SoundStreamOpen(&stream_, nullptr));
-  EXPECT_EQ(stream_.device, nullptr);
-  EXPECT_EQ(DsoundTestLiveDevices(), 0);
+  EXPECT_TRUE(stream_.device == nullptr && DsoundTestLiveDevices() == 0);
   DsoundTestFailNext(DsoundCall::kCreateSoundBuffer, DSERR_INVALIDPARAM);
   EXPECT_TRUE(SoundStreamOpen(&stream_, nullptr));  // runs on without a buffer
   EXPECT_EQ(stream_.buffer, nullptr);
@@ -126,8 +118,7 @@ TEST_F(SoundStreamTest, LostBufferIsRestoredOnceThenReleasedAndTheClockRunsOn) {
   EXPECT_EQ(DsoundTestRestoreCount(), 1);
   DsoundTestFailNext(DsoundCall::kLock, DSERR_BUFFERLOST, 2);
   EXPECT_FALSE(SoundStreamWrite(&stream_, stream_.output));
-  EXPECT_EQ(stream_.buffer, nullptr);
-  EXPECT_EQ(DsoundTestLiveBuffers(), 0);
+  EXPECT_TRUE(stream_.buffer == nullptr && DsoundTestLiveBuffers() == 0);
   // Without a buffer blocks still count and the clock paces the stream (at most an eighth of a
   // second ahead of real time); Stop and Clear are harmless and nothing is shown.
   const int blocks = RenderAhead();

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "loader/scene_script.h"
-#include "refusals.h"
+#include "tool_checks.h"
 #include "tools/scriptasm/script_asm.h"
 
 namespace {

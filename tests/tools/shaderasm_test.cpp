@@ -5,7 +5,7 @@
 
 #include <tuple>
 
-#include "refusals.h"
+#include "tool_checks.h"
 #include "tools/shaderasm/shader_asm.h"
 #include "tools/shaderasm/shader_table_emit.h"
 

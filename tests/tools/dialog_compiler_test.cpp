@@ -35,10 +35,8 @@ TEST(DialogCompilerParse, FaultsNameTheLineAndWhatIsWrong) {
   } cases[] = {
       {3, "style WS_POPUP | WS_NOSUCH", "3: unknown style WS_NOSUCH"},
       {3, "style WS_POPUP WS_CAPTION", "3: style must be '|' between flags"},
-      {3, "style WS_POPUP |", "3: missing style"},
       {4, "font 9 700 1 \"Face", "4: unterminated string"},
       {4, "font 9 700 1 \"F\\ace\"", "4: unknown escape in string"},
-      {4, "font 9 700 1 Face", "4: face must be a quoted string"},
       {5, "control IDOK button \"OK\" 10 10 40", "5: missing height"},
       {5, "control IDOK combo \"OK\" 10 10 40 14 0", "5: unknown control class combo"},
       {5, "control 12 button \"OK\" 10 10 40 14 0", "6: duplicate control id"},

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <tuple>
 
 #include "platform/kernel32.h"
 
@@ -20,24 +21,20 @@ TEST(CrtRand, SequencesAfterSeeding) {
 
 TEST(CrtRound, NearestTiesToEvenAndNanOrOutOfRangeGiveIntMin) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const struct {
-    double x;
-    int32_t rounded;
-    uint32_t low32;
-  } rows[] = {{0.5, 0, 0},
-              {1.5, 2, 2},
-              {2.5, 2, 2},
-              {-2.5, -2, 0xFFFFFFFE},
-              {-1.75, -2, 0xFFFFFFFE},
-              {2.4999999f, 2, 2},
-              {2147483647.0, INT32_MAX, 0x7FFFFFFF},
-              {3.0e9, INT32_MIN, 3000000000u},
-              {-3.0e9, INT32_MIN, 0u - 3000000000u},
-              {4294967296.0 + 7.0, INT32_MIN, 7},
-              {nan, INT32_MIN, 0}};
-  for (const auto& row : rows) {
-    EXPECT_EQ(crt::RoundToInt(row.x), row.rounded) << row.x;
-    EXPECT_EQ(crt::RoundToIntLow32(row.x), row.low32) << row.x;
+  const std::tuple<double, int32_t, uint32_t> rows[] = {{0.5, 0, 0},
+                                                        {1.5, 2, 2},
+                                                        {2.5, 2, 2},
+                                                        {-2.5, -2, 0xFFFFFFFE},
+                                                        {-1.75, -2, 0xFFFFFFFE},
+                                                        {2.4999999f, 2, 2},
+                                                        {2147483647.0, INT32_MAX, 0x7FFFFFFF},
+                                                        {3.0e9, INT32_MIN, 3000000000u},
+                                                        {-3.0e9, INT32_MIN, 0u - 3000000000u},
+                                                        {4294967296.0 + 7.0, INT32_MIN, 7},
+                                                        {nan, INT32_MIN, 0}};
+  for (auto [x, rounded, low32] : rows) {
+    EXPECT_EQ(crt::RoundToInt(x), rounded) << x;
+    EXPECT_EQ(crt::RoundToIntLow32(x), low32) << x;
   }
 }
 

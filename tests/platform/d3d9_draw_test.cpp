@@ -26,10 +26,9 @@ class D3D9Draw : public testsupport::DeviceTest {
   // `colour`.
   int Other(uint32_t colour, const std::vector<Box>& boxes, bool inside = true) {
     return testsupport::CountOther(Read(), kSize, colour, [&](int x, int y) {
-      const bool in = std::any_of(boxes.begin(), boxes.end(), [&](Box b) {
-        return x >= b.x1 && x < b.x2 && y >= b.y1 && y < b.y2;
-      });
-      return in == inside;
+      return inside == std::any_of(boxes.begin(), boxes.end(), [&](Box b) {
+               return x >= b.x1 && x < b.x2 && y >= b.y1 && y < b.y2;
+             });
     });
   }
   // Binds a pixel shader of `tokens`; released at tear-down.
@@ -133,6 +132,7 @@ TEST_F(D3D9Draw, EveryBlendFactorAndOperationOnKnownColours) {
 }
 
 // With the test off the same draws keep every pixel: the programs without the test draw.
+// With the test off the same draws keep every pixel: the programs without the test draw.
 TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
   device_->SetRenderState(D3DRS_ALPHAREF, 8);
   device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
@@ -158,23 +158,24 @@ TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
   }
 }
 
-// Culling drops triangles of the culled winding on screen (y downwards), clip-space (left half)
-// and pre-transformed (right half) alike: clockwise ones at the top, counter-clockwise below.
-TEST_F(D3D9Draw, CullingDropsTrianglesOfTheCulledWinding) {
+// Culling drops counter-clockwise triangles on screen (y downwards), clip-space (left half) and
+// pre-transformed (right half) alike: clockwise ones at the top, counter-clockwise below; without
+// culling both draw.
+TEST_F(D3D9Draw, CullingDropsCounterClockwiseOnScreen) {
   const std::vector<ClipVertex> clip = {At(4, 4, kWhite),  At(28, 4, kWhite), At(4, 28, kWhite),
                                         At(4, 36, kWhite), At(4, 60, kWhite), At(28, 36, kWhite)};
   testsupport::ScreenVertex screen[6];
   for (int i = 0; i < 6; ++i)
     screen[i] = {
         (clip[i].x + 1) * 32 + 31.5f, (1 - clip[i].y) * 32 - 0.5f, 0.5f, 1, kWhite, 0, 0, 0};
-  for (DWORD cull : {D3DCULL_CCW, D3DCULL_CW}) {
+  for (DWORD cull : {D3DCULL_CCW, D3DCULL_NONE}) {
     device_->SetRenderState(D3DRS_CULLMODE, cull);
     Clear(kBlack);
     DrawClip(clip);
     device_->SetVertexDeclaration(screenLayout_);
     device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, screen, sizeof screen[0]);
-    const uint32_t cw = cull == D3DCULL_CCW ? kWhite : kBlack, ccw = cw ^ 0xFFFFFF;
-    ExpectPixels({{8, 8, cw}, {8, 40, ccw}, {40, 8, cw}, {40, 40, ccw}});
+    const uint32_t ccw = cull == D3DCULL_CCW ? kBlack : kWhite;
+    ExpectPixels({{8, 8, kWhite}, {8, 40, ccw}, {40, 8, kWhite}, {40, 40, ccw}});
   }
 }
 
@@ -213,20 +214,15 @@ TEST_F(D3D9Draw, DefConstantWithEndTokenBitsDoesNotCutTheStream) {
 }
 
 TEST_F(D3D9Draw, PixelShaderSamplesItsStageAndAnEmptyStageReadsOpaqueBlack) {
-  const auto sample = [&](const std::string& kind, float x1) {  // kind: the declaration of s0
-    BindPixelShader(
-        Assembled("ps_2_0\ndcl t0.xy\ndcl_" + kind + " s0\ntexld r0, t0, s0\nmov oC0, r0"));
-    DrawRect(x1, 0, x1 + 32, 64, kBlue);
-  };
-  Clear(kBlue);
-  device_->SetTexture(0, Texture({kRed, kGreen}, 2, 1));
-  sample("2d", 0);  // the left half textured
-  ExpectPixels({{4, 30, kRed}, {28, 30, kGreen}});
-  device_->SetTexture(0, nullptr);
-  for (const char* kind : {"2d", "cube", "volume"}) {
+  const char* kinds[] = {"2d", "2d", "cube", "volume"};  // the declarations of s0
+  device_->SetTexture(0, Texture({kRed}));               // for the first draw only
+  for (int i = 0; i < 4; ++i) {
+    BindPixelShader(Assembled(std::string("ps_2_0\ndcl t0.xy\ndcl_") + kinds[i] +
+                              " s0\ntexld r0, t0, s0\nmov oC0, r0"));
     Clear(kBlue);
-    sample(kind, 32);
-    ExpectPixels({{40, 30, kBlack}});
+    DrawRect(0, 0, 8, 8, kBlue);
+    ExpectPixels({{4, 4, i == 0 ? kRed : kBlack}});
+    device_->SetTexture(0, nullptr);
   }
 }
 

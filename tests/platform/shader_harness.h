@@ -1,8 +1,9 @@
 #pragma once
-// Test harness for translated shaders: a hidden SDL window with a GL 3.3 core context, a
-// 1 x 1 float colour target (so results read back at full precision), vertex attributes for all
-// sixteen locations, and textures bound to stages. Each draw is one point, so a pixel program
-// sees exactly the outputs of one vertex, uninterpolated.
+// Shader test helpers: token streams from assembly text or the shader table, and a harness for
+// translated shaders: a hidden SDL window with a GL 3.3 core context, a 1 x 1 float colour
+// target (so results read back at full precision), vertex attributes for all sixteen locations,
+// and textures bound to stages. Each draw is one point, so a pixel program sees exactly the
+// outputs of one vertex, uninterpolated.
 
 #include <cstdint>
 #include <string>
@@ -23,10 +24,7 @@ struct F4 {
 // Attribute location -> value; the position (location 0) at the centre of the 1 x 1 target,
 // the rest zero.
 struct HarnessVertex {
-  float a[16][4] = {{0, 0, 0.5f, 1}};
-  void Set(int location, F4 v) {
-    a[location][0] = v.x, a[location][1] = v.y, a[location][2] = v.z, a[location][3] = v.w;
-  }
+  F4 a[16] = {{0, 0, 0.5f, 1}};
 };
 
 // One shared context per test process, made current by every call. False (with `error`)

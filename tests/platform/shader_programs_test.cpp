@@ -30,7 +30,7 @@ void RunCases(const std::string& ps, const std::vector<OpCase>& cases) {
   std::string error;
   ASSERT_TRUE(HarnessInit(error)) << error;
   HarnessVertex inputs;
-  inputs.Set(2, kV0), inputs.Set(4, kT0), inputs.Set(5, kT1);
+  inputs.a[2] = kV0, inputs.a[4] = kT0, inputs.a[5] = kT1;
   for (const OpCase& c : cases) {
     std::string p = ps;
     p.replace(p.find('%'), 1, c.program);
@@ -86,10 +86,8 @@ class ShaderPrograms : public ::testing::Test {
     // Every point lands at the centre of the target: clip = (0, 0, 0.5, 1) for any position.
     c[2] = {0, 0, 0, 0.5f}, c[3] = {0, 0, 0, 1};
   }
-  // Output register `reg` of `mode`'s vertex program, constants c0.. from `c`.
-  F4 Vertex(uint32_t mode, const std::string& reg) {
-    return Draw(mode, "", PixelProbe(reg), "hx_vc");
-  }
+  // Output register `r` of `mode`'s vertex program, constants c0.. from `c`.
+  F4 Vertex(uint32_t mode, const std::string& r) { return Draw(mode, "", PixelProbe(r), "hx_vc"); }
   // `mode`'s pixel program with constants c0.. from `c`.
   F4 Pixel(uint32_t mode) { return Draw(mode, VertexProbe(), "", "hx_pc"); }
   F4 Draw(uint32_t mode, const std::string& vs, const std::string& ps, const char* array) {
@@ -105,7 +103,7 @@ class ShaderPrograms : public ::testing::Test {
 
 TEST_F(ShaderPrograms, PassThroughCoordinatesAndNormals) {
   const F4 n = {0.3f, -0.5f, 0.8f, 1}, uv = {0.25f, 0.75f, 0, 1};
-  vertex.Set(kNormal, n), vertex.Set(kUv, uv);
+  vertex.a[kNormal] = n, vertex.a[kUv] = uv;
   ExpectNear(Vertex(0, "t0"), uv, "V1 t0 = uv");
   ExpectNear(Vertex(6, "t0"), n, "V2 t0 = N");
   ExpectNear(Vertex(5, "t0"), uv, "V3 t0.xy = uv", 2);
@@ -115,7 +113,7 @@ TEST_F(ShaderPrograms, PassThroughCoordinatesAndNormals) {
 // checks for every mode; here the coordinates.
 TEST_F(ShaderPrograms, LitProgramsPassCoordinatesAndTheAttenuationCoordinate) {
   const F4 p = {0.3f, -0.2f, 0.5f, 1}, n = {0.6f, 0, 0.8f, 1}, uv = {0.25f, 0.75f, 0, 1};
-  vertex.Set(kPosition, p), vertex.Set(kNormal, n), vertex.Set(kUv, uv);
+  vertex.a[kPosition] = p, vertex.a[kNormal] = n, vertex.a[kUv] = uv;
   c[4] = {1.5f, 2.0f, -0.5f, 1};                                      // light
   c[5] = {0.25f, 0.5f, 1, 0};                                         // 1 / range, 0.5, 1, 0
   c[8] = {0.5f, 0, 0, 0}, c[9] = {0, 2, 0, 0}, c[10] = {1, 1, 1, 0};  // inverse transposed rows
@@ -133,7 +131,7 @@ TEST_F(ShaderPrograms, LitProgramsPassCoordinatesAndTheAttenuationCoordinate) {
 }
 
 TEST_F(ShaderPrograms, GlowTapsOffsetTheCoordinateByFourConstants) {
-  vertex.Set(kUv, {0.25f, 0.5f, 0, 1});  // the position is already in clip space
+  vertex.a[kUv] = {0.25f, 0.5f, 0, 1};  // the position is already in clip space
   c[0] = {0.01f, 0, 0, 0}, c[1] = {-0.02f, 0.03f, 0, 0}, c[2] = {0, -0.04f, 0, 0};
   c[3] = {0.05f, 0.05f, 0.5f, 0.25f};
   for (int i = 0; i < 4; ++i)
@@ -143,7 +141,7 @@ TEST_F(ShaderPrograms, GlowTapsOffsetTheCoordinateByFourConstants) {
 
 TEST_F(ShaderPrograms, ScreenQuadColourIsClampedAndRefractionCoordinateIsProjected) {
   const F4 p = {0.4f, -0.6f, 0.2f, 1}, uv = {0.125f, 0.875f, 0, 1};
-  vertex.Set(kPosition, p), vertex.Set(kColour, {0.2f, 1.5f, -0.3f, 0.6f}), vertex.Set(kUv, uv);
+  vertex.a[kPosition] = p, vertex.a[kColour] = {0.2f, 1.5f, -0.3f, 0.6f}, vertex.a[kUv] = uv;
   ExpectNear(Vertex(12, "v0"), {0.2f, 1, 0, 0.6f}, "V8 colour clamped to 0..1");
   ExpectNear(Vertex(12, "t0"), uv, "V8 t0 = uv");
   c[12] = {0.5f, 0, 0, 0.5f}, c[13] = {0, -0.5f, 0, 0.5f}, c[14] = {0, 0, 1, 0};
@@ -159,7 +157,7 @@ TEST_F(ShaderPrograms, FogAlphaRisesFromFogStartToFogEnd) {
   c[8] = {0.9f, 0.9f, 0.9f, 0.9f};  // an inverse transposed row: not the fog colour
   c[16] = {0.1f, 0.2f, 0.3f, 0.7f};
   for (float z : {0.1f, 0.2f, 0.4f, 0.6f, 0.9f}) {
-    vertex.a[kPosition][2] = z;
+    vertex.a[kPosition].z = z;
     const float alpha = std::clamp((z - 0.2f) / (0.6f - 0.2f), 0.0f, 1.0f);
     ExpectNear(Vertex(14, "v0"), {0.1f, 0.2f, 0.3f, alpha}, "fog at z " + std::to_string(z));
   }
@@ -181,7 +179,7 @@ TEST_F(ShaderPrograms, RefractionOffsetsTheProjectiveScreenLookup) {
   HarnessTexture(0, 1, 1, {diffuse});
   HarnessTexture(1, 1, 1, {normal});
   HarnessTexture(2, 4, 4, screen);
-  vertex.Set(kUv + 2, {0.4f, 1.4f, 0, 2});
+  vertex.a[kUv + 2] = {0.4f, 1.4f, 0, 2};
   c[2] = {0.5f, 0.5f, 0.5f, 0.5f}, c[3] = {};
   const F4 r = Texel(screen[2 * 4 + 1]), d = Texel(diffuse);
   ExpectNear(Pixel(13), {r.x * d.x, r.y * d.y, r.z * d.z, 1});

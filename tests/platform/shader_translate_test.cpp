@@ -53,7 +53,6 @@ TEST(ShaderTranslate, RefusesMalformedStreamsAndWhatTheModelDoesNotAllow) {
       {{0xFFFF0104, kEnd}, "word 0: unsupported version token"},
 
       {With(good, 99, 0), "word 14: stream ends without an end token"},
-      {With(good, 11, 0x02000099), "word 11: unknown opcode 153"},
       // dp4 in place of mov: it needs two sources, its length says one.
       {With(good, 11, 0x02000009), "word 11: instruction length 2 is wrong"},
       {With(good, 12, 0xF00F0800), "word 11: register type 15 not allowed here"},  // loop counter

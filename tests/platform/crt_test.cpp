@@ -10,16 +10,12 @@
 
 namespace {
 
-TEST(CrtRand, SequenceFromInitialStateAfterSeedAndTheStateStep) {
+// The generator's published sequences for seeds 1 and 0 (seed 0 is not remapped).
+TEST(CrtRand, SequencesAfterSeeding) {
   crt::srand(1);
   for (int v : {41, 18467, 6334, 26500}) EXPECT_EQ(crt::rand(), v);
   crt::srand(0);
-  EXPECT_EQ(crt::rand(), 38);
-  for (int i = 0; i < 1000; ++i) {
-    const uint32_t before = crt::RandState();
-    ASSERT_LE(crt::rand(), crt::kRandMax);
-    ASSERT_EQ(crt::RandState(), before * 214013u + 2531011u);
-  }
+  for (int v : {38, 7719, 21238}) EXPECT_EQ(crt::rand(), v);
 }
 
 TEST(CrtRound, NearestTiesToEvenAndNanOrOutOfRangeGiveIntMin) {

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
 
@@ -5,7 +6,6 @@
 #include <chrono>
 #include <cstring>
 #include <mutex>
-#include <string>
 #include <thread>
 
 #include "music/audio_clock.h"
@@ -81,8 +81,7 @@ TEST(SongTest, DecodesEventsAndRejectsMalformedBlocks) {
   for (const auto& r : rows) {
     error = nullptr;
     song = SongDecode(r.block.data(), r.block.size(), &error);
-    ASSERT_NE(error, nullptr) << r.why;
-    EXPECT_NE(std::string(error).find(r.why), std::string::npos) << error;
+    EXPECT_THAT(error, testing::HasSubstr(r.why));
     EXPECT_EQ(song->endValue, 0u);
     for (int t = 0; t < kSongTracks; ++t)
       EXPECT_TRUE(song->tracks[t].count == 0 && song->tracks[t].events[0].delta == kSongTerminator);
@@ -178,7 +177,10 @@ TEST_F(MusicPlayerTest, StartAndStopAreSafeInAnyStateAndStopNeverWaitsForAnEvent
   MusicPlayerStart(&player_);
   MusicPlayerStart(&player_);  // already running: nothing happens
   EXPECT_TRUE(MusicPlayerIsPlaying(&player_));
-  for (int i = 0; i < 20000 && MusicPlayerIsPlaying(&player_); ++i) DsoundTestStep(441), SleepMs(1);
+  for (int i = 0; i < 20000 && MusicPlayerIsPlaying(&player_); ++i) {
+    DsoundTestStep(441);
+    SleepMs(1);
+  }
   ASSERT_FALSE(MusicPlayerIsPlaying(&player_));
   DsoundTestTakeCaptured();
   DsoundTestStep(4410);  // the song's end stopped the buffer: it plays nothing more

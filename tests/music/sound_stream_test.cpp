@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <cmath>
 #include <tuple>
 
 #include "music/audio_clock.h"
@@ -11,13 +11,11 @@ namespace {
 
 TEST(SoundMixTest, ConversionScalesClampsAndRoundsToEven) {
   // x 4000; 0.000125 and 0.000375 are 0.5 and 1.5: ties to even.
-  const float nan = std::numeric_limits<float>::quiet_NaN(),
-              inf = std::numeric_limits<float>::infinity();
   const struct {
     float mix;
     int16_t sample;
   } rows[] = {{1.0f, 4000},   {9.0f, 32767},    {-9.0f, -32768},  {0.0001f, 0}, {0.000125f, 0},
-              {0.000375f, 2}, {-0.000375f, -2}, {-1e30f, -32768}, {nan, 0},     {inf, 32767}};
+              {0.000375f, 2}, {-0.000375f, -2}, {-1e30f, -32768}, {NAN, 0},     {INFINITY, 32767}};
   for (const auto& r : rows) EXPECT_EQ(SoundSampleFromMix(r.mix), r.sample) << r.mix;
 }
 

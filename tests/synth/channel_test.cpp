@@ -101,7 +101,8 @@ TEST(ChannelVoicesTest, PolyphonyOfTwoPointNineFiveStealsTheOldestVoice) {
   }
   // Voices started in one block: the lowest index is stolen.
   for (uint8_t note : {50, 51, 52, 53}) ChannelNoteOn(one.channel, note, 100);
-  EXPECT_TRUE(one.voice(0)->note == 53 && one.voice(1)->note == 51);
+  EXPECT_EQ(one.voice(0)->note, 53);
+  EXPECT_EQ(one.voice(1)->note, 51);
   for (uint8_t note : {40, 41, 42}) ChannelNoteOn(rig.channel, note, 100), rig.Pull(256, 256);
   // Voice 0 ends: a free voice takes the next note even though older voices sound.
   ChannelNoteOff(rig.channel, 40);
@@ -110,8 +111,9 @@ TEST(ChannelVoicesTest, PolyphonyOfTwoPointNineFiveStealsTheOldestVoice) {
   EXPECT_EQ(rig.voice(0)->note, 43);
   // A fourth sounding note steals the voice with the greatest age: voice 1, retriggered.
   ChannelNoteOn(rig.channel, 44, 90);
-  const Voice* stolen = rig.voice(1);
-  EXPECT_TRUE(stolen->note == 44 && stolen->velocity == 90 / 128.0f && stolen->gen->age == 0);
+  EXPECT_EQ(rig.voice(1)->note, 44);
+  EXPECT_EQ(rig.voice(1)->velocity, 90 / 128.0f);
+  EXPECT_EQ(rig.voice(1)->gen->age, 0.0f);
   EXPECT_EQ(rig.voice(2)->note, 42);
   EXPECT_EQ(ChannelCountVoices(rig.channel), 3);
 }

@@ -188,11 +188,13 @@ TEST_F(VoiceTest, BiquadsRunAsDesignedAndFallToExactZeros) {
   EXPECT_NEAR(Magnitude(design(1), 12000), 1.0, 0.02);
   EXPECT_GT(Magnitude(design(2), 2000), Magnitude(design(2), 300));
   EXPECT_LT(Magnitude(design(3), 3100), 0.01);
-  Set(177, 4.0f), Set(178, 1.0f);  // 16 Hz, raised to 20; resonance 1, held at 0.95
+  Set(177, 4.0f);  // 16 Hz, raised to 20
+  Set(178, 1.0f);  // resonance held at 0.95
   EXPECT_EQ(design(0).cutoff, 20.0f);
   EXPECT_FLOAT_EQ(design(0).q, 1.0f - 0.95f);
   // A ringing low-pass at 225 Hz after a block of input: never a denormal, exactly zero in time.
-  Set(177, 15.0f), Set(178, 0.9f);
+  Set(177, 15.0f);
+  Set(178, 0.9f);
   Biquad q = design(0);
   std::vector<float> x(800 * kBlockFrames, 0.0f);
   for (int i = 0; i < kBlockFrames; ++i) x[i] = (i % 7) * 0.3f - 0.9f;

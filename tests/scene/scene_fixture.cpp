@@ -23,16 +23,16 @@ void SceneTest::TearDown() {
   RenderTest::TearDown();
 }
 
-Model& SceneTest::Box(float h) {
+Model& SceneTest::Box(float h, Material* material) {
   models_.push_back(ModelInit(crt::AlignedNew<Model>(), &device_));
-  Mesh* box = MeshCreateBox(2 * h, 2 * h, 2 * h, nullptr, &device_);
+  Mesh* box = MeshCreateBox(2 * h, 2 * h, 2 * h, material, &device_);
   ModelAddMesh(*models_.back(), *box);
   MeshDestroy(box);
   return *models_.back();
 }
 
-Model& SceneTest::FinishedBox(uint8_t layer, uint8_t lit) {
-  Model& model = Box(1.0f);
+Model& SceneTest::FinishedBox(uint8_t layer, uint8_t lit, Material* material) {
+  Model& model = Box(1.0f, material);
   model.layer = layer;
   model.lit = lit;
   ModelFinish(model);

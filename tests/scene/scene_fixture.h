@@ -18,10 +18,11 @@ class SceneTest : public rendertest::RenderTest {
   void TearDown() override;
 
   // A new model holding a closed box from (-h, -h, -h) to (h, h, h) in slot 0, not finished.
-  Model& Box(float h);
+  Model& Box(float h, Material* material = nullptr);
   // A finished box of half size 1 in `layer`; unlit it draws in the white of the default
-  // image, lit it shows black in the ambient pass of a scene without lights.
-  Model& FinishedBox(uint8_t layer, uint8_t lit);
+  // image, lit it shows black in the ambient pass of a scene without lights. Its faces take
+  // `material` where given.
+  Model& FinishedBox(uint8_t layer, uint8_t lit, Material* material = nullptr);
   // A new scene, with a camera on the device unless asked not to.
   Scene& NewScene(bool camera = true);
   // A leaf of the model at z = 5 in the scene, or at z where asked (behind the camera at

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "mesh/material.h"
 #include "music/audio_clock.h"
 #include "platform/crt.h"
 #include "platform/testing.h"
@@ -116,29 +117,43 @@ TEST_F(SceneRenderTest, BackgroundLayersFogAndLightsReachThePicture) {
 }
 
 // Work skipped because its result cannot reach the screen leaves every pixel as the full order
-// of passes draws it. A layer-1 model behind the camera draws nothing but turns the layer-1
-// passes, A's compositions and the glow back on; a glow too faint to add one step stands for
-// the glow a strength of 0 skips.
+// of passes draws it. A model behind the camera draws nothing but turns skipped work back on in
+// the full render: a layer-1 model the layer-1 passes, A's compositions and the glow; a
+// refracting model outside the special passes every copy into C (copies after the last special
+// pass are otherwise skipped), which a refracting special box reads in front of a dark one. A glow
+// too faint to add one step stands for the glow a strength of 0 skips.
 TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
   const struct {
     const char* name;
     uint8_t fog;
+    int special;        // layer of a special visible model, -1: an ordinary one
     bool hiddenInBoth;  // false: only the full render has the hidden model
     float glow[2];      // skipping render, full render
-  } cases[] = {{"layer 1", 0, false, {0.6f, 0.6f}},
-               {"layer 1 with fog", 1, false, {0.6f, 0.6f}},
-               {"glow of 0", 1, true, {0.0f, 1e-4f}}};
-  Model& visible = FinishedBox(0, 0);
+  } cases[] = {{"layer 1", 0, -1, false, {0.6f, 0.6f}},
+               {"layer 1 with fog", 1, -1, false, {0.6f, 0.6f}},
+               {"glow of 0", 1, -1, true, {0.0f, 1e-4f}},
+               {"special in layer 0 with fog", 1, 0, false, {0.6f, 0.6f}},
+               {"special in layer 1 with fog", 1, 1, false, {0.6f, 0.6f}}};
+  Material glass, dark[2];  // a colour per layer: C left by the other row does not match
+  for (Material* m : {&glass, &dark[0], &dark[1]}) MaterialInit(*m);
+  glass.refraction = 1;
+  dark[0].diffuse = Solid(0xFF400000u);
+  dark[1].diffuse = Solid(0xFF004000u);
   Texture* background = Solid(0xFF203040u);
   for (const auto& c : cases) {
+    Model& visible =
+        c.special < 0 ? FinishedBox(0, 0) : FinishedBox(static_cast<uint8_t>(c.special), 0, &glass);
+    visible.special = c.special >= 0;
+    Model& hidden = c.special < 0 ? FinishedBox(1, 0) : FinishedBox(0, 0, &glass);
     std::vector<uint32_t> pixels[2];
     for (int full = 0; full < 2; ++full) {
       Scene& scene = NewScene();
       scene.background = background;
       *scene.fog = FogSettings{c.fog, 0xFFFF0000u, 0.5f, 1.0f};
       scene.glow = c.glow[full];
-      AddLeaf(scene, visible);
-      if (full || c.hiddenInBoth) AddLeaf(scene, FinishedBox(1, 0), -50.0f);
+      AddLeaf(scene, visible, c.special < 0 ? 5.0f : 4.0f);
+      if (c.special >= 0) AddLeaf(scene, FinishedBox(0, 0, &dark[c.special]), 6.0f);
+      if (full || c.hiddenInBoth) AddLeaf(scene, hidden, -50.0f);
       SceneRender(scene, 0.0f, device_, nullptr);
       pixels[full] = ReadBack();
     }

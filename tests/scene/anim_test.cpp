@@ -1,86 +1,29 @@
 // Tracks and bindings: which entry covers a time, the rest matrix, key poses, programs fed by
-// the sync values, context lifetime and clones.
-#include <gtest/gtest.h>
+// the sync values, context lifetime and clones. The deformers that move an animated model's
+// vertices, over the trigonometric tables (the expected values are the exact sines, so a wrong
+// table shows too).
+#include <cmath>
+#include <cstring>
 
-#include <deque>
-#include <vector>
-
-#include "platform/crt.h"
-#include "scene/anim.h"
-#include "scene/timeline.h"
-#include "scene/transform_program.h"
+#include "scene/deformer.h"
+#include "scene_fixture.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using scenetest::Bytes;
+using scenetest::kCounter;
+using scenetest::TrackSpec;
 
-// add.s r0(xyzw), c14 (sync input 12); add.s r0(xyzw), 1.0; mov r1(xyzw), r0(xxxx); translate r1.
-const Bytes kCounter = {0x80, 0xA0, 0xE4, 0xC0 | 14, 0x80, 0xA0, 0xE4, 0x40, 0x00, 0x00, 0x80,
-                        0x3F, 0x0F, 0xA1, 0xE4,      0xA0, 0x00, 0x14, 0xA1, 0xE4, 0x00};
 // translate by c0 (time since the track start).
 const Bytes kByTime = {0x14, 0xC0, 0x00};
 // rand r0, 1.0
 const Bytes kRand = {0x10, 0xA0, 0xE4, 0x40, 0x00, 0x00, 0x80, 0x3F};
-
-// A track: interpolation, loop flag, start, keys (time, x of a pure translation), programs.
-struct TrackSpec {
-  uint32_t interpolation;
-  uint8_t loop;
-  float start;
-  std::vector<std::pair<float, float>> keys;
-  std::vector<Bytes> programs;
-};
-
-// Owns the tracks, keys and programs a test builds (bindings never free shared records).
-struct Tracks {
-  struct Key {
-    Vec3 position;
-    Quaternion rotation{0, 0, 0, 1};
-    TrackKey key;
-  };
-  std::deque<Key> keys;
-  std::vector<AnimTrack*> tracks;
-  std::vector<TransformProgram*> programs;
-
-  ~Tracks() {
-    for (AnimTrack* t : tracks) {
-      ListDestroy(t->programs);
-      ListDestroy(t->keys);
-      crt::AlignedDelete(t);
-    }
-    for (TransformProgram* p : programs) TransformProgramDestroy(p);
-  }
-  AnimTrack* Make(const TrackSpec& spec) {
-    AnimTrack* t = AnimTrackInit(crt::AlignedNew<AnimTrack>(), spec.interpolation, spec.loop);
-    t->start = spec.start;
-    AnimTrackUpdateEnd(*t);
-    for (auto [time, x] : spec.keys) {
-      Key& k = keys.emplace_back(Key{{x, 0, 0}});
-      Pose pose;
-      PoseInit(pose, &k.position, &k.rotation);
-      AnimTrackAddKey(*t, TrackKeyInit(&k.key, pose, time));
-    }
-    for (const Bytes& code : spec.programs) {
-      programs.push_back(TransformProgramCreate());
-      TransformProgramAssign(*programs.back(), code.data(), static_cast<uint32_t>(code.size()));
-      AnimTrackAddProgram(*t, programs.back());
-    }
-    tracks.push_back(t);
-    return t;
-  }
-};
 
 struct Binding {
   AnimBinding binding;
   Binding(Matrix* target, uint8_t order = 0) { AnimBindingInit(&binding, target, order); }
   ~Binding() { AnimBindingCleanup(binding); }
 };
-
-Matrix Translation(float x, float y, float z) {
-  Matrix m;
-  MatrixMakeTranslation(m, x, y, z);
-  return m;
-}
 
 // A binding restores the rest (y = 5) before every apply, then the first entry whose track
 // covers t ([start, end], end = start + last key time) moves x: the pair around t
@@ -110,8 +53,8 @@ TEST(AnimBinding, FirstCoveringEntryPosesTheTargetOverItsRest) {
               {{flatLoop}, 7.25f, 6.25f, 11.25f}};
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << "t " << row.t << ", " << row.tracks.size() << " tracks");
-    Tracks owned;
-    Matrix target = Translation(0, 5, 0);
+    scenetest::Tracks owned;
+    Matrix target = scenetest::Placed({0, 5, 0});
     Binding b(&target);
     for (const TrackSpec& spec : row.tracks) AnimBindingAddTrack(b.binding, owned.Make(spec));
     for (int again = 0; again < 2; ++again) {  // not accumulated over applies
@@ -127,9 +70,9 @@ TEST(AnimBinding, FirstCoveringEntryPosesTheTargetOverItsRest) {
 // the sum grows 0 + 2 + 1 = 3, 3 + 4 + 1 = 8, without sync 8 + 4 + 1 = 13. Another binding on
 // the track has its own context; released contexts restart from zero.
 TEST(AnimBinding, ProgramsAccumulateSyncInputsPerContextUntilReleased) {
-  Tracks owned;
+  scenetest::Tracks owned;
   AnimTrack* t = owned.Make({kTrackLinear, 1, 0.0f, {}, {kCounter}});
-  Matrix target = Translation(0, 0, 0), other = target;
+  Matrix target = scenetest::Placed({0, 0, 0}), other = target;
   Binding b(&target), b2(&other);
   AnimBindingAddTrack(b.binding, t);
   AnimBindingAddTrack(b2.binding, t);
@@ -164,12 +107,98 @@ TEST(AnimBinding, ProgramsAccumulateSyncInputsPerContextUntilReleased) {
 // A binding without a target (a node kind without a matrix) runs no program: the random
 // sequence the production depends on is not advanced.
 TEST(AnimBinding, NoTargetEvaluatesNothing) {
-  Tracks owned;
+  scenetest::Tracks owned;
   Binding b(nullptr);
   AnimBindingAddTrack(b.binding, owned.Make({kTrackLinear, 1, 0.0f, {}, {kRand}}));
   const uint32_t state = crt::RandState();
   AnimBindingApply(b.binding, 1.0f, nullptr);
   EXPECT_EQ(crt::RandState(), state);
+}
+
+struct TrigFixture : testing::Test {
+  void SetUp() override { TrigTablesCreate(); }
+  void TearDown() override { TrigTablesDestroy(); }
+};
+
+Vertex MakeVertex(Vec3 at) {
+  return Vertex{at, {1, 0, 0}, 0x80402010u, 0.25f, 0, {1, 0, 0}, {0, 9}};
+}
+
+// Runs `deformers` over the sources into a target of 0xCD bytes. Every field but the position
+// must come through unchanged and the source is never written.
+std::vector<Vertex> Deform(std::vector<Deformer> deformers, const std::vector<Vertex>& source,
+                           const std::vector<int32_t>& phases, float time, float radius) {
+  List* list = ListCreate();
+  for (Deformer& d : deformers) ListAppend(*list, &d);
+  const std::vector<Vertex> before = source;
+  std::vector<Vertex> target(source.size());
+  std::memset(target.data(), 0xCD, sizeof(Vertex) * target.size());
+  DeformVertices(target.data(), source.data(), phases.data(), static_cast<uint32_t>(source.size()),
+                 time, *list, radius);
+  ListDestroy(list);
+  EXPECT_EQ(std::memcmp(before.data(), source.data(), sizeof(Vertex) * source.size()), 0);
+  for (size_t i = 0; i < source.size(); ++i) {
+    Vertex copy = target[i];
+    copy.position = source[i].position;
+    EXPECT_EQ(std::memcmp(&copy, &source[i], sizeof copy), 0) << "vertex " << i;
+  }
+  return target;
+}
+
+Deformer Make(uint32_t type, float speed, float amplitude, uint8_t x, uint8_t y, uint8_t z) {
+  return Deformer{type, 0, speed, amplitude, x, y, z};
+}
+
+// idx = (phase + T) mod 62830, T = speed x time x 10000 rounded, low 32 bits. Wave: shift by
+// sin(idx) x amplitude x radius on the flagged axes. Pulse: scale by 1 - amplitude x (1 - half
+// sine). Twist: turn about the flagged axes in the order x, y, z by half sine x amplitude of a
+// full turn (the normal is not turned). Each deformer starts from the source, so the last
+// known one shows; unknown types are skipped and none copies the source.
+TEST_F(TrigFixture, DeformersMoveFlaggedAxesByTheirCycle) {
+  const Deformer wave = Make(kDeformerWave, 2.0f, 0.5f, 0, 1, 0);
+  const Deformer twistZ = Make(kDeformerTwist, 0.0f, 0.5f, 0, 0, 1);
+  const Deformer unknown = Make(7, 1.0f, 1.0f, 1, 1, 1),
+                 pulse = Make(kDeformerPulse, 0, 1, 1, 1, 1);
+  const float longSine = std::sin(static_cast<float>(5000000000ull % 4294967296ull % 62830) *
+                                  0.0001f);  // 5e9 steps would be INT32_MIN as a plain int
+  const struct {
+    std::vector<Deformer> deformers;
+    Vec3 position;
+    int32_t phase;
+    float time, radius;
+    Vec3 expected;
+  } rows[] = {
+      {{wave}, {1, 2, 3}, 0, 0.0f, 4.0f, {1, 2, 3}},
+      {{wave}, {1, 2, 3}, 15708, 0.0f, 4.0f, {1, 4, 3}},
+      {{wave}, {1, 2, 3}, 0, 1.0f, 4.0f, {1, 2 + std::sin(2.0f) * 2.0f, 3}},
+      {{wave}, {1, 2, 3}, 62830 - 20000, 1.0f, 4.0f, {1, 2, 3}},  // wraps to exactly 0
+      {{Make(kDeformerWave, 1, 1, 1, 0, 0)}, {0, 0, 0}, 0, 500000.0f, 1.0f, {longSine, 0, 0}},
+      {{Make(kDeformerPulse, 1, 0, 1, 0, 1)}, {2, -4, 6}, 1234, 3.5f, 1.0f, {2, -4, 6}},
+      {{Make(kDeformerPulse, 1, 1, 1, 0, 1)}, {2, -4, 6}, 0, 0.0f, 1.0f, {1, -4, 3}},
+      {{twistZ}, {1, 0, 0}, 0, 0.0f, 1.0f, {0, 1, 0}},
+      {{Make(kDeformerTwist, 0, 0.5f, 1, 0, 1)}, {0, 1, 0}, 0, 0.0f, 1.0f, {0, 0, 1}},
+      {{pulse, Make(kDeformerWave, 0, 1, 0, 0, 1), unknown}, {2, 2, 2}, 15708, 0, 1, {2, 2, 3}},
+      {{unknown}, {2, 2, 2}, 0, 2.0f, 1.0f, {2, 2, 2}},
+      {{}, {2, 2, 2}, 0, 2.0f, 1.0f, {2, 2, 2}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(&row - rows);
+    const Vec3 out =
+        Deform(row.deformers, {MakeVertex(row.position)}, {row.phase}, row.time, row.radius)[0]
+            .position;
+    EXPECT_NEAR(out.x, row.expected.x, 1e-4f);
+    EXPECT_NEAR(out.y, row.expected.y, 1e-4f);
+    EXPECT_NEAR(out.z, row.expected.z, 1e-4f);
+  }
+}
+
+// Amplitudes out of range still pick a degree inside the table: distances are kept.
+TEST_F(TrigFixture, TwistKeepsDistancesForAnyAmplitude) {
+  for (float amplitude : {-0.3f, -7.9f, 1e12f, -1e12f}) {
+    const std::vector<Vertex> out =
+        Deform({Make(kDeformerTwist, 1.0f, amplitude, 1, 1, 1)},
+               {MakeVertex({3, 4, 0}), MakeVertex({0, 3, 4})}, {100, 40000}, 0.7f, 1.0f);
+    for (const Vertex& v : out) EXPECT_NEAR(Vec3Length(v.position), 5.0f, 1e-4f) << amplitude;
+  }
 }
 
 }  // namespace

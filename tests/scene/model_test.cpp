@@ -5,16 +5,11 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
-#include <initializer_list>
-#include <vector>
 
 #include "mesh/material_run.h"
 #include "mesh/mesh_test_util.h"
 #include "mesh/operators.h"
-#include "platform/crt.h"
 #include "platform/testing.h"
-#include "render/mesh_finish.h"
-#include "render/renderer.h"
 #include "render/shader_table.h"
 #include "scene/cull_sphere.h"
 #include "scene/deformer.h"
@@ -23,22 +18,16 @@
 namespace {
 
 using meshtest::HashGeometry;
-using meshtest::Indices;
-using U16 = std::vector<uint16_t>;
+using rendertest::kWhite;
+using scenetest::Placed;
 
-constexpr uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
+constexpr uint32_t kBlack = 0xFF000000u;
 
 // A triangle with its first corner at `first`.
 Mesh* Triangle(Vec3 first) {
   Mesh* mesh = meshtest::MeshOfPoints({first, {0, 1, 0}, {0, 0, 1}});
   meshtest::AddPolygon(*mesh, {0, 1, 2});
   return mesh;
-}
-
-Matrix Translation(float x, float y, float z) {
-  Matrix m;
-  MatrixMakeTranslation(m, x, y, z);
-  return m;
 }
 
 // Meshes of the built models are freed with them; null slots stay empty.
@@ -73,7 +62,7 @@ TEST(ModelBuild, SlotsFillMergeCloneAndTransform) {
     EXPECT_NE(added.meshes[0], mesh);
     MeshDestroy(mesh);
   }
-  EXPECT_EQ(Indices(*added.meshes[0]->faces[1]), (U16{3, 4, 5}));
+  EXPECT_EQ(meshtest::Indices(*added.meshes[0]->faces[1]), (std::vector<uint16_t>{3, 4, 5}));
   EXPECT_EQ(FirstX(added.meshes[0], 3), 2.0f);
 
   Model& merged = m.New({{0, 1}, {2, 3}});
@@ -124,9 +113,17 @@ class ModelOnDevice : public scenetest::SceneTest {
     return drawn;
   }
   uint32_t Mode() { return renderer().shaders.currentMode; }
-  void ExpectStates(std::initializer_list<std::pair<D3DRENDERSTATETYPE, DWORD>> states) {
-    for (auto [state, value] : states)
-      EXPECT_EQ(d3d9test::RenderState(d3d(), state), value) << state;
+  // Render states and their values, alternating.
+  void ExpectStates(std::initializer_list<DWORD> pairs) {
+    for (const DWORD* p = pairs.begin(); p != pairs.end(); p += 2)
+      EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRENDERSTATETYPE(p[0])), p[1]) << p[0];
+  }
+  // Clears to black, draws the model in its own layer, blended and special passes (no light
+  // sphere) and returns the back buffer's middle pixel.
+  uint32_t DrawMiddle(Model& model, const Matrix* world) {
+    Fill(kBlack);
+    ModelDraw(model, nullptr, world, model.layer, model.blended, model.special, 1, 0, nullptr);
+    return BackPixel(rendertest::kSize / 2, rendertest::kSize / 2);
   }
 };
 
@@ -197,16 +194,12 @@ TEST_F(ModelOnDevice, PassSelectorsChooseWhichModelsDrawAndInWhichMode) {
       ModelDraw(model, row.sphere, nullptr, row.layer, row.blended, row.passSpecial, row.ambient,
                 row.overlay, nullptr);
     });
-    EXPECT_EQ(drawn, row.mode != kShaderModeCount) << row.mode;
-    if (drawn) EXPECT_EQ(Mode(), row.mode);
+    EXPECT_EQ(drawn ? Mode() : kShaderModeCount, row.mode) << &row - rows;
     if (row.mode == kShaderModeLit)
-      ExpectStates({{D3DRS_ALPHATESTENABLE, TRUE},
-                    {D3DRS_ALPHABLENDENABLE, TRUE},
-                    {D3DRS_SRCBLEND, D3DBLEND_ONE},
-                    {D3DRS_DESTBLEND, D3DBLEND_ONE},
-                    {D3DRS_BLENDOP, D3DBLENDOP_ADD}});
+      ExpectStates({D3DRS_ALPHATESTENABLE, TRUE, D3DRS_ALPHABLENDENABLE, TRUE, D3DRS_SRCBLEND,
+                    D3DBLEND_ONE, D3DRS_DESTBLEND, D3DBLEND_ONE, D3DRS_BLENDOP, D3DBLENDOP_ADD});
   }
-  ExpectStates({{D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}});
+  ExpectStates({D3DRS_SRCBLEND, D3DBLEND_SRCALPHA, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA});
 
   Model& blended = Box(1.0f);
   blended.blended = 1;
@@ -216,11 +209,8 @@ TEST_F(ModelOnDevice, PassSelectorsChooseWhichModelsDrawAndInWhichMode) {
   ModelFinish(blended);
   EXPECT_TRUE(Draws([&] { ModelDraw(blended, nullptr, nullptr, 0, 1, 0, 1, 0, nullptr); }));
   EXPECT_EQ(Mode(), kShaderModeAmbient);
-  ExpectStates({{D3DRS_ALPHATESTENABLE, FALSE},
-                {D3DRS_ALPHABLENDENABLE, FALSE},
-                {D3DRS_CULLMODE, D3DCULL_CCW},
-                {D3DRS_ZWRITEENABLE, TRUE},
-                {D3DRS_FILLMODE, D3DFILL_SOLID}});
+  ExpectStates({D3DRS_ALPHATESTENABLE, FALSE, D3DRS_ALPHABLENDENABLE, FALSE, D3DRS_CULLMODE,
+                D3DCULL_CCW, D3DRS_ZWRITEENABLE, TRUE, D3DRS_FILLMODE, D3DFILL_SOLID});
 }
 
 // The light-sphere test uses the stack top's translation before the world matrix: radius 1 at
@@ -230,11 +220,11 @@ TEST_F(ModelOnDevice, LightSphereTestUsesTheParentTranslationAndCountsTouching) 
   Model& model = Box(1.0f);
   ModelFinish(model);
   model.radius = 1.0f;
-  const Matrix far = Translation(100, 0, 0);
+  const Matrix far = Placed({100, 0, 0});
   const CullSphere sphere{{0, 0, 0}, 4.0f};
   for (auto [x, drawn] : {std::pair{5.0f, true}, {5.001f, false}, {-3.0f, true}}) {
     TransformStatePush(transform());
-    TransformStateLoad(transform(), Translation(x, 0, 0));
+    TransformStateLoad(transform(), Placed({x, 0, 0}));
     EXPECT_EQ(Draws([&] { ModelDraw(model, &sphere, &far, 0, 0, 0, 0, 0, nullptr); }), drawn) << x;
     EXPECT_EQ(TransformStateGetTop(transform())->m[12], x);
     TransformStatePop(transform());
@@ -248,11 +238,12 @@ TEST_F(ModelOnDevice, LightSphereTestUsesTheParentTranslationAndCountsTouching) 
 // arrays, dynamic still.
 TEST_F(ModelOnDevice, DeformedModelsRedrawFromTheirCpuCopyAlsoAfterAReset) {
   Model& model = VisibleBox();
-  ModelAddDeformer(model, crt::AlignedNew<Deformer>(Deformer{kDeformerWave, 0, 1.5708f, 3, 1}));
+  ModelAddDeformer(model,
+                   crt::AlignedNew<Deformer>(Deformer{kDeformerWave, 0, 1.5708f, 3, 1, 0, 0}));
   ModelFinish(model);
   ASSERT_TRUE(model.meshes[0]->dynamic && model.meshes[0]->phases);
   EXPECT_EQ(model.meshes[0]->phases[0], 62830);
-  const Matrix world = Translation(0, 0, 5), aside = Translation(4, 0, 5);
+  const Matrix world = Placed({0, 0, 5}), aside = Placed({4, 0, 5});
   const Vertex first = model.meshes[0]->vertices[0];
   EXPECT_EQ(DrawMiddle(model, &aside), kBlack);
   for (auto [time, colour] : {std::pair{0.0f, kWhite}, {1.0f, kBlack}}) {

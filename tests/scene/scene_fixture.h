@@ -1,42 +1,167 @@
 #pragma once
-// The fixture of the model and scene tests on the device: the rendering fixture plus the
-// trigonometric tables, and the models and scenes a test makes, freed at tear-down. The view
-// is the identity and the projection the default perspective, so a box placed at z = 5 fills
-// the middle of the 64 x 64 target.
+// Fixtures of the scene suite. SceneTest is the rendering fixture plus the trigonometric tables,
+// and the models and scenes a test makes, freed at tear-down. The view is the identity and the
+// projection the default perspective, so a box placed at z = 5 fills the middle of the 64 x 64
+// target.
 
+#include <deque>
 #include <vector>
 
+#include "mesh/generators.h"
+#include "mesh/trig_tables.h"
+#include "platform/crt.h"
+#include "scene/anim.h"
+#include "scene/camera.h"
 #include "scene/model.h"
+#include "scene/node.h"
 #include "scene/scene.h"
+#include "scene/timeline.h"
+#include "scene/transform_program.h"
 #include "tests/support/render_fixture.h"
 
 namespace scenetest {
 
+// Translation, rotation (degrees, x then y then z) and scale, composed in that order.
+inline Matrix Placed(Vec3 t, Vec3 r = {0, 0, 0}, Vec3 s = {1, 1, 1}) {
+  Matrix m;
+  MatrixInit(m);
+  MatrixTranslate(m, t.x, t.y, t.z);
+  MatrixRotateXYZ(m, r.x, r.y, r.z);
+  MatrixScale(m, s.x, s.y, s.z);
+  return m;
+}
+
 class SceneTest : public rendertest::RenderTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    RenderTest::SetUp();
+    if (!IsSkipped()) TrigTablesCreate();
+  }
+  void TearDown() override {
+    for (Scene* scene : scenes_) SceneDestroy(scene);
+    for (Model* model : models_) {
+      ModelDestroyContents(*model);
+      crt::AlignedDelete(model);
+    }
+    if (!IsSkipped()) TrigTablesDestroy();
+    RenderTest::TearDown();
+  }
 
   // A new model holding a closed box from (-h, -h, -h) to (h, h, h) in slot 0, not finished.
-  Model& Box(float h);
+  Model& Box(float h) {
+    models_.push_back(ModelInit(crt::AlignedNew<Model>(), &device_));
+    Mesh* box = MeshCreateBox(2 * h, 2 * h, 2 * h, nullptr, &device_);
+    ModelAddMesh(*models_.back(), *box);
+    MeshDestroy(box);
+    return *models_.back();
+  }
   // A finished box of half size 1 in `layer`; unlit it draws in the white of the default
   // image, lit it shows black in the ambient pass of a scene without lights.
-  Model& FinishedBox(uint8_t layer, uint8_t lit);
+  Model& FinishedBox(uint8_t layer, uint8_t lit) {
+    Model& model = Box(1.0f);
+    model.layer = layer;
+    model.lit = lit;
+    ModelFinish(model);
+    return model;
+  }
   // A new scene, with a camera on the device unless asked not to.
-  Scene& NewScene(bool camera = true);
+  Scene& NewScene(bool camera = true) {
+    scenes_.push_back(SceneCreate());
+    if (camera) scenes_.back()->camera = CameraInit(crt::AlignedNew<Camera>(), &device_);
+    return *scenes_.back();
+  }
   // A leaf of the model at z = 5 in the scene, or at z where asked (behind the camera at
   // z < 0, where nothing of it is drawn).
-  void AddLeaf(Scene& scene, Model& model, float z = 5.0f);
+  LeafNode* AddLeaf(Scene& scene, Model* model, float z = 5.0f) {
+    LeafNode* leaf = LeafNodeCreate(&device_, model);
+    MatrixTranslate(*leaf->matrix, 0, 0, z);
+    SceneAddNode(scene, reinterpret_cast<SceneNode*>(leaf));
+    return leaf;
+  }
   // A 4 x 4 image of one colour.
   Texture* Solid(uint32_t colour) { return Image(4, 4, std::vector<uint32_t>(16, colour)); }
-  // Clears to black, draws the model in its own layer, blended and special passes (no light
-  // sphere) and returns the back buffer's middle pixel.
-  uint32_t DrawMiddle(Model& model, const Matrix* world, uint8_t ambient = 1);
-
-  std::vector<Model*> models_;
 
  private:
+  std::vector<Model*> models_;
   std::vector<Scene*> scenes_;
+};
+
+using Bytes = std::vector<uint8_t>;
+
+// add.s r0(xyzw), c14 (sync input 12); add.s r0(xyzw), 1.0; mov r1(xyzw), r0(xxxx); translate r1.
+inline const Bytes kCounter = {0x80, 0xA0, 0xE4, 0xC0 | 14, 0x80, 0xA0, 0xE4,
+                               0x40, 0x00, 0x00, 0x80,      0x3F, 0x0F, 0xA1,
+                               0xE4, 0xA0, 0x00, 0x14,      0xA1, 0xE4, 0x00};
+// A track: interpolation, loop flag, start, keys (time, x of a pure translation), programs.
+struct TrackSpec {
+  uint32_t interpolation;
+  uint8_t loop;
+  float start;
+  std::vector<std::pair<float, float>> keys;
+  std::vector<Bytes> programs;
+};
+
+// Owns the tracks, keys and programs a test builds (bindings never free shared records).
+struct Tracks {
+  struct Key {
+    Vec3 position;
+    Quaternion rotation{0, 0, 0, 1};
+    TrackKey key;
+  };
+  std::deque<Key> keys;
+  std::vector<AnimTrack*> tracks;
+  std::vector<TransformProgram*> programs;
+
+  ~Tracks() {
+    for (AnimTrack* t : tracks) {
+      ListDestroy(t->programs);
+      ListDestroy(t->keys);
+      crt::AlignedDelete(t);
+    }
+    for (TransformProgram* p : programs) TransformProgramDestroy(p);
+  }
+  AnimTrack* Make(const TrackSpec& spec) {
+    AnimTrack* t = AnimTrackInit(crt::AlignedNew<AnimTrack>(), spec.interpolation, spec.loop);
+    t->start = spec.start;
+    AnimTrackUpdateEnd(*t);
+    for (auto [time, x] : spec.keys) {
+      Key& k = keys.emplace_back(Key{{x, 0, 0}, {0, 0, 0, 1}, {}});
+      Pose pose;
+      PoseInit(pose, &k.position, &k.rotation);
+      AnimTrackAddKey(*t, TrackKeyInit(&k.key, pose, time));
+    }
+    for (const Bytes& code : spec.programs) {
+      programs.push_back(TransformProgramCreate());
+      TransformProgramAssign(*programs.back(), code.data(), static_cast<uint32_t>(code.size()));
+      AnimTrackAddProgram(*t, programs.back());
+    }
+    tracks.push_back(t);
+    return t;
+  }
+};
+
+// The system keeps its timeline until the process ends and has no destroy for it; tests own
+// what TimelineCreate made, and the clips they added, here.
+struct OwnedTimeline {
+  Timeline* timeline = nullptr;
+  std::vector<Clip*> clips;
+
+  // Adds a clip of the scene (null: none) to the timeline.
+  void Add(Scene* scene, float duration, float fade = 0, uint32_t kind = 0, uint32_t colour = 0) {
+    clips.push_back(crt::AlignedNew<Clip>(scene, duration, fade, kind, colour));
+    TimelineAddClip(*timeline, clips.back());
+  }
+  ~OwnedTimeline() {
+    if (!timeline) return;
+    for (Clip* c : clips) crt::AlignedDelete(c);
+    ListDestroy(timeline->clips);
+    ListDestroy(timeline->fonts->fonts);
+    ListDestroy(timeline->fonts->second);
+    crt::AlignedDelete(timeline->fonts);
+    crt::AlignedDelete(timeline->sync);
+    crt::AlignedDelete(timeline);
+    TimelineInstance = nullptr;
+  }
 };
 
 }  // namespace scenetest

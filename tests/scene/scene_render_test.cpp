@@ -4,56 +4,37 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <vector>
 
 #include "music/audio_clock.h"
-#include "platform/crt.h"
 #include "platform/testing.h"
-#include "scene/anim.h"
-#include "scene/camera.h"
 #include "scene/light.h"
-#include "scene/node.h"
-#include "scene/scene.h"
-#include "scene/timeline.h"
-#include "scene/transform_program.h"
 #include "scene_fixture.h"
-#include "timeline_fixture.h"
 
 namespace {
 
 using rendertest::Channel;
-using rendertest::kSize;
-
-constexpr uint32_t kRed = 0xFFFF0000u;
-
+using rendertest::kRed;
 using SceneRenderTest = scenetest::SceneTest;
 
 TEST_F(SceneRenderTest, LetterboxBandAndApplyAspect) {
   Camera& camera = *NewScene().camera;
   CameraSetHeightFraction(camera, 0.5f);
   CameraSetLetterboxViewport(camera, nullptr);
-  D3DVIEWPORT9 v = d3d9test::Viewport(d3d());
-  EXPECT_EQ(v.Y, 16u);
-  EXPECT_EQ(v.Height, 32u);
-  EXPECT_EQ(v.Width, 64u);
-  EXPECT_EQ(camera.aspect, 2.0);
+  const D3DVIEWPORT9 v = d3d9test::Viewport(d3d());
+  EXPECT_TRUE(v.Y == 16 && v.Height == 32 && v.Width == 64 && camera.aspect == 2.0);
   // A target of its own size: 32 x 20, band round(10) at round(5).
   Texture* target = TargetManagerCreateTarget(targets(), 32, 20);
   CameraSetLetterboxViewport(camera, target);
-  EXPECT_EQ(camera.viewport->y, 5u);
-  EXPECT_EQ(camera.viewport->h, 10u);
+  EXPECT_TRUE(camera.viewport->y == 5 && camera.viewport->h == 10);
   CameraSetFullViewport(camera, target);
-  EXPECT_EQ(camera.viewport->h, 20u);
-  EXPECT_EQ(camera.aspect, 1.6);
+  EXPECT_TRUE(camera.viewport->h == 20 && camera.aspect == 1.6);
   // Apply projects with the aspect it finds (the full one) and leaves the band's for next time.
   CameraApply(camera, target);
-  EXPECT_EQ(camera.aspect, 3.2);
-  EXPECT_EQ(d3d9test::Viewport(d3d()).Height, 10u);
+  EXPECT_TRUE(camera.aspect == 3.2 && d3d9test::Viewport(d3d()).Height == 10);
   // The smallest fraction (1/256) on a target under 128 pixels high keeps a one-pixel band.
   CameraSetHeightFraction(camera, 1.0f / 256.0f);
   CameraSetLetterboxViewport(camera, target);
-  EXPECT_EQ(camera.viewport->h, 1u);
-  EXPECT_EQ(camera.aspect, 32.0);
+  EXPECT_TRUE(camera.viewport->h == 1 && camera.aspect == 32.0);
   TargetManagerSelect(targets(), nullptr, 0);
   TargetManagerDestroyTarget(targets(), target);
 }
@@ -74,13 +55,14 @@ TEST_F(SceneRenderTest, BackgroundFillsTheBandAndClearColourTheRest) {
   EXPECT_EQ(transform().index, 1);
 }
 
-void AddLight(Scene& scene, float x, float range) {
-  Light* light = LightInit(crt::AlignedNew<Light>());
+// An enabled white light at (x, 0, 0) in the slot.
+Light& AddLight(Scene& scene, int slot, float x, float range) {
+  Light* light = scene.lights[slot] = LightInit(crt::AlignedNew<Light>());
   light->enabled = 1;
   for (float& c : light->diffuse) c = 1.0f;
   light->range = range;
   MatrixTranslate(*light->matrix, x, 0.0f, 0.0f);
-  scene.lights[3] = light;
+  return *light;
 }
 
 // One channel of the middle pixel per scene, in a range; where the scene draws only a model
@@ -100,18 +82,18 @@ TEST_F(SceneRenderTest, BackgroundLayersFogAndLightsReachThePicture) {
   } rows[] = {
       {"background", [&](Scene& s) { s.background = green; }, 1, 0x80, 0x80},
       {"also into A", [&](Scene& s) { s.background = green, s.backgroundIntoA = 1; }, 1, 0xD0, 255},
-      {"layer 0", [&](Scene& s) { AddLeaf(s, unlit0); }, 1, 0x41, 255},
-      {"layer 1", [&](Scene& s) { AddLeaf(s, unlit1); }, 1, 0x41, 255},
-      {"fog", [&](Scene& s) { AddLeaf(s, lit), *s.fog = red; }, 2, 61, 255},
-      {"light around", [&](Scene& s) { AddLeaf(s, lit), AddLight(s, 0, 100); }, 1, 0x21, 255},
-      {"light far", [&](Scene& s) { AddLeaf(s, lit), AddLight(s, 1000, 10); }, 1, 0, 0}};
+      {"layer 0", [&](Scene& s) { AddLeaf(s, &unlit0); }, 1, 0x41, 255},
+      {"layer 1", [&](Scene& s) { AddLeaf(s, &unlit1); }, 1, 0x41, 255},
+      {"fog", [&](Scene& s) { AddLeaf(s, &lit), *s.fog = red; }, 2, 61, 255},
+      {"light around", [&](Scene& s) { AddLeaf(s, &lit), AddLight(s, 3, 0, 100); }, 1, 0x21, 255},
+      {"light far", [&](Scene& s) { AddLeaf(s, &lit), AddLight(s, 3, 1000, 10); }, 1, 0, 0}};
   for (const auto& row : rows) {
     Scene& scene = NewScene();
     row.setup(scene);
     SceneRender(scene, 0.0f, device_, nullptr);
     const int middle = Channel(BackPixel(32, 32), row.channel);
     EXPECT_TRUE(middle >= row.low && middle <= row.high) << row.name << ": " << middle;
-    if (!scene.background) EXPECT_EQ(BackPixel(1, 1) & 0x00FFFFFFu, 0u) << row.name;
+    EXPECT_TRUE(scene.background || (BackPixel(1, 1) & 0x00FFFFFFu) == 0) << row.name;
   }
 }
 
@@ -120,29 +102,24 @@ TEST_F(SceneRenderTest, BackgroundLayersFogAndLightsReachThePicture) {
 // passes, A's compositions and the glow back on; a glow too faint to add one step stands for
 // the glow a strength of 0 skips.
 TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
-  const struct {
-    const char* name;
-    uint8_t fog;
-    bool hiddenInBoth;  // false: only the full render has the hidden model
-    float glow[2];      // skipping render, full render
-  } cases[] = {{"layer 1", 0, false, {0.6f, 0.6f}},
-               {"layer 1 with fog", 1, false, {0.6f, 0.6f}},
-               {"glow of 0", 1, true, {0.0f, 1e-4f}}};
   Model& visible = FinishedBox(0, 0);
   Texture* background = Solid(0xFF203040u);
-  for (const auto& c : cases) {
+  // fog; the hidden model in both renders (else only in the full one); the skipping render's
+  // glow, the full one's
+  for (auto [fog, hiddenInBoth, glow, fullGlow] :
+       {std::tuple{0, false, 0.6f, 0.6f}, {1, false, 0.6f, 0.6f}, {1, true, 0.0f, 1e-4f}}) {
     std::vector<uint32_t> pixels[2];
     for (int full = 0; full < 2; ++full) {
       Scene& scene = NewScene();
       scene.background = background;
-      *scene.fog = FogSettings{c.fog, 0xFFFF0000u, 0.5f, 1.0f};
-      scene.glow = c.glow[full];
-      AddLeaf(scene, visible);
-      if (full || c.hiddenInBoth) AddLeaf(scene, FinishedBox(1, 0), -50.0f);
+      *scene.fog = FogSettings{uint8_t(fog), kRed, 0.5f, 1.0f};
+      scene.glow = full ? fullGlow : glow;
+      AddLeaf(scene, &visible);
+      if (full || hiddenInBoth) AddLeaf(scene, &FinishedBox(1, 0), -50.0f);
       SceneRender(scene, 0.0f, device_, nullptr);
       pixels[full] = ReadBack();
     }
-    EXPECT_EQ(pixels[0], pixels[1]) << c.name;
+    EXPECT_EQ(pixels[0], pixels[1]) << fog << hiddenInBoth;
   }
 }
 
@@ -167,11 +144,10 @@ TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureTheSameEveryFrame) {
   }
   EXPECT_GT(Channel(frames[0][16 * 32 + 16], 1), 0x40);
   EXPECT_EQ(BackPixel(32, 32), kRed);
-  EXPECT_EQ(device_.FrameTargetA->width, kSize);
+  EXPECT_EQ(device_.FrameTargetA->width, rendertest::kSize);
   TargetManagerDestroyTarget(targets(), holder.target);
 }
 
-// A 2 x 2 target has no quarter-size glow targets: the render skips the glow and still draws.
 // A 2 x 2 target has no quarter-size glow targets: the render skips the glow and still
 // draws. A scene that lists itself as a sub-scene stops after a few nested renders instead of
 // recursing until the stack runs out, and its own picture is still drawn.
@@ -196,18 +172,15 @@ TEST_F(SceneRenderTest, TinyTargetsAndSelfReferencesStillDraw) {
 // light pass makes its slot current, a disabled slot leaves the previous light in place.
 TEST_F(SceneRenderTest, AmbientPassSumsSlotsAndDisabledLightsKeepThePreviousLight) {
   Scene& scene = NewScene();
-  Light* a = LightInit(crt::AlignedNew<Light>());
-  Light* b = LightInit(crt::AlignedNew<Light>());
-  a->enabled = 1;
-  a->ambient[1] = 0.25f;
-  b->ambient[1] = 0.5f;
-  a->range = 3.0f;
-  scene.lights[1] = a;
-  scene.lights[5] = b;
+  Light &a = AddLight(scene, 1, 0, 3.0f), &b = AddLight(scene, 5, 0, 1000.0f);
+  a.ambient[1] = 0.25f;
+  a.diffuse[0] = 0.0f;
+  b.ambient[1] = 0.5f;
+  b.enabled = 0;
   const RendererLight& light = renderer().light;
   SceneDrawPass(scene, device_, 1, 0, 0, 0, 0, nullptr);
-  EXPECT_TRUE(light.ambient[0] == 2 && light.ambient[1] == 0.75f && light.range == 1000);
-  EXPECT_EQ(light.diffuse[0], 1.0f);
+  EXPECT_TRUE(light.ambient[0] == 2 && light.ambient[1] == 0.75f && light.range == 1000 &&
+              light.diffuse[0] == 1.0f);
   SceneDrawPass(scene, device_, 0, 0, 0, 0, 0, nullptr);
   EXPECT_TRUE(light.range == 3.0f && light.ambient[1] == 0.25f);
 }
@@ -245,22 +218,19 @@ TEST_F(TimelineFrameTest, FadesOfThisClipAndTheNextAndTheEnd) {
 }
 
 TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndTheProductionGoesOn) {
-  Scene& empty = NewScene(false);
-  Scene& shown = NewScene();
+  Scene &empty = NewScene(false), &shown = NewScene();
   shown.clearColor = kRed;
   Add(&empty, 1.0f);
   Add(&shown, 1.0f);
-  Fill(0xFF00FF00u);
+  Fill(rendertest::kGreen);
   At(500);
   EXPECT_TRUE(TimelineRenderFrame());
-  EXPECT_EQ(BackPixel(32, 32), 0xFF00FF00u);
-  EXPECT_EQ(timeline->currentScene, nullptr);
+  EXPECT_TRUE(BackPixel(32, 32) == rendertest::kGreen && timeline->currentScene == nullptr);
   timeline->sync->value[4] = 1.0f;
   At(1500);
   EXPECT_TRUE(TimelineRenderFrame());
-  EXPECT_EQ(timeline->currentScene, &shown);
+  EXPECT_TRUE(timeline->currentScene == &shown && BackPixel(32, 32) == kRed);
   EXPECT_EQ(timeline->sync->value[4], 0.0f) << "sync values are taken each rendered frame";
-  EXPECT_EQ(BackPixel(32, 32), kRed);
 }
 
 // Drawing every clip's start before play changes nothing that playback shows: the picture on
@@ -271,11 +241,8 @@ TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
   Scene& scene = NewScene();
   scene.background = Solid(0xFF008000u);
   scene.backgroundIntoA = 1;
-  AddLeaf(scene, FinishedBox(0, 1));
-  Light* light = LightInit(crt::AlignedNew<Light>());
-  light->enabled = 1;
-  light->range = 100.0f;
-  scene.lights[0] = light;
+  AddLeaf(scene, &FinishedBox(0, 1));
+  AddLight(scene, 0, 0, 100.0f);
   Add(&scene, 1.0f, 0.5f, kClipColorFade, 0xFF0000FFu);
   std::vector<uint32_t> frames[2];
   for (std::vector<uint32_t>& frame : frames) {
@@ -295,38 +262,24 @@ TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
 // Entering a scene restarts its programs from zeroed registers, also when the timeline
 // returns to a scene it played before; staying in a scene keeps them running.
 TEST_F(TimelineFrameTest, EnteringASceneRestartsItsPrograms) {
-  const uint8_t code[] = {
-      0x80, 0xA0, 0xE4, 0x40, 0x00, 0x00, 0x80, 0x3F,  // add.s r0(xyzw), 1.0
-      0x14, 0xA0, 0x00, 0x00,                          // translate r0(x, x, x)
-  };
-  TransformProgram* program = TransformProgramCreate();
-  TransformProgramAssign(*program, code, sizeof(code));
-  AnimTrack track;
-  AnimTrackInit(&track, kTrackLinear, 1);
-  AnimTrackAddProgram(track, program);
-  Scene& a = NewScene();
-  Scene& b = NewScene();
-  LeafNode* leaf = LeafNodeCreate(&device_, nullptr);
-  SceneAddNode(a, reinterpret_cast<SceneNode*>(leaf));
+  scenetest::Tracks owned;
+  Scene &a = NewScene(), &b = NewScene();
+  LeafNode* leaf = AddLeaf(a, nullptr, 0.0f);
   AnimBinding* binding =
       AnimBindingInitNode(crt::AlignedNew<AnimBinding>(), *reinterpret_cast<SceneNode*>(leaf));
-  AnimBindingAddTrack(*binding, &track);
+  AnimBindingAddTrack(*binding, owned.Make({kTrackLinear, 1, 0.0f, {}, {scenetest::kCounter}}));
   SceneAddBinding(a, binding);
-  Add(&a, 1.0f);
-  Add(&b, 1.0f);
-  Add(&a, 1.0f);
-  const struct {
-    uint32_t ms;
-    float x;
-  } frames[] = {{100, 1.0f}, {200, 2.0f}, {300, 3.0f}, {1500, 3.0f}, {2100, 1.0f}, {2200, 2.0f}};
-  for (const auto& f : frames) {
-    At(f.ms);
+  for (Scene* clip : {&a, &b, &a}) Add(clip, 1.0f);
+  for (auto [ms, x] : {std::pair{100u, 1.0f},
+                       {200u, 2.0f},
+                       {300u, 3.0f},
+                       {1500u, 3.0f},
+                       {2100u, 1.0f},
+                       {2200u, 2.0f}}) {
+    At(ms);
     ASSERT_TRUE(TimelineRenderFrame());
-    EXPECT_EQ(leaf->matrix->m[12], f.x) << "at " << f.ms << " ms";
+    EXPECT_EQ(leaf->matrix->m[12], x) << "at " << ms << " ms";
   }
-  ListDestroy(track.programs);
-  ListDestroy(track.keys);
-  TransformProgramDestroy(program);
 }
 
 }  // namespace

@@ -5,41 +5,25 @@
 
 #include <atomic>
 #include <thread>
-#include <vector>
 
-#include "platform/crt.h"
-#include "render/device.h"
 #include "scene/anim.h"
-#include "scene/camera.h"
 #include "scene/kind3_node.h"
 #include "scene/light.h"
-#include "scene/model.h"
-#include "scene/node.h"
-#include "scene/scene.h"
-#include "scene/timeline.h"
-#include "timeline_fixture.h"
+#include "scene_fixture.h"
 
 namespace {
 
-SceneNode* AsNode(void* p) { return static_cast<SceneNode*>(p); }
+using scenetest::Placed;
 
-// Translation, rotation (degrees, x then y then z) and scale, composed in that order.
-Matrix Placed(Vec3 t, Vec3 r = {0, 0, 0}, Vec3 s = {1, 1, 1}) {
-  Matrix m;
-  MatrixInit(m);
-  MatrixTranslate(m, t.x, t.y, t.z);
-  MatrixRotateXYZ(m, r.x, r.y, r.z);
-  MatrixScale(m, s.x, s.y, s.z);
-  return m;
-}
+SceneNode* AsNode(void* p) { return static_cast<SceneNode*>(p); }
 
 // A group owning one leaf template (first child), destroyed with the test.
 struct Graph {
   GroupNode* group = GroupNodeCreate(nullptr);
   LeafNode* templ = LeafNodeCreate(nullptr, nullptr);
+  uint32_t randState = crt::RandState();
   Graph() { GroupNodeAddChild(*group, AsNode(templ)); }
   ~Graph() { GroupNodeDestroy(group); }
-  uint32_t Count() const { return ListCount(*group->children); }
   Matrix& At(uint32_t i) { return *SceneNodeMatrix(*ListAtAs<SceneNode>(*group->children, i)); }
   void Expect(uint32_t i, const Matrix& expected) {
     for (int e = 0; e < 16; ++e) EXPECT_NEAR(At(i).m[e], expected.m[e], 1e-4f) << i << "." << e;
@@ -47,10 +31,9 @@ struct Graph {
   // The child count and placements, and no random draw since the graph was made.
   void Check(uint32_t count, const std::vector<std::pair<uint32_t, Matrix>>& placements) {
     EXPECT_EQ(crt::RandState(), randState);
-    ASSERT_EQ(Count(), count);
+    ASSERT_EQ(ListCount(*group->children), count);
     for (const auto& [index, matrix] : placements) Expect(index, matrix);
   }
-  uint32_t randState = crt::RandState();
 };
 
 // Transforms accumulate on a leaf's matrix and reset; kind 3 has no matrix (transforms do
@@ -87,7 +70,6 @@ TEST(SceneNode, DispatchByKind) {
   SceneNodeDestroy(&unknown);
   for (SceneNode* node : {blank, AsNode(k3), fresh, AsNode(copy), AsNode(leaf)})
     SceneNodeDestroy(node);
-  Kind3NodeDestroy(nullptr);
 }
 
 // A group clone is deep (kind 3 children not copied) and its bindings target the cloned
@@ -161,24 +143,35 @@ TEST(GroupNode, AnimateOrderStoreRestAndAnimatedModels) {
 
 // Each replicator's count and placements. Grid cells lie around the origin (first cell at
 // -n x spacing / 2 per axis, i outer, k inner), the template moved into cell (0, 0, 0);
-// plane-grid cell (i, j) turns by (i a, j b); a path step adds the step, the turn and
+// plane-grid cell (i, j) turns by (i a, j b); a ring puts the template at (0, 0, r) and its
+// copies at equal angles about Y on the circle; a path step adds the step, the turn and
 // multiplies scale and step (turned: the step is d turned by the current rotation).
 // Reflected copies mirror each child present at the call through p (a leaf's clone starts at
 // identity: p - (x - p)); kind-3 templates and children are not copied.
 TEST(Replicators, CountsAndPlacements) {
   const GridCopies noJitter{2, 3, 4, 2, 1, 2, 0, 0, 0, 0, 0, 0, 0};
-  Graph grid, none, plane, ring, path, turned, reflected;
+  Graph grid, none, plane, ring, empty, path, turned, reflected;
   GroupNodeAddGridCopies(*grid.group, *AsNode(grid.templ), noJitter);
   grid.Check(4, {{0, Placed({-2, -1.5f, -4})},
                  {1, Placed({-2, -1.5f, 0})},
                  {2, Placed({0, -1.5f, -4})},
                  {3, Placed({0, -1.5f, 0})}});
-  GroupNodeAddGridCopies(*none.group, *AsNode(none.templ), {2, 2, 2, 0, 5, 5});
+  GroupNodeAddGridCopies(*none.group, *AsNode(none.templ), {2, 2, 2, 0, 5, 5, 0, 0, 0, 0, 0, 0, 0});
   none.Check(1, {{0, Placed({0, -5, -5})}});
   GroupNodeAddPlaneGridCopies(*plane.group, *AsNode(plane.templ), 2, 2, 2, 2, 10, 20);
   plane.Check(4, {{3, Placed({0, 0, 0}, {10, 20, 0})}});
-  GroupNodeAddRingCopies(*ring.group, *AsNode(ring.templ), 10, 0, 0, -2);
-  ring.Check(1, {});
+  GroupNodeAddRingCopies(*empty.group, *AsNode(empty.templ), 10, 0, 0, -2);
+  empty.Check(1, {{0, Placed({0, 0, 10})}});
+  GroupNodeAddRingCopies(*ring.group, *AsNode(ring.templ), 10, 0, 0, 3);
+  ring.Check(4, {});
+  for (uint32_t i = 0; i < 4; ++i) {
+    Vec4 p{0, 0, 0, 1}, next{0, 0, 0, 1};
+    MatrixTransformPoint(p, ring.At(i));
+    MatrixTransformPoint(next, ring.At((i + 1) % 4));
+    EXPECT_NEAR(p.x * p.x + p.z * p.z, 100.0f, 1e-3f) << i;
+    EXPECT_NEAR(p.y, 0.0f, 1e-4f) << i;
+    EXPECT_NEAR(p.x * next.x + p.z * next.z, 0.0f, 1e-3f) << i;  // 90 degrees apart
+  }
   const Vec3 d{1, 0, 0}, q{0, 90, 0}, f{2, 2, 2};
   GroupNodeAddPathCopies(*path.group, *AsNode(path.templ), d, q, f, 0, 2);
   path.Check(3, {{0, Placed({0, 0, 0})},
@@ -224,37 +217,15 @@ TEST(Replicators, GridJitterDrawsPerSetFlagInOrder) {
   EXPECT_EQ(crt::RandState(), after);
 }
 
-// Ring: the template at (0, 0, r), n copies at equal angles about Y on the circle.
-TEST(Replicators, RingPlacesTemplateAndCopiesAtEqualAngles) {
-  Graph g;
-  GroupNodeAddRingCopies(*g.group, *AsNode(g.templ), 10, 0, 0, 3);
-  ASSERT_EQ(g.Count(), 4u);
-  Vec4 at[4];
-  for (uint32_t i = 0; i < 4; ++i) {
-    at[i] = Vec4{0, 0, 0, 1};
-    MatrixTransformPoint(at[i], g.At(i));
-  }
-  EXPECT_FLOAT_EQ(at[0].z, 10.0f);
-  for (uint32_t i = 0; i < 4; ++i) {
-    const Vec4& n = at[(i + 1) % 4];
-    EXPECT_NEAR(at[i].x * at[i].x + at[i].z * at[i].z, 100.0f, 1e-3f) << i;
-    EXPECT_NEAR(at[i].y, 0.0f, 1e-4f) << i;
-    EXPECT_NEAR(at[i].x * n.x + at[i].z * n.z, 0.0f, 1e-3f) << i;  // 90 degrees apart
-  }
-}
-
 // A clone copies the values and owns its fog, camera, lights and sub-scene items (the
 // sanitizer build sees a double free otherwise); its bindings target its own camera view,
 // light and node copies, the camera's in view order. Kind-3 nodes are not copied.
 TEST(Scene, CloneCopiesValuesAndRetargetsBindings) {
-  Device device{};
-  device.width = 640;
-  device.height = 480;
   Scene* source = SceneCreate();
   source->glow = 0.25f;
   source->backgroundIntoA = 1;
   source->fog->enabled = 1;
-  source->camera = CameraInit(crt::AlignedNew<Camera>(), &device);
+  source->camera = CameraInit(crt::AlignedNew<Camera>(), nullptr);
   CameraTranslateView(*source->camera, 0, 0, 10);
   CameraSetHeightFraction(*source->camera, 0.5f);
   source->lights[2] = LightInit(crt::AlignedNew<Light>());
@@ -271,14 +242,10 @@ TEST(Scene, CloneCopiesValuesAndRetargetsBindings) {
 
   Scene* clone = SceneClone(*source);
   EXPECT_TRUE(clone->glow == 0.25f && clone->backgroundIntoA == 1 && clone->fog->enabled == 1);
-  ASSERT_NE(clone->camera, nullptr);
-  EXPECT_EQ(clone->camera->view->m[14], -10.0f);
-  EXPECT_EQ(clone->camera->heightFraction, 0.5f);
-  ASSERT_NE(clone->lights[2], nullptr);
+  ASSERT_TRUE(clone->camera && clone->lights[2] && !clone->lights[0]);
+  EXPECT_TRUE(clone->camera->view->m[14] == -10.0f && clone->camera->heightFraction == 0.5f);
   EXPECT_EQ(clone->lights[2]->range, 7.0f);
-  EXPECT_EQ(clone->lights[0], nullptr);
-  ASSERT_EQ(ListCount(*clone->nodes), 1u);
-  ASSERT_EQ(ListCount(*clone->bindings), 3u);
+  ASSERT_TRUE(ListCount(*clone->nodes) == 1 && ListCount(*clone->bindings) == 3);
   const Matrix* targets[] = {clone->camera->view, clone->lights[2]->matrix,
                              ListAtAs<LeafNode>(*clone->nodes, 0)->matrix};
   for (uint32_t i = 0; i < 3; ++i)
@@ -291,7 +258,7 @@ TEST(Scene, CloneCopiesValuesAndRetargetsBindings) {
   for (Scene* scene : {clone, source, target}) SceneDestroy(scene);
 }
 
-class TimelineTest : public ::testing::Test, public scenetest::OwnedTimeline {
+class TimelineTest : public testing::Test, public scenetest::OwnedTimeline {
  protected:
   void SetUp() override { timeline = TimelineCreate(nullptr); }
 };
@@ -304,22 +271,17 @@ TEST_F(TimelineTest, ClipChoiceAndFadeAlpha) {
   Add(nullptr, 0.0f, 1.0f, kClipColorFade);
   Add(nullptr, 3.0f);
   EXPECT_EQ(TimelineInstance, timeline);
-  const struct {
-    float t;
-    int clip;
-    float start;
-  } clips[] = {
-      {0.0f, 0, 0.0f}, {1.999f, 0, 0.0f}, {2.0f, 2, 2.0f}, {5.0f, -1, -1}, {-0.001f, -1, -1}};
-  for (const auto& c : clips) {
+  for (auto [t, clip, want] : {std::tuple{0.0f, 0, 0.0f},
+                               {1.999f, 0, 0.0f},
+                               {2.0f, 2, 2.0f},
+                               {5.0f, -1, 0.0f},
+                               {-0.001f, -1, 0.0f}}) {
     float start = -1;
-    EXPECT_EQ(TimelineFindClip(*timeline, c.t, start), c.clip) << c.t;
-    if (c.clip >= 0) EXPECT_EQ(start, c.start) << c.t;
+    EXPECT_EQ(TimelineFindClip(*timeline, t, start), clip) << t;
+    EXPECT_TRUE(clip < 0 || start == want) << t << ": " << start;
   }
-  const struct {
-    float local;
-    uint32_t alpha;
-  } fades[] = {{0.0f, 255}, {1.0f, 128}, {1.5f, 64}, {1.99f, 1}};
-  for (const auto& f : fades) EXPECT_EQ(TimelineFadeAlpha(f.local, 2.0f), f.alpha) << f.local;
+  for (auto [local, alpha] : {std::pair{0.0f, 255u}, {1.0f, 128u}, {1.5f, 64u}, {1.99f, 1u}})
+    EXPECT_EQ(TimelineFadeAlpha(local, 2.0f), alpha) << local;
 }
 
 // A note adds velocity / 128 to its track's value; tracks outside 0..15 and a missing timeline

@@ -5,6 +5,7 @@
 // target.
 
 #include <deque>
+#include <tuple>
 #include <vector>
 
 #include "mesh/generators.h"
@@ -103,12 +104,7 @@ struct TrackSpec {
 
 // Owns the tracks, keys and programs a test builds (bindings never free shared records).
 struct Tracks {
-  struct Key {
-    Vec3 position;
-    Quaternion rotation{0, 0, 0, 1};
-    TrackKey key;
-  };
-  std::deque<Key> keys;
+  std::deque<std::tuple<Vec3, Quaternion, TrackKey>> keys;  // what the key poses point at
   std::vector<AnimTrack*> tracks;
   std::vector<TransformProgram*> programs;
 
@@ -125,10 +121,11 @@ struct Tracks {
     t->start = spec.start;
     AnimTrackUpdateEnd(*t);
     for (auto [time, x] : spec.keys) {
-      Key& k = keys.emplace_back(Key{{x, 0, 0}, {0, 0, 0, 1}, {}});
+      auto& [position, rotation, key] =
+          keys.emplace_back(Vec3{x, 0, 0}, Quaternion{0, 0, 0, 1}, TrackKey{});
       Pose pose;
-      PoseInit(pose, &k.position, &k.rotation);
-      AnimTrackAddKey(*t, TrackKeyInit(&k.key, pose, time));
+      PoseInit(pose, &position, &rotation);
+      AnimTrackAddKey(*t, TrackKeyInit(&key, pose, time));
     }
     for (const Bytes& code : spec.programs) {
       programs.push_back(TransformProgramCreate());

@@ -33,37 +33,31 @@ struct Binding {
 // points (Catmull-Rom, the first key standing in before the first pair). At t = end the
 // track covers but poses nothing. Expected cubic values are the Hermite sums by hand.
 TEST(AnimBinding, FirstCoveringEntryPosesTheTargetOverItsRest) {
-  const TrackSpec linear{kTrackLinear, 0, 1.0f, {{0, 0}, {2, 4}}, {}};
-  const TrackSpec looping{kTrackLinear, 1, 1.0f, {{0, 0}, {2, 8}}, {}};
-  const TrackSpec cubic{1, 0, 0.0f, {{0, 0}, {1, 1}, {2, 5}, {3, 6}}, {}};
-  const TrackSpec empty{kTrackLinear, 0, 0.0f, {}, {}};  // covers t = 0 only
-  const TrackSpec moving{kTrackLinear, 0, 0.0f, {{0, 0}, {1, 10}}, {}};
-  const TrackSpec flatLoop{kTrackLinear, 1, 1.0f, {}, {kByTime}};  // length 0: raw time
-  const struct {
-    std::vector<TrackSpec> tracks;
-    float t, x, y = 5.0f;
-  } rows[] = {{{linear}, 2.0f, 2.0f},
-              {{linear}, 3.0f, 0.0f},
-              {{linear}, 0.5f, 0.0f},
-              {{looping}, 7.5f, 2.0f},
-              {{looping}, 0.5f, 0.0f},
-              {{cubic}, 1.25f, 1.859375f},
-              {{cubic}, 0.25f, 0.109375f},
-              {{empty, moving}, 0, 0},
-              {{empty, moving}, 0.5f, 5.0f},
-              {{}, 0.5f, 0.0f},
-              {{flatLoop}, 7.25f, 6.25f, 11.25f}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << "t " << row.t << ", " << row.tracks.size() << " tracks");
+  using Tracks = std::vector<TrackSpec>;
+  const Tracks linear{{kTrackLinear, 0, 1.0f, {{0, 0}, {2, 4}}, {}}},
+      looping{{kTrackLinear, 1, 1.0f, {{0, 0}, {2, 8}}, {}}},
+      cubic{{1, 0, 0.0f, {{0, 0}, {1, 1}, {2, 5}, {3, 6}}, {}}},
+      // an empty track covering t = 0 only, then a moving one
+      twoTracks{{kTrackLinear, 0, 0.0f, {}, {}}, {kTrackLinear, 0, 0.0f, {{0, 0}, {1, 10}}, {}}},
+      none, flatLoop{{kTrackLinear, 1, 1.0f, {}, {kByTime}}};  // length 0: raw time
+  // tracks, time, x and y of the target
+  const std::tuple<const Tracks*, float, float, float> rows[] = {
+      {&linear, 2.0f, 2.0f, 5.0f},      {&linear, 3.0f, 0.0f, 5.0f},
+      {&linear, 0.5f, 0.0f, 5.0f},      {&looping, 7.5f, 2.0f, 5.0f},
+      {&looping, 0.5f, 0.0f, 5.0f},     {&cubic, 1.25f, 1.859375f, 5.0f},
+      {&cubic, 0.25f, 0.109375f, 5.0f}, {&twoTracks, 0.0f, 0.0f, 5.0f},
+      {&twoTracks, 0.5f, 5.0f, 5.0f},   {&none, 0.5f, 0.0f, 5.0f},
+      {&flatLoop, 7.25f, 6.25f, 11.25f}};
+  for (auto [tracks, t, x, y] : rows) {
+    SCOPED_TRACE(testing::Message() << "t " << t << ", " << tracks->size() << " tracks");
     scenetest::Tracks owned;
     Matrix target = scenetest::Placed({0, 5, 0});
     Binding b(&target);
-    for (const TrackSpec& spec : row.tracks) AnimBindingAddTrack(b.binding, owned.Make(spec));
+    for (const TrackSpec& spec : *tracks) AnimBindingAddTrack(b.binding, owned.Make(spec));
     for (int again = 0; again < 2; ++again) {  // not accumulated over applies
       target.m[12] = 99.0f;
-      AnimBindingApply(b.binding, row.t, nullptr);
-      EXPECT_NEAR(target.m[12], row.x, 1e-5f);
-      EXPECT_EQ(target.m[13], row.y);
+      AnimBindingApply(b.binding, t, nullptr);
+      EXPECT_TRUE(std::fabs(target.m[12] - x) < 1e-5f && target.m[13] == y) << target.m[12];
     }
   }
 }
@@ -80,11 +74,10 @@ TEST(AnimBinding, ProgramsAccumulateSyncInputsPerContextUntilReleased) {
   AnimBindingAddTrack(b2.binding, t);
   SyncValues sync{};
   sync.value[12] = 2.0f;
-  const SyncValues* feeds[] = {&sync, &sync, nullptr};
-  const float sums[] = {3.0f, 8.0f, 13.0f};
-  for (int i = 0; i < 3; ++i) {
-    AnimBindingApply(b.binding, 0.1f * (i + 1), feeds[i]);
-    EXPECT_FLOAT_EQ(target.m[12], sums[i]) << i;
+  for (auto [time, feed, sum] :
+       {std::tuple{0.1f, &sync, 3.0f}, {0.2f, &sync, 8.0f}, {0.3f, nullptr, 13.0f}}) {
+    AnimBindingApply(b.binding, time, feed);
+    EXPECT_FLOAT_EQ(target.m[12], sum) << time;
   }
   AnimBindingApply(b2.binding, 0.3f, nullptr);
   EXPECT_FLOAT_EQ(other.m[12], 1.0f);
@@ -164,12 +157,8 @@ class TransformProgramTest : public testing::Test {
 TEST_F(TransformProgramTest, OperationsAndOperandDecoding) {
   const float nan = std::nanf("");
   const Vec4 v1234{1, 2, 3, 4};
-  struct Row {
-    std::vector<Vec4> r;
-    Code code;
-    const Vec4* out;
-    Vec4 expected;
-  };
+  // registers r0.., code, the register read back, its expected value
+  using Row = std::tuple<std::vector<Vec4>, Code, const Vec4*, Vec4>;
   std::vector<Row> rows = {
       {{}, Code().Op(15, true).Rs(0).Imm(5), &r(0), {5, 0, 0, 0}},
       {{}, Code().Op(15, true).R(1).Imm(7), &r(1), {0, 0, 0, 7}},
@@ -204,15 +193,14 @@ TEST_F(TransformProgramTest, OperationsAndOperandDecoding) {
   } sets[] = {{17, 2, 2, 1}, {17, 2, 3, 0}, {18, 2, 3, 1},  {18, 3, 2, 0},
               {19, 3, 2, 1}, {19, 2, 3, 0}, {18, nan, 1, 0}};
   for (const auto& c : sets) add({c.x, c.y, 5, 6}, Code().Op(c.op).R(0).None(), {c.x, c.y, c.z, 6});
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << "row " << &row - rows.data());
+  for (const auto& [regs, code, out, expected] : rows) {
+    SCOPED_TRACE(testing::Message() << "row " << &regs - &std::get<0>(rows[0]));
     for (Vec4& reg : context->r) reg = Vec4{0, 0, 0, 0};
-    for (size_t i = 0; i < row.r.size(); ++i) r(static_cast<int>(i)) = row.r[i];
-    Run(row.code);
-    const Vec4& got = *row.out;
-    EXPECT_TRUE(Same(got.x, row.expected.x) && Same(got.y, row.expected.y) &&
-                Same(got.z, row.expected.z) && Same(got.w, row.expected.w))
-        << got.x << " " << got.y << " " << got.z << " " << got.w;
+    std::copy(regs.begin(), regs.end(), context->r);
+    Run(code);
+    EXPECT_TRUE(Same(out->x, expected.x) && Same(out->y, expected.y) && Same(out->z, expected.z) &&
+                Same(out->w, expected.w))
+        << out->x << " " << out->y << " " << out->z << " " << out->w;
   }
 }
 
@@ -326,13 +314,9 @@ TEST_F(TrigFixture, DeformersMoveFlaggedAxesByTheirCycle) {
                  pulse = Make(kDeformerPulse, 0, 1, 1, 1, 1);
   const float longSine = std::sin(static_cast<float>(5000000000ull % 4294967296ull % 62830) *
                                   0.0001f);  // 5e9 steps would be INT32_MIN as a plain int
-  const struct {
-    std::vector<Deformer> deformers;
-    Vec3 position;
-    int32_t phase;
-    float time, radius;
-    Vec3 expected;
-  } rows[] = {
+  // deformers, position, phase, time, radius, expected position
+  using Row = std::tuple<std::vector<Deformer>, Vec3, int32_t, float, float, Vec3>;
+  const Row rows[] = {
       {{wave}, {1, 2, 3}, 15708, 0.0f, 4.0f, {1, 4, 3}},
       {{wave}, {1, 2, 3}, 0, 1.0f, 4.0f, {1, 2 + std::sin(2.0f) * 2.0f, 3}},
       {{wave}, {1, 2, 3}, 62830 - 20000, 1.0f, 4.0f, {1, 2, 3}},  // wraps to exactly 0
@@ -343,14 +327,12 @@ TEST_F(TrigFixture, DeformersMoveFlaggedAxesByTheirCycle) {
       {{Make(kDeformerTwist, 0, 0.5f, 1, 0, 1)}, {0, 1, 0}, 0, 0.0f, 1.0f, {0, 0, 1}},
       {{pulse, Make(kDeformerWave, 0, 1, 0, 0, 1), unknown}, {2, 2, 2}, 15708, 0, 1, {2, 2, 3}},
       {{unknown}, {2, 2, 2}, 0, 2.0f, 1.0f, {2, 2, 2}}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(&row - rows);
-    const Vec3 out =
-        Deform(row.deformers, {MakeVertex(row.position)}, {row.phase}, row.time, row.radius)[0]
-            .position;
-    EXPECT_NEAR(out.x, row.expected.x, 1e-4f);
-    EXPECT_NEAR(out.y, row.expected.y, 1e-4f);
-    EXPECT_NEAR(out.z, row.expected.z, 1e-4f);
+  for (const auto& [deformers, at, phase, time, radius, expected] : rows) {
+    SCOPED_TRACE(testing::Message() << deformers.size() << " deformers, phase " << phase);
+    const Vec3 out = Deform(deformers, {MakeVertex(at)}, {phase}, time, radius)[0].position;
+    EXPECT_NEAR(out.x, expected.x, 1e-4f);
+    EXPECT_NEAR(out.y, expected.y, 1e-4f);
+    EXPECT_NEAR(out.z, expected.z, 1e-4f);
   }
 }
 

@@ -13,12 +13,25 @@
 namespace {
 
 using rendertest::Channel;
+using rendertest::kBlue;
 using rendertest::kRed;
 using SceneRenderTest = scenetest::SceneTest;
 
-TEST_F(SceneRenderTest, LetterboxBandAndApplyAspect) {
-  Camera& camera = *NewScene().camera;
+// A background fills the band, the clear colour the rest. The first render of the device opens
+// the 2D state itself: its background is drawn in pixel coordinates like every later one. The
+// render leaves the overlay transform pushed for the fades, once, not once per frame.
+TEST_F(SceneRenderTest, LetterboxBandBackgroundAndAspect) {
+  Scene& scene = NewScene();
+  Camera& camera = *scene.camera;
   CameraSetHeightFraction(camera, 0.5f);
+  scene.clearColor = kBlue;
+  scene.background = Solid(kRed);
+  for (int frame = 0; frame < 2; ++frame) {
+    SceneRender(scene, 0.0f, device_, nullptr);
+    SCOPED_TRACE(frame);
+    ExpectBack({{32, 32, kRed}, {1, 20, kRed}, {32, 2, kBlue}, {32, 61, kBlue}});
+  }
+  EXPECT_EQ(transform().index, 1);
   CameraSetLetterboxViewport(camera, nullptr);
   const D3DVIEWPORT9 v = d3d9test::Viewport(d3d());
   EXPECT_TRUE(v.Y == 16 && v.Height == 32 && v.Width == 64 && camera.aspect == 2.0);
@@ -37,22 +50,6 @@ TEST_F(SceneRenderTest, LetterboxBandAndApplyAspect) {
   EXPECT_TRUE(camera.viewport->h == 1 && camera.aspect == 32.0);
   TargetManagerSelect(targets(), nullptr, 0);
   TargetManagerDestroyTarget(targets(), target);
-}
-
-TEST_F(SceneRenderTest, BackgroundFillsTheBandAndClearColourTheRest) {
-  Scene& scene = NewScene();
-  CameraSetHeightFraction(*scene.camera, 0.5f);
-  scene.clearColor = 0xFF0000FFu;
-  scene.background = Solid(kRed);
-  // The first render of the device opens the 2D state itself: its background is drawn in
-  // pixel coordinates like every later one.
-  for (int frame = 0; frame < 2; ++frame) {
-    SceneRender(scene, 0.0f, device_, nullptr);
-    SCOPED_TRACE(frame);
-    ExpectBack({{32, 32, kRed}, {1, 20, kRed}, {32, 2, 0xFF0000FFu}, {32, 61, 0xFF0000FFu}});
-  }
-  // The render leaves the overlay transform pushed for the fades, once, not once per frame.
-  EXPECT_EQ(transform().index, 1);
 }
 
 // An enabled white light at (x, 0, 0) in the slot.
@@ -75,11 +72,8 @@ TEST_F(SceneRenderTest, BackgroundLayersFogAndLightsReachThePicture) {
   Texture* green = Solid(0xFF008000u);
   Model &unlit0 = FinishedBox(0, 0), &unlit1 = FinishedBox(1, 0), &lit = FinishedBox(0, 1);
   const FogSettings red{1, kRed, 0.5f, 1.0f};
-  const struct {
-    const char* name;
-    std::function<void(Scene&)> setup;
-    int channel, low, high;
-  } rows[] = {
+  // name, set-up, the channel of the middle pixel and its range
+  const std::tuple<const char*, std::function<void(Scene&)>, int, int, int> rows[] = {
       {"background", [&](Scene& s) { s.background = green; }, 1, 0x80, 0x80},
       {"also into A", [&](Scene& s) { s.background = green, s.backgroundIntoA = 1; }, 1, 0xD0, 255},
       {"layer 0", [&](Scene& s) { AddLeaf(s, &unlit0); }, 1, 0x41, 255},
@@ -87,13 +81,13 @@ TEST_F(SceneRenderTest, BackgroundLayersFogAndLightsReachThePicture) {
       {"fog", [&](Scene& s) { AddLeaf(s, &lit), *s.fog = red; }, 2, 61, 255},
       {"light around", [&](Scene& s) { AddLeaf(s, &lit), AddLight(s, 3, 0, 100); }, 1, 0x21, 255},
       {"light far", [&](Scene& s) { AddLeaf(s, &lit), AddLight(s, 3, 1000, 10); }, 1, 0, 0}};
-  for (const auto& row : rows) {
+  for (const auto& [name, setup, channel, low, high] : rows) {
     Scene& scene = NewScene();
-    row.setup(scene);
+    setup(scene);
     SceneRender(scene, 0.0f, device_, nullptr);
-    const int middle = Channel(BackPixel(32, 32), row.channel);
-    EXPECT_TRUE(middle >= row.low && middle <= row.high) << row.name << ": " << middle;
-    EXPECT_TRUE(scene.background || (BackPixel(1, 1) & 0x00FFFFFFu) == 0) << row.name;
+    const int middle = Channel(BackPixel(32, 32), channel);
+    EXPECT_TRUE(middle >= low && middle <= high) << name << ": " << middle;
+    EXPECT_TRUE(scene.background || (BackPixel(1, 1) & 0x00FFFFFFu) == 0) << name;
   }
 }
 
@@ -200,37 +194,30 @@ class TimelineFrameTest : public SceneRenderTest, public scenetest::OwnedTimelin
   }
 };
 
-// A colour fade shows the clip's colour (alpha byte ignored) at full strength at its start and
-// none once local time reaches the fade; the next clip's fade (here a zero-length clip that
-// only fades the end) covers the last fade seconds: 0.5 s left of 1 s is half.
-TEST_F(TimelineFrameTest, FadesOfThisClipAndTheNextAndTheEnd) {
-  Scene& black = NewScene();
+// A clip without a camera leaves the buffer as it was and the production goes on; sync values
+// are taken each rendered frame. A colour fade shows the clip's colour (alpha byte ignored) at
+// full strength at its start and none once local time reaches the fade; the next clip's fade
+// (here a zero-length clip that only fades the end) covers the last fade seconds: 0.5 s left of
+// 1 s is half.
+TEST_F(TimelineFrameTest, CameralessClipsFadesAndTheEnd) {
+  Scene &empty = NewScene(false), &black = NewScene();
+  Add(&empty, 1.0f);
   Add(&black, 2.0f, 1.0f, kClipColorFade, 0x000000FFu);
   Add(&black, 0.0f, 1.0f, kClipColorFade, 0x0000FF00u);
-  for (auto [ms, colour] :
-       {std::pair{0u, 0xFF0000FFu}, {1000u, 0xFF000000u}, {1500u, 0xFF008000u}}) {
-    At(ms);
-    ASSERT_TRUE(TimelineRenderFrame());
-    EXPECT_TRUE(testsupport::Near(BackPixel(32, 32) | 0xFF000000u, colour, 2)) << ms;
-  }
-  At(2000);
-  EXPECT_FALSE(TimelineRenderFrame());
-}
-
-TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndTheProductionGoesOn) {
-  Scene &empty = NewScene(false), &shown = NewScene();
-  shown.clearColor = kRed;
-  Add(&empty, 1.0f);
-  Add(&shown, 1.0f);
   Fill(rendertest::kGreen);
   At(500);
   EXPECT_TRUE(TimelineRenderFrame());
   EXPECT_TRUE(BackPixel(32, 32) == rendertest::kGreen && timeline->currentScene == nullptr);
   timeline->sync->value[4] = 1.0f;
-  At(1500);
-  EXPECT_TRUE(TimelineRenderFrame());
-  EXPECT_TRUE(timeline->currentScene == &shown && BackPixel(32, 32) == kRed);
-  EXPECT_EQ(timeline->sync->value[4], 0.0f) << "sync values are taken each rendered frame";
+  for (auto [ms, colour] :
+       {std::pair{1000u, 0xFF0000FFu}, {2000u, 0xFF000000u}, {2500u, 0xFF008000u}}) {
+    At(ms);
+    ASSERT_TRUE(TimelineRenderFrame());
+    EXPECT_TRUE(testsupport::Near(BackPixel(32, 32) | 0xFF000000u, colour, 2)) << ms;
+  }
+  EXPECT_TRUE(timeline->currentScene == &black && timeline->sync->value[4] == 0.0f);
+  At(3000);
+  EXPECT_FALSE(TimelineRenderFrame());
 }
 
 // Drawing every clip's start before play changes nothing that playback shows: the picture on
@@ -270,12 +257,9 @@ TEST_F(TimelineFrameTest, EnteringASceneRestartsItsPrograms) {
   AnimBindingAddTrack(*binding, owned.Make({kTrackLinear, 1, 0.0f, {}, {scenetest::kCounter}}));
   SceneAddBinding(a, binding);
   for (Scene* clip : {&a, &b, &a}) Add(clip, 1.0f);
-  for (auto [ms, x] : {std::pair{100u, 1.0f},
-                       {200u, 2.0f},
-                       {300u, 3.0f},
-                       {1500u, 3.0f},
-                       {2100u, 1.0f},
-                       {2200u, 2.0f}}) {
+  const std::pair<uint32_t, float> frames[] = {{100, 1.0f},  {200, 2.0f},  {300, 3.0f},
+                                               {1500, 3.0f}, {2100, 1.0f}, {2200, 2.0f}};
+  for (auto [ms, x] : frames) {
     At(ms);
     ASSERT_TRUE(TimelineRenderFrame());
     EXPECT_EQ(leaf->matrix->m[12], x) << "at " << ms << " ms";

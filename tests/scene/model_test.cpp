@@ -167,47 +167,42 @@ TEST_F(ModelOnDevice, PassSelectorsChooseWhichModelsDrawAndInWhichMode) {
   Model& model = VisibleBox();
   ModelFinish(model);
   const CullSphere sphere{{0, 0, 0}, 10.0f};
-  struct Row {
-    uint8_t lit, special, variant;  // the model's
-    const CullSphere* sphere;       // the pass's selectors from here on
-    uint8_t layer, blended, passSpecial, ambient, overlay;
-    uint32_t mode;  // kShaderModeCount: not drawn
-  };
-  const Row rows[] = {
-      {0, 0, 0, nullptr, 1, 0, 0, 1, 0, kShaderModeCount},
-      {0, 0, 0, nullptr, 0, 1, 0, 1, 0, kShaderModeCount},
-      {0, 0, 0, nullptr, 0, 0, 1, 1, 0, kShaderModeCount},
-      {0, 0, 0, &sphere, 0, 0, 0, 1, 0, kShaderModeCount},
-      {0, 0, 0, nullptr, 0, 0, 0, 1, 0, kShaderModeUnlit},
-      {0, 0, 1, nullptr, 0, 0, 0, 1, 0, kShaderModeUnlitVariant},
-      {1, 0, 0, &sphere, 0, 0, 0, 0, 0, kShaderModeLit},
-      {1, 0, 1, &sphere, 0, 0, 0, 0, 0, kShaderModeLitVariant},
-      {0, 1, 1, nullptr, 0, 0, 1, 1, 0, kShaderModeRefraction},
-      {0, 1, 1, nullptr, 0, 0, 1, 1, 1, kShaderModeFog},
-  };
+  using U8 = uint8_t;
+  // The model's lit, special and variant flags; the pass's sphere, layer, blended, special,
+  // ambient and overlay selectors; the mode drawn in (kShaderModeCount: not drawn).
+  using Row = std::tuple<U8, U8, U8, const CullSphere*, U8, U8, U8, U8, U8, uint32_t>;
+  const Row rows[] = {{0, 0, 0, nullptr, 1, 0, 0, 1, 0, kShaderModeCount},
+                      {0, 0, 0, nullptr, 0, 1, 0, 1, 0, kShaderModeCount},
+                      {0, 0, 0, nullptr, 0, 0, 1, 1, 0, kShaderModeCount},
+                      {0, 0, 0, &sphere, 0, 0, 0, 1, 0, kShaderModeCount},
+                      {0, 0, 0, nullptr, 0, 0, 0, 1, 0, kShaderModeUnlit},
+                      {0, 0, 1, nullptr, 0, 0, 0, 1, 0, kShaderModeUnlitVariant},
+                      {1, 0, 0, &sphere, 0, 0, 0, 0, 0, kShaderModeLit},
+                      {1, 0, 1, &sphere, 0, 0, 0, 0, 0, kShaderModeLitVariant},
+                      {0, 1, 1, nullptr, 0, 0, 1, 1, 0, kShaderModeRefraction},
+                      {0, 1, 1, nullptr, 0, 0, 1, 1, 1, kShaderModeFog}};
   for (const Row& row : rows) {
-    model.lit = row.lit;
-    model.special = row.special;
-    model.shaderVariant = row.variant;
+    const auto [lit, special, variant, in, layer, blended, passSpecial, ambient, overlay, mode] =
+        row;
+    model.lit = lit;
+    model.special = special;
+    model.shaderVariant = variant;
     RendererSetShaderMode(renderer().shaders, kShaderModeBlack);
     const bool drawn = Draws([&] {
-      ModelDraw(model, row.sphere, nullptr, row.layer, row.blended, row.passSpecial, row.ambient,
-                row.overlay, nullptr);
+      ModelDraw(model, in, nullptr, layer, blended, passSpecial, ambient, overlay, nullptr);
     });
-    EXPECT_EQ(drawn ? Mode() : kShaderModeCount, row.mode) << &row - rows;
-    if (row.mode == kShaderModeLit)
+    EXPECT_EQ(drawn ? Mode() : kShaderModeCount, mode) << "row " << &row - rows;
+    if (mode == kShaderModeLit)
       ExpectStates({D3DRS_ALPHATESTENABLE, TRUE, D3DRS_ALPHABLENDENABLE, TRUE, D3DRS_SRCBLEND,
                     D3DBLEND_ONE, D3DRS_DESTBLEND, D3DBLEND_ONE, D3DRS_BLENDOP, D3DBLENDOP_ADD});
   }
   ExpectStates({D3DRS_SRCBLEND, D3DBLEND_SRCALPHA, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA});
 
-  Model& blended = Box(1.0f);
-  blended.blended = 1;
-  blended.cull = 0;
-  blended.zWrite = 0;
-  blended.fillMode = 1;
-  ModelFinish(blended);
-  EXPECT_TRUE(Draws([&] { ModelDraw(blended, nullptr, nullptr, 0, 1, 0, 1, 0, nullptr); }));
+  model.special = model.shaderVariant = 0;
+  model.lit = model.blended = 1;
+  model.zWrite = 0;
+  model.fillMode = 1;
+  EXPECT_TRUE(Draws([&] { ModelDraw(model, nullptr, nullptr, 0, 1, 0, 1, 0, nullptr); }));
   EXPECT_EQ(Mode(), kShaderModeAmbient);
   ExpectStates({D3DRS_ALPHATESTENABLE, FALSE, D3DRS_ALPHABLENDENABLE, FALSE, D3DRS_CULLMODE,
                 D3DCULL_CCW, D3DRS_ZWRITEENABLE, TRUE, D3DRS_FILLMODE, D3DFILL_SOLID});

@@ -268,11 +268,6 @@ TEST_F(TransformProgramTest, ContextTimeAndInputs) {
   EXPECT_TRUE(TransformContextGetInput(*context, 32) == 0.0f && context->c[34].x == 0.0f);
 }
 
-struct TrigFixture : testing::Test {
-  void SetUp() override { TrigTablesCreate(); }
-  void TearDown() override { TrigTablesDestroy(); }
-};
-
 Vertex MakeVertex(Vec3 at) {
   return Vertex{at, {1, 0, 0}, 0x80402010u, 0.25f, 0, {1, 0, 0}, {0, 9}};
 }
@@ -307,7 +302,7 @@ Deformer Make(uint32_t type, float speed, float amplitude, uint8_t x, uint8_t y,
 // sine). Twist: turn about the flagged axes in the order x, y, z by half sine x amplitude of a
 // full turn (the normal is not turned). Each deformer starts from the source, so the last
 // known one shows; unknown types are skipped and none copies the source.
-TEST_F(TrigFixture, DeformersMoveFlaggedAxesByTheirCycle) {
+TEST(Deformer, DeformersMoveFlaggedAxesByTheirCycle) {
   const Deformer wave = Make(kDeformerWave, 2.0f, 0.5f, 0, 1, 0);
   const Deformer twistZ = Make(kDeformerTwist, 0.0f, 0.5f, 0, 0, 1);
   const Deformer unknown = Make(7, 1.0f, 1.0f, 1, 1, 1),
@@ -337,7 +332,7 @@ TEST_F(TrigFixture, DeformersMoveFlaggedAxesByTheirCycle) {
 }
 
 // Amplitudes out of range still pick a degree inside the table: distances are kept.
-TEST_F(TrigFixture, TwistKeepsDistancesForAnyAmplitude) {
+TEST(Deformer, TwistKeepsDistancesForAnyAmplitude) {
   for (float amplitude : {-0.3f, -7.9f, 1e12f, -1e12f}) {
     const std::vector<Vertex> out =
         Deform({Make(kDeformerTwist, 1.0f, amplitude, 1, 1, 1)},

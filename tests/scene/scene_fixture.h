@@ -1,8 +1,7 @@
 #pragma once
-// Fixtures of the scene suite. SceneTest is the rendering fixture plus the trigonometric tables,
-// and the models and scenes a test makes, freed at tear-down. The view is the identity and the
-// projection the default perspective, so a box placed at z = 5 fills the middle of the 64 x 64
-// target.
+// Fixtures of the scene suite. SceneTest is the rendering fixture plus the models and scenes a
+// test makes, freed at tear-down. The view is the identity and the projection the default
+// perspective, so a box placed at z = 5 fills the middle of the 64 x 64 target.
 
 #include <deque>
 #include <tuple>
@@ -32,19 +31,22 @@ inline Matrix Placed(Vec3 t, Vec3 r = {0, 0, 0}, Vec3 s = {1, 1, 1}) {
   return m;
 }
 
+// The deformers' lookup tables, built once for every test of the suite.
+struct TrigTablesEnvironment : testing::Environment {
+  void SetUp() override { TrigTablesCreate(); }
+  void TearDown() override { TrigTablesDestroy(); }
+};
+inline testing::Environment* const kTrigTables =
+    testing::AddGlobalTestEnvironment(new TrigTablesEnvironment);
+
 class SceneTest : public rendertest::RenderTest {
  protected:
-  void SetUp() override {
-    RenderTest::SetUp();
-    if (!IsSkipped()) TrigTablesCreate();
-  }
   void TearDown() override {
     for (Scene* scene : scenes_) SceneDestroy(scene);
     for (Model* model : models_) {
       ModelDestroyContents(*model);
       crt::AlignedDelete(model);
     }
-    if (!IsSkipped()) TrigTablesDestroy();
     RenderTest::TearDown();
   }
 

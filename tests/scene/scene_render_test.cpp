@@ -120,12 +120,15 @@ TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
 // A sub-scene renders into its texture before its parent; the frame targets follow the last
 // target drawn. A sub-scene of its own size and its parent take turns with two sets of frame
 // targets; a set taken back is cleared as a new one starts, so a sub-scene that draws its
-// background into A without clearing it draws the same picture every frame.
-TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureTheSameEveryFrame) {
+// background into A without clearing it draws the same picture every frame. A 2 x 2 target has
+// no quarter-size glow targets: the render skips the glow and still draws. A scene that lists
+// itself as a sub-scene stops after a few nested renders instead of recursing until the stack
+// runs out, and its own picture is still drawn.
+TEST_F(SceneRenderTest, SubScenesTinyTargetsAndSelfReferences) {
   Scene& inner = NewScene();
   inner.background = Solid(0x80008000u);
   inner.backgroundIntoA = 1;
-  Texture holder{};
+  Texture holder{}, self{};
   holder.target = TargetManagerCreateTarget(targets(), 32, 32);
   Scene& outer = NewScene();
   outer.background = Solid(kRed);
@@ -139,27 +142,16 @@ TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureTheSameEveryFrame) {
   EXPECT_GT(Channel(frames[0][16 * 32 + 16], 1), 0x40);
   EXPECT_EQ(BackPixel(32, 32), kRed);
   EXPECT_EQ(device_.FrameTargetA->width, rendertest::kSize);
-  TargetManagerDestroyTarget(targets(), holder.target);
-}
-
-// A 2 x 2 target has no quarter-size glow targets: the render skips the glow and still
-// draws. A scene that lists itself as a sub-scene stops after a few nested renders instead of
-// recursing until the stack runs out, and its own picture is still drawn.
-TEST_F(SceneRenderTest, TinyTargetsAndSelfReferencesStillDraw) {
-  Scene& scene = NewScene();
-  scene.background = Solid(kRed);
   Texture* tiny = TargetManagerCreateTarget(targets(), 2, 2);
-  SceneRender(scene, 0.0f, device_, tiny);
-  EXPECT_EQ(device_.GlowTarget3, nullptr);
-  EXPECT_EQ(ReadTarget(tiny)[3], kRed);
-  Texture holder{};
-  holder.target = TargetManagerCreateTarget(targets(), 16, 16);
-  SceneAddSubScene(scene, crt::AlignedNew<SceneTarget>(&scene, &holder, uint8_t{0}, 0.0f));
-  SceneRender(scene, 0.0f, device_, nullptr);
-  EXPECT_NE(device_.GlowTarget3, nullptr);
-  EXPECT_EQ(BackPixel(32, 32), kRed);
-  EXPECT_EQ(ReadTarget(holder.target)[8 * 16 + 8], kRed);
-  for (Texture* target : {tiny, holder.target}) TargetManagerDestroyTarget(targets(), target);
+  SceneRender(outer, 0.0f, device_, tiny);
+  EXPECT_TRUE(device_.GlowTarget3 == nullptr && ReadTarget(tiny)[3] == kRed);
+  self.target = TargetManagerCreateTarget(targets(), 16, 16);
+  SceneAddSubScene(outer, crt::AlignedNew<SceneTarget>(&outer, &self, uint8_t{0}, 0.0f));
+  SceneRender(outer, 0.0f, device_, nullptr);
+  EXPECT_TRUE(device_.GlowTarget3 && BackPixel(32, 32) == kRed);
+  EXPECT_EQ(ReadTarget(self.target)[8 * 16 + 8], kRed);
+  for (Texture* target : {holder.target, tiny, self.target})
+    TargetManagerDestroyTarget(targets(), target);
 }
 
 // The ambient pass sums the ambient of the enabled slots over a white, far-reaching light; a

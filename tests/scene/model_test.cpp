@@ -16,8 +16,6 @@
 
 namespace {
 
-using meshtest::HashGeometry;
-using rendertest::kWhite;
 using scenetest::Placed;
 
 constexpr uint32_t kBlack = 0xFF000000u;
@@ -29,21 +27,13 @@ Mesh* Triangle(Vec3 first) {
   return mesh;
 }
 
-// Meshes of the built models are freed with them; null slots stay empty.
-struct Models {
-  std::vector<Model*> all;
-  Model& New(std::initializer_list<std::pair<int, float>> slots = {}) {
-    all.push_back(ModelInit(crt::AlignedNew<Model>(), nullptr));
-    for (auto [slot, x] : slots) all.back()->meshes[slot] = Triangle({x, 0, 0});
-    return *all.back();
-  }
-  ~Models() {
-    for (Model* model : all) {
-      ModelDestroyContents(*model);
-      crt::AlignedDelete(model);
-    }
-  }
-};
+// A model with a triangle, its first corner at (x, 0, 0), in each slot named; the others empty.
+Model& WithTriangles(scenetest::Models& models,
+                     std::initializer_list<std::pair<int, float>> slots = {}) {
+  Model& model = models.New(nullptr);
+  for (auto [slot, x] : slots) model.meshes[slot] = Triangle({x, 0, 0});
+  return model;
+}
 
 float FirstX(const Mesh* mesh, uint32_t vertex = 0) { return mesh->vertices[vertex].position.x; }
 
@@ -53,8 +43,8 @@ float FirstX(const Mesh* mesh, uint32_t vertex = 0) { return mesh->vertices[vert
 // model cloned from itself stays intact. A transformed copy rotates (0, 0, 90), scales by 2,
 // then moves by (1, 0, 0): (1, 0, 0) -> (1, 2, 0).
 TEST(ModelBuild, SlotsFillMergeCloneAndTransform) {
-  Models m;
-  Model& added = m.New();
+  scenetest::Models m;
+  Model& added = WithTriangles(m);
   for (float x : {1.0f, 2.0f}) {
     Mesh* mesh = Triangle({x, 0, 0});
     ModelAddMesh(added, *mesh);
@@ -64,24 +54,24 @@ TEST(ModelBuild, SlotsFillMergeCloneAndTransform) {
   EXPECT_EQ(meshtest::Indices(*added.meshes[0]->faces[1]), (std::vector<uint16_t>{3, 4, 5}));
   EXPECT_EQ(FirstX(added.meshes[0], 3), 2.0f);
 
-  Model& merged = m.New({{0, 1}, {2, 3}});
-  Model& source = m.New({{0, 5}, {1, 6}});
+  Model& merged = WithTriangles(m, {{0, 1}, {2, 3}});
+  Model& source = WithTriangles(m, {{0, 5}, {1, 6}});
   ModelMerge(merged, source);
   EXPECT_EQ(FirstX(merged.meshes[0], 3), 5.0f);
   ASSERT_NE(merged.meshes[1], nullptr);
   EXPECT_NE(merged.meshes[1], source.meshes[1]);
   EXPECT_EQ(merged.meshes[2]->vertexCount, 3u);
 
-  Model& cloned = m.New({{0, 1}, {1, 2}});
-  ModelCloneMeshes(cloned, m.New({{0, 7}}));
+  Model& cloned = WithTriangles(m, {{0, 1}, {1, 2}});
+  ModelCloneMeshes(cloned, WithTriangles(m, {{0, 7}}));
   EXPECT_EQ(FirstX(cloned.meshes[0]), 7.0f);
   EXPECT_EQ(FirstX(cloned.meshes[1]), 2.0f);
-  const uint64_t before = HashGeometry(*cloned.meshes[0]);
+  const uint64_t before = meshtest::HashGeometry(*cloned.meshes[0]);
   ModelCloneMeshes(cloned, cloned);
-  EXPECT_EQ(HashGeometry(*cloned.meshes[0]), before);
+  EXPECT_EQ(meshtest::HashGeometry(*cloned.meshes[0]), before);
 
-  Model& moved = m.New({{0, 9}, {2, 0}});
-  ModelAppendTransformed(moved, m.New({{0, 1}}), 1, 0, 0, 0, 0, 90, 2, 2, 2);
+  Model& moved = WithTriangles(m, {{0, 9}, {2, 0}});
+  ModelAppendTransformed(moved, WithTriangles(m, {{0, 1}}), 1, 0, 0, 0, 0, 90, 2, 2, 2);
   const Vec3& p = moved.meshes[0]->vertices[3].position;
   EXPECT_TRUE(std::fabs(p.x - 1) < 1e-6f && std::fabs(p.y - 2) < 1e-6f && std::fabs(p.z) < 1e-6f);
 }
@@ -222,7 +212,7 @@ TEST_F(ModelOnDevice, DeformedModelsRedrawFromTheirCpuCopyAlsoAfterAReset) {
   const Matrix world = Placed({0, 0, 5}), aside = Placed({4, 0, 5});
   const Vertex first = model.meshes[0]->vertices[0];
   EXPECT_EQ(DrawMiddle(model, &aside), kBlack);
-  for (auto [time, colour] : {std::pair{0.0f, kWhite}, {1.0f, kBlack}}) {
+  for (auto [time, colour] : {std::pair{0.0f, rendertest::kWhite}, {1.0f, kBlack}}) {
     ModelUpdate(model, time);
     EXPECT_EQ(DrawMiddle(model, &world), colour) << time;
   }
@@ -232,7 +222,7 @@ TEST_F(ModelOnDevice, DeformedModelsRedrawFromTheirCpuCopyAlsoAfterAReset) {
   RendererRestoreMeshes(renderer());
   EXPECT_TRUE(model.meshes[0]->dynamic == 1 && ListCount(*renderer().meshes) == 1);
   ModelUpdate(model, 0.0f);
-  EXPECT_EQ(DrawMiddle(model, &world), kWhite);
+  EXPECT_EQ(DrawMiddle(model, &world), rendertest::kWhite);
 }
 
 }  // namespace

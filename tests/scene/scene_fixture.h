@@ -39,24 +39,37 @@ struct TrigTablesEnvironment : testing::Environment {
 inline testing::Environment* const kTrigTables =
     testing::AddGlobalTestEnvironment(new TrigTablesEnvironment);
 
+// Models, freed with their meshes by Clear or with the owner.
+struct Models {
+  std::vector<Model*> all;
+  Model& New(Device* device) {
+    return *all.emplace_back(ModelInit(crt::AlignedNew<Model>(), device));
+  }
+  void Clear() {
+    for (Model* model : all) {
+      ModelDestroyContents(*model);
+      crt::AlignedDelete(model);
+    }
+    all.clear();
+  }
+  ~Models() { Clear(); }
+};
+
 class SceneTest : public rendertest::RenderTest {
  protected:
   void TearDown() override {
     for (Scene* scene : scenes_) SceneDestroy(scene);
-    for (Model* model : models_) {
-      ModelDestroyContents(*model);
-      crt::AlignedDelete(model);
-    }
+    models_.Clear();  // before the device goes
     RenderTest::TearDown();
   }
 
   // A new model holding a closed box from (-h, -h, -h) to (h, h, h) in slot 0, not finished.
   Model& Box(float h) {
-    models_.push_back(ModelInit(crt::AlignedNew<Model>(), &device_));
+    Model& model = models_.New(&device_);
     Mesh* box = MeshCreateBox(2 * h, 2 * h, 2 * h, nullptr, &device_);
-    ModelAddMesh(*models_.back(), *box);
+    ModelAddMesh(model, *box);
     MeshDestroy(box);
-    return *models_.back();
+    return model;
   }
   // A finished box of half size 1 in `layer`; unlit it draws in the white of the default
   // image, lit it shows black in the ambient pass of a scene without lights.
@@ -85,7 +98,7 @@ class SceneTest : public rendertest::RenderTest {
   Texture* Solid(uint32_t colour) { return Image(4, 4, std::vector<uint32_t>(16, colour)); }
 
  private:
-  std::vector<Model*> models_;
+  Models models_;
   std::vector<Scene*> scenes_;
 };
 
@@ -134,8 +147,7 @@ struct Tracks {
       TransformProgramAssign(*programs.back(), code.data(), static_cast<uint32_t>(code.size()));
       AnimTrackAddProgram(*t, programs.back());
     }
-    tracks.push_back(t);
-    return t;
+    return tracks.emplace_back(t);
   }
 };
 

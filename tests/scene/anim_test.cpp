@@ -22,7 +22,7 @@ const scenetest::Bytes kRand = {0x10, 0xA0, 0xE4, 0x40, 0x00, 0x00, 0x80, 0x3F};
 
 struct Binding {
   AnimBinding binding;
-  Binding(Matrix* target, uint8_t order = 0) { AnimBindingInit(&binding, target, order); }
+  explicit Binding(Matrix* target) { AnimBindingInit(&binding, target, 0); }
   ~Binding() { AnimBindingCleanup(binding); }
 };
 

@@ -29,7 +29,7 @@ Mesh* Triangle(Vec3 first) {
 
 // A model with a triangle, its first corner at (x, 0, 0), in each slot named; the others empty.
 Model& WithTriangles(scenetest::Models& models,
-                     std::initializer_list<std::pair<int, float>> slots = {}) {
+                     std::initializer_list<std::pair<int, float>> slots) {
   Model& model = models.New(nullptr);
   for (auto [slot, x] : slots) model.meshes[slot] = Triangle({x, 0, 0});
   return model;
@@ -44,7 +44,7 @@ float FirstX(const Mesh* mesh, uint32_t vertex = 0) { return mesh->vertices[vert
 // then moves by (1, 0, 0): (1, 0, 0) -> (1, 2, 0).
 TEST(ModelBuild, SlotsFillMergeCloneAndTransform) {
   scenetest::Models m;
-  Model& added = WithTriangles(m);
+  Model& added = m.New(nullptr);
   for (float x : {1.0f, 2.0f}) {
     Mesh* mesh = Triangle({x, 0, 0});
     ModelAddMesh(added, *mesh);

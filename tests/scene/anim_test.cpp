@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "mesh/trig_tables.h"
 #include "scene/deformer.h"
 #include "scene_fixture.h"
 #include "tests/support/test_support.h"
@@ -69,8 +70,7 @@ TEST(AnimBinding, ProgramsAccumulateSyncInputsPerContextUntilReleased) {
   AnimTrack* t = owned.Make({kTrackLinear, 1, 0.0f, {}, {scenetest::kCounter}});
   Matrix target = scenetest::Placed({0, 0, 0}), other = target;
   Binding b(&target), b2(&other);
-  AnimBindingAddTrack(b.binding, t);
-  AnimBindingAddTrack(b2.binding, t);
+  for (Binding* each : {&b, &b2}) AnimBindingAddTrack(each->binding, t);
   SyncValues sync{};
   sync.value[12] = 2.0f;
   for (auto [time, feed, sum] :
@@ -250,6 +250,12 @@ TEST_F(TransformProgramTest, UnknownOpcodeOrCutInstructionLeavesTargetAsBefore) 
   EXPECT_EQ(context->matrix.m[12], 1.0f);
 }
 
+// The deformers read the trigonometric tables the device start-up builds.
+struct DeformerTest : testing::Test {
+  void SetUp() override { TrigTablesCreate(); }
+  void TearDown() override { TrigTablesDestroy(); }
+};
+
 // Runs `deformers` over vertices at the positions into a target of 0xCD bytes and returns the
 // new positions. Every other field must come through unchanged.
 std::vector<Vec3> Deform(std::vector<Deformer> deformers, const std::vector<Vec3>& at,
@@ -280,7 +286,7 @@ Deformer Make(uint32_t type, float speed, float amplitude, uint8_t x, uint8_t y,
 // sine). Twist: turn about the flagged axes in the order x, y, z by half sine x amplitude of a
 // full turn (the normal is not turned). Each deformer starts from the source, so the last
 // known one shows; unknown types are skipped and none copies the source.
-TEST(Deformer, DeformersMoveFlaggedAxesByTheirCycle) {
+TEST_F(DeformerTest, DeformersMoveFlaggedAxesByTheirCycle) {
   const Deformer wave = Make(kDeformerWave, 2.0f, 0.5f, 0, 1, 0);
   const Deformer twistZ = Make(kDeformerTwist, 0.0f, 0.5f, 0, 0, 1);
   const Deformer unknown = Make(7, 1.0f, 1.0f, 1, 1, 1),
@@ -309,7 +315,7 @@ TEST(Deformer, DeformersMoveFlaggedAxesByTheirCycle) {
 }
 
 // Amplitudes out of range still pick a degree inside the table: distances are kept.
-TEST(Deformer, TwistKeepsDistancesForAnyAmplitude) {
+TEST_F(DeformerTest, TwistKeepsDistancesForAnyAmplitude) {
   for (float amplitude : {-0.3f, -7.9f, 1e12f, -1e12f}) {
     const Deformer twist = Make(kDeformerTwist, 1.0f, amplitude, 1, 1, 1);
     for (Vec3 p : Deform({twist}, {{3, 4, 0}, {0, 3, 4}}, {100, 40000}, 0.7f, 1.0f))

@@ -123,8 +123,7 @@ TEST_F(ModelOnDevice, FinishBuildsRunsBuffersAndIncompleteModelsDrawNothing) {
   ModelFinish(empty);
   EXPECT_TRUE(empty.meshes[1]->vertexBuffer == nullptr && empty.radius == 0.0f);
   EXPECT_FALSE(Draws([&] { DrawMiddle(empty, nullptr); }));
-  Model& points = Box(1.0f);
-  MeshDestroy(points.meshes[0]);
+  Model& points = models_.New(&device_);
   points.meshes[0] = meshtest::MeshOfPoints({{1, 0, 0}, {0, 2, 0}});
   points.meshes[0]->device = &device_;
   ModelFinish(points);

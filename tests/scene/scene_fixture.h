@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "mesh/generators.h"
-#include "mesh/trig_tables.h"
 #include "platform/crt.h"
 #include "scene/anim.h"
 #include "scene/camera.h"
@@ -30,14 +29,6 @@ inline Matrix Placed(Vec3 t, Vec3 r = {0, 0, 0}, Vec3 s = {1, 1, 1}) {
   MatrixScale(m, s.x, s.y, s.z);
   return m;
 }
-
-// The deformers' lookup tables, built once for every test of the suite.
-struct TrigTablesEnvironment : testing::Environment {
-  void SetUp() override { TrigTablesCreate(); }
-  void TearDown() override { TrigTablesDestroy(); }
-};
-inline testing::Environment* const kTrigTables =
-    testing::AddGlobalTestEnvironment(new TrigTablesEnvironment);
 
 // Models, freed with their meshes by Clear or with the owner.
 struct Models {
@@ -63,18 +54,19 @@ class SceneTest : public rendertest::RenderTest {
     RenderTest::TearDown();
   }
 
-  // A new model holding a closed box from (-h, -h, -h) to (h, h, h) in slot 0, not finished.
-  Model& Box(float h) {
+  // A new model holding a closed box from (-h, -h, -h) to (h, h, h) in slot 0, not finished; its
+  // faces take `material` where given.
+  Model& Box(float h, Material* material = nullptr) {
     Model& model = models_.New(&device_);
-    Mesh* box = MeshCreateBox(2 * h, 2 * h, 2 * h, nullptr, &device_);
+    Mesh* box = MeshCreateBox(2 * h, 2 * h, 2 * h, material, &device_);
     ModelAddMesh(model, *box);
     MeshDestroy(box);
     return model;
   }
   // A finished box of half size 1 in `layer`; unlit it draws in the white of the default
   // image, lit it shows black in the ambient pass of a scene without lights.
-  Model& FinishedBox(uint8_t layer, uint8_t lit) {
-    Model& model = Box(1.0f);
+  Model& FinishedBox(uint8_t layer, uint8_t lit, Material* material = nullptr) {
+    Model& model = Box(1.0f, material);
     model.layer = layer;
     model.lit = lit;
     ModelFinish(model);
@@ -97,8 +89,9 @@ class SceneTest : public rendertest::RenderTest {
   // A 4 x 4 image of one colour.
   Texture* Solid(uint32_t colour) { return Image(4, 4, std::vector<uint32_t>(16, colour)); }
 
- private:
   Models models_;
+
+ private:
   std::vector<Scene*> scenes_;
 };
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "mesh/material.h"
 #include "music/audio_clock.h"
 #include "platform/testing.h"
 #include "scene/light.h"
@@ -48,8 +49,6 @@ TEST_F(SceneRenderTest, LetterboxBandBackgroundAndAspect) {
   CameraSetHeightFraction(camera, 1.0f / 256.0f);
   CameraSetLetterboxViewport(camera, target);
   EXPECT_TRUE(camera.viewport->h == 1 && camera.aspect == 32.0);
-  TargetManagerSelect(targets(), nullptr, 0);
-  TargetManagerDestroyTarget(targets(), target);
 }
 
 // An enabled white light at (x, 0, 0) in the slot.
@@ -100,28 +99,40 @@ TEST_F(SceneRenderTest, BackgroundLayersFogAndLightsReachThePicture) {
 }
 
 // Work skipped because its result cannot reach the screen leaves every pixel as the full order
-// of passes draws it. A layer-1 model behind the camera draws nothing but turns the layer-1
-// passes, A's compositions and the glow back on; a glow too faint to add one step stands for
-// the glow a strength of 0 skips.
+// of passes draws it. A model behind the camera draws nothing but turns skipped work back on in
+// the full render: a layer-1 model the layer-1 passes, A's compositions and the glow; a
+// refracting model outside the special passes every copy into C (copies after the last special
+// pass are otherwise skipped), which a refracting special box reads in front of a dark one. A
+// glow too faint to add one step stands for the glow a strength of 0 skips.
 TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
-  Model& visible = FinishedBox(0, 0);
+  Material glass, dark[2];  // a colour per layer: C left by the other row does not match
+  for (Material* m : {&glass, &dark[0], &dark[1]}) MaterialInit(*m);
+  glass.refraction = 1;
+  dark[0].diffuse = Solid(0xFF400000u);
+  dark[1].diffuse = Solid(0xFF004000u);
   Texture* background = Solid(0xFF203040u);
-  // fog; the hidden model in both renders (else only in the full one); the skipping render's
-  // glow, the full one's
-  for (auto [fog, hiddenInBoth, glow, fullGlow] :
-       {std::tuple{0, false, 0.6f, 0.6f}, {1, false, 0.6f, 0.6f}, {1, true, 0.0f, 1e-4f}}) {
+  // Fog; the layer of a special visible model (-1: an ordinary one); a glow of 0 in the skipping
+  // render and of 1e-4 in the full one, with the hidden model in both (else a glow of 0.6 and
+  // the hidden model only in the full render).
+  const std::tuple<uint8_t, int, bool> cases[] = {
+      {0, -1, false}, {1, -1, false}, {1, -1, true}, {1, 0, false}, {1, 1, false}};
+  for (auto [fog, special, noGlow] : cases) {
+    Model& visible = special < 0 ? FinishedBox(0, 0) : FinishedBox(uint8_t(special), 0, &glass);
+    visible.special = special >= 0;
+    Model& hidden = special < 0 ? FinishedBox(1, 0) : FinishedBox(0, 0, &glass);
     std::vector<uint32_t> pixels[2];
     for (int full = 0; full < 2; ++full) {
       Scene& scene = NewScene();
       scene.background = background;
-      *scene.fog = FogSettings{uint8_t(fog), kRed, 0.5f, 1.0f};
-      scene.glow = full ? fullGlow : glow;
-      AddLeaf(scene, &visible);
-      if (full || hiddenInBoth) AddLeaf(scene, &FinishedBox(1, 0), -50.0f);
+      *scene.fog = FogSettings{fog, kRed, 0.5f, 1.0f};
+      scene.glow = noGlow ? (full ? 1e-4f : 0.0f) : 0.6f;
+      AddLeaf(scene, &visible, special < 0 ? 5.0f : 4.0f);
+      if (special >= 0) AddLeaf(scene, &FinishedBox(0, 0, &dark[special]), 6.0f);
+      if (full || noGlow) AddLeaf(scene, &hidden, -50.0f);
       SceneRender(scene, 0.0f, device_, nullptr);
       pixels[full] = ReadBack();
     }
-    EXPECT_EQ(pixels[0], pixels[1]) << fog << hiddenInBoth;
+    EXPECT_EQ(pixels[0], pixels[1]) << +fog << " " << special << " " << noGlow;
   }
 }
 
@@ -157,8 +168,6 @@ TEST_F(SceneRenderTest, SubScenesTinyTargetsAndSelfReferences) {
   SceneRender(outer, 0.0f, device_, nullptr);
   EXPECT_TRUE(device_.GlowTarget3 && BackPixel(32, 32) == kRed);
   EXPECT_EQ(ReadTarget(self.target)[8 * 16 + 8], kRed);
-  for (Texture* target : {holder.target, tiny, self.target})
-    TargetManagerDestroyTarget(targets(), target);
 }
 
 class TimelineFrameTest : public SceneRenderTest, public scenetest::OwnedTimeline {
@@ -168,7 +177,6 @@ class TimelineFrameTest : public SceneRenderTest, public scenetest::OwnedTimelin
     if (IsSkipped()) return;
     AudioClockReset();
     timeline = TimelineCreate(&device_);
-    TimelineStart();
   }
   void At(uint32_t ms) {
     AudioClockReset();
@@ -233,8 +241,7 @@ TEST_F(TimelineFrameTest, EnteringASceneRestartsItsPrograms) {
   scenetest::Tracks owned;
   Scene &a = NewScene(), &b = NewScene();
   LeafNode* leaf = AddLeaf(a, nullptr, 0.0f);
-  AnimBinding* binding =
-      AnimBindingInitNode(crt::AlignedNew<AnimBinding>(), *reinterpret_cast<SceneNode*>(leaf));
+  AnimBinding* binding = AnimBindingInit(crt::AlignedNew<AnimBinding>(), leaf->matrix, 0);
   AnimBindingAddTrack(*binding, owned.Make({kTrackLinear, 1, 0.0f, {}, {scenetest::kCounter}}));
   SceneAddBinding(a, binding);
   for (Scene* clip : {&a, &b, &a}) Add(clip, 1.0f);

@@ -128,10 +128,10 @@ struct Child {
 };
 
 // The visible windows of the program as xdotool lists them, each id between line breaks
-// (windows of other tests on the same display never match); `sync` waits up to 60 s for one.
-std::string Windows(const Child& program, const std::string& sync = "") {
-  const std::string command = "timeout 60 xdotool search " + sync + " --onlyvisible --pid " +
-                              std::to_string(program.pid) + " 2>/dev/null";
+// (windows of other tests on the same display never match).
+std::string Windows(const Child& program) {
+  const std::string command =
+      "xdotool search --onlyvisible --pid " + std::to_string(program.pid) + " 2>/dev/null";
   std::string ids = "\n";
   FILE* output = popen(command.c_str(), "r");
   for (char line[64]; output && std::fgets(line, sizeof line, output);) ids += line;
@@ -144,7 +144,8 @@ std::string Windows(const Child& program, const std::string& sync = "") {
 // manager, a window of another test that shows meanwhile takes the focus, and the key then goes
 // astray. False when no window showed within 60 seconds or it did not close.
 bool PressUntilGone(const Child& program, const std::string& key) {
-  const std::string shown = Windows(program, "--sync");
+  std::string shown;
+  Within(60000, [&] { return (shown = Windows(program)) != "\n"; });
   const std::string id = shown.substr(1, shown.find('\n', 1) - 1);
   for (int attempt = 0; !id.empty() && attempt < 10; ++attempt) {
     std::system(("timeout 10 xdotool windowfocus --sync " + id + "; timeout 10 xdotool key " + key)

@@ -1,14 +1,9 @@
-#include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "mesh/mesh.h"
-#include "platform/testing.h"
 #include "render/mesh_buffers.h"
-#include "render/renderer.h"
-#include "render/texture_upload.h"
 #include "tests/support/render_fixture.h"
-#include "texgen/texture.h"
 
 namespace rendertest {
 namespace {
@@ -51,10 +46,8 @@ TEST_F(DeviceStateTest, StateChangesReachTheirRenderStates) {
 // A resize rebuilds every default-pool resource: the frame targets at the new size, a script's
 // render target at its own; the screen quad and mode 0 come back; the same size resets nothing.
 TEST_F(DeviceStateTest, ResizeRebuildsEveryDefaultPoolResourceAtItsSize) {
-  Texture sceneTarget;
-  TextureInit2D(&sceneTarget, 32, 16, 1, 1);
-  TextureUpload(&sceneTarget, device_);
-  ASSERT_NE(sceneTarget.target, nullptr);
+  Texture* sceneTarget = TargetManagerCreateTarget(targets(), 32, 16);
+  ASSERT_NE(sceneTarget, nullptr);
   TargetManagerEndFrame(targets());
   const int defaultPool = d3d9test::LiveResources(D3DPOOL_DEFAULT);
   auto resize = [&] {
@@ -68,18 +61,15 @@ TEST_F(DeviceStateTest, ResizeRebuildsEveryDefaultPoolResourceAtItsSize) {
   EXPECT_EQ(DeviceGetWidth(device_) * 100 + DeviceGetHeight(device_), 8048u);
   EXPECT_EQ(device_.FrameTargetB->width, 80);
   EXPECT_EQ(device_.GlowTarget2->width * 100 + device_.GlowTarget2->height, 2012);
-  ASSERT_NE(sceneTarget.target->texture, nullptr);
-  EXPECT_EQ(sceneTarget.target->texture->width, 32u);
+  ASSERT_NE(sceneTarget->texture, nullptr);
+  EXPECT_EQ(sceneTarget->texture->width, 32u);
   EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), defaultPool);
   EXPECT_NE(renderer().screenQuad->vertexBuffer, nullptr);
   EXPECT_EQ(renderer().shaders.currentMode, 0u);
   EXPECT_EQ(ShaderBoundPixel, renderer().shaders.pixelShaders[0]->pixelShader);
   EXPECT_EQ(ReadBack().size(), 80u * 48u);
   EXPECT_FALSE(resize());
-
   TargetManagerBeginScene(targets());
-  TextureRelease(&sceneTarget, device_);
-  TextureFreeImage(&sceneTarget);
 }
 
 // Recreating a mesh's buffers with another dynamic flag replaces them without a leak; a failed

@@ -15,6 +15,7 @@ namespace {
 
 using testsupport::kSize;
 
+// Four floats, laid out as one constant register.
 struct F4 {
   float x, y, z, w;
   F4 operator+(F4 o) const { return {x + o.x, y + o.y, z + o.z, w + o.w}; }
@@ -110,16 +111,14 @@ class ShaderModes : public testsupport::DeviceTest {
     if (IsSkipped() || HasFatalFailure()) return;
     device_->EndScene();  // each draw below makes its own scene
     RendererCreateShaders(shaders_, device_);
-    Shader& vs = *shaders_.vertexShaders[0];
-    Shader& ps = *shaders_.pixelShaders[0];
-    Matrix identity;
-    MatrixSetIdentity(identity);
-    ShaderSetMatrix(vs, 0, identity);
-    const F4 vertex[] = {kLight, kRange, kEye, kFog, {0.5f, 0, 0, 0}, {0, 2, 0, 0}, {1, 1, 1, 0}};
-    for (int i = 0; i < 7; ++i) Set(vs, 4 + i, vertex[i]);
-    for (int i = 0; i < 4; ++i) Set(vs, 12 + i, {i == 0 ? 1.0f : 0, i == 1 ? 1.0f : 0, 0, 1});
-    Set(vs, 16, kFogColour);
-    for (int i = 0; i < 4; ++i) Set(ps, i, kPixel[i]);
+    // c0-c3 the identity, c4-c10 light, range, eye, fog and factors, c12-c15 the rows of the
+    // texture transform, c16 the fog colour; the pixel shaders' c0-c3.
+    const F4 vertex[] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1},    kLight,
+                         kRange,       kEye,         kFog,         {0.5f, 0, 0, 0}, {0, 2, 0, 0},
+                         {1, 1, 1, 0}, {},           {1, 0, 0, 1}, {0, 1, 0, 1},    {0, 0, 0, 1},
+                         {0, 0, 0, 1}, kFogColour};
+    ShaderSetConstants(*shaders_.vertexShaders[0], 0, &vertex[0].x, 17);
+    ShaderSetConstants(*shaders_.pixelShaders[0], 0, &kPixel[0].x, 4);
     for (auto [stage, texel] : {std::pair{0u, kDiffuse}, {1u, kNormalMap}, {3u, kSpecular}})
       device_->SetTexture(stage, Texture({texel}));
     volume_ = Volume(kAttenuation);
@@ -129,9 +128,6 @@ class ShaderModes : public testsupport::DeviceTest {
     RendererFreeShaders(shaders_);
     DeviceTest::TearDown();
     ShaderForgetBound();
-  }
-  static void Set(Shader& shader, uint32_t reg, F4 v) {
-    ShaderSetFloat4(shader, reg, v.x, v.y, v.z, v.w);
   }
   // Binds `mode`, clears to opaque black and draws a quad over the whole target, every vertex
   // with the same other attributes. Returns the back buffer, top row first.

@@ -1,10 +1,7 @@
 #include "render/texture_upload.h"
 
-#include <gtest/gtest.h>
-
 #include <deque>
 
-#include "platform/testing.h"
 #include "render/screen_draw.h"
 #include "tests/support/render_fixture.h"
 #include "texgen/texture.h"

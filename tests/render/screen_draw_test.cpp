@@ -15,10 +15,6 @@ class ScreenDrawTest : public RenderTest {
     RendererSetShaderMode(renderer().shaders, 12);
     TransformStateBeginOverlay(transform());
   }
-  void TearDown() override {
-    if (device_.device) TransformStateEndOverlay(transform());
-    RenderTest::TearDown();
-  }
   // Fills a render target in four quadrants: top-left, top-right, bottom-left, bottom-right.
   void FillQuadrants(Texture* target, const std::array<uint32_t, 4>& colours) {
     TargetManagerSelect(targets(), target, 0);
@@ -39,9 +35,10 @@ TEST_F(ScreenDrawTest, QuadsShowTheirPartOfTheImageUpright) {
   RendererDrawScreenQuad(renderer(), kWhite, rows, 1.0f, 1.0f, 1.0f, 0.5f, D3DBLEND_SRCALPHA,
                          D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD, 1);
   ExpectBack({{5, 2, kGreen}, {60, 30, kGreen}, {5, 34, kBlue}, {60, 62, kBlue}});
-  EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ALPHABLENDENABLE), DWORD{FALSE});
-  EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ZENABLE), DWORD{FALSE});
-  EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_BLENDOP), DWORD{D3DBLENDOP_ADD});
+  for (auto [state, value] : {std::pair{D3DRS_ALPHABLENDENABLE, DWORD{FALSE}},
+                              {D3DRS_ZENABLE, DWORD{FALSE}},
+                              {D3DRS_BLENDOP, DWORD{D3DBLENDOP_ADD}}})
+    EXPECT_EQ(d3d9test::RenderState(d3d(), state), value) << state;
   RendererDrawScreenImage(renderer(), Image(4, 1, {kRed, kGreen, kBlue, kWhite}), 0.5f, 1.0f);
   ExpectBack({{5, 10, kRed}, {40, 10, kGreen}});
   RendererDrawScreenImage(renderer(), rows, 1.0f, 0.5f);
@@ -64,14 +61,12 @@ TEST_F(ScreenDrawTest, GlowPassAddsWeightedTapsWithTheScreenQuadUpright) {
   const int pushed = transform().index;
   const float zero[4] = {0, 0, 0, 0};
   RendererDrawGlowPass(renderer(), device_.FrameTargetB, zero, zero);
-  EXPECT_EQ(transform().index, pushed);
-  EXPECT_EQ(renderer().shaders.currentMode, 12u);
+  EXPECT_TRUE(transform().index == pushed && renderer().shaders.currentMode == 12u);
   EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_CULLMODE), DWORD{D3DCULL_CCW});
   // Weights 0.25 + 0.12 + 0.06 + 0.03 = 0.46 of each channel, in the right quadrant (a flip
   // of either axis moves another quadrant into one of these two corners).
   const uint32_t e = Byte(0.46 * 128.0 / 255.0), alpha = uint32_t(Byte(0.46)) << 24;
   ExpectBack({{5, 5, alpha | e << 16}, {60, 60, alpha | e * 0x010101u}}, 1);
-  TransformStateBeginOverlay(transform());
 }
 
 // A uniform layer of g = 0x40 / 255 and alpha 1:

@@ -80,7 +80,6 @@ TEST_F(TargetManagerTest, CopyCurrentAddsTheTargetIntoTheDestination) {
   // With the clear flag the destination becomes an exact copy.
   TargetManagerCopyCurrent(targets(), device_.FrameTargetC, 1.0f, 1);
   EXPECT_EQ(ReadTarget(device_.FrameTargetC)[40 * kSize + 50], 0xFF402010u);
-  TransformStateEndOverlay(transform());
 }
 
 }  // namespace

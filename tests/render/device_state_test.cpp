@@ -60,8 +60,7 @@ TEST_F(DeviceStateTest, ResizeRebuildsEveryDefaultPoolResourceAtItsSize) {
   EXPECT_EQ(DeviceGetWidth(device_) * 100 + DeviceGetHeight(device_), 8048u);
   EXPECT_EQ(device_.FrameTargetB->width, 80);
   EXPECT_EQ(device_.GlowTarget2->width * 100 + device_.GlowTarget2->height, 2012);
-  ASSERT_NE(sceneTarget->texture, nullptr);
-  EXPECT_EQ(sceneTarget->texture->width, 32u);
+  EXPECT_TRUE(sceneTarget->texture && sceneTarget->texture->width == 32u);
   EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), defaultPool);
   EXPECT_NE(renderer().screenQuad->vertexBuffer, nullptr);
   EXPECT_EQ(renderer().shaders.currentMode, 0u);

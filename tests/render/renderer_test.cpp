@@ -34,8 +34,7 @@ class RendererTest : public RenderTest {
     return {BackPixel(10, 32), BackPixel(50, 32)};
   }
 
-  Material plain_;
-  Material red_;
+  Material plain_, red_;
 };
 
 // Runs draw with their own textures (the white image without one), an override replaces every

@@ -107,7 +107,6 @@ class ShaderModes : public testsupport::DeviceTest {
     ShaderForgetBound();
     DeviceTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    device_->EndScene();  // each draw below makes its own scene
     RendererCreateShaders(shaders_, device_);
     // c0-c3 the identity, c4-c10 light, range, eye, fog and factors, c12-c15 the rows of the
     // texture transform, c16 the fog colour; the pixel shaders' c0-c3.
@@ -139,9 +138,7 @@ class ShaderModes : public testsupport::DeviceTest {
     ModelVertex quad[4] = {c, c, c, c};
     for (int i = 0; i < 4; ++i) quad[i].x = i % 2 ? 1.0f : -1.0f, quad[i].y = i / 2 ? 1.0f : -1.0f;
     Clear(0xFF000000);
-    device_->BeginScene();
     EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ModelVertex)), D3D_OK);
-    device_->EndScene();
     return Read();
   }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "math/vec.h"
 #include "render/device.h"
 
@@ -30,9 +32,8 @@ class TransformStateTest : public ::testing::Test {
     Matrix m;
     MatrixTranspose(m, transposed);
     MatrixTransformPoint(p, m);
-    EXPECT_NEAR(p.x / p.w, ex, 1e-6f);
-    EXPECT_NEAR(p.y / p.w, ey, 1e-6f);
-    EXPECT_NEAR(p.z / p.w, ez, 1e-6f);
+    EXPECT_LT(std::hypot(p.x / p.w - ex, p.y / p.w - ey, p.z / p.w - ez), 1e-6f)
+        << p.x / p.w << ", " << p.y / p.w << ", " << p.z / p.w;
   }
   void ExpectNdc(Vec4 p, float ex, float ey, float ez) {
     ExpectThrough(TransformStateGetWvpTransposed(state_), p, ex, ey, ez);

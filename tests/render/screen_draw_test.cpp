@@ -1,7 +1,5 @@
 #include "render/screen_draw.h"
 
-#include <array>
-
 #include "tests/support/render_fixture.h"
 
 namespace rendertest {
@@ -16,13 +14,11 @@ class ScreenDrawTest : public RenderTest {
     TransformStateBeginOverlay(transform());
   }
   // Fills a render target in four quadrants: top-left, top-right, bottom-left, bottom-right.
-  void FillQuadrants(Texture* target, const std::array<uint32_t, 4>& colours) {
+  void FillQuadrants(Texture* target, const std::vector<uint32_t>& colours) {
     TargetManagerSelect(targets(), target, 0);
     uint32_t w = target->width / 2, h = target->height / 2;
-    for (uint32_t i = 0; i < 4; ++i) {
-      DeviceSetViewport(device_, (i % 2) * w, (i / 2) * h, w, h);
-      Fill(colours[i]);
-    }
+    for (uint32_t i = 0; i < 4; ++i)
+      DeviceSetViewport(device_, (i % 2) * w, (i / 2) * h, w, h), Fill(colours[i]);
     TargetManagerSelect(targets(), nullptr, 0);
   }
 };
@@ -76,8 +72,7 @@ TEST_F(ScreenDrawTest, GlowChainBlursIntoTheThirdTargetAndReturnsToTheFinalOne) 
   TargetManagerSelect(targets(), device_.FrameTargetA, 0);
   Fill(0xFF404040u);
   RenderGlow(device_, nullptr);
-  EXPECT_EQ(targets().current, nullptr);
-  EXPECT_EQ(renderer().shaders.currentMode, 12u);
+  EXPECT_TRUE(targets().current == nullptr && renderer().shaders.currentMode == 12u);
   const double g2 = 64.0 / 255.0 * (0.25 + 0.92), g3 = g2 * (0.25 + 0.92);
   const uint32_t blurred = 0xFF000000u | uint32_t(Byte(g3)) * 0x010101u;
   EXPECT_TRUE(testsupport::Near(ReadTarget(device_.GlowTarget3)[8 * (kSize / 4) + 8], blurred, 3));

@@ -28,8 +28,7 @@ TEST_F(TargetManagerTest, SelectClearsOnlyANewlySelectedRenderTarget) {
 
 TEST_F(TargetManagerTest, NewTargetsStartClearAndFailuresListNothing) {
   Texture* target = TargetManagerCreateTarget(targets(), 8, 4);
-  ASSERT_NE(target, nullptr);
-  EXPECT_EQ(target->linearFilter, 1u);
+  ASSERT_TRUE(target && target->linearFilter == 1u);
   EXPECT_EQ(ReadTarget(target), std::vector<uint32_t>(32, 0u));
   const uint32_t count = ListCount(*targets().targets);
   d3d9test::FailCall("CreateTexture", D3DERR_OUTOFVIDEOMEMORY);

@@ -19,9 +19,6 @@ class TextureUploadTest : public RenderTest {
     TextureInit(&records_.emplace_back(), kind, w, h, 0, 1, renderTarget);
     return &records_.back();
   }
-  static std::vector<uint32_t> Level(const Texture* t, uint32_t level) {
-    return d3d9test::ReadTextureLevel(static_cast<IDirect3DTexture9*>(t->texture), level);
-  }
   std::deque<Texture> records_;
 };
 
@@ -35,13 +32,16 @@ TEST_F(TextureUploadTest, MipLevelsAreFlooredMeansOfTheirFourSources) {
   t->pixels[5] = 0x02020202u;
   t->pixels[2] = 0x00112233u;  // top-right block: one source differs per channel
   const int managed = d3d9test::LiveResources(D3DPOOL_MANAGED);
+  const auto level = [t](uint32_t i) {
+    return d3d9test::ReadTextureLevel(static_cast<IDirect3DTexture9*>(t->texture), i);
+  };
   TextureUpload(t, device_);
   TextureUpload(t, device_);
   EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_MANAGED), managed + 1);
-  EXPECT_EQ(Level(t, 0), std::vector<uint32_t>(t->pixels, t->pixels + 16));
+  EXPECT_EQ(level(0), std::vector<uint32_t>(t->pixels, t->pixels + 16));
   // (0x00 + 3 x 0x40) / 4 = 0x30, (0x11 + 0xC0) / 4 = 0x34, (0x22 + 0xC0) / 4 = 0x38, ...
-  EXPECT_EQ(Level(t, 1), (std::vector<uint32_t>{0x01010101u, 0x3034383Cu, 0x80808080u, ~0u}));
-  EXPECT_EQ(Level(t, 2), (std::vector<uint32_t>{0x6C6D6E6Fu}));
+  EXPECT_EQ(level(1), (std::vector<uint32_t>{0x01010101u, 0x3034383Cu, 0x80808080u, ~0u}));
+  EXPECT_EQ(level(2), (std::vector<uint32_t>{0x6C6D6E6Fu}));
   EXPECT_EQ(ListCount(*device_.textures), 4u);  // three default images and this one
   TextureRelease(t, device_);
   EXPECT_TRUE(!t->uploaded && ListCount(*device_.textures) == 3u);
@@ -92,13 +92,10 @@ TEST_F(TextureUploadTest, RenderTargetRecordsBindTheirLinkedTarget) {
   record->clamp = 1;
   record->linearFilter = 0;
   TextureBind(device_, record, 2);
-  const std::pair<D3DSAMPLERSTATETYPE, DWORD> samplers[] = {
-      {D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP},
-      {D3DSAMP_ADDRESSW, D3DTADDRESS_CLAMP},
-      {D3DSAMP_MAGFILTER, D3DTEXF_POINT},
-      {D3DSAMP_MINFILTER, D3DTEXF_ANISOTROPIC}};
-  for (auto [sampler, value] : samplers)
-    EXPECT_EQ(d3d9test::SamplerState(d3d(), 2, sampler), value) << sampler;
+  EXPECT_EQ(d3d9test::SamplerState(d3d(), 2, D3DSAMP_ADDRESSV), DWORD{D3DTADDRESS_CLAMP});
+  EXPECT_EQ(d3d9test::SamplerState(d3d(), 2, D3DSAMP_ADDRESSW), DWORD{D3DTADDRESS_CLAMP});
+  EXPECT_EQ(d3d9test::SamplerState(d3d(), 2, D3DSAMP_MAGFILTER), DWORD{D3DTEXF_POINT});
+  EXPECT_EQ(d3d9test::SamplerState(d3d(), 2, D3DSAMP_MINFILTER), DWORD{D3DTEXF_ANISOTROPIC});
   TextureUpload(record, device_);
   EXPECT_EQ(ListCount(*targets().targets), targetsBefore + 1);
   TextureRelease(record, device_);

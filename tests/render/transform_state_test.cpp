@@ -20,8 +20,7 @@ Matrix Affine(float sx, float x = 0, float y = 0, float z = 0) {
 class TransformStateTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    device_.width = 1024;
-    device_.height = 768;
+    device_.width = 1024, device_.height = 768;
     TransformStateInit(&state_, &device_);
   }
   void TearDown() override { TransformStateCleanup(state_); }

@@ -11,12 +11,11 @@ namespace {
 
 // A lit sphere with a normal-mapped material and an unlit variant box on layer 1, played in a
 // glowing scene with a light; a fogged scene that no clip plays; a track of one linear key and
-// a two-operation program; a colour-fade clip and the closing fade.
+// a two-operation program (mov.s r1.x, c5; rotate r1, -); a colour-fade clip and the closing fade.
 constexpr char kScript[] = R"(
 texture tex 8 8 1 0 0
 end
 material bumpy 0 1
-  diffuse tex
   normal tex
 end
 model sphere 0 0 0 1 0 1 0
@@ -29,10 +28,7 @@ light lamp
 end
 track spin 0 1
   key 0 0 0 0 0 0 0
-  program {
-    mov.s r1.x, c5
-    rotate r1, -
-  }
+  program [8f a1 00 c5 15 81 00]
 end
 scene unplayed 0 0xFF000000 0
   leaf glowing 0 0 0 0 0 0 1 1 1
@@ -60,7 +56,7 @@ TEST(ScriptCoverageTest, CountsWhatAHandMadeScriptUses) {
       {"scene sub-ops", {"leaf", "light", "fog"}},
       {"track sub-ops", {"key", "program"}},
       {"timeline sub-ops", {"clip"}},
-      {"material sub-ops", {"diffuse", "normal"}},
+      {"material sub-ops", {"normal"}},
       {"track interpolations", {"linear"}},
       {"transform operations", {"mov", "rotate"}},
       {"shader modes", {"lit_normal_map", "ambient", "unlit_variant", "glow_taps"}},

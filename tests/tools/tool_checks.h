@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -12,20 +11,15 @@
 
 #include "tools/coverage_report.h"
 
-// The text a compiler is given and a part of the message it must refuse it with (usually
-// "line N: ...").
-struct Refusal {
-  std::string text;
-  std::string error;
-};
-
-// `compile` returns the compiler's message for a text, or "" when it accepts the text.
-inline void ExpectRefusals(const std::function<std::string(const std::string&)>& compile,
-                           std::initializer_list<Refusal> rows) {
-  for (const Refusal& r : rows) {
-    const std::string error = compile(r.text);
-    EXPECT_TRUE(!error.empty() && error.find(r.error) != std::string::npos)
-        << r.text << "\n  gave: " << error << "\n  want: " << r.error;
+// Rows of the text a compiler is given and a part of the message it must refuse it with
+// (usually "line N: ..."); `compile` returns the message for a text, "" when it accepts it.
+template <class Compile>
+void ExpectRefusals(Compile compile,
+                    std::initializer_list<std::pair<std::string, std::string>> rows) {
+  for (const auto& [text, want] : rows) {
+    const std::string error = compile(text);
+    EXPECT_TRUE(!error.empty() && error.find(want) != std::string::npos)
+        << text << "\n  gave: " << error << "\n  want: " << want;
   }
 }
 

@@ -39,9 +39,8 @@ TEST_F(TargetManagerTest, NewTargetsStartClearAndFailuresListNothing) {
   EXPECT_EQ(ListCount(*targets().targets), count - 1);
 }
 
-// The frame end presents, advances the ring of three latency fences and leaves the back buffer
-// current with depth on and mode 0; a fence that could not be made is skipped, and no fence
-// triangle lands in the picture.
+// The frame end presents, advances the ring of three latency fences and leaves depth on and
+// mode 0; a fence that could not be made is skipped, and no fence triangle lands in the picture.
 TEST_F(TargetManagerTest, FrameEndAdvancesTheRingAndSkipsMissingFences) {
   TargetManagerRelease(targets());
   d3d9test::FailCall("CreateRenderTarget", D3DERR_OUTOFVIDEOMEMORY, 1, 1);

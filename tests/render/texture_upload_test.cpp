@@ -22,8 +22,8 @@ class TextureUploadTest : public RenderTest {
   std::deque<Texture> records_;
 };
 
-// Each level's channel is the floored mean of its four sources; levels go on until the short
-// side is one. Uploading again keeps one texture, releasing frees it and unlists the record.
+// Each level's channel is the floored mean of its four sources; a non-square texture has its
+// levels down to 1 x 1. Uploading again keeps one texture, releasing frees it and unlists it.
 TEST_F(TextureUploadTest, MipLevelsAreFlooredMeansOfTheirFourSources) {
   Texture* t = New(kTextureKind2D, 4, 4);
   // Top-left 2 x 2 block: bytes 1, 1, 1, 2 in every channel; the rest distinct per block.

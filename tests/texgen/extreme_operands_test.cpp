@@ -6,6 +6,8 @@
 
 #include <random>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "texgen/color_ops.h"
 #include "texgen/drawing.h"
@@ -18,122 +20,88 @@
 
 namespace {
 
-class Operands {
- public:
-  explicit Operands(uint32_t seed) : engine_(seed) {}
-  uint16_t U16() {
-    static const uint16_t values[] = {0, 1, 2, 3, 255, 256, 32767, 32768, 65534, 65535};
-    return values[engine_() % std::size(values)];
-  }
-  int16_t S16() { return static_cast<int16_t>(U16()); }
-  uint8_t U8() {
-    static const uint8_t values[] = {0, 1, 2, 3, 127, 128, 254, 255};
-    return values[engine_() % std::size(values)];
-  }
-  uint8_t Mode() { return static_cast<uint8_t>(engine_() % 256); }
-  float Fixed() {
-    static const float values[] = {0.0f, 0.00390625f, 0.5f, 1.0f, 2.0f, 255.99609375f};
-    return values[engine_() % std::size(values)];
-  }
-  uint32_t Color() { return static_cast<uint32_t>(engine_()); }
-  bool Flag() { return engine_() & 1; }
+using texgentest::Image;
 
- private:
-  std::mt19937 engine_;
+// Operands drawn by parameter type: 16-bit values and lengths at their limits, 8-bit values and
+// modes at theirs, non-negative fixed-point factors, any colour, arrays of those, and the source
+// image (sometimes null).
+struct Operands {
+  uint16_t Next(uint16_t) { return Pick({0, 1, 2, 3, 255, 256, 32767, 32768, 65534, 65535}); }
+  int16_t Next(int16_t) { return static_cast<int16_t>(Next(uint16_t{})); }
+  int Next(int) { return Next(uint16_t{}); }
+  uint8_t Next(uint8_t) { return Pick({0, 1, 2, 3, 127, 128, 254, 255}); }
+  float Next(float) { return Pick({0.0f, 0.00390625f, 0.5f, 1.0f, 2.0f, 255.99609375f}); }
+  uint32_t Next(uint32_t) { return static_cast<uint32_t>(engine()); }
+  bool Next(bool) { return engine() & 1; }
+  const Texture* Next(const Texture*) { return source; }
+  const uint32_t* Next(const uint32_t*) { return Fill(colors); }
+  const uint8_t* Next(const uint8_t*) { return Fill(positions); }
+  const float* Next(const float*) {
+    for (float& w : kernel) w = Next(bool{}) ? Next(w) : -Next(w);
+    return kernel;
+  }
+  template <class T, size_t N>
+  T* Fill(T (&values)[N]) {
+    for (T& v : values) v = Next(T{});
+    return values;
+  }
+  template <class T>
+  T Pick(std::initializer_list<T> v) {
+    return v.begin()[engine() % v.size()];
+  }
+
+  std::mt19937 engine;
+  const Texture* source = nullptr;
+  uint32_t colors[6]{};
+  uint8_t positions[6]{};
+  float kernel[9]{};
 };
 
-using Operation = void (*)(Texture* t, Texture* source, Operands& o);
-
-struct NamedOperation {
-  const char* call;
-  Operation run;
-};
-
-void Cellular(Texture* t, Operands& o) {
-  // Many points on a large image would take minutes: at most 255 points there.
-  const uint32_t pixels = t->pixels ? TexturePixelCount(t) : 0;
-  TextureCellular(t, pixels > 64 ? o.U8() : o.U16(), o.Mode(), o.U8());
+// Calls the operation with each operand drawn for its parameter's type, left to right.
+template <class... P>
+void Call(void (*operation)(Texture*, P...), Texture* t, Operands& o) {
+  std::apply([&](P... operands) { operation(t, operands...); }, std::tuple<P...>{o.Next(P{})...});
 }
 
-void Convolve(Texture* t, Operands& o) {
-  float k[9];
-  for (float& w : k) w = o.Flag() ? o.Fixed() : -o.Fixed();
-  TextureConvolve3x3(t, k, o.Flag());
+using Operation = void (*)(Texture* t, Operands& o);
+using Operations = std::vector<std::pair<const char*, Operation>>;
+Operations Rows(auto... rows) { return {rows...}; }
+template <auto operation>
+std::pair<const char*, Operation> Row(const char* name) {
+  return {name, [](Texture* t, Operands& o) { Call(operation, t, o); }};
+}
+#define OP(name) Row<Texture##name>(#name)
+
+// Many points on a large image would take minutes: at most 255 points there. Modes here are
+// mostly unknown ones, which only draw the points.
+void Cellular(Texture* t, uint16_t count, uint8_t smallCount, uint32_t mode, uint8_t colored) {
+  TextureCellular(t, t->pixels && TexturePixelCount(t) > 64 ? smallCount : count, uint8_t(mode),
+                  colored);
 }
 
-void GradientMap(Texture* t, Operands& o) {
-  uint32_t colors[6];
-  uint8_t positions[6];
-  for (int k = 0; k < 6; ++k) colors[k] = o.Color(), positions[k] = o.U8();
-  TextureGradientMap(t, o.Mode(), colors, positions);
+// Keep the images small enough to stay quick: one side at most 65535, the other tiny, and the
+// modes mostly unknown ones.
+void Resize(Texture* t, bool wide, uint16_t large, uint8_t small, uint32_t mode) {
+  TextureResize(t, wide ? large : small, wide ? small : large, uint8_t(mode));
 }
 
-void Resize(Texture* t, Operands& o) {
-  // Keep the images small enough to stay quick: one side at most 65535, the other tiny.
-  const bool wide = o.Flag();
-  TextureResize(t, wide ? o.U16() : o.U8(), wide ? o.U8() : o.U16(), o.Mode());
+// At most 255 x 255 copies keep the run short.
+void CopyRectGrid(Texture* t, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2, uint16_t stepX,
+                  uint16_t stepY, uint8_t columns, uint8_t rows) {
+  TextureCopyRectGrid(t, x1, y1, x2, y2, stepX, stepY, columns, rows);
 }
 
-// A row of the table: the call as its name, run on the image t with a source s (sometimes
-// null) and operand draws o.
-// clang-format off
-#define CALL(call) \
-  {#call, [](Texture* t, [[maybe_unused]] Texture* s, [[maybe_unused]] Operands& o) { call; }}
-// clang-format on
-
-const NamedOperation kOperations[] = {
-    CALL(TexturePutPixel(t, o.S16(), o.S16(), o.Color())),
-    CALL(TextureDrawLine(t, o.S16(), o.S16(), o.S16(), o.S16(), o.Color())),
-    CALL(TextureDrawHLine(t, o.S16(), o.S16(), o.U16(), o.Color())),
-    CALL(TextureDrawVLine(t, o.S16(), o.S16(), o.U16(), o.Color())),
-    CALL(TextureDrawRect(t, o.S16(), o.S16(), o.S16(), o.S16(), o.Color())),
-    CALL(TextureFillRect(t, o.S16(), o.S16(), o.S16(), o.S16(), o.Color())),
-    CALL(TextureDrawCircle(t, o.S16(), o.S16(), o.U16(), o.Color())),
-    CALL(TextureFillCircle(t, o.S16(), o.S16(), o.U16(), o.Color())),
-    CALL(TextureLinearGradient(t, o.U16(), o.U16(), o.U16(), o.U16(), o.Color(), o.Color())),
-    CALL(TextureRadialGradient(t, o.U16(), o.U16(), o.U16(), o.Color(), o.Color())),
-    CALL(TextureDrawBricks(t, o.U8(), o.U8(), o.U8())),
-    CALL(TextureCopyRect(t, o.U16(), o.U16(), o.U16(), o.U16(), o.U16(), o.U16())),
-    CALL(TextureCopyRectLine(t, o.U16(), o.U16(), o.U16(), o.U16(), o.U16(), o.U16(), o.U16())),
-    CALL(TextureCopyRectGrid(t, o.U16(), o.U16(), o.U16(), o.U16(), o.U16(), o.U16(), o.U8(),
-                             o.U8())),
-    CALL(TextureBlend(t, s, o.Mode(), o.U8())),
-    CALL(TextureCombineChannels(t, s, o.Mode())),
-    CALL(TextureAddNoise(t, o.U8(), o.Flag(), o.Flag())),
-    CALL(TextureNoiseLayer(t, o.Flag(), o.U16(), o.U16(), o.Fixed(), o.Fixed(), o.Mode() & 7)),
-    CALL(TextureBlur3x3(t, o.Flag())),
-    CALL(TextureClampToColor(t, o.Color())),
-    CALL(TextureGrayscale(t)),
-    CALL(TextureInvert(t)),
-    CALL(TextureEmboss(t, o.U8())),
-    CALL(TextureOctaveNoise(t)),
-    CALL(TextureRandomBlendColor(t, o.U8(), o.Color())),
-    CALL(TextureRandomAlpha0or255(t)),
-    CALL(TextureRandomAlpha50or200(t)),
-    CALL(TextureAlphaFromLuminance(t)),
-    CALL(TextureSineShiftRows(t, o.U16(), o.U16())),
-    CALL(TextureSineShiftColumns(t, o.U16(), o.U16())),
-    CALL(TextureSineShiftBoth(t, o.U16(), o.U16())),
-    CALL(TextureScatter(t, o.U8())),
-    CALL(TextureAddColor(t, o.Color())),
-    CALL(TextureSubtractColor(t, o.Color())),
-    CALL(TextureScaleChannels(t, o.Fixed(), o.Fixed(), o.Fixed(), o.Fixed())),
-    CALL(TextureVerticalBlur(t, o.U8())),
-    CALL(TextureRotate(t, o.U16(), o.Flag())),
-    CALL(TextureThresholdRecolor(t, o.U8(), o.Color())),
-    CALL(Cellular(t, o)),
-    CALL(TextureNormalMap(t)),
-    CALL(TextureEdgeDetectStrong(t, o.Flag())),
-    CALL(TextureEdgeDetect(t, o.Flag())),
-    CALL(TextureSharpen(t, o.Flag())),
-    CALL(TextureReliefUpLeft(t, o.Flag())),
-    CALL(TextureReliefDownRight(t, o.Flag())),
-    CALL(Convolve(t, o)),
-    CALL(GradientMap(t, o)),
-    CALL(TextureDrawGrid(t, o.U16(), o.U16(), o.U8(), o.Color())),
-    CALL(Resize(t, o)),
-    CALL(TextureMirrorTile(t)),
-};
+const Operations kOperations = Rows(
+    OP(PutPixel), OP(DrawLine), OP(DrawHLine), OP(DrawVLine), OP(DrawRect), OP(FillRect),
+    OP(DrawCircle), OP(FillCircle), OP(DrawGrid), OP(DrawBricks), OP(LinearGradient),
+    OP(RadialGradient), OP(GradientMap), Row<Cellular>("Cellular"), OP(OctaveNoise), OP(NoiseLayer),
+    OP(AddNoise), OP(Blend), OP(CombineChannels), OP(RandomBlendColor), OP(ScaleChannels),
+    OP(ThresholdRecolor), OP(Grayscale), OP(Invert), OP(RandomAlpha0or255), OP(RandomAlpha50or200),
+    OP(AlphaFromLuminance), OP(ClampToColor), OP(AddColor), OP(SubtractColor), OP(Blur3x3),
+    OP(EdgeDetectStrong), OP(EdgeDetect), OP(Sharpen), OP(ReliefUpLeft), OP(ReliefDownRight),
+    OP(Emboss), OP(VerticalBlur), OP(Convolve3x3), OP(NormalMap), OP(CopyRect), OP(CopyRectLine),
+    Row<CopyRectGrid>("CopyRectGrid"), OP(Rotate), OP(SineShiftRows), OP(SineShiftColumns),
+    OP(SineShiftBoth), OP(MirrorTile), OP(Scatter), Row<Resize>("Resize"));
 
 struct Shape {
   uint16_t width, height;
@@ -168,14 +136,15 @@ void ExpectConsistent(const Texture* t, const std::string& where) {
 
 TEST(ExtremeOperands, EveryOperationOnEveryShape) {
   crt::srand(1);
-  for (const NamedOperation& op : kOperations) {
+  for (auto [call, run] : kOperations) {
     for (const Shape& shape : kShapes) {
-      Operands operands(uint32_t(shape.width * 31 + shape.height + shape.kind));
+      Operands o{std::mt19937(uint32_t(shape.width * 31 + shape.height + shape.kind))};
       for (int trial = 0; trial < 12; ++trial) {
         Texture* texture = MakeShape(shape);
         Texture* source = MakeShape(kShapes[trial % std::size(kShapes)]);
-        op.run(texture, trial % 3 == 0 ? nullptr : source, operands);
-        ExpectConsistent(texture, std::string(op.call) + " " + std::to_string(shape.width) + "x" +
+        o.source = trial % 3 == 0 ? nullptr : source;
+        run(texture, o);
+        ExpectConsistent(texture, std::string(call) + " " + std::to_string(shape.width) + "x" +
                                       std::to_string(shape.height));
         TextureDestroy(source);
         TextureDestroy(texture);
@@ -185,40 +154,33 @@ TEST(ExtremeOperands, EveryOperationOnEveryShape) {
 }
 
 TEST(ExtremeOperands, EveryModeValueAndPreset) {
-  Texture* source = TextureCreateScratch(5, 4);
-  for (int mode = 0; mode < 256; ++mode) {
-    const uint8_t m = uint8_t(mode);
-    Texture* t = TextureCreateScratch(5, 4);
-    TextureBlend(t, source, m, 255);
-    TextureCombineChannels(t, source, m);
-    TextureResize(t, 7, 3, m);
-    TextureNoiseLayer(t, true, 0, 0, 1.0f, 0.5f, m);
-    TextureCellular(t, 3, m, m);
-    const uint32_t keys[6] = {1, 2, 3, 4, 5, 6};
-    const uint8_t positions[6] = {255, 0, 128, 128, 3, 250};
-    TextureGradientMap(t, m, keys, positions);
-    ExpectConsistent(t, "mode " + std::to_string(mode));
-    TextureDestroy(t);
+  const Image source(5, 4);
+  const uint32_t keys[6] = {1, 2, 3, 4, 5, 6};
+  const uint8_t positions[6] = {255, 0, 128, 128, 3, 250};
+  for (int m = 0; m < 256; ++m) {
+    const Image t(5, 4);
+    TextureBlend(t.get(), source.get(), m, 255);
+    TextureCombineChannels(t.get(), source.get(), m);
+    TextureResize(t.get(), 7, 3, m);
+    TextureNoiseLayer(t.get(), true, 0, 0, 1.0f, 0.5f, m);
+    TextureCellular(t.get(), 3, m, m);
+    TextureGradientMap(t.get(), m, keys, positions);
+    ExpectConsistent(t.get(), "mode " + std::to_string(m));
     Texture preset{};
-    TextureInitPreset(&preset, mode);
-    ExpectConsistent(&preset, "preset " + std::to_string(mode));
+    TextureInitPreset(&preset, m);
+    ExpectConsistent(&preset, "preset " + std::to_string(m));
     TextureFreeImage(&preset);
   }
-  TextureDestroy(source);
 }
 
 TEST(ExtremeOperands, TextAtLimits) {
-  Texture* t = TextureCreateScratch(3, 2);
-  TextureDrawText(t, "DejaVu Sans", 255, true, true, 65535, 0, 0xFFFFFFFFu, "Wg\n\n\nW");
-  TextureDrawText(t, "DejaVu Sans", 1, false, false, 0, 0, 0xFFFFFFFFu, "a");
-  TextureDrawText(t, "X", 40, false, false, 1, 1, 0xFFFFFFFFu, "\r\n&&\x01\xff");
   for (const Shape& shape : kShapes) {
-    Texture* other = MakeShape(shape);
-    TextureDrawText(other, "DejaVu Sans", 20, false, false, 0, 0, 0xFFFFFFFFu, "W");
-    ExpectConsistent(other, "text");
-    TextureDestroy(other);
+    Texture* t = MakeShape(shape);
+    TextureDrawText(t, "DejaVu Sans", 20, false, false, 0, 0, 0xFFFFFFFFu, "W");
+    TextureDrawText(t, "X", 1, false, false, 1, 1, 0xFFFFFFFFu, "\r\n&&\x01\xff");
+    ExpectConsistent(t, "text");
+    TextureDestroy(t);
   }
-  TextureDestroy(t);
 }
 
 }  // namespace

@@ -24,14 +24,6 @@ using meshtest::Indices;
 using meshtest::MeshOfPoints;
 using U16 = std::vector<uint16_t>;
 
-// The unit square in the xy plane facing +z, as one quad.
-Mesh* UnitQuad() {
-  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
-  AddPolygon(*mesh, {0, 1, 2, 3});
-  MeshComputeNormals(*mesh);
-  return mesh;
-}
-
 // An image of w x h whose pixel i is grey with brightness `grey(i)`.
 struct GreyImage {
   Texture image;
@@ -47,12 +39,8 @@ TEST(MeshOperators, EveryOperatorKeepsItsHash) {
     return ((i * 37) & 0xFF) << 16 | ((i * 11) & 0xFF) << 8 | (i & 0xFF);
   });
   const Texture* texture = &pattern.image;
-  struct Row {
-    const char* name;
-    std::function<void(Mesh&)> operate;  // on a sphere of radius 1.5 and 7 bands, rand seed 1234
-    uint64_t hash;
-  };
-  const Row rows[] = {
+  // Each operates on a sphere of radius 1.5 and 7 bands from rand seed 1234.
+  const std::tuple<const char*, std::function<void(Mesh&)>, uint64_t> rows[] = {
       {"rotate", [](Mesh& m) { MeshRotate(m, 30, -45, 60); }, 0x7a8dee78108897baull},
       {"transform",
        [](Mesh& m) {
@@ -74,13 +62,13 @@ TEST(MeshOperators, EveryOperatorKeepsItsHash) {
        },
        0x667f28cc4e830044ull},
   };
-  for (const Row& row : rows) {
+  for (const auto& [name, operate, hash] : rows) {
     Mesh* mesh = MeshCreateSphere(1.5f, 7, nullptr, nullptr);
     crt::srand(1234);
-    row.operate(*mesh);
+    operate(*mesh);
+    SCOPED_TRACE(name);
     ExpectSound(*mesh);
-    SCOPED_TRACE(row.name);
-    meshtest::ExpectHash(*mesh, row.hash);
+    meshtest::ExpectHash(*mesh, hash);
     MeshDestroy(mesh);
   }
   Mesh* box = MeshCreateBox(2, 2, 2, nullptr, nullptr);
@@ -91,7 +79,8 @@ TEST(MeshOperators, EveryOperatorKeepsItsHash) {
 
 // Zero ranges still draw: three per vertex for jitter, three per extrusion and two per corner.
 TEST(MeshOperators, ZeroRangesStillTakeTheirDraws) {
-  Mesh* mesh = UnitQuad();
+  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
+  AddPolygon(*mesh, {0, 1, 2, 3});
   crt::srand(1);
   MeshJitter(*mesh, 0, 0, 0);
   EXPECT_EQ(DrawsSince(1), 12);

@@ -142,19 +142,14 @@ TEST(MeshFaceOps, PlaneSkipsCoincidentAndCollinearTriples) {
 // by (0.5, -1, 0) per unit of u, so the tangent is that direction normalised. Collinear
 // corners and coinciding texture coordinates (0 / 0 in the formula) add nothing.
 TEST(MeshTangents, FollowTheUDirectionAndSkipDegenerateTriangles) {
-  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}});
-  for (Vec3 p : {Vec3{1, 0, 1}, {2, 0, 1}, {0, 1, 2}, {1, 1, 2}, {0, 2, 2}}) {
-    Vertex vertex{};
-    vertex.position = p;
-    MeshAddVertex(*mesh, vertex);
-  }
-  for (uint32_t i = 0; i < 4; ++i) {
-    Vertex& v = mesh->vertices[i];
-    v.u = 1.0f - v.position.y;
-    v.v = v.position.x * 0.5f + 0.25f * v.position.y;
-  }
-  mesh->vertices[6].v = 1.0f;
-  for (uint16_t i : {7, 8, 9}) mesh->vertices[i].u = mesh->vertices[i].v = 0.5f;
+  // x, y, z, u, v of each vertex.
+  const float vertices[10][5] = {{0, 0, 0, 1, 0},      {1, 0, 0, 1, 0.5f},    {1, 1, 0, 0, 0.75f},
+                                 {0, 1, 0, 0, 0.25f},  {0, 0, 1, 0, 0},       {1, 0, 1, 0, 0},
+                                 {2, 0, 1, 0, 1},      {0, 1, 2, 0.5f, 0.5f}, {1, 1, 2, 0.5f, 0.5f},
+                                 {0, 2, 2, 0.5f, 0.5f}};
+  Mesh* mesh = MeshCreate(nullptr, 0, 0);
+  for (auto [x, y, z, u, v] : vertices)
+    MeshAddVertex(*mesh, Vertex{{x, y, z}, {}, 0, u, v, {}, {}});
   AddPolygon(*mesh, {0, 1, 2, 3});
   AddPolygon(*mesh, {4, 5, 6});
   AddPolygon(*mesh, {7, 8, 9});

@@ -22,6 +22,12 @@ inline Mesh* MeshOfPoints(std::initializer_list<Vec3> points) {
   return mesh;
 }
 
+// The generator's mesh with the given operands, no material and no device.
+template <class F, class... A>
+Mesh* Make(F generator, A... operands) {
+  return generator(operands..., nullptr, nullptr);
+}
+
 // Appends a face with the given corners, fan-triangulated.
 inline MeshFace* AddPolygon(Mesh& mesh, std::initializer_list<uint16_t> corners) {
   MeshFace* face = MeshFaceCreate(&mesh);

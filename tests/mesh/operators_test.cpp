@@ -170,13 +170,10 @@ TEST(MeshMerge, AppendsVerticesAndOffsetsTheSourceFaces) {
 TEST(MeshDisplace, TexCoordLookupWrapsAndDegenerateInputMovesNothing) {
   const GreyImage ramp(8, 8, [](uint32_t i) { return (i + 1) * 0x010101u; });
   const auto grey = [](int row, int column) { return (8 * row + column + 1) / 255.0f; };
-  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}});
-  const float texCoords[4][2] = {{0.25f, 0.5f}, {-0.125f, -0.25f}, {1.0f, 9.0f}, {0.5f, 0.5f}};
-  for (uint32_t i = 0; i < 4; ++i) {
-    mesh->vertices[i].u = texCoords[i][0];
-    mesh->vertices[i].v = texCoords[i][1];
+  // Points in the plane z = 0 at their texture coordinates (u, v).
+  Mesh* mesh = MeshOfPoints({{0.25f, 0.5f, 0}, {-0.125f, -0.25f, 0}, {1, 9, 0}, {0.5f, 0.5f, 0}});
+  for (uint32_t i = 0; i < 4; ++i)
     mesh->vertices[i].normal = Vec3{0, 0, i == 3 ? 0.0f : 2.0f};  // not unit; the last zero
-  }
   MeshDisplace(*mesh, &ramp.image, 1, 2.0f);
   EXPECT_FLOAT_EQ(mesh->vertices[0].position.z, 2 * grey(4, 2));
   EXPECT_FLOAT_EQ(mesh->vertices[1].position.z, 2 * grey(6, 7));  // -1 -> 7, -2 -> 6

@@ -10,8 +10,6 @@
 
 namespace {
 
-using texgentest::Image;
-
 // The pattern straight from its definition: every point's wrapped distance, F1 and F2 in point
 // order, the factor of the mode.
 uint32_t ReferenceCell(const std::vector<CellPoint>& points, int x, int y, int w, int h, int mode) {

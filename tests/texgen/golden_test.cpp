@@ -17,8 +17,6 @@
 
 namespace {
 
-using texgentest::Image;
-
 void Marble(Texture* t) {
   TextureNoiseLayer(t, false, 3, 7, 1.0f, 0.5f, 3);
   const uint32_t colors[6] = {0xFF101830u, 0xFF4060A0u, 0xFFE0E8F0u, 0xFF203040u, 0, 0};
@@ -132,8 +130,7 @@ const std::tuple<const char*, void (*)(Texture*), uint32_t, uint64_t, uint32_t> 
 
 // Every thread count, an odd split of the rows included, gives the stored images.
 TEST(GoldenRecipes, ImagesAndRandomStatesMatchTheStoredValuesAtAnyThreadCount) {
-  const int threads = TextureThreadCount();
-  for (int count : {1, 5, threads}) {
+  for (int count : {1, 5, TextureThreadCount()}) {
     TextureSetThreadCount(count);
     for (auto [name, run, seed, expected, stateAfter] : kRecipes) {
       crt::srand(seed);

@@ -10,8 +10,6 @@
 
 namespace {
 
-using texgentest::Image;
-
 TEST(Noise, LatticeHashValuesRangeAndInterpolation) {
   EXPECT_FLOAT_EQ(HashLattice2D(0, 0), -0.28179097f);
   EXPECT_FLOAT_EQ(HashLattice2D(1, 0), -0.22637308f);

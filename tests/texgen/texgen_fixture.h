@@ -1,5 +1,6 @@
 #pragma once
-// An owned test image over a Texture record for the texgen suites.
+// An owned test image over a Texture record for the texgen suites: a new scratch image, or a
+// record allocated for TextureDestroy.
 
 #include <algorithm>
 #include <cstdint>
@@ -11,14 +12,13 @@
 #include "tests/support/pixels.h"
 #include "texgen/texture.h"
 
-namespace texgentest {
-
 class Image : public std::unique_ptr<Texture, void (*)(Texture*)> {
  public:
   Image(uint16_t width, uint16_t height, uint32_t fill = 0xFF000000u)
       : unique_ptr(TextureCreateScratch(width, height), TextureDestroy) {
     std::fill_n(get()->pixels, TexturePixelCount(get()), fill);
   }
+  explicit Image(Texture* texture) : unique_ptr(texture, TextureDestroy) {}
   uint32_t& at(int x, int y) const { return get()->pixels[size_t(y) * get()->width + x]; }
   std::vector<uint32_t> Pixels() const {
     std::vector<uint32_t> pixels(TexturePixelCount(get()));
@@ -26,5 +26,3 @@ class Image : public std::unique_ptr<Texture, void (*)(Texture*)> {
     return pixels;
   }
 };
-
-}  // namespace texgentest

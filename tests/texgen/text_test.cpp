@@ -9,8 +9,6 @@
 
 namespace {
 
-using texgentest::Image;
-
 constexpr uint32_t kBackground = 0x12345678u;
 
 // Pixels of `image` inside columns x0..x1-1 and rows y0..y1-1 that differ from `paper`.
@@ -53,24 +51,23 @@ TEST(DrawText, RedTextWithSoftEdgesAtHalfTheRenderedSize) {
 }
 
 TEST(DrawText, CutAtTheEdgesNotWrappedAndNothingOnFailure) {
+  // Origins beyond the image, empty strings and failures draw nothing.
   Image image(64, 32, kBackground);
+  TextureDrawText(image.get(), "DejaVu Sans", 255, true, true, 65535, 0, 0xFFFFFFFFu, "Wg\n\nW");
+  TextureDrawText(image.get(), "DejaVu Sans", 20, false, false, 64, 0, 0xFFFFFFFFu, "M");
+  TextureDrawText(image.get(), "", 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
+  TextureDrawText(image.get(), "DejaVu Sans", 20, false, false, 0, 0, 0xFFFFFFFFu, "");
+  TextureDrawText(image.get(), nullptr, 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
+  GdiFailNextCreateDIBitmap(1);
+  TextureDrawText(image.get(), "DejaVu Sans", 10, false, false, 0, 0, 0xFFFFFFFFu, "Text");
+  EXPECT_EQ(Ink(image, 0, 0, 64, 32), 0);
   TextureDrawText(image.get(), "DejaVu Sans", 20, false, false, 50, 20, 0xFFFFFFFFu, "MMMM");
   EXPECT_EQ(Ink(image, 0, 0, 50, 32), 0);  // a wrapped line would reach the left
   EXPECT_GT(Ink(image, 50, 20, 64, 32), 0);
-  // Origins beyond the image, empty strings and failures draw nothing.
-  Image none(64, 64, kBackground);
-  TextureDrawText(none.get(), "DejaVu Sans", 255, true, true, 65535, 0, 0xFFFFFFFFu, "Wg\n\nW");
-  TextureDrawText(none.get(), "DejaVu Sans", 20, false, false, 64, 0, 0xFFFFFFFFu, "M");
-  TextureDrawText(none.get(), "", 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
-  TextureDrawText(none.get(), "DejaVu Sans", 20, false, false, 0, 0, 0xFFFFFFFFu, "");
-  TextureDrawText(none.get(), nullptr, 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
-  GdiFailNextCreateDIBitmap(1);
-  TextureDrawText(none.get(), "DejaVu Sans", 10, false, false, 0, 0, 0xFFFFFFFFu, "Text");
-  EXPECT_EQ(Ink(none, 0, 0, 64, 64), 0);
   // Two lines: ink in both.
-  TextureDrawText(none.get(), "DejaVu Sans", 8, false, true, 0, 0, 0xFFFFFFFFu, "ab\ncd");
-  EXPECT_GT(Ink(none, 0, 0, 64, 6), 0);
-  EXPECT_GT(Ink(none, 0, 12, 64, 20), 0);
+  TextureDrawText(image.get(), "DejaVu Sans", 8, false, true, 0, 0, 0xFFFFFFFFu, "ab\ncd");
+  EXPECT_GT(Ink(image, 0, 0, 64, 6), 0);
+  EXPECT_GT(Ink(image, 0, 12, 64, 20), 0);
   // Wider than 65,535 pixels at twice the size: the rendering is cut, the visible part drawn.
   Image wide(512, 512, kBackground);
   TextureDrawText(wide.get(), "DejaVu Sans", 255, false, false, 0, 0, 0xFFFFFFFFu,

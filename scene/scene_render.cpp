@@ -49,12 +49,24 @@ void DrawNodes(Scene& scene, const CullSphere* sphere, const DrawPass& pass) {
 // What the scene's models can put into the frame targets. Work whose result cannot reach the
 // screen is skipped: a frame target that only its clear would fill adds nothing (0 x weight)
 // to a composition or to the glow, and FrameTargetC is only ever sampled by refracting
-// materials (drawn in the special passes). The full order of passes is then kept only in what
-// it shows. (A refracting model outside the special passes samples C before this render's
-// first copy: it sees what the last render that copied left there.)
+// materials. Every render's first copy clears C, so a copy that no later draw of the same
+// render reads is lost work. A special model draws only in the special passes of its layer,
+// so when only special models refract, the copies after the last such pass go; a refracting
+// model that is not special may read C in any pass (before this render's first copy it sees
+// what the last render left there), and then every copy is made. The full order of passes is
+// kept only in what it shows.
 struct SceneContent {
-  bool layer[2];   // a model of the layer has a mesh to draw
-  bool readsCopy;  // a special model or a refracting material samples FrameTargetC
+  bool layer[2];            // a model of the layer has a mesh to draw
+  bool refractsSpecial[2];  // a special model of the layer refracts: reads C in R11 or R12
+  bool refractsAnyPass;     // a model that is not special refracts
+};
+
+// Which copies into C a later pass reads.
+struct CopyPlan {
+  bool ambient;  // R8, R9: both layers' ambient copies
+  bool light0;   // R11
+  bool light1;   // R12
+  bool fog;      // R13
 };
 
 bool RefractsScreen(const Model& model) {
@@ -75,9 +87,14 @@ void AddContent(const SceneNode& node, SceneContent& content) {
   }
   const Model* model =
       node.kind == kNodeLeaf ? reinterpret_cast<const LeafNode&>(node).model : nullptr;
-  if (!model || !model->meshes[0]) return;
-  if (model->layer < 2) content.layer[model->layer] = true;
-  content.readsCopy = content.readsCopy || model->special || RefractsScreen(*model);
+  if (!model || !model->meshes[0] || model->layer >= 2) return;
+  content.layer[model->layer] = true;
+  if (!RefractsScreen(*model)) return;
+  if (model->special) {
+    content.refractsSpecial[model->layer] = true;
+  } else {
+    content.refractsAnyPass = true;
+  }
 }
 
 SceneContent ContentOf(const Scene& scene) {
@@ -86,6 +103,13 @@ SceneContent ContentOf(const Scene& scene) {
     if (node) AddContent(*node, content);
   }
   return content;
+}
+
+CopyPlan CopiesRead(const SceneContent& content) {
+  const bool any = content.refractsAnyPass;
+  const bool special1 = any || content.refractsSpecial[1];
+  const bool special0 = special1 || content.refractsSpecial[0];
+  return {special0, special0, special1, any};
 }
 
 // FrameTargetB holds more than its clear: layer 0 or the background.
@@ -217,27 +241,27 @@ void SceneRender(Scene& scene, float time, Device& device, Texture* target) {
   }
   DeviceClear(device, scene.clearColor);
   const SceneContent content = ContentOf(scene);
-  const bool copies = content.readsCopy;
+  const CopyPlan copies = CopiesRead(content);
   BackgroundIntoB(scene, device, target);
   CameraApply(camera, target);
-  AmbientLayer(scene, device, target, 0, 0, 1, copies);
+  AmbientLayer(scene, device, target, 0, 0, 1, copies.ambient);
   const bool ambientA = FillsAmbientA(scene, content);
   if (ambientA) {
     Select(device, device.FrameTargetA, scene.backgroundIntoA ? 0 : 1);
     CameraApply(camera, target);
-    AmbientLayer(scene, device, target, 1, 0, 0, copies);
+    AmbientLayer(scene, device, target, 1, 0, 0, copies.ambient);
   }
   const bool withB = FillsB(scene, content);
   Compose(device, target, 0, withB, ambientA);
   EndTwoD(device);
   Select(device, device.FrameTargetB, 1);
-  LightLayer(scene, device, target, 0, copies);
+  LightLayer(scene, device, target, 0, copies.light0);
   // A is cleared even when nothing follows, so a later render that draws the background into
   // A without clearing it finds what the full order leaves there.
   Select(device, device.FrameTargetA, 1);
   BackgroundIntoA(scene, device, target);
-  LightLayer(scene, device, target, 1, copies);
-  if (scene.fog->enabled) FogPasses(scene, device, target, copies);
+  LightLayer(scene, device, target, 1, copies.light1);
+  if (scene.fog->enabled) FogPasses(scene, device, target, copies.fog);
   const bool withA = FillsA(scene, content);
   Compose(device, target, 1, withB, withA);  // the 2D state stays open
   GlowAndOverlay(scene, device, target, withA);

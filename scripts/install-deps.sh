@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # toolchain and test frameworks
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  # the tests' image helper writes PNG files
+  libpng-dev
   # fuzz targets: clang with the libFuzzer and sanitizer runtimes
   clang libclang-rt-14-dev
   # platform stand-in: window, GL, audio, dialog, text

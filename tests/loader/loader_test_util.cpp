@@ -1,19 +1,8 @@
 #include "loader_test_util.h"
 
 #include "loader/builders.h"
-#include "mesh/material.h"
-#include "platform/crt.h"
 #include "render/texture_upload.h"
-#include "scene/anim.h"
-#include "scene/camera.h"
-#include "scene/kind3_node.h"
-#include "scene/light.h"
-#include "scene/model.h"
-#include "scene/node.h"
-#include "scene/scene.h"
-#include "scene/timeline.h"
-#include "scene/transform_program.h"
-#include "texgen/texture.h"
+#include "shell/device_startup.h"
 
 namespace loadertest {
 
@@ -21,10 +10,16 @@ namespace {
 
 template <class T, class Free>
 void FreeAll(List* list, Free free) {
-  for (T* item : ListItems<T>(*list)) {
+  for (T* item : ListItems<T>(*list))
     if (item) free(item);
-  }
   ListDestroy(list);
+}
+
+// Records whose parts are finished by `Cleanup` before the record itself is freed.
+template <class T, void (*Cleanup)(T&)>
+void CleanUpAndFree(T* record) {
+  Cleanup(*record);
+  crt::AlignedFree(record);
 }
 
 void FreeTrack(AnimTrack* track) {
@@ -39,7 +34,7 @@ void FreeTrack(AnimTrack* track) {
 
 void FreeTimeline(Timeline* timeline) {
   if (!timeline) return;
-  FreeAll<Clip>(timeline->clips, [](Clip* clip) { crt::AlignedFree(clip); });
+  FreeAll<Clip>(timeline->clips, crt::AlignedFree);
   FreeAll<FontEntry>(timeline->fonts->fonts, [](FontEntry* entry) {
     crt::AlignedFree(entry->name);
     crt::AlignedFree(entry);
@@ -53,26 +48,25 @@ void FreeTimeline(Timeline* timeline) {
 
 }  // namespace
 
+Device* RecordDevice() {
+  static Device device{};
+  if (!device.modes) DeviceInit(&device);
+  device.width = 64;
+  device.height = 48;
+  return &device;
+}
+
 void FreeReader(SceneReader* r) {
   if (!r) return;
   FreeAll<Texture>(r->lists[kListTextures], [r](Texture* t) {
     if (r->device) TextureRelease(t, *r->device);  // gives back a render target's record
     TextureDestroy(t);
   });
-  FreeAll<Material>(r->lists[kListMaterials], [](Material* m) { crt::AlignedFree(m); });
-  FreeAll<Model>(r->lists[kListModels], [](Model* m) {
-    ModelDestroyContents(*m);
-    crt::AlignedFree(m);
-  });
+  FreeAll<Material>(r->lists[kListMaterials], crt::AlignedFree);
+  FreeAll<Model>(r->lists[kListModels], CleanUpAndFree<Model, ModelDestroyContents>);
   FreeAll<GroupNode>(r->lists[kListGroups], GroupNodeDestroy);
-  FreeAll<Light>(r->lists[kListLights], [](Light* l) {
-    LightCleanup(*l);
-    crt::AlignedFree(l);
-  });
-  FreeAll<Camera>(r->lists[kListCameras], [](Camera* c) {
-    CameraCleanup(*c);
-    crt::AlignedFree(c);
-  });
+  FreeAll<Light>(r->lists[kListLights], CleanUpAndFree<Light, LightCleanup>);
+  FreeAll<Camera>(r->lists[kListCameras], CleanUpAndFree<Camera, CameraCleanup>);
   FreeAll<Kind3Node>(r->lists[kListKind3Nodes], Kind3NodeDestroy);
   FreeAll<AnimTrack>(r->lists[kListTracks], FreeTrack);
   ListDestroy(r->lists[kListUnused]);

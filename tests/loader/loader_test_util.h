@@ -9,16 +9,30 @@
 #include <vector>
 
 #include "loader/scene_reader.h"
+// The records a script builds: the suite inspects them, FreeReader frees them.
+#include "mesh/material.h"
+#include "platform/crt.h"
+#include "scene/anim.h"
+#include "scene/camera.h"
+#include "scene/kind3_node.h"
+#include "scene/light.h"
+#include "scene/model.h"
+#include "scene/node.h"
+#include "scene/scene.h"
+#include "scene/timeline.h"
+#include "scene/transform_program.h"
+#include "texgen/texture.h"
 #include "tools/scriptasm/script_asm.h"
 
 namespace loadertest {
 
+// A device record of 64 x 48 without a Direct3D device, shared by the suite: cameras take its
+// size, nothing is uploaded.
+Device* RecordDevice();
+
 // Frees the reader and everything it built (the loader itself never frees them).
 void FreeReader(SceneReader* reader);
-struct ReaderDeleter {
-  void operator()(SceneReader* reader) const { FreeReader(reader); }
-};
-using ReaderPtr = std::unique_ptr<SceneReader, ReaderDeleter>;
+using ReaderPtr = std::unique_ptr<SceneReader, decltype(&FreeReader)>;
 
 inline std::vector<uint8_t> Assemble(const std::string& text) {
   std::vector<uint8_t> bytes;
@@ -29,8 +43,8 @@ inline std::vector<uint8_t> Assemble(const std::string& text) {
 
 // A reader over `bytes` on `device` (none: the loading bar only counts, nothing is uploaded).
 inline ReaderPtr ReaderOver(const std::vector<uint8_t>& bytes, Device* device = nullptr) {
-  return ReaderPtr(
-      SceneReaderCreateFrom(device, bytes.data(), static_cast<uint32_t>(bytes.size())));
+  return ReaderPtr(SceneReaderCreateFrom(device, bytes.data(), static_cast<uint32_t>(bytes.size())),
+                   FreeReader);
 }
 
 // A reader positioned at the first byte after the header, for the operand readers.
@@ -42,11 +56,17 @@ inline ReaderPtr ReaderAtBody(const std::vector<uint8_t>& body) {
   return reader;
 }
 
-// Assembles and runs a script; returns its reader.
-inline ReaderPtr RunScript(const std::string& text, Device* device = nullptr) {
-  ReaderPtr reader = ReaderOver(Assemble(text), device);
+// Assembles and runs a script on the device record; returns its reader.
+inline ReaderPtr RunScript(const std::string& text) {
+  ReaderPtr reader = ReaderOver(Assemble(text), RecordDevice());
   RunSceneScript(*reader);
   return reader;
+}
+
+// Item i of one of the reader's object lists.
+template <class T>
+T* At(const ReaderPtr& reader, ScriptList list, uint32_t i) {
+  return ListAtAs<T>(*reader->lists[list], i);
 }
 
 inline uint32_t Offset(const SceneReader& reader) {

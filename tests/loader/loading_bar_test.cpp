@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "loader/scene_reader.h"
@@ -22,13 +23,12 @@ TEST(LoadingBarTest, PercentRoundsAndClamps) {
 // The frame is 104 x 14 around the centre (rounded down), the bar inside it as wide as the
 // percent and never wider than the frame's inside.
 TEST(LoadingBarTest, FrameAndBarAroundTheCentre) {
-  const LoadingBarRects r = LoadingBarLayout(640, 480, 37);
-  EXPECT_EQ(std::vector<int>(r.frame, r.frame + 4), (std::vector<int>{268, 233, 372, 247}));
-  EXPECT_EQ(std::vector<int>(r.bar, r.bar + 4), (std::vector<int>{270, 235, 307, 245}));
-  const LoadingBarRects odd = LoadingBarLayout(641, 481, 250);
-  EXPECT_EQ(odd.frame[0], 268);
-  EXPECT_EQ(odd.frame[1], 233);
-  EXPECT_EQ(odd.bar[2] - odd.bar[0], 100);
+  for (auto [width, height, percent, barRight] :
+       {std::tuple{640u, 480u, 37u, 307}, {641u, 481u, 250u, 370}}) {
+    const LoadingBarRects r = LoadingBarLayout(width, height, percent);
+    EXPECT_EQ(std::vector<int>(r.frame, r.frame + 4), (std::vector<int>{268, 233, 372, 247}));
+    EXPECT_EQ(std::vector<int>(r.bar, r.bar + 4), (std::vector<int>{270, 235, barRight, 245}));
+  }
 }
 
 }  // namespace

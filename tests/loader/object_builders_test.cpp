@@ -9,49 +9,21 @@
 #include "math/matrix.h"
 #include "mesh/generators.h"
 #include "mesh/mesh.h"
-#include "platform/crt.h"
-#include "scene/anim.h"
-#include "scene/camera.h"
 #include "scene/deformer.h"
-#include "scene/kind3_node.h"
-#include "scene/light.h"
-#include "scene/model.h"
-#include "scene/node.h"
-#include "scene/scene.h"
-#include "scene/timeline.h"
-#include "scene/transform_program.h"
-#include "shell/device_startup.h"
 
 namespace {
 
 using loadertest::ReaderPtr;
 
-class ObjectBuildersTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    DeviceInit(&device_);
-    device_.width = 64;
-    device_.height = 48;
-  }
-  void TearDown() override {
-    ListDestroy(device_.modes);
-    ListDestroy(device_.textures);
-  }
-  ReaderPtr Run(const std::string& text) { return loadertest::RunScript(text, &device_); }
-  template <class T>
-  static T* At(const ReaderPtr& r, ScriptList list, uint32_t i) {
-    return ListAtAs<T>(*r->lists[list], i);
-  }
-
-  Device device_{};
-};
+using loadertest::At;
+using loadertest::RunScript;
 
 const char kMaterial[] = "texture t 8 8 1 0 0\nend\nmaterial m 0 1\n diffuse t\nend\n";
 
 // The header "model <name> blend fill layer lit variant cull special": the blend mode sets
 // blending, depth writing and the blend functions; fill mode 3 is no mode; the last five
 // are kept as given.
-TEST_F(ObjectBuildersTest, ModelHeaderSelectsBlendAndDrawSettings) {
+TEST(ObjectBuildersTest, ModelHeaderSelectsBlendAndDrawSettings) {
   constexpr uint32_t kAny = 99;  // a blend function the mode leaves as it was
   const struct Row {
     const char* header;
@@ -65,7 +37,7 @@ TEST_F(ObjectBuildersTest, ModelHeaderSelectsBlendAndDrawSettings) {
   std::string text;
   for (const Row& row : rows)
     text += "model m" + std::to_string(text.size()) + " " + row.header + "\nend\n";
-  ReaderPtr r = Run(text);
+  ReaderPtr r = RunScript(text);
   for (const Row& row : rows) {
     const Model& m = *At<Model>(r, kListModels, static_cast<uint32_t>(&row - rows));
     const char* h = row.header;
@@ -74,7 +46,7 @@ TEST_F(ObjectBuildersTest, ModelHeaderSelectsBlendAndDrawSettings) {
     for (auto [actual, expected] : {std::pair{m.blendSource, row.source},
                                     {m.blendDestination, row.destination},
                                     {m.blendOperation, row.operation}})
-      if (expected != kAny) EXPECT_EQ(actual, expected);
+      EXPECT_TRUE(expected == kAny || actual == expected) << actual << " != " << expected;
     EXPECT_EQ((std::vector<int>{m.layer, m.lit, m.shaderVariant, m.cull, m.special}),
               (std::vector<int>{h[4] - '0', h[6] - '0', h[8] - '0', h[10] - '0', h[12] - '0'}));
   }
@@ -84,30 +56,29 @@ TEST_F(ObjectBuildersTest, ModelHeaderSelectsBlendAndDrawSettings) {
 // vertices as a direct call); without a material nothing is generated. A mesh past the 16-bit
 // index range is refused with a message, also when merging makes it so. A deformer's fields
 // map in order and animate the model; clone, merge and the unused sub-ops of another model.
-TEST_F(ObjectBuildersTest, ModelOperations) {
+TEST(ObjectBuildersTest, ModelOperations) {
   testing::internal::CaptureStderr();
-  ReaderPtr r = Run(std::string(kMaterial) +
-                    "model cyl 0 0 0 1 0 1 0\n cylinder 1 7 2 3 8 m\nend\n"
-                    "model none 0 0 0 1 0 1 0\n box 1 1 1 0 -\n scale 2 2 2\nend\n"
-                    "model big 0 0 0 1 0 1 0\n sheet 10 10 300 300 m\nend\n"
-                    "model fits 0 0 0 1 0 1 0\n sheet 10 10 200 200 m\nend\n"
-                    "model merged 0 0 0 1 0 1 0\n merge fits\n merge fits\nend\n"
-                    "model a 0 0 0 1 0 1 0\n box 1 1 1 0 m\n deformer 1 9 2.5 0.25 1 0 7\nend\n"
-                    "model b 0 0 0 1 0 1 0\n clone_meshes a\n merge a\n merge -\n"
-                    " unused22 a\n unused20 3 4\n unused15\nend\n");
+  ReaderPtr r =
+      RunScript(std::string(kMaterial) +
+                "model cyl 0 0 0 1 0 1 0\n cylinder 1 7 2 3 8 m\nend\n"
+                "model none 0 0 0 1 0 1 0\n box 1 1 1 0 -\n scale 2 2 2\nend\n"
+                "model big 0 0 0 1 0 1 0\n sheet 10 10 300 300 m\nend\n"
+                "model fits 0 0 0 1 0 1 0\n sheet 10 10 200 200 m\nend\n"
+                "model merged 0 0 0 1 0 1 0\n merge fits\n merge fits\nend\n"
+                "model a 0 0 0 1 0 1 0\n box 1 1 1 0 m\n deformer 1 9 2.5 0.25 1 0 7\nend\n"
+                "model b 0 0 0 1 0 1 0\n clone_meshes a\n merge a\n merge -\n"
+                " unused22 a\n unused20 3 4\n unused15\nend\n");
   const std::string message = testing::internal::GetCapturedStderr();
-  Mesh* cylinder =
-      MeshCreateCylinder(1, 2, 3, 8, ListAtAs<Material>(*r->lists[kListMaterials], 0), &device_);
+  Mesh* cylinder = MeshCreateCylinder(1, 2, 3, 8, At<Material>(r, kListMaterials, 0), r->device);
   const Mesh* built = At<Model>(r, kListModels, 0)->meshes[0];
   ASSERT_NE(built, nullptr);
   ASSERT_EQ(built->vertexCount, cylinder->vertexCount);
   for (uint32_t i = 0; i < built->vertexCount; ++i)
     EXPECT_EQ(built->vertices[i].position.z, cylinder->vertices[i].position.z) << i;
   MeshDestroy(cylinder);
-  EXPECT_EQ(At<Model>(r, kListModels, 1)->meshes[0], nullptr);
-  EXPECT_EQ(At<Model>(r, kListModels, 2)->meshes[0], nullptr);  // 301 x 301 vertices
+  for (uint32_t none : {1u, 2u, 4u})  // no material, 301 x 301 vertices, two merged 201 x 201
+    EXPECT_EQ(At<Model>(r, kListModels, none)->meshes[0], nullptr) << none;
   EXPECT_EQ(At<Model>(r, kListModels, 3)->meshes[0]->vertexCount, 201u * 201u);
-  EXPECT_EQ(At<Model>(r, kListModels, 4)->meshes[0], nullptr);
   EXPECT_NE(message.find("a generated mesh is empty"), std::string::npos) << message;
   EXPECT_NE(message.find("80802 vertices"), std::string::npos) << message;
   Model* a = At<Model>(r, kListModels, 5);
@@ -124,7 +95,7 @@ TEST_F(ObjectBuildersTest, ModelOperations) {
 // A track binds to the group's last child (none before the first child, replicator copies
 // never become it), with the placement as its rest; a group nests a copy of another group,
 // placed, and nesting deeper than the matrix stack is refused.
-TEST_F(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
+TEST(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
   std::string text =
       std::string(kMaterial) +
       "model box 0 0 0 1 0 1 0\n box 1 1 1 0 m\nend\ntrack t 0 1\n key 1 0 0 0 0 0 0\nend\n"
@@ -134,7 +105,7 @@ TEST_F(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
   for (uint32_t i = 1; i < kScriptMaxGroupDepth; ++i)
     text += "group g" + std::to_string(i) + "\n group g" + std::to_string(i - 1) +
             " 0 0 0 0 0 0 1 1 1\nend\n";
-  ReaderPtr r = Run(text);
+  ReaderPtr r = RunScript(text);
   GroupNode* g = At<GroupNode>(r, kListGroups, 0);
   ASSERT_EQ(ListCount(*g->bindings), 2u);
   const AnimBinding* first = ListAtAs<AnimBinding>(*g->bindings, 0);
@@ -152,29 +123,36 @@ TEST_F(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
   EXPECT_EQ(ListCount(*At<GroupNode>(r, kListGroups, kScriptMaxGroupDepth)->children), 0u);
 }
 
-// Lights: enabled, range kept above 0, colours unpacked (defaults 1, 0, 0, 0); cameras: field
-// of view inside (0, 180), height fraction above 0, viewport at least a pixel. A scene's second
-// camera replaces the first (its binding loses the target, the first camera is freed: the
-// sanitizer build sees a leak otherwise), a light slot wraps at 8 and a later light takes it;
-// overlay mode 5 keeps mode 3's blend. A scene copy takes the bindings (a track after it binds
-// none); sub-scene items resolve their scene.
-TEST_F(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
-  ReaderPtr r = Run(std::string(kMaterial) +
-                    "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\nend\n"
-                    "camera c\n fov 200\n height_fraction 0\n viewport 0 0 10 0\nend\n"
-                    "track t 0 1\nend\n"
-                    "scene a 1.5 0xFF102030 0.25\n camera c 1 2 3 0 0 0 1 1 1\n"
-                    " camera c 0 0 0 0 0 0 1 1 1\n light l 1 4 5 6\n light z 1 0 0 0\n"
-                    " light l 200 0 0 0\n fog 3 3 0xFF00FF00\n overlay t 1 2 51 3\n"
-                    " overlay t 0.5 0.5 255 5\n background t 2 3 1\n unused8 1 2\nend\n"
-                    "scene b 0 0xFF000000 0\n camera c 0 0 0 0 0 0 1 1 1\n copy a\n track t\n"
-                    " subscene a t 1 2.5\n subscene - t 1 0\nend\n");
+// Lights: enabled, range kept above 0, colours unpacked; cameras: field of view inside
+// (0, 180), height fraction above 0, viewport at least a pixel. A scene's second camera replaces
+// the first (its binding loses the target, the first camera is freed: the sanitizer build sees
+// a leak otherwise), a light slot wraps at 8 and a later light takes it; overlay mode 5 keeps
+// mode 3's blend. A scene copy takes the bindings (a track after it binds none); sub-scene items
+// resolve their scene. Keys: position, rotation in degrees to a quaternion, time; the end
+// follows the last key; a program's bytes are kept; a quaternion key has no program blob. Clips
+// take their scene (one without is dropped), duration, kind, fade and colour; fonts their name
+// and size, listed with the timeline; a node its fields (an unresolved texture changes nothing).
+TEST(ObjectBuildersTest, ScenesAndWhatTheyHold) {
+  ReaderPtr r = RunScript(
+      std::string(kMaterial) +
+      "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\nend\n"
+      "camera c\n fov 200\n height_fraction 0\n viewport 0 0 10 0\nend\ntrack t 0 1\nend\n"
+      "scene a 1.5 0xFF102030 0.25\n camera c 1 2 3 0 0 0 1 1 1\n camera c 0 0 0 0 0 0 1 1 1\n"
+      " light l 1 4 5 6\n light z 1 0 0 0\n light l 200 0 0 0\n fog 3 3 0xFF00FF00\n"
+      " overlay t 1 2 51 3\n overlay t 0.5 0.5 255 5\n background t 2 3 1\n unused8 1 2\nend\n"
+      "scene b 0 0xFF000000 0\n camera c 0 0 0 0 0 0 1 1 1\n copy a\n track t\n"
+      " subscene a t 1 2.5\n subscene - t 1 0\nend\n"
+      "track k 0 2\n key 1 2 3 0 90 0 0\n key 0 0 0 0 0 0 2.5\n program [0f a0 e4 40 00 00 80 3f]\n"
+      "end\ntrack q 1 0\n quat_key 1 0 0 0 0 0 1 4\n key 0 0 0 0 0 0 5\nend\n"
+      "font f \"Sans\" 24\n byte 7\n byte 200\nend\n"
+      "timeline\n clip a 2.5 2 0.5 0x00FF8000\n clip - 9 0 0 0xFF000000\n"
+      " text \"hello\" f 0xFFFFFFFF 1 2 0.5 1 2 3 4\nend\ntimeline\n clip a 1 7 0 0xFF000000\nend\n"
+      "node n\n count 300\n texture t\n texture -\n colors 0x11223344 0x55667788\n vector3 1 2 3\n"
+      " value4 0.5\nend\n");
   const Light* z = At<Light>(r, kListLights, 1);
   EXPECT_TRUE(z->enabled == 1 && z->range > 0.0f);
   EXPECT_EQ(z->diffuse[0], 128.0f * static_cast<float>(1.0 / 255.0));
   EXPECT_EQ(z->diffuse[1], 1.0f);
-  EXPECT_TRUE(At<Light>(r, kListLights, 0)->diffuse[0] == 1 &&
-              At<Light>(r, kListLights, 0)->diffuse[1] == 0);
   const Camera* c = At<Camera>(r, kListCameras, 0);
   EXPECT_TRUE(c->fieldOfView > 0 && c->fieldOfView < 180 && c->heightFraction > 0);
   EXPECT_EQ(c->viewport->h, 1u);
@@ -197,43 +175,24 @@ TEST_F(ObjectBuildersTest, SceneCamerasLightsLayersAndCopies) {
   ASSERT_EQ(ListCount(*b->subScenes), 1u);
   const auto* target = ListAtAs<SceneTarget>(*b->subScenes, 0);
   EXPECT_TRUE(target->scene == a && target->timeOffset == 2.5f && target->flag == 1);
-}
 
-// Keys: position, rotation in degrees to a quaternion, time; the end follows the last key;
-// a program's bytes are kept; a quaternion key has no program blob. Clips take their scene
-// (one without is dropped), duration, kind, fade and colour; fonts their name and size, listed
-// with the timeline; a node its fields (an unresolved texture changes nothing).
-TEST_F(ObjectBuildersTest, TracksTimelineFontsAndNodes) {
-  ReaderPtr r = Run(
-      "texture t 8 8 1 0 0\nend\ncamera c\nend\n"
-      "scene s 0 0xFF000000 0\n camera c 0 0 0 0 0 0 1 1 1\nend\n"
-      "track a 0 2\n key 1 2 3 0 90 0 0\n key 0 0 0 0 0 0 2.5\n program [0f a0 e4 40 00 00 80 "
-      "3f]\nend\n"
-      "track q 1 0\n quat_key 1 0 0 0 0 0 1 4\n key 0 0 0 0 0 0 5\nend\n"
-      "font f \"Sans\" 24\n byte 7\n byte 200\nend\n"
-      "timeline\n clip s 2.5 2 0.5 0x00FF8000\n clip - 9 0 0 0xFF000000\n"
-      " text \"hello\" f 0xFFFFFFFF 1 2 0.5 1 2 3 4\nend\n"
-      "timeline\n clip s 1 7 0 0xFF000000\nend\n"
-      "node n\n count 300\n texture t\n texture -\n colors 0x11223344 0x55667788\n vector3 1 2 3\n"
-      " value4 0.5\nend\n");
-  const AnimTrack* a = At<AnimTrack>(r, kListTracks, 0);
-  EXPECT_TRUE(a->interpolation == 0 && a->loop == 1 && a->end - a->start == 2.5f);
-  ASSERT_EQ(ListCount(*a->keys), 2u);
-  const Pose& pose = ListAtAs<TrackKey>(*a->keys, 0)->pose;
+  const AnimTrack* k = At<AnimTrack>(r, kListTracks, 1);
+  EXPECT_TRUE(k->interpolation == 0 && k->loop == 1 && k->end - k->start == 2.5f);
+  ASSERT_EQ(ListCount(*k->keys), 2u);
+  const Pose& pose = ListAtAs<TrackKey>(*k->keys, 0)->pose;
   EXPECT_EQ(pose.position->y, 2.0f);
   EXPECT_NEAR(pose.rotation->y, 0.70710678f, 1e-6f);
-  ASSERT_EQ(ListCount(*a->programs), 1u);
-  const TransformProgram* p = ListAtAs<TransformProgram>(*a->programs, 0);
+  ASSERT_EQ(ListCount(*k->programs), 1u);
+  const TransformProgram* p = ListAtAs<TransformProgram>(*k->programs, 0);
   EXPECT_TRUE(p->length == 8 && p->code[7] == 0x3f);
-  const AnimTrack* q = At<AnimTrack>(r, kListTracks, 1);
+  const AnimTrack* q = At<AnimTrack>(r, kListTracks, 2);
   ASSERT_EQ(ListCount(*q->keys), 2u);
   EXPECT_EQ(ListCount(*q->programs), 0u);
   const TrackKey* quat = ListAtAs<TrackKey>(*q->keys, 0);
   EXPECT_TRUE(quat->pose.rotation->w == 1.0f && quat->time == 4.0f);
-
   ASSERT_EQ(ListCount(*r->timeline->clips), 2u);
   const Clip* first = ListAtAs<Clip>(*r->timeline->clips, 0);
-  EXPECT_EQ(first->scene, At<Scene>(r, kListScenes, 0));
+  EXPECT_EQ(first->scene, a);
   EXPECT_TRUE(first->duration == 2.5f && first->fade == 0.5f && first->kind == 2);
   EXPECT_EQ(first->color, 0x00FF8000u);
   EXPECT_EQ(ListAtAs<Clip>(*r->timeline->clips, 1)->kind, 7u);

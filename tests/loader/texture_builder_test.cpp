@@ -1,17 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 #include "loader_test_util.h"
-#include "mesh/material.h"
-#include "platform/crt.h"
 #include "texgen/color_ops.h"
 #include "texgen/drawing.h"
 #include "texgen/filters.h"
 #include "texgen/generators.h"
 #include "texgen/noise.h"
-#include "texgen/texture.h"
 #include "texgen/transforms.h"
 
 namespace {
@@ -20,7 +16,7 @@ using loadertest::ReaderPtr;
 using loadertest::RunScript;
 
 Texture* TextureAt(const ReaderPtr& reader, uint32_t index) {
-  return ListAtAs<Texture>(*reader->lists[kListTextures], index);
+  return loadertest::At<Texture>(reader, kListTextures, index);
 }
 
 std::vector<uint32_t> Pixels(const Texture* t) {
@@ -44,62 +40,57 @@ const char kPrologue[] =
 // layer: only a first byte of 1 turns the alpha write off; rotate: only 1 takes alpha from the
 // source. Sub-ops 12 and 41 read and drop their operands, 43 is 42, 99 and 200 are ignored.
 TEST(TextureBuilderTest, OperandsReachTheOperationsInStreamOrder) {
-  const float kernel[9] = {0, 0.25f, 0, 0.25f, 0, 0.25f, 0, 0.25f, 0};
-  const uint32_t colors[6] = {0xFF000000, 0xFFFF0000, 0xFFFFFF00, 0, 0, 0};
-  const uint8_t positions[6] = {0, 100, 255, 0, 0, 0};
-  const struct {
-    const char* line;
-    std::function<void(Texture*)> op;
-  } rows[] = {
+  static const float kernel[9] = {0, 0.25f, 0, 0.25f, 0, 0.25f, 0, 0.25f, 0};
+  static const uint32_t colors[6] = {0xFF000000, 0xFFFF0000, 0xFFFFFF00, 0, 0, 0};
+  static const uint8_t positions[6] = {0, 100, 255, 0, 0, 0};
+  const std::pair<const char*, void (*)(Texture*)> rows[] = {
       {"radial_gradient 9 20 11 0xFFFFFFFF 0x00000000",
-       [](Texture* t) { TextureRadialGradient(t, 9, 20, 11, 0xFFFFFFFF, 0x00000000); }},
-      {"line 1 30 29 2 0xFFFF0000",
-       [](Texture* t) { TextureDrawLine(t, 1, 30, 29, 2, 0xFFFF0000); }},
+       [](auto t) { TextureRadialGradient(t, 9, 20, 11, 0xFFFFFFFF, 0x00000000); }},
+      {"line 1 30 29 2 0xFFFF0000", [](auto t) { TextureDrawLine(t, 1, 30, 29, 2, 0xFFFF0000); }},
       {"copy_rect_grid 0 0 4 3 9 7 3 2",
-       [](Texture* t) { TextureCopyRectGrid(t, 0, 0, 4, 3, 9, 7, 3, 2); }},
+       [](auto t) { TextureCopyRectGrid(t, 0, 0, 4, 3, 9, 7, 3, 2); }},
       {"scale_channels 0.5 1.25 2 0.75",
-       [](Texture* t) { TextureScaleChannels(t, 0.5f, 1.25f, 2.0f, 0.75f); }},
+       [](auto t) { TextureScaleChannels(t, 0.5f, 1.25f, 2.0f, 0.75f); }},
       {"convolve 0 0.25 0 0.25 0 0.25 0 0.25 0 1",
-       [&](Texture* t) { TextureConvolve3x3(t, kernel, true); }},
+       [](auto t) { TextureConvolve3x3(t, kernel, true); }},
       {"gradient_map 3 0xFF000000 0xFFFF0000 0xFFFFFF00 0x00000000 0x00000000 0x00000000 0 100 "
        "255 0 0 0",
-       [&](Texture* t) { TextureGradientMap(t, 3, colors, positions); }},
-      {"grid 5 7 1 0xFF0000FF", [](Texture* t) { TextureDrawGrid(t, 5, 7, 1, 0xFF0000FF); }},
-      {"sine_shift_columns 3 11", [](Texture* t) { TextureSineShiftColumns(t, 3, 11); }},
-      {"hline 2 3 9 0xFFABCDEF", [](Texture* t) { TextureDrawHLine(t, 2, 3, 9, 0xFFABCDEF); }},
-      {"vline 4 1 12 0xFF123456", [](Texture* t) { TextureDrawVLine(t, 4, 1, 12, 0xFF123456); }},
+       [](auto t) { TextureGradientMap(t, 3, colors, positions); }},
+      {"grid 5 7 1 0xFF0000FF", [](auto t) { TextureDrawGrid(t, 5, 7, 1, 0xFF0000FF); }},
+      {"sine_shift_columns 3 11", [](auto t) { TextureSineShiftColumns(t, 3, 11); }},
+      {"hline 2 3 9 0xFFABCDEF", [](auto t) { TextureDrawHLine(t, 2, 3, 9, 0xFFABCDEF); }},
+      {"vline 4 1 12 0xFF123456", [](auto t) { TextureDrawVLine(t, 4, 1, 12, 0xFF123456); }},
       {"noise_layer 1 3 4 1.5 0.5 1\n rotate 30 1",
-       [](Texture* t) {
+       [](auto t) {
          TextureNoiseLayer(t, false, 3, 4, 1.5f, 0.5f, 1), TextureRotate(t, 30, true);
        }},
       {"noise_layer 2 3 4 1.5 0.5 1\n rotate 30 2",
-       [](Texture* t) {
+       [](auto t) {
          TextureNoiseLayer(t, true, 3, 4, 1.5f, 0.5f, 1), TextureRotate(t, 30, false);
        }},
       {"unused12 1 2 3 0x11223344 0x55667788\n unused41 9\n byte 99\n byte 200\n"
        " threshold_recolor_b 100 0xFF00FFFF",
-       [](Texture* t) { TextureThresholdRecolor(t, 100, 0xFF00FFFF); }}};
-  for (const auto& row : rows) {
+       [](auto t) { TextureThresholdRecolor(t, 100, 0xFF00FFFF); }}};
+  for (const auto& [line, op] : rows) {
     crt::srand(5);
-    ReaderPtr r = RunScript(std::string(kPrologue) + " " + row.line + "\nend\n");
+    ReaderPtr r = RunScript(std::string(kPrologue) + " " + line + "\nend\n");
     Texture* expected = Reference();
     crt::srand(5);
-    row.op(expected);
-    EXPECT_EQ(Pixels(TextureAt(r, 0)), Pixels(expected)) << row.line;
+    op(expected);
+    EXPECT_EQ(Pixels(TextureAt(r, 0)), Pixels(expected)) << line;
     TextureDestroy(expected);
   }
 }
 
 // Sources are earlier textures (unresolved ones and the texture itself do nothing); a header
-// without linear filtering and a render target without pixels. Materials: defaults, header
-// fields, texture slots (an unresolved one leaves the slot).
+// without linear filtering and a render target without pixels. Materials: header fields,
+// texture slots (an unresolved one leaves the slot).
 TEST(TextureBuilderTest, SourcesTargetsAndMaterials) {
   ReaderPtr r = RunScript(
       std::string(kPrologue) + "end\n" +
       "texture b 32 32 1 0 0\n fill_rect 0 0 31 31 0xFF204060\n"
       " blend t 1 128\n combine_channels @1 2\n blend - 1 200\n blend @5 0 0\nend\n"
       "texture empty 8 4 0 0 0\nend\ntexture target 64 64 1 0 1\nend\n"
-      "material plain 0 1\nend\n"
       "material full 2 0.5\n diffuse t\n normal b\n specular t\n diffuse -\n byte 9\nend\n");
   Texture* expected = TextureCreateScratch(32, 32);
   expected->linearFilter = 1;
@@ -111,10 +102,7 @@ TEST(TextureBuilderTest, SourcesTargetsAndMaterials) {
   EXPECT_TRUE(empty->width == 8 && empty->height == 4 && empty->linearFilter == 0);
   EXPECT_EQ(Pixels(empty), std::vector<uint32_t>(32, 0xFF000000));
   EXPECT_TRUE(TextureAt(r, 3)->renderTarget == 1 && TextureAt(r, 3)->pixels == nullptr);
-  const Material* plain = ListAtAs<Material>(*r->lists[kListMaterials], 0);
-  EXPECT_TRUE(!plain->diffuse && !plain->refraction && plain->distortionScale == 1.0f &&
-              plain->specularPower == 8.0f);
-  const Material* full = ListAtAs<Material>(*r->lists[kListMaterials], 1);
+  const Material* full = ListAtAs<Material>(*r->lists[kListMaterials], 0);
   EXPECT_TRUE(full->refraction == 1 && full->distortionScale == 0.5f);
   EXPECT_TRUE(full->diffuse == TextureAt(r, 0) && full->normalMap == TextureAt(r, 1) &&
               full->specular == TextureAt(r, 0));

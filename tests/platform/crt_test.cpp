@@ -5,43 +5,36 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <tuple>
 
 #include "platform/kernel32.h"
 
 namespace {
 
-TEST(CrtRand, SequenceFromInitialStateAfterSeedAndTheStateStep) {
+// The generator's published sequences for seeds 1 and 0 (seed 0 is not remapped).
+TEST(CrtRand, SequencesAfterSeeding) {
   crt::srand(1);
   for (int v : {41, 18467, 6334, 26500}) EXPECT_EQ(crt::rand(), v);
   crt::srand(0);
-  EXPECT_EQ(crt::rand(), 38);
-  for (int i = 0; i < 1000; ++i) {
-    const uint32_t before = crt::RandState();
-    ASSERT_LE(crt::rand(), crt::kRandMax);
-    ASSERT_EQ(crt::RandState(), before * 214013u + 2531011u);
-  }
+  for (int v : {38, 7719, 21238}) EXPECT_EQ(crt::rand(), v);
 }
 
 TEST(CrtRound, NearestTiesToEvenAndNanOrOutOfRangeGiveIntMin) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const struct {
-    double x;
-    int32_t rounded;
-    uint32_t low32;
-  } rows[] = {{0.5, 0, 0},
-              {1.5, 2, 2},
-              {2.5, 2, 2},
-              {-2.5, -2, 0xFFFFFFFE},
-              {-1.75, -2, 0xFFFFFFFE},
-              {2.4999999f, 2, 2},
-              {2147483647.0, INT32_MAX, 0x7FFFFFFF},
-              {3.0e9, INT32_MIN, 3000000000u},
-              {-3.0e9, INT32_MIN, 0u - 3000000000u},
-              {4294967296.0 + 7.0, INT32_MIN, 7},
-              {nan, INT32_MIN, 0}};
-  for (const auto& row : rows) {
-    EXPECT_EQ(crt::RoundToInt(row.x), row.rounded) << row.x;
-    EXPECT_EQ(crt::RoundToIntLow32(row.x), row.low32) << row.x;
+  const std::tuple<double, int32_t, uint32_t> rows[] = {{0.5, 0, 0},
+                                                        {1.5, 2, 2},
+                                                        {2.5, 2, 2},
+                                                        {-2.5, -2, 0xFFFFFFFE},
+                                                        {-1.75, -2, 0xFFFFFFFE},
+                                                        {2.4999999f, 2, 2},
+                                                        {2147483647.0, INT32_MAX, 0x7FFFFFFF},
+                                                        {3.0e9, INT32_MIN, 3000000000u},
+                                                        {-3.0e9, INT32_MIN, 0u - 3000000000u},
+                                                        {4294967296.0 + 7.0, INT32_MIN, 7},
+                                                        {nan, INT32_MIN, 0}};
+  for (auto [x, rounded, low32] : rows) {
+    EXPECT_EQ(crt::RoundToInt(x), rounded) << x;
+    EXPECT_EQ(crt::RoundToIntLow32(x), low32) << x;
   }
 }
 

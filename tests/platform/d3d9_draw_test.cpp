@@ -1,8 +1,10 @@
-// Drawing through the Direct3D stand-in, read back and compared with values worked out by hand.
+// Drawing through the Direct3D stand-in (fixed-function and translated pixel shaders), read back
+// and compared with values worked out by hand.
 #include <algorithm>
 #include <array>
 
 #include "platform/sdl_window.h"
+#include "tests/platform/shader_harness.h"
 #include "tests/support/device_fixture.h"
 
 namespace {
@@ -11,7 +13,8 @@ using testsupport::At;
 using testsupport::ClipVertex;
 using testsupport::kSize;
 
-constexpr uint32_t kBlack = 0xFF000000, kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
+constexpr uint32_t kBlack = 0xFF000000, kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00,
+                   kBlue = 0xFF0000FF;
 
 struct Box {
   int x1, y1, x2, y2;  // pixels [x1, x2) x [y1, y2)
@@ -23,11 +26,17 @@ class D3D9Draw : public testsupport::DeviceTest {
   // `colour`.
   int Other(uint32_t colour, const std::vector<Box>& boxes, bool inside = true) {
     return testsupport::CountOther(Read(), kSize, colour, [&](int x, int y) {
-      const bool in = std::any_of(boxes.begin(), boxes.end(), [&](Box b) {
-        return x >= b.x1 && x < b.x2 && y >= b.y1 && y < b.y2;
-      });
-      return in == inside;
+      return inside == std::any_of(boxes.begin(), boxes.end(), [&](Box b) {
+               return x >= b.x1 && x < b.x2 && y >= b.y1 && y < b.y2;
+             });
     });
+  }
+  // Binds a pixel shader of `tokens`; released at tear-down.
+  void BindPixelShader(const std::vector<DWORD>& tokens) {
+    IDirect3DPixelShader9* ps = nullptr;
+    ASSERT_EQ(device_->CreatePixelShader(tokens.data(), &ps), D3D_OK);
+    owned_.push_back(ps);
+    device_->SetPixelShader(ps);
   }
 };
 
@@ -55,7 +64,7 @@ TEST_F(D3D9Draw, ClearOfAViewportAndAPreTransformedRectangleCoverExactlyTheirPix
   EXPECT_EQ(Other(kBlack, {{48, 40, 64, 64}, {10, 4, 30, 12}}, false), 0);
 }
 
-TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModesAndALineStrip) {
+TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModes) {
   const std::vector<ClipVertex> triangle = {At(8, 8, kWhite), At(56, 8, kWhite), At(8, 56, kWhite)};
   Clear(kBlack);
   DrawClip(triangle);
@@ -66,14 +75,6 @@ TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModesAndALineStrip) {
   DrawClip(triangle);
   ExpectPixels({{30, 8, kWhite}, {8, 30, kWhite}});
   EXPECT_EQ(Other(kBlack, {{12, 12, 32, 20}, {12, 20, 24, 36}}), 0);
-  // A line strip around a rectangle lights its sides and nothing inside.
-  Clear(kBlack);
-  DrawClip({At(10, 10, kWhite), At(50, 10, kWhite), At(50, 40, kWhite), At(10, 40, kWhite),
-            At(10, 10, kWhite)},
-           D3DPT_LINESTRIP);
-  EXPECT_EQ(Other(kWhite, {{12, 10, 48, 11}, {12, 40, 48, 41}, {10, 12, 11, 38}, {50, 12, 51, 38}}),
-            0);
-  EXPECT_EQ(Other(kBlack, {{12, 12, 49, 39}}), 0);
   // Points of 3 pixels: a 3 x 3 square centred on each vertex, nothing else.
   device_->SetRenderState(D3DRS_POINTSIZE, 0x40400000);  // 3.0f
   device_->SetRenderState(D3DRS_FILLMODE, D3DFILL_POINT);
@@ -84,45 +85,22 @@ TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModesAndALineStrip) {
   EXPECT_EQ(Other(kBlack, squares, false), 0);
 }
 
-// One channel c (0..3 = r, g, b, a) of a blend factor; s, d, k the source, destination and
-// constant colours in 0..1.
-float Factor(DWORD factor, int c, const float s[4], const float d[4], const float k[4]) {
-  switch (factor) {
-    case D3DBLEND_ZERO: return 0.0f;
-    case D3DBLEND_ONE: return 1.0f;
-    case D3DBLEND_SRCCOLOR: return s[c];
-    case D3DBLEND_INVSRCCOLOR: return 1.0f - s[c];
-    case D3DBLEND_SRCALPHA: return s[3];
-    case D3DBLEND_INVSRCALPHA: return 1.0f - s[3];
-    case D3DBLEND_DESTALPHA: return d[3];
-    case D3DBLEND_INVDESTALPHA: return 1.0f - d[3];
-    case D3DBLEND_DESTCOLOR: return d[c];
-    case D3DBLEND_INVDESTCOLOR: return 1.0f - d[c];
-    case D3DBLEND_SRCALPHASAT: return c == 3 ? 1.0f : std::min(s[3], 1.0f - d[3]);
-    case D3DBLEND_BLENDFACTOR: return k[c];
-    case D3DBLEND_INVBLENDFACTOR: return 1.0f - k[c];
-    default: return -1.0f;
-  }
-}
-
-int Shift(int channel) { return channel == 3 ? 24 : 16 - 8 * channel; }
-
+// `src` blended over `dst` as defined, each channel (c: 0 blue, 1 green, 2 red, 3 alpha) in
+// 0..1: the factors indexed by their D3DBLEND value, the operation by its D3DBLENDOP value.
 uint32_t Blend(uint32_t src, uint32_t dst, uint32_t constant, DWORD sf, DWORD df, DWORD op) {
-  float s[4], d[4], k[4];
-  for (int c = 0; c < 4; ++c)
-    s[c] = (src >> Shift(c) & 0xFF) / 255.0f, d[c] = (dst >> Shift(c) & 0xFF) / 255.0f,
-    k[c] = (constant >> Shift(c) & 0xFF) / 255.0f;
   if (sf == D3DBLEND_BOTHSRCALPHA) sf = D3DBLEND_SRCALPHA, df = D3DBLEND_INVSRCALPHA;
   if (sf == D3DBLEND_BOTHINVSRCALPHA) sf = D3DBLEND_INVSRCALPHA, df = D3DBLEND_SRCALPHA;
+  const auto unit = [](uint32_t word, int c) { return (word >> (8 * c) & 0xFF) / 255.0f; };
+  const float sa = unit(src, 3), da = unit(dst, 3);
   uint32_t out = 0;
   for (int c = 0; c < 4; ++c) {
-    const float a = s[c] * Factor(sf, c, s, d, k), b = d[c] * Factor(df, c, s, d, k);
-    const float v = op == D3DBLENDOP_ADD           ? a + b
-                    : op == D3DBLENDOP_SUBTRACT    ? a - b
-                    : op == D3DBLENDOP_REVSUBTRACT ? b - a
-                    : op == D3DBLENDOP_MIN         ? std::min(s[c], d[c])
-                                                   : std::max(s[c], d[c]);
-    out |= uint32_t(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f) << Shift(c);
+    const float s = unit(src, c), d = unit(dst, c), k = unit(constant, c);
+    const float f[16] = {0,      0,  1,      s,    1 - s, sa,
+                         1 - sa, da, 1 - da, d,    1 - d, c == 3 ? 1 : std::min(sa, 1 - da),
+                         0,      0,  k,      1 - k};
+    const float a = s * f[sf], b = d * f[df];
+    const float v[6] = {0, a + b, a - b, b - a, std::min(s, d), std::max(s, d)};
+    out |= uint32_t(std::clamp(v[op], 0.0f, 1.0f) * 255.0f + 0.5f) << (8 * c);
   }
   return out;
 }
@@ -142,30 +120,18 @@ TEST_F(D3D9Draw, EveryBlendFactorAndOperationOnKnownColours) {
     cases.push_back({D3DBLEND_SRCALPHA, D3DBLEND_ONE, op});
   device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device_->SetRenderState(D3DRS_BLENDFACTOR, constant);
-  // The back buffer, then a target without alpha: its alpha reads as 1 whatever was stored.
-  IDirect3DSurface9* noAlpha = nullptr;
-  ASSERT_EQ(device_->CreateRenderTarget(kSize, kSize, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE,
-                                        &noAlpha, nullptr),
-            D3D_OK);
-  owned_.push_back(noAlpha);
-  for (IDirect3DSurface9* target : {static_cast<IDirect3DSurface9*>(nullptr), noAlpha}) {
-    if (target) device_->SetRenderTarget(0, target);
-    const uint32_t opaque = target ? 0xFF000000 : 0;
-    for (const auto& [sf, df, op] : cases) {
-      device_->SetRenderState(D3DRS_SRCBLEND, sf);
-      device_->SetRenderState(D3DRS_DESTBLEND, df);
-      device_->SetRenderState(D3DRS_BLENDOP, op);
-      Clear(dst);
-      DrawClip({At(-1, -1, src), At(70, -1, src), At(-1, 70, src)});
-      SCOPED_TRACE(testing::Message() << "source " << sf << " destination " << df << " op " << op
-                                      << " opaque " << !!target);
-      const std::vector<uint32_t> image = target ? d3d9test::ReadSurface(target) : Read();
-      const uint32_t expected = Blend(src, dst | opaque, constant, sf, df, op) | opaque;
-      testsupport::ExpectPixels(image, kSize, {{4, 4, expected}}, 1);
-    }
+  for (const auto& [sf, df, op] : cases) {
+    device_->SetRenderState(D3DRS_SRCBLEND, sf);
+    device_->SetRenderState(D3DRS_DESTBLEND, df);
+    device_->SetRenderState(D3DRS_BLENDOP, op);
+    Clear(dst);
+    DrawRect(0, 0, 8, 8, src);
+    SCOPED_TRACE(testing::Message() << "source " << sf << " destination " << df << " op " << op);
+    ExpectPixels({{4, 4, Blend(src, dst, constant, sf, df, op)}}, 1);
   }
 }
 
+// With the test off the same draws keep every pixel: the programs without the test draw.
 // With the test off the same draws keep every pixel: the programs without the test draw.
 TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
   device_->SetRenderState(D3DRS_ALPHAREF, 8);
@@ -192,25 +158,24 @@ TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
   }
 }
 
-// Culling drops counter-clockwise triangles (y downwards), clip-space and pre-transformed alike.
+// Culling drops counter-clockwise triangles on screen (y downwards), clip-space (left half) and
+// pre-transformed (right half) alike: clockwise ones at the top, counter-clockwise below; without
+// culling both draw.
 TEST_F(D3D9Draw, CullingDropsCounterClockwiseOnScreen) {
+  const std::vector<ClipVertex> clip = {At(4, 4, kWhite),  At(28, 4, kWhite), At(4, 28, kWhite),
+                                        At(4, 36, kWhite), At(4, 60, kWhite), At(28, 36, kWhite)};
+  testsupport::ScreenVertex screen[6];
+  for (int i = 0; i < 6; ++i)
+    screen[i] = {
+        (clip[i].x + 1) * 32 + 31.5f, (1 - clip[i].y) * 32 - 0.5f, 0.5f, 1, kWhite, 0, 0, 0};
   for (DWORD cull : {D3DCULL_CCW, D3DCULL_NONE}) {
     device_->SetRenderState(D3DRS_CULLMODE, cull);
-    for (bool cw : {true, false}) {
-      const float x2 = cw ? 56 : 8, y2 = cw ? 8 : 56;  // (8, 8) -> (56, 8) -> (8, 56) is clockwise
-      const uint32_t expected = cw || cull == D3DCULL_NONE ? kWhite : kBlack;
-      SCOPED_TRACE(testing::Message() << "cull " << cull << (cw ? " clockwise" : " counter"));
-      Clear(kBlack);
-      DrawClip({At(8, 8, kWhite), At(x2, y2, kWhite), At(y2, x2, kWhite)});
-      ExpectPixels({{20, 20, expected}});
-      Clear(kBlack);
-      const testsupport::ScreenVertex v[3] = {{8, 8, 0.5f, 1, kWhite, 0, 0, 0},
-                                              {x2, y2, 0.5f, 1, kWhite, 0, 0, 0},
-                                              {y2, x2, 0.5f, 1, kWhite, 0, 0, 0}};
-      device_->SetVertexDeclaration(screenLayout_);
-      device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof v[0]);
-      ExpectPixels({{20, 20, expected}});
-    }
+    Clear(kBlack);
+    DrawClip(clip);
+    device_->SetVertexDeclaration(screenLayout_);
+    device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, screen, sizeof screen[0]);
+    const uint32_t ccw = cull == D3DCULL_CCW ? kBlack : kWhite;
+    ExpectPixels({{8, 8, kWhite}, {8, 40, ccw}, {40, 8, kWhite}, {40, 40, ccw}});
   }
 }
 
@@ -234,6 +199,43 @@ TEST_F(D3D9Draw, DepthWrittenIntoOneTargetRejectsAFartherTriangleInAnother) {
   testsupport::ExpectPixels(
       d3d9test::ReadSurface(surfaces[1]), 128,
       {{100, 10, kGreen}, {100, 50, kBlack}, {100, 80, kRed}, {10, 120, kRed}, {100, 120, kWhite}});
+}
+
+// Pixel shaders under pre-transformed rectangles. The creation calls get no length: the stream
+// is walked by instructions, so a def constant whose bits equal the end token does not end it.
+TEST_F(D3D9Draw, DefConstantWithEndTokenBitsDoesNotCutTheStream) {
+  // ps_1_1: def c0, (end-token bits), 1, 0, 1; def c1, 0, 1, 0, 1; mov r0, c1.
+  BindPixelShader({0xFFFF0101, 0x00000051, 0xA00F0000, 0x0000FFFF, 0x3F800000, 0x00000000,
+                   0x3F800000, 0x00000051, 0xA00F0001, 0x00000000, 0x3F800000, 0x00000000,
+                   0x3F800000, 0x00000001, 0x800F0000, 0xA0E40001, 0x0000FFFF});
+  Clear(kBlack);
+  DrawRect(0, 0, 64, 64, kBlack);
+  ExpectPixels({{32, 32, kGreen}});
+}
+
+TEST_F(D3D9Draw, PixelShaderSamplesItsStageAndAnEmptyStageReadsOpaqueBlack) {
+  const char* kinds[] = {"2d", "2d", "cube", "volume"};  // the declarations of s0
+  device_->SetTexture(0, Texture({kRed}));               // for the first draw only
+  for (int i = 0; i < 4; ++i) {
+    BindPixelShader(Assembled(std::string("ps_2_0\ndcl t0.xy\ndcl_") + kinds[i] +
+                              " s0\ntexld r0, t0, s0\nmov oC0, r0"));
+    Clear(kBlue);
+    DrawRect(0, 0, 8, 8, kBlue);
+    ExpectPixels({{4, 4, i == 0 ? kRed : kBlack}});
+    device_->SetTexture(0, nullptr);
+  }
+}
+
+TEST_F(D3D9Draw, PreTransformedVerticesBypassTheBoundVertexShader) {
+  // As at the end of a frame: the mode's shaders stay bound, the FVF says pre-transformed.
+  Clear(kBlack);
+  device_->SetVertexShader(passVs_);
+  device_->SetPixelShader(colourPs_);
+  ASSERT_EQ(device_->SetFVF(D3DFVF_XYZRHW), D3D_OK);
+  const float triangle[3][4] = {{-0.5f, -0.5f, 0, 1}, {-0.5f, 3.5f, 0, 1}, {3.5f, -0.5f, 0, 1}};
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, 16), D3D_OK);
+  // The missing vertex colour reads white; only the corner triangle of pixels is touched.
+  ExpectPixels({{0, 0, 0xFFFFFFFF}, {1, 1, 0xFFFFFFFF}, {3, 3, kBlack}, {32, 32, kBlack}});
 }
 
 // The window sits in a corner of the screen no other test uses, raised above the rest, so

@@ -39,20 +39,6 @@ INT_PTR RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 using Commands = std::vector<std::pair<WORD, WORD>>;
 
-// Runs the real dialog while xdotool types `keys` (none: the watchdog presses the close
-// button after `watchdog` ms); the commands it heard.
-INT_PTR RunDialog(const char* keys, int watchdog, Commands& commands) {
-  TestDialogWatchdog(watchdog);
-  if (*keys) TestDialogKeys(keys);
-  g_heard.clear();
-  const INT_PTR result =
-      DialogBoxParamA(nullptr, MAKEINTRESOURCEA(101), nullptr, RecordingDialogProc, 0);
-  TestDialogWatchdog(0);
-  for (const Heard& h : g_heard)
-    if (h.message == WM_COMMAND) commands.emplace_back(h.id, h.notification);
-  return result;
-}
-
 struct KeyRow {
   const char* keys;
   INT_PTR result;
@@ -63,20 +49,24 @@ struct KeyRow {
 void PrintTo(const KeyRow& row, std::ostream* out) { *out << row.keys; }
 
 // One real dialog per process: each row is a test of its own.
-class DialogGtk : public ::testing::TestWithParam<KeyRow> {
- protected:
-  void SetUp() override {
-    if (!std::getenv("DISPLAY") || std::system("xdotool version >/dev/null 2>&1") != 0)
-      GTEST_SKIP() << "no display or no xdotool";
-  }
-};
+class DialogGtk : public ::testing::TestWithParam<KeyRow> {};
 
 // The focus starts on the list; Tab walks the template's order: OK, Cancel, check box. Enter
 // means the default button unless a push button has the focus. An empty row: the close button.
 TEST_P(DialogGtk, KeysSelectToggleAndAnswer) {
+  if (!std::getenv("DISPLAY") || std::system("xdotool version >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "no display or no xdotool";
   const KeyRow& row = GetParam();
+  // xdotool types the keys; without keys the watchdog presses the close button.
+  TestDialogWatchdog(*row.keys ? 20000 : 300);
+  if (*row.keys) TestDialogKeys(row.keys);
+  g_heard.clear();
+  EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(101), nullptr, RecordingDialogProc, 0),
+            row.result);
+  TestDialogWatchdog(0);
   Commands commands;
-  EXPECT_EQ(RunDialog(row.keys, *row.keys ? 20000 : 300, commands), row.result);
+  for (const Heard& h : g_heard)
+    if (h.message == WM_COMMAND) commands.emplace_back(h.id, h.notification);
   ASSERT_EQ(commands, row.commands);
   ASSERT_GE(g_heard.size(), 2u);
   EXPECT_EQ(g_heard[1].selection, row.firstSelection);
@@ -85,23 +75,15 @@ TEST_P(DialogGtk, KeysSelectToggleAndAnswer) {
   EXPECT_EQ(g_heard.back().message, UINT(*row.keys ? WM_COMMAND : WM_CLOSE));
 }
 
+constexpr std::pair<WORD, WORD> kSelect{kList, LBN_SELCHANGE}, kToggle{kCheck, BN_CLICKED},
+    kOk{IDOK, BN_CLICKED}, kCancel{IDCANCEL, BN_CLICKED};
+
 INSTANTIATE_TEST_SUITE_P(
     Keys, DialogGtk,
     ::testing::Values(
-        KeyRow{"Down Down Return",
-               100,
-               {{kList, LBN_SELCHANGE}, {kList, LBN_SELCHANGE}, {IDOK, BN_CLICKED}},
-               0,
-               BST_UNCHECKED,
-               1},
-        KeyRow{"Tab Tab Tab space Return",
-               100,
-               {{kCheck, BN_CLICKED}, {IDOK, BN_CLICKED}},
-               LB_ERR,
-               BST_CHECKED,
-               LB_ERR},
-        KeyRow{"Tab Tab Return", 200, {{IDCANCEL, BN_CLICKED}}, LB_ERR, BST_UNCHECKED, LB_ERR},
-        KeyRow{"Escape", 200, {{IDCANCEL, BN_CLICKED}}, LB_ERR, BST_UNCHECKED, LB_ERR},
+        KeyRow{"Down Down Return", 100, {kSelect, kSelect, kOk}, 0, BST_UNCHECKED, 1},
+        KeyRow{"Tab Tab Tab space Return", 100, {kToggle, kOk}, LB_ERR, BST_CHECKED, LB_ERR},
+        KeyRow{"Tab Tab Return", 200, {kCancel}, LB_ERR, BST_UNCHECKED, LB_ERR},
         KeyRow{"", 300, {}, LB_ERR, BST_UNCHECKED, LB_ERR}));
 
 }  // namespace

@@ -32,30 +32,35 @@ GLuint Compile(GLenum kind, const std::string& source, std::string& error) {
   glShaderSource(shader, 1, &text, nullptr);
   glCompileShader(shader);
   error = Failure(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog);
-  if (error.empty()) return shader;
-  error += source;
-  glDeleteShader(shader);
-  return 0;
+  if (!error.empty()) glDeleteShader(shader), error += source, shader = 0;
+  return shader;
 }
 
-// A text assembled, or the shader table's program of `mode` for `kind` (1 vertex, 2 pixel).
-bool Tokens(const std::string& text, uint32_t mode, uint32_t kind, std::vector<uint32_t>& tokens,
-            std::string& error) {
-  if (!text.empty()) return AssembleShader(text, tokens, error);
-  for (const ShaderTableEntry* e = ShaderTable; e->mode != kShaderTableEnd; ++e)
-    if (e->mode == mode && e->kind == kind) tokens.assign(e->tokens, e->tokens + e->size / 4);
-  return true;
-}
-
+// `text` assembled, or when it is empty the shader table's program of `mode` for `kind`;
+// translated and compiled.
 GLuint Translated(GLenum kind, const std::string& text, uint32_t mode, std::string& error) {
   std::vector<uint32_t> tokens;
+  if (!text.empty() && !AssembleShader(text, tokens, error)) return 0;
+  const uint32_t side = kind == GL_VERTEX_SHADER ? 1 : 2;
+  for (const ShaderTableEntry* e = ShaderTable; text.empty() && e->mode != kShaderTableEnd; ++e)
+    if (e->mode == mode && e->kind == side) tokens = TableTokens(*e);
   ShaderTranslation out{};
-  if (!Tokens(text, mode, kind == GL_VERTEX_SHADER ? 1 : 2, tokens, error)) return 0;
   if (!TranslateShaderTokens(tokens.data(), tokens.size(), out)) return error = out.error, 0;
   return Compile(kind, out.source, error);  // pixel programs without the alpha test
 }
 
 }  // namespace
+
+std::vector<uint32_t> Assembled(std::string_view text) {
+  std::vector<uint32_t> tokens;
+  std::string error;
+  EXPECT_TRUE(AssembleShader(text, tokens, error)) << error;
+  return tokens;
+}
+
+std::vector<uint32_t> TableTokens(const ShaderTableEntry& e) {
+  return {e.tokens, e.tokens + e.size / 4};
+}
 
 bool HarnessInit(std::string& error) {
   if (!context) {
@@ -108,10 +113,10 @@ unsigned HarnessAssemble(const std::string& vsText, const std::string& psText, s
   return program;
 }
 
-void HarnessConstants(unsigned program, const char* array, const std::vector<float>& values) {
+void HarnessConstants(unsigned program, const char* array, const F4* values, int count) {
   glUseProgram(program);
-  glUniform4fv(glGetUniformLocation(program, (std::string(array) + "[0]").c_str()),
-               static_cast<GLsizei>(values.size() / 4), values.data());
+  glUniform4fv(glGetUniformLocation(program, (std::string(array) + "[0]").c_str()), count,
+               &values->x);
 }
 
 void HarnessTexture(int stage, int w, int h, const std::vector<uint32_t>& texels) {
@@ -150,12 +155,6 @@ std::string VertexProbe() {
 
 std::string PixelProbe(const std::string& reg) {
   return "ps_2_0\ndcl " + reg + "\nmov oC0, " + reg + "\n";
-}
-
-HarnessVertex PointVertex() {
-  HarnessVertex v{};
-  v.Set(0, {0, 0, 0.5f, 1});
-  return v;
 }
 
 void ExpectNear(F4 got, F4 want, const std::string& what, int components) {

@@ -1,22 +1,30 @@
 #pragma once
-// Test harness for translated shaders: a hidden SDL window with a GL 3.3 core context, a
-// 1 x 1 float colour target (so results read back at full precision), vertex attributes for all
-// sixteen locations, and textures bound to stages. Each draw is one point, so a pixel program
-// sees exactly the outputs of one vertex, uninterpolated.
+// Shader test helpers: token streams from assembly text or the shader table, and a harness for
+// translated shaders: a hidden SDL window with a GL 3.3 core context, a 1 x 1 float colour
+// target (so results read back at full precision), vertex attributes for all sixteen locations,
+// and textures bound to stages. Each draw is one point, so a pixel program sees exactly the
+// outputs of one vertex, uninterpolated.
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+struct ShaderTableEntry;
+
+// The tokens of shader assembly text; a text that does not assemble fails the test.
+std::vector<uint32_t> Assembled(std::string_view text);
+// The tokens of a shader table entry.
+std::vector<uint32_t> TableTokens(const ShaderTableEntry& entry);
 
 struct F4 {
   float x, y, z, w;
 };
 
+// Attribute location -> value; the position (location 0) at the centre of the 1 x 1 target,
+// the rest zero.
 struct HarnessVertex {
-  float a[16][4];  // attribute location -> value
-  void Set(int location, F4 v) {
-    a[location][0] = v.x, a[location][1] = v.y, a[location][2] = v.z, a[location][3] = v.w;
-  }
+  F4 a[16] = {{0, 0, 0.5f, 1}};
 };
 
 // One shared context per test process, made current by every call. False (with `error`)
@@ -28,8 +36,9 @@ bool HarnessInit(std::string& error);
 unsigned HarnessAssemble(const std::string& vsText, const std::string& psText, std::string& error,
                          uint32_t mode = 0);
 
-// Sets the constant array `array` ("hx_vc" or "hx_pc") of `program` from register 0 on.
-void HarnessConstants(unsigned program, const char* array, const std::vector<float>& values);
+// Sets `count` registers of the constant array `array` ("hx_vc" or "hx_pc") of `program` from
+// register 0 on.
+void HarnessConstants(unsigned program, const char* array, const F4* values, int count);
 
 // A texture from 0xAARRGGBB texels, nearest filtering, clamp addressing, bound at `stage`.
 void HarnessTexture(int stage, int width, int height, const std::vector<uint32_t>& texels);
@@ -42,9 +51,6 @@ F4 HarnessDraw(unsigned program, const HarnessVertex& vertex);
 // shows one interpolated register ("t3", "v0") as its colour.
 std::string VertexProbe();
 std::string PixelProbe(const std::string& reg);
-
-// A point at the centre of the 1 x 1 target (other attributes zero).
-HarnessVertex PointVertex();
 
 // The first `components` of `got` within 1e-5 (relative and absolute) of `want`.
 void ExpectNear(F4 got, F4 want, const std::string& what = "", int components = 4);

@@ -70,7 +70,7 @@ TEST_F(RendererTest, FogColourAndRangeReachTheFogPass) {
 TEST_F(RendererTest, InverseTransposedRowsSurviveTheFogColour) {
   Material quadrants;
   MaterialInit(quadrants);
-  quadrants.diffuse = Image(2, 2, {kRed, kGreen, kBlue, kYellow});
+  quadrants.diffuse = Image(2, 2, {kRed, kGreen, kBlue, 0xFFFFFF00u});
   Mesh* mesh = HalvesMesh(&quadrants, &quadrants, Vec3{0.75f, 0.25f, 0.0f});
   DeviceSetFog(device_, 0xFF000000u, 0.0f, 1.0f);
   RendererLight light{};

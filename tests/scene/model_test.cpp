@@ -1,20 +1,14 @@
-// Models: building from meshes (slots, merges, clones, transformed copies, forwarded operators),
+// Models: building from meshes (slots, merges, clones, transformed copies),
 // then finishing, uploading and drawing them on the device.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <functional>
-#include <initializer_list>
-#include <vector>
 
 #include "mesh/material_run.h"
 #include "mesh/mesh_test_util.h"
-#include "mesh/operators.h"
-#include "platform/crt.h"
 #include "platform/testing.h"
-#include "render/mesh_finish.h"
-#include "render/renderer.h"
 #include "render/shader_table.h"
 #include "scene/cull_sphere.h"
 #include "scene/deformer.h"
@@ -22,11 +16,9 @@
 
 namespace {
 
-using meshtest::HashGeometry;
-using meshtest::Indices;
-using U16 = std::vector<uint16_t>;
+using scenetest::Placed;
 
-constexpr uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
+constexpr uint32_t kBlack = 0xFF000000u;
 
 // A triangle with its first corner at `first`.
 Mesh* Triangle(Vec3 first) {
@@ -35,27 +27,13 @@ Mesh* Triangle(Vec3 first) {
   return mesh;
 }
 
-Matrix Translation(float x, float y, float z) {
-  Matrix m;
-  MatrixMakeTranslation(m, x, y, z);
-  return m;
+// A model with a triangle, its first corner at (x, 0, 0), in each slot named; the others empty.
+Model& WithTriangles(scenetest::Models& models,
+                     std::initializer_list<std::pair<int, float>> slots) {
+  Model& model = models.New(nullptr);
+  for (auto [slot, x] : slots) model.meshes[slot] = Triangle({x, 0, 0});
+  return model;
 }
-
-// Meshes of the built models are freed with them; null slots stay empty.
-struct Models {
-  std::vector<Model*> all;
-  Model& New(std::initializer_list<std::pair<int, float>> slots = {}) {
-    all.push_back(ModelInit(crt::AlignedNew<Model>(), nullptr));
-    for (auto [slot, x] : slots) all.back()->meshes[slot] = Triangle({x, 0, 0});
-    return *all.back();
-  }
-  ~Models() {
-    for (Model* model : all) {
-      ModelDestroyContents(*model);
-      crt::AlignedDelete(model);
-    }
-  }
-};
 
 float FirstX(const Mesh* mesh, uint32_t vertex = 0) { return mesh->vertices[vertex].position.x; }
 
@@ -63,58 +41,43 @@ float FirstX(const Mesh* mesh, uint32_t vertex = 0) { return mesh->vertices[vert
 // into empty slots and appends to full ones. Cloning replaces the slots the source fills,
 // freeing what they held (the sanitizer build sees a leak otherwise), and keeps the others; a
 // model cloned from itself stays intact. A transformed copy rotates (0, 0, 90), scales by 2,
-// then moves by (1, 0, 0): (1, 0, 0) -> (1, 2, 0). Random operators run over the slots in order.
+// then moves by (1, 0, 0): (1, 0, 0) -> (1, 2, 0).
 TEST(ModelBuild, SlotsFillMergeCloneAndTransform) {
-  Models m;
-  Model& added = m.New();
+  scenetest::Models m;
+  Model& added = m.New(nullptr);
   for (float x : {1.0f, 2.0f}) {
     Mesh* mesh = Triangle({x, 0, 0});
     ModelAddMesh(added, *mesh);
     EXPECT_NE(added.meshes[0], mesh);
     MeshDestroy(mesh);
   }
-  EXPECT_EQ(Indices(*added.meshes[0]->faces[1]), (U16{3, 4, 5}));
+  EXPECT_EQ(meshtest::Indices(*added.meshes[0]->faces[1]), (std::vector<uint16_t>{3, 4, 5}));
   EXPECT_EQ(FirstX(added.meshes[0], 3), 2.0f);
 
-  Model& merged = m.New({{0, 1}, {2, 3}});
-  Model& source = m.New({{0, 5}, {1, 6}});
+  Model& merged = WithTriangles(m, {{0, 1}, {2, 3}});
+  Model& source = WithTriangles(m, {{0, 5}, {1, 6}});
   ModelMerge(merged, source);
   EXPECT_EQ(FirstX(merged.meshes[0], 3), 5.0f);
   ASSERT_NE(merged.meshes[1], nullptr);
   EXPECT_NE(merged.meshes[1], source.meshes[1]);
   EXPECT_EQ(merged.meshes[2]->vertexCount, 3u);
 
-  Model& cloned = m.New({{0, 1}, {1, 2}});
-  ModelCloneMeshes(cloned, m.New({{0, 7}}));
+  Model& cloned = WithTriangles(m, {{0, 1}, {1, 2}});
+  ModelCloneMeshes(cloned, WithTriangles(m, {{0, 7}}));
   EXPECT_EQ(FirstX(cloned.meshes[0]), 7.0f);
   EXPECT_EQ(FirstX(cloned.meshes[1]), 2.0f);
-  const uint64_t before = HashGeometry(*cloned.meshes[0]);
+  const uint64_t before = meshtest::HashGeometry(*cloned.meshes[0]);
   ModelCloneMeshes(cloned, cloned);
-  EXPECT_EQ(HashGeometry(*cloned.meshes[0]), before);
+  EXPECT_EQ(meshtest::HashGeometry(*cloned.meshes[0]), before);
 
-  Model& moved = m.New({{0, 9}, {2, 0}});
-  ModelAppendTransformed(moved, m.New({{0, 1}}), 1, 0, 0, 0, 0, 90, 2, 2, 2);
+  Model& moved = WithTriangles(m, {{0, 9}, {2, 0}});
+  ModelAppendTransformed(moved, WithTriangles(m, {{0, 1}}), 1, 0, 0, 0, 0, 90, 2, 2, 2);
   const Vec3& p = moved.meshes[0]->vertices[3].position;
   EXPECT_TRUE(std::fabs(p.x - 1) < 1e-6f && std::fabs(p.y - 2) < 1e-6f && std::fabs(p.z) < 1e-6f);
-  std::vector<Mesh*> copies = {MeshClone(*moved.meshes[0]), MeshClone(*moved.meshes[2])};
-  crt::srand(77);
-  ModelJitter(moved, 0.5f, 1.0f, 2.0f);
-  crt::srand(77);
-  for (Mesh* copy : copies) MeshJitter(*copy, 0.5f, 1.0f, 2.0f);
-  EXPECT_EQ(HashGeometry(*moved.meshes[0]), HashGeometry(*copies[0]));
-  EXPECT_EQ(HashGeometry(*moved.meshes[2]), HashGeometry(*copies[1]));
-  for (Mesh* copy : copies) MeshDestroy(copy);
 }
 
 class ModelOnDevice : public scenetest::SceneTest {
  protected:
-  // A box unlit and unculled: in the ambient pass it draws in white from every side.
-  Model& VisibleBox() {
-    Model& model = Box(1.0f);
-    model.lit = 0;
-    model.cull = 0;
-    return model;
-  }
   // Whether `draw` made a draw call.
   static bool Draws(const std::function<void()>& draw) {
     d3d9test::SetTrace(true);
@@ -124,9 +87,17 @@ class ModelOnDevice : public scenetest::SceneTest {
     return drawn;
   }
   uint32_t Mode() { return renderer().shaders.currentMode; }
-  void ExpectStates(std::initializer_list<std::pair<D3DRENDERSTATETYPE, DWORD>> states) {
-    for (auto [state, value] : states)
-      EXPECT_EQ(d3d9test::RenderState(d3d(), state), value) << state;
+  // Render states and their values, alternating.
+  void ExpectStates(std::initializer_list<DWORD> pairs) {
+    for (const DWORD* p = pairs.begin(); p != pairs.end(); p += 2)
+      EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRENDERSTATETYPE(p[0])), p[1]) << p[0];
+  }
+  // Clears to black, draws the model in its own layer, blended and special passes (no light
+  // sphere) and returns the back buffer's middle pixel.
+  uint32_t DrawMiddle(Model& model, const Matrix* world) {
+    Fill(kBlack);
+    ModelDraw(model, nullptr, world, model.layer, model.blended, model.special, 1, 0, nullptr);
+    return BackPixel(rendertest::kSize / 2, rendertest::kSize / 2);
   }
 };
 
@@ -152,8 +123,7 @@ TEST_F(ModelOnDevice, FinishBuildsRunsBuffersAndIncompleteModelsDrawNothing) {
   ModelFinish(empty);
   EXPECT_TRUE(empty.meshes[1]->vertexBuffer == nullptr && empty.radius == 0.0f);
   EXPECT_FALSE(Draws([&] { DrawMiddle(empty, nullptr); }));
-  Model& points = Box(1.0f);
-  MeshDestroy(points.meshes[0]);
+  Model& points = models_.New(&device_);
   points.meshes[0] = meshtest::MeshOfPoints({{1, 0, 0}, {0, 2, 0}});
   points.meshes[0]->device = &device_;
   ModelFinish(points);
@@ -166,79 +136,63 @@ TEST_F(ModelOnDevice, FinishBuildsRunsBuffersAndIncompleteModelsDrawNothing) {
 // refraction mode, the fog pass in its own mode with source-alpha blending. In a light's pass
 // an opaque lit model blends additively with the alpha test, both left on; a blended model
 // (unculled, no depth writing, wireframe) puts every state back after its draw.
-TEST_F(ModelOnDevice, PassSelectorsChooseWhichModelsDrawAndInWhichMode) {
-  Model& model = VisibleBox();
-  ModelFinish(model);
+TEST_F(ModelOnDevice, PassSelectorsAndTheLightSphereChooseWhichModelsDrawAndInWhichMode) {
+  Model& model = FinishedBox(0, 0);
   const CullSphere sphere{{0, 0, 0}, 10.0f};
-  struct Row {
-    uint8_t lit, special, variant;  // the model's
-    const CullSphere* sphere;       // the pass's selectors from here on
-    uint8_t layer, blended, passSpecial, ambient, overlay;
-    uint32_t mode;  // kShaderModeCount: not drawn
-  };
-  const Row rows[] = {
-      {0, 0, 0, nullptr, 1, 0, 0, 1, 0, kShaderModeCount},
-      {0, 0, 0, nullptr, 0, 1, 0, 1, 0, kShaderModeCount},
-      {0, 0, 0, nullptr, 0, 0, 1, 1, 0, kShaderModeCount},
-      {0, 0, 0, &sphere, 0, 0, 0, 1, 0, kShaderModeCount},
-      {0, 0, 0, nullptr, 0, 0, 0, 1, 0, kShaderModeUnlit},
-      {0, 0, 1, nullptr, 0, 0, 0, 1, 0, kShaderModeUnlitVariant},
-      {1, 0, 0, &sphere, 0, 0, 0, 0, 0, kShaderModeLit},
-      {1, 0, 1, &sphere, 0, 0, 0, 0, 0, kShaderModeLitVariant},
-      {0, 1, 1, nullptr, 0, 0, 1, 1, 0, kShaderModeRefraction},
-      {0, 1, 1, nullptr, 0, 0, 1, 1, 1, kShaderModeFog},
-  };
+  using U8 = uint8_t;
+  // The model's lit, special and variant flags; the pass's sphere, layer, blended, special,
+  // ambient and overlay selectors; the mode drawn in (kShaderModeCount: not drawn).
+  using Row = std::tuple<U8, U8, U8, const CullSphere*, U8, U8, U8, U8, U8, uint32_t>;
+  const Row rows[] = {{0, 0, 0, nullptr, 1, 0, 0, 1, 0, kShaderModeCount},
+                      {0, 0, 0, nullptr, 0, 1, 0, 1, 0, kShaderModeCount},
+                      {0, 0, 0, nullptr, 0, 0, 1, 1, 0, kShaderModeCount},
+                      {0, 0, 0, &sphere, 0, 0, 0, 1, 0, kShaderModeCount},
+                      {0, 0, 0, nullptr, 0, 0, 0, 1, 0, kShaderModeUnlit},
+                      {0, 0, 1, nullptr, 0, 0, 0, 1, 0, kShaderModeUnlitVariant},
+                      {1, 0, 0, &sphere, 0, 0, 0, 0, 0, kShaderModeLit},
+                      {1, 0, 1, &sphere, 0, 0, 0, 0, 0, kShaderModeLitVariant},
+                      {0, 1, 1, nullptr, 0, 0, 1, 1, 0, kShaderModeRefraction},
+                      {0, 1, 1, nullptr, 0, 0, 1, 1, 1, kShaderModeFog}};
   for (const Row& row : rows) {
-    model.lit = row.lit;
-    model.special = row.special;
-    model.shaderVariant = row.variant;
+    const auto [lit, special, variant, in, layer, blended, passSpecial, ambient, overlay, mode] =
+        row;
+    model.lit = lit;
+    model.special = special;
+    model.shaderVariant = variant;
     RendererSetShaderMode(renderer().shaders, kShaderModeBlack);
     const bool drawn = Draws([&] {
-      ModelDraw(model, row.sphere, nullptr, row.layer, row.blended, row.passSpecial, row.ambient,
-                row.overlay, nullptr);
+      ModelDraw(model, in, nullptr, layer, blended, passSpecial, ambient, overlay, nullptr);
     });
-    EXPECT_EQ(drawn, row.mode != kShaderModeCount) << row.mode;
-    if (drawn) EXPECT_EQ(Mode(), row.mode);
-    if (row.mode == kShaderModeLit)
-      ExpectStates({{D3DRS_ALPHATESTENABLE, TRUE},
-                    {D3DRS_ALPHABLENDENABLE, TRUE},
-                    {D3DRS_SRCBLEND, D3DBLEND_ONE},
-                    {D3DRS_DESTBLEND, D3DBLEND_ONE},
-                    {D3DRS_BLENDOP, D3DBLENDOP_ADD}});
+    EXPECT_EQ(drawn ? Mode() : kShaderModeCount, mode) << "row " << &row - rows;
+    if (mode == kShaderModeLit)
+      ExpectStates({D3DRS_ALPHATESTENABLE, TRUE, D3DRS_ALPHABLENDENABLE, TRUE, D3DRS_SRCBLEND,
+                    D3DBLEND_ONE, D3DRS_DESTBLEND, D3DBLEND_ONE, D3DRS_BLENDOP, D3DBLENDOP_ADD});
   }
-  ExpectStates({{D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}});
+  ExpectStates({D3DRS_SRCBLEND, D3DBLEND_SRCALPHA, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA});
 
-  Model& blended = Box(1.0f);
-  blended.blended = 1;
-  blended.cull = 0;
-  blended.zWrite = 0;
-  blended.fillMode = 1;
-  ModelFinish(blended);
-  EXPECT_TRUE(Draws([&] { ModelDraw(blended, nullptr, nullptr, 0, 1, 0, 1, 0, nullptr); }));
-  EXPECT_EQ(Mode(), kShaderModeAmbient);
-  ExpectStates({{D3DRS_ALPHATESTENABLE, FALSE},
-                {D3DRS_ALPHABLENDENABLE, FALSE},
-                {D3DRS_CULLMODE, D3DCULL_CCW},
-                {D3DRS_ZWRITEENABLE, TRUE},
-                {D3DRS_FILLMODE, D3DFILL_SOLID}});
-}
-
-// The light-sphere test uses the stack top's translation before the world matrix: radius 1 at
-// distance 5 from a sphere of radius 4 touches it and is drawn, at 5.001 it is skipped; the
-// world matrix (far away here) does not move the test and is popped again.
-TEST_F(ModelOnDevice, LightSphereTestUsesTheParentTranslationAndCountsTouching) {
-  Model& model = Box(1.0f);
-  ModelFinish(model);
+  // The light-sphere test uses the stack top's translation before the world matrix: radius 1 at
+  // distance 5 from a sphere of radius 4 touches it and is drawn, at 5.001 it is skipped; the
+  // world matrix (far away here) does not move the test and is popped again.
+  model.special = model.shaderVariant = 0;
+  model.lit = 1;
   model.radius = 1.0f;
-  const Matrix far = Translation(100, 0, 0);
-  const CullSphere sphere{{0, 0, 0}, 4.0f};
+  const Matrix far = Placed({100, 0, 0});
+  const CullSphere touched{{0, 0, 0}, 4.0f};
   for (auto [x, drawn] : {std::pair{5.0f, true}, {5.001f, false}, {-3.0f, true}}) {
     TransformStatePush(transform());
-    TransformStateLoad(transform(), Translation(x, 0, 0));
-    EXPECT_EQ(Draws([&] { ModelDraw(model, &sphere, &far, 0, 0, 0, 0, 0, nullptr); }), drawn) << x;
+    TransformStateLoad(transform(), Placed({x, 0, 0}));
+    EXPECT_EQ(Draws([&] { ModelDraw(model, &touched, &far, 0, 0, 0, 0, 0, nullptr); }), drawn) << x;
     EXPECT_EQ(TransformStateGetTop(transform())->m[12], x);
     TransformStatePop(transform());
   }
+
+  model.blended = 1;
+  model.cull = model.zWrite = 0;
+  model.fillMode = 1;
+  EXPECT_TRUE(Draws([&] { ModelDraw(model, nullptr, nullptr, 0, 1, 0, 1, 0, nullptr); }));
+  EXPECT_EQ(Mode(), kShaderModeAmbient);
+  ExpectStates({D3DRS_ALPHATESTENABLE, FALSE, D3DRS_ALPHABLENDENABLE, FALSE, D3DRS_CULLMODE,
+                D3DCULL_CCW, D3DRS_ZWRITEENABLE, TRUE, D3DRS_FILLMODE, D3DFILL_SOLID});
 }
 
 // An animated model gets dynamic buffers and phases on the 62830 cycle (every box corner at
@@ -247,15 +201,17 @@ TEST_F(ModelOnDevice, LightSphereTestUsesTheParentTranslationAndCountsTouching) 
 // time 0, the CPU copy untouched; around a device reset the buffers are rebuilt from the CPU
 // arrays, dynamic still.
 TEST_F(ModelOnDevice, DeformedModelsRedrawFromTheirCpuCopyAlsoAfterAReset) {
-  Model& model = VisibleBox();
-  ModelAddDeformer(model, crt::AlignedNew<Deformer>(Deformer{kDeformerWave, 0, 1.5708f, 3, 1}));
+  Model& model = Box(1.0f);
+  model.lit = 0;
+  ModelAddDeformer(model,
+                   crt::AlignedNew<Deformer>(Deformer{kDeformerWave, 0, 1.5708f, 3, 1, 0, 0}));
   ModelFinish(model);
   ASSERT_TRUE(model.meshes[0]->dynamic && model.meshes[0]->phases);
   EXPECT_EQ(model.meshes[0]->phases[0], 62830);
-  const Matrix world = Translation(0, 0, 5), aside = Translation(4, 0, 5);
+  const Matrix world = Placed({0, 0, 5}), aside = Placed({4, 0, 5});
   const Vertex first = model.meshes[0]->vertices[0];
   EXPECT_EQ(DrawMiddle(model, &aside), kBlack);
-  for (auto [time, colour] : {std::pair{0.0f, kWhite}, {1.0f, kBlack}}) {
+  for (auto [time, colour] : {std::pair{0.0f, rendertest::kWhite}, {1.0f, kBlack}}) {
     ModelUpdate(model, time);
     EXPECT_EQ(DrawMiddle(model, &world), colour) << time;
   }
@@ -263,10 +219,9 @@ TEST_F(ModelOnDevice, DeformedModelsRedrawFromTheirCpuCopyAlsoAfterAReset) {
   RendererReleaseMeshes(renderer());
   EXPECT_EQ(model.meshes[0]->vertexBuffer, nullptr);
   RendererRestoreMeshes(renderer());
-  EXPECT_EQ(model.meshes[0]->dynamic, 1);
-  EXPECT_EQ(ListCount(*renderer().meshes), 1u);
+  EXPECT_TRUE(model.meshes[0]->dynamic == 1 && ListCount(*renderer().meshes) == 1);
   ModelUpdate(model, 0.0f);
-  EXPECT_EQ(DrawMiddle(model, &world), kWhite);
+  EXPECT_EQ(DrawMiddle(model, &world), rendertest::kWhite);
 }
 
 }  // namespace

@@ -4,83 +4,65 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <vector>
 
+#include "mesh/material.h"
 #include "music/audio_clock.h"
-#include "platform/crt.h"
 #include "platform/testing.h"
-#include "scene/anim.h"
-#include "scene/camera.h"
 #include "scene/light.h"
-#include "scene/node.h"
-#include "scene/scene.h"
-#include "scene/timeline.h"
-#include "scene/transform_program.h"
 #include "scene_fixture.h"
-#include "timeline_fixture.h"
 
 namespace {
 
 using rendertest::Channel;
-using rendertest::kSize;
-
-constexpr uint32_t kRed = 0xFFFF0000u;
-
+using rendertest::kBlue;
+using rendertest::kRed;
 using SceneRenderTest = scenetest::SceneTest;
 
-TEST_F(SceneRenderTest, LetterboxBandAndApplyAspect) {
-  Camera& camera = *NewScene().camera;
-  CameraSetHeightFraction(camera, 0.5f);
-  CameraSetLetterboxViewport(camera, nullptr);
-  D3DVIEWPORT9 v = d3d9test::Viewport(d3d());
-  EXPECT_EQ(v.Y, 16u);
-  EXPECT_EQ(v.Height, 32u);
-  EXPECT_EQ(v.Width, 64u);
-  EXPECT_EQ(camera.aspect, 2.0);
-  // A target of its own size: 32 x 20, band round(10) at round(5).
-  Texture* target = TargetManagerCreateTarget(targets(), 32, 20);
-  CameraSetLetterboxViewport(camera, target);
-  EXPECT_EQ(camera.viewport->y, 5u);
-  EXPECT_EQ(camera.viewport->h, 10u);
-  CameraSetFullViewport(camera, target);
-  EXPECT_EQ(camera.viewport->h, 20u);
-  EXPECT_EQ(camera.aspect, 1.6);
-  // Apply projects with the aspect it finds (the full one) and leaves the band's for next time.
-  CameraApply(camera, target);
-  EXPECT_EQ(camera.aspect, 3.2);
-  EXPECT_EQ(d3d9test::Viewport(d3d()).Height, 10u);
-  // The smallest fraction (1/256) on a target under 128 pixels high keeps a one-pixel band.
-  CameraSetHeightFraction(camera, 1.0f / 256.0f);
-  CameraSetLetterboxViewport(camera, target);
-  EXPECT_EQ(camera.viewport->h, 1u);
-  EXPECT_EQ(camera.aspect, 32.0);
-  TargetManagerSelect(targets(), nullptr, 0);
-  TargetManagerDestroyTarget(targets(), target);
-}
-
-TEST_F(SceneRenderTest, BackgroundFillsTheBandAndClearColourTheRest) {
+// A background fills the band, the clear colour the rest. The first render of the device opens
+// the 2D state itself: its background is drawn in pixel coordinates like every later one. The
+// render leaves the overlay transform pushed for the fades, once, not once per frame.
+TEST_F(SceneRenderTest, LetterboxBandBackgroundAndAspect) {
   Scene& scene = NewScene();
-  CameraSetHeightFraction(*scene.camera, 0.5f);
-  scene.clearColor = 0xFF0000FFu;
+  Camera& camera = *scene.camera;
+  CameraSetHeightFraction(camera, 0.5f);
+  scene.clearColor = kBlue;
   scene.background = Solid(kRed);
-  // The first render of the device opens the 2D state itself: its background is drawn in
-  // pixel coordinates like every later one.
   for (int frame = 0; frame < 2; ++frame) {
     SceneRender(scene, 0.0f, device_, nullptr);
     SCOPED_TRACE(frame);
-    ExpectBack({{32, 32, kRed}, {1, 20, kRed}, {32, 2, 0xFF0000FFu}, {32, 61, 0xFF0000FFu}});
+    ExpectBack({{32, 32, kRed}, {1, 20, kRed}, {32, 2, kBlue}, {32, 61, kBlue}});
   }
-  // The render leaves the overlay transform pushed for the fades, once, not once per frame.
   EXPECT_EQ(transform().index, 1);
+  CameraSetLetterboxViewport(camera, nullptr);
+  const D3DVIEWPORT9 v = d3d9test::Viewport(d3d());
+  EXPECT_TRUE(v.Y == 16 && v.Height == 32 && v.Width == 64 && camera.aspect == 2.0);
+  // A target of its own size: 32 x 20, band round(10) at round(5).
+  Texture* target = TargetManagerCreateTarget(targets(), 32, 20);
+  CameraSetLetterboxViewport(camera, target);
+  EXPECT_TRUE(camera.viewport->y == 5 && camera.viewport->h == 10);
+  CameraSetFullViewport(camera, target);
+  EXPECT_TRUE(camera.viewport->h == 20 && camera.aspect == 1.6);
+  // Apply projects with the aspect it finds (the full one) and leaves the band's for next time.
+  CameraApply(camera, target);
+  EXPECT_TRUE(camera.aspect == 3.2 && d3d9test::Viewport(d3d()).Height == 10);
+  // The smallest fraction (1/256) on a target under 128 pixels high keeps a one-pixel band.
+  CameraSetHeightFraction(camera, 1.0f / 256.0f);
+  CameraSetLetterboxViewport(camera, target);
+  EXPECT_TRUE(camera.viewport->h == 1 && camera.aspect == 32.0);
 }
 
-void AddLight(Scene& scene, float x, float range) {
-  Light* light = LightInit(crt::AlignedNew<Light>());
+// An enabled white light at (x, 0, 0) in the slot.
+Light& AddLight(Scene& scene, int slot, float x, float range) {
+  Light* light = scene.lights[slot] = LightInit(crt::AlignedNew<Light>());
   light->enabled = 1;
   for (float& c : light->diffuse) c = 1.0f;
   light->range = range;
   MatrixTranslate(*light->matrix, x, 0.0f, 0.0f);
-  scene.lights[3] = light;
+  return *light;
+}
+// A light far from everything with only a red ambient part.
+void AmbientRed(Scene& scene, int slot, float red) {
+  AddLight(scene, slot, 1000, 1).ambient[1] = red;
 }
 
 // One channel of the middle pixel per scene, in a range; where the scene draws only a model
@@ -88,73 +70,84 @@ void AddLight(Scene& scene, float x, float range) {
 // and is drawn again before the light passes, so the additive composition and the glow
 // brighten it (0x80 + 0.7 x 0x80 and more). Models of both layers reach the final target. Fog
 // passes draw every model again into A: a black (lit, no light) box entirely beyond the fog
-// end takes on the fog colour. A light pass draws the lit models inside its sphere only.
+// end takes on the fog colour. A light pass draws the lit models inside its sphere only. The
+// ambient pass lights them with the sum of every slot's ambient colour: 0.25 + 0.5 red is 0xBF.
 TEST_F(SceneRenderTest, BackgroundLayersFogAndLightsReachThePicture) {
   Texture* green = Solid(0xFF008000u);
   Model &unlit0 = FinishedBox(0, 0), &unlit1 = FinishedBox(1, 0), &lit = FinishedBox(0, 1);
   const FogSettings red{1, kRed, 0.5f, 1.0f};
-  const struct {
-    const char* name;
-    std::function<void(Scene&)> setup;
-    int channel, low, high;
-  } rows[] = {
+  // name, set-up, the channel of the middle pixel and its range
+  const std::tuple<const char*, std::function<void(Scene&)>, int, int, int> rows[] = {
       {"background", [&](Scene& s) { s.background = green; }, 1, 0x80, 0x80},
       {"also into A", [&](Scene& s) { s.background = green, s.backgroundIntoA = 1; }, 1, 0xD0, 255},
-      {"layer 0", [&](Scene& s) { AddLeaf(s, unlit0); }, 1, 0x41, 255},
-      {"layer 1", [&](Scene& s) { AddLeaf(s, unlit1); }, 1, 0x41, 255},
-      {"fog", [&](Scene& s) { AddLeaf(s, lit), *s.fog = red; }, 2, 61, 255},
-      {"light around", [&](Scene& s) { AddLeaf(s, lit), AddLight(s, 0, 100); }, 1, 0x21, 255},
-      {"light far", [&](Scene& s) { AddLeaf(s, lit), AddLight(s, 1000, 10); }, 1, 0, 0}};
-  for (const auto& row : rows) {
+      {"layer 0", [&](Scene& s) { AddLeaf(s, &unlit0); }, 1, 0x41, 255},
+      {"layer 1", [&](Scene& s) { AddLeaf(s, &unlit1); }, 1, 0x41, 255},
+      {"fog", [&](Scene& s) { AddLeaf(s, &lit), *s.fog = red; }, 2, 61, 255},
+      {"light around", [&](Scene& s) { AddLeaf(s, &lit), AddLight(s, 3, 0, 100); }, 1, 0x21, 255},
+      {"light far", [&](Scene& s) { AddLeaf(s, &lit), AddLight(s, 3, 1000, 10); }, 1, 0, 0},
+      {"ambient",
+       [&](Scene& s) { AddLeaf(s, &lit), AmbientRed(s, 1, 0.25f), AmbientRed(s, 5, 0.5f); }, 2,
+       0xB9, 0xC5}};
+  for (const auto& [name, setup, channel, low, high] : rows) {
     Scene& scene = NewScene();
-    row.setup(scene);
+    setup(scene);
     SceneRender(scene, 0.0f, device_, nullptr);
-    const int middle = Channel(BackPixel(32, 32), row.channel);
-    EXPECT_TRUE(middle >= row.low && middle <= row.high) << row.name << ": " << middle;
-    if (!scene.background) EXPECT_EQ(BackPixel(1, 1) & 0x00FFFFFFu, 0u) << row.name;
+    const int middle = Channel(BackPixel(32, 32), channel);
+    EXPECT_TRUE(middle >= low && middle <= high) << name << ": " << middle;
+    EXPECT_TRUE(scene.background || (BackPixel(1, 1) & 0x00FFFFFFu) == 0) << name;
   }
 }
 
 // Work skipped because its result cannot reach the screen leaves every pixel as the full order
-// of passes draws it. A layer-1 model behind the camera draws nothing but turns the layer-1
-// passes, A's compositions and the glow back on; a glow too faint to add one step stands for
-// the glow a strength of 0 skips.
+// of passes draws it. A model behind the camera draws nothing but turns skipped work back on in
+// the full render: a layer-1 model the layer-1 passes, A's compositions and the glow; a
+// refracting model outside the special passes every copy into C (copies after the last special
+// pass are otherwise skipped), which a refracting special box reads in front of a dark one. A
+// glow too faint to add one step stands for the glow a strength of 0 skips.
 TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
-  const struct {
-    const char* name;
-    uint8_t fog;
-    bool hiddenInBoth;  // false: only the full render has the hidden model
-    float glow[2];      // skipping render, full render
-  } cases[] = {{"layer 1", 0, false, {0.6f, 0.6f}},
-               {"layer 1 with fog", 1, false, {0.6f, 0.6f}},
-               {"glow of 0", 1, true, {0.0f, 1e-4f}}};
-  Model& visible = FinishedBox(0, 0);
+  Material glass, dark[2];  // a colour per layer: C left by the other row does not match
+  for (Material* m : {&glass, &dark[0], &dark[1]}) MaterialInit(*m);
+  glass.refraction = 1;
+  dark[0].diffuse = Solid(0xFF400000u);
+  dark[1].diffuse = Solid(0xFF004000u);
   Texture* background = Solid(0xFF203040u);
-  for (const auto& c : cases) {
+  // Fog; the layer of a special visible model (-1: an ordinary one); a glow of 0 in the skipping
+  // render and of 1e-4 in the full one, with the hidden model in both (else a glow of 0.6 and
+  // the hidden model only in the full render).
+  const std::tuple<uint8_t, int, bool> cases[] = {
+      {0, -1, false}, {1, -1, false}, {1, -1, true}, {1, 0, false}, {1, 1, false}};
+  for (auto [fog, special, noGlow] : cases) {
+    Model& visible = special < 0 ? FinishedBox(0, 0) : FinishedBox(uint8_t(special), 0, &glass);
+    visible.special = special >= 0;
+    Model& hidden = special < 0 ? FinishedBox(1, 0) : FinishedBox(0, 0, &glass);
     std::vector<uint32_t> pixels[2];
     for (int full = 0; full < 2; ++full) {
       Scene& scene = NewScene();
       scene.background = background;
-      *scene.fog = FogSettings{c.fog, 0xFFFF0000u, 0.5f, 1.0f};
-      scene.glow = c.glow[full];
-      AddLeaf(scene, visible);
-      if (full || c.hiddenInBoth) AddLeaf(scene, FinishedBox(1, 0), -50.0f);
+      *scene.fog = FogSettings{fog, kRed, 0.5f, 1.0f};
+      scene.glow = noGlow ? (full ? 1e-4f : 0.0f) : 0.6f;
+      AddLeaf(scene, &visible, special < 0 ? 5.0f : 4.0f);
+      if (special >= 0) AddLeaf(scene, &FinishedBox(0, 0, &dark[special]), 6.0f);
+      if (full || noGlow) AddLeaf(scene, &hidden, -50.0f);
       SceneRender(scene, 0.0f, device_, nullptr);
       pixels[full] = ReadBack();
     }
-    EXPECT_EQ(pixels[0], pixels[1]) << c.name;
+    EXPECT_EQ(pixels[0], pixels[1]) << +fog << " " << special << " " << noGlow;
   }
 }
 
 // A sub-scene renders into its texture before its parent; the frame targets follow the last
 // target drawn. A sub-scene of its own size and its parent take turns with two sets of frame
 // targets; a set taken back is cleared as a new one starts, so a sub-scene that draws its
-// background into A without clearing it draws the same picture every frame.
-TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureTheSameEveryFrame) {
+// background into A without clearing it draws the same picture every frame. A 2 x 2 target has
+// no quarter-size glow targets: the render skips the glow and still draws. A scene that lists
+// itself as a sub-scene stops after a few nested renders instead of recursing until the stack
+// runs out, and its own picture is still drawn.
+TEST_F(SceneRenderTest, SubScenesTinyTargetsAndSelfReferences) {
   Scene& inner = NewScene();
   inner.background = Solid(0x80008000u);
   inner.backgroundIntoA = 1;
-  Texture holder{};
+  Texture holder{}, self{};
   holder.target = TargetManagerCreateTarget(targets(), 32, 32);
   Scene& outer = NewScene();
   outer.background = Solid(kRed);
@@ -166,50 +159,15 @@ TEST_F(SceneRenderTest, SubSceneRendersIntoItsTextureTheSameEveryFrame) {
     EXPECT_EQ(frame, frames[0]);
   }
   EXPECT_GT(Channel(frames[0][16 * 32 + 16], 1), 0x40);
-  EXPECT_EQ(BackPixel(32, 32), kRed);
-  EXPECT_EQ(device_.FrameTargetA->width, kSize);
-  TargetManagerDestroyTarget(targets(), holder.target);
-}
-
-// A 2 x 2 target has no quarter-size glow targets: the render skips the glow and still draws.
-// A 2 x 2 target has no quarter-size glow targets: the render skips the glow and still
-// draws. A scene that lists itself as a sub-scene stops after a few nested renders instead of
-// recursing until the stack runs out, and its own picture is still drawn.
-TEST_F(SceneRenderTest, TinyTargetsAndSelfReferencesStillDraw) {
-  Scene& scene = NewScene();
-  scene.background = Solid(kRed);
+  EXPECT_TRUE(BackPixel(32, 32) == kRed && device_.FrameTargetA->width == rendertest::kSize);
   Texture* tiny = TargetManagerCreateTarget(targets(), 2, 2);
-  SceneRender(scene, 0.0f, device_, tiny);
-  EXPECT_EQ(device_.GlowTarget3, nullptr);
-  EXPECT_EQ(ReadTarget(tiny)[3], kRed);
-  Texture holder{};
-  holder.target = TargetManagerCreateTarget(targets(), 16, 16);
-  SceneAddSubScene(scene, crt::AlignedNew<SceneTarget>(&scene, &holder, uint8_t{0}, 0.0f));
-  SceneRender(scene, 0.0f, device_, nullptr);
-  EXPECT_NE(device_.GlowTarget3, nullptr);
-  EXPECT_EQ(BackPixel(32, 32), kRed);
-  EXPECT_EQ(ReadTarget(holder.target)[8 * 16 + 8], kRed);
-  for (Texture* target : {tiny, holder.target}) TargetManagerDestroyTarget(targets(), target);
-}
-
-// The ambient pass sums the ambient of the enabled slots over a white, far-reaching light; a
-// light pass makes its slot current, a disabled slot leaves the previous light in place.
-TEST_F(SceneRenderTest, AmbientPassSumsSlotsAndDisabledLightsKeepThePreviousLight) {
-  Scene& scene = NewScene();
-  Light* a = LightInit(crt::AlignedNew<Light>());
-  Light* b = LightInit(crt::AlignedNew<Light>());
-  a->enabled = 1;
-  a->ambient[1] = 0.25f;
-  b->ambient[1] = 0.5f;
-  a->range = 3.0f;
-  scene.lights[1] = a;
-  scene.lights[5] = b;
-  const RendererLight& light = renderer().light;
-  SceneDrawPass(scene, device_, 1, 0, 0, 0, 0, nullptr);
-  EXPECT_TRUE(light.ambient[0] == 2 && light.ambient[1] == 0.75f && light.range == 1000);
-  EXPECT_EQ(light.diffuse[0], 1.0f);
-  SceneDrawPass(scene, device_, 0, 0, 0, 0, 0, nullptr);
-  EXPECT_TRUE(light.range == 3.0f && light.ambient[1] == 0.25f);
+  SceneRender(outer, 0.0f, device_, tiny);
+  EXPECT_TRUE(device_.GlowTarget3 == nullptr && ReadTarget(tiny)[3] == kRed);
+  self.target = TargetManagerCreateTarget(targets(), 16, 16);
+  SceneAddSubScene(outer, crt::AlignedNew<SceneTarget>(&outer, &self, uint8_t{0}, 0.0f));
+  SceneRender(outer, 0.0f, device_, nullptr);
+  EXPECT_TRUE(device_.GlowTarget3 && BackPixel(32, 32) == kRed);
+  EXPECT_EQ(ReadTarget(self.target)[8 * 16 + 8], kRed);
 }
 
 class TimelineFrameTest : public SceneRenderTest, public scenetest::OwnedTimeline {
@@ -219,7 +177,6 @@ class TimelineFrameTest : public SceneRenderTest, public scenetest::OwnedTimelin
     if (IsSkipped()) return;
     AudioClockReset();
     timeline = TimelineCreate(&device_);
-    TimelineStart();
   }
   void At(uint32_t ms) {
     AudioClockReset();
@@ -227,40 +184,30 @@ class TimelineFrameTest : public SceneRenderTest, public scenetest::OwnedTimelin
   }
 };
 
-// A colour fade shows the clip's colour (alpha byte ignored) at full strength at its start and
-// none once local time reaches the fade; the next clip's fade (here a zero-length clip that
-// only fades the end) covers the last fade seconds: 0.5 s left of 1 s is half.
-TEST_F(TimelineFrameTest, FadesOfThisClipAndTheNextAndTheEnd) {
-  Scene& black = NewScene();
+// A clip without a camera leaves the buffer as it was and the production goes on; sync values
+// are taken each rendered frame. A colour fade shows the clip's colour (alpha byte ignored) at
+// full strength at its start and none once local time reaches the fade; the next clip's fade
+// (here a zero-length clip that only fades the end) covers the last fade seconds: 0.5 s left of
+// 1 s is half.
+TEST_F(TimelineFrameTest, CameralessClipsFadesAndTheEnd) {
+  Scene &empty = NewScene(false), &black = NewScene();
+  Add(&empty, 1.0f);
   Add(&black, 2.0f, 1.0f, kClipColorFade, 0x000000FFu);
   Add(&black, 0.0f, 1.0f, kClipColorFade, 0x0000FF00u);
+  Fill(rendertest::kGreen);
+  At(500);
+  EXPECT_TRUE(TimelineRenderFrame());
+  EXPECT_TRUE(BackPixel(32, 32) == rendertest::kGreen && timeline->currentScene == nullptr);
+  timeline->sync->value[4] = 1.0f;
   for (auto [ms, colour] :
-       {std::pair{0u, 0xFF0000FFu}, {1000u, 0xFF000000u}, {1500u, 0xFF008000u}}) {
+       {std::pair{1000u, 0xFF0000FFu}, {2000u, 0xFF000000u}, {2500u, 0xFF008000u}}) {
     At(ms);
     ASSERT_TRUE(TimelineRenderFrame());
     EXPECT_TRUE(testsupport::Near(BackPixel(32, 32) | 0xFF000000u, colour, 2)) << ms;
   }
-  At(2000);
+  EXPECT_TRUE(timeline->currentScene == &black && timeline->sync->value[4] == 0.0f);
+  At(3000);
   EXPECT_FALSE(TimelineRenderFrame());
-}
-
-TEST_F(TimelineFrameTest, CameralessClipLeavesTheBufferAndTheProductionGoesOn) {
-  Scene& empty = NewScene(false);
-  Scene& shown = NewScene();
-  shown.clearColor = kRed;
-  Add(&empty, 1.0f);
-  Add(&shown, 1.0f);
-  Fill(0xFF00FF00u);
-  At(500);
-  EXPECT_TRUE(TimelineRenderFrame());
-  EXPECT_EQ(BackPixel(32, 32), 0xFF00FF00u);
-  EXPECT_EQ(timeline->currentScene, nullptr);
-  timeline->sync->value[4] = 1.0f;
-  At(1500);
-  EXPECT_TRUE(TimelineRenderFrame());
-  EXPECT_EQ(timeline->currentScene, &shown);
-  EXPECT_EQ(timeline->sync->value[4], 0.0f) << "sync values are taken each rendered frame";
-  EXPECT_EQ(BackPixel(32, 32), kRed);
 }
 
 // Drawing every clip's start before play changes nothing that playback shows: the picture on
@@ -271,11 +218,8 @@ TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
   Scene& scene = NewScene();
   scene.background = Solid(0xFF008000u);
   scene.backgroundIntoA = 1;
-  AddLeaf(scene, FinishedBox(0, 1));
-  Light* light = LightInit(crt::AlignedNew<Light>());
-  light->enabled = 1;
-  light->range = 100.0f;
-  scene.lights[0] = light;
+  AddLeaf(scene, &FinishedBox(0, 1));
+  AddLight(scene, 0, 0, 100.0f);
   Add(&scene, 1.0f, 0.5f, kClipColorFade, 0xFF0000FFu);
   std::vector<uint32_t> frames[2];
   for (std::vector<uint32_t>& frame : frames) {
@@ -284,8 +228,7 @@ TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
     frame = ReadBack();
     TimelineWarmUp();
     EXPECT_EQ(ReadBack(), frame);
-    EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_ALPHATESTENABLE), 0u);
-    EXPECT_EQ(transform().index, 0);
+    EXPECT_TRUE(d3d9test::RenderState(d3d(), D3DRS_ALPHATESTENABLE) == 0 && transform().index == 0);
     AudioClockReset();
     TimelineStart();
   }
@@ -295,38 +238,20 @@ TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
 // Entering a scene restarts its programs from zeroed registers, also when the timeline
 // returns to a scene it played before; staying in a scene keeps them running.
 TEST_F(TimelineFrameTest, EnteringASceneRestartsItsPrograms) {
-  const uint8_t code[] = {
-      0x80, 0xA0, 0xE4, 0x40, 0x00, 0x00, 0x80, 0x3F,  // add.s r0(xyzw), 1.0
-      0x14, 0xA0, 0x00, 0x00,                          // translate r0(x, x, x)
-  };
-  TransformProgram* program = TransformProgramCreate();
-  TransformProgramAssign(*program, code, sizeof(code));
-  AnimTrack track;
-  AnimTrackInit(&track, kTrackLinear, 1);
-  AnimTrackAddProgram(track, program);
-  Scene& a = NewScene();
-  Scene& b = NewScene();
-  LeafNode* leaf = LeafNodeCreate(&device_, nullptr);
-  SceneAddNode(a, reinterpret_cast<SceneNode*>(leaf));
-  AnimBinding* binding =
-      AnimBindingInitNode(crt::AlignedNew<AnimBinding>(), *reinterpret_cast<SceneNode*>(leaf));
-  AnimBindingAddTrack(*binding, &track);
+  scenetest::Tracks owned;
+  Scene &a = NewScene(), &b = NewScene();
+  LeafNode* leaf = AddLeaf(a, nullptr, 0.0f);
+  AnimBinding* binding = AnimBindingInit(crt::AlignedNew<AnimBinding>(), leaf->matrix, 0);
+  AnimBindingAddTrack(*binding, owned.Make({kTrackLinear, 1, 0.0f, {}, {scenetest::kCounter}}));
   SceneAddBinding(a, binding);
-  Add(&a, 1.0f);
-  Add(&b, 1.0f);
-  Add(&a, 1.0f);
-  const struct {
-    uint32_t ms;
-    float x;
-  } frames[] = {{100, 1.0f}, {200, 2.0f}, {300, 3.0f}, {1500, 3.0f}, {2100, 1.0f}, {2200, 2.0f}};
-  for (const auto& f : frames) {
-    At(f.ms);
+  for (Scene* clip : {&a, &b, &a}) Add(clip, 1.0f);
+  const std::pair<uint32_t, float> frames[] = {{100, 1.0f},  {200, 2.0f},  {300, 3.0f},
+                                               {1500, 3.0f}, {2100, 1.0f}, {2200, 2.0f}};
+  for (auto [ms, x] : frames) {
+    At(ms);
     ASSERT_TRUE(TimelineRenderFrame());
-    EXPECT_EQ(leaf->matrix->m[12], f.x) << "at " << f.ms << " ms";
+    EXPECT_EQ(leaf->matrix->m[12], x) << "at " << ms << " ms";
   }
-  ListDestroy(track.programs);
-  ListDestroy(track.keys);
-  TransformProgramDestroy(program);
 }
 
 }  // namespace

@@ -10,13 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "platform/d3d9.h"
@@ -31,24 +29,23 @@ extern char** environ;
 
 namespace {
 
-int g_pictures = 0;
-
-void CountPicture(IDirect3DDevice9* device) {
-  if (testsupport::DistinctColours(d3d9test::ReadBackBuffer(device), 33) > 32) ++g_pictures;
-}
-
-// In a child process (for EXPECT_EXIT): arranges the hooks with `arrange`, runs the main body
-// with the sound drained as fast as the CPU allows (so the production plays faster than real
-// time), and exits with its result after printing to stderr the win32 calls ("win32: <call>" a
-// line), then "windows=<n> threads=<n> pictures=<some|none>" (a picture: a presented
-// frame of more than 32 colours) and "boxes: <text>|<text>|".
+// In a child process (for EXPECT_EXIT): arranges the hooks with `arrange` (the dialog answers Ok
+// unless it scripts otherwise), runs the main body with the sound drained as fast as the CPU
+// allows (so the production plays faster than real time), and exits with its result after
+// printing to stderr the win32 calls ("win32: <call>" a line), then "windows=<n> threads=<n>
+// pictures=<some|none>" (a picture: a presented frame of more than 32 colours) and
+// "boxes: <text>|<text>|".
 [[noreturn]] void RunMainBodyInChild(const std::function<void()>& arrange) {
   if (!Win32InitVideo()) std::exit(100);
   d3d9test::ResetHooks();
   d3d9test::SetAdapterModes({{640, 480, 60, D3DFMT_X8R8G8B8}, {800, 600, 60, D3DFMT_X8R8G8B8}});
-  d3d9test::SetPresentHook(CountPicture);
+  static int pictures = 0;
+  d3d9test::SetPresentHook([](IDirect3DDevice9* device) {
+    pictures += testsupport::DistinctColours(d3d9test::ReadBackBuffer(device), 33) > 32;
+  });
   DsoundTestSetBackend(DsoundTestBackend::kDrain);
   TestCaptureMessageBoxes(true);
+  TestScriptDialog({{TestDialogActionKind::kOk}});  // full screen in the first mode
   arrange();
   TestWin32TraceStart();
   const int32_t result = RunApplication();
@@ -61,46 +58,41 @@ void CountPicture(IDirect3DDevice9* device) {
   std::string boxes;
   for (const TestMessageBox& box : TestCapturedMessageBoxes()) boxes += box.text + "|";
   std::fprintf(stderr, "windows=%d threads=%d pictures=%s\nboxes: %s\n", windows, threads,
-               g_pictures > 0 ? "some" : "none", boxes.c_str());
+               pictures > 0 ? "some" : "none", boxes.c_str());
   std::fflush(stderr);
   std::exit(result);
 }
 
 constexpr int kExitFailed = 255;  // -1 as the process reports it
 
-// Cancel and closing the dialog, and each start-up failure (with its one box), end the run
-// with -1 before any frame: no sequencer thread, and a failing window or device gives the
-// display mode back.
-TEST(MainBody, CancelAndStartUpFailuresEndWithMinusOne) {
+// Each start-up failure shows its one box and ends the run with -1 before any frame: no
+// sequencer thread, and a failing window or device gives the display mode back.
+TEST(MainBody, StartUpFailuresEndWithMinusOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   if (!Win32InitVideo()) GTEST_SKIP() << "no display";
-  using Action = TestDialogActionKind;
-  const auto fullScreen = [] { TestScriptDialog({{Action::kOk}}); };
-  const std::string restored = "ChangeDisplaySettingsA\\(null, 0\\).*windows=1";
-  const std::vector<std::tuple<std::function<void()>, std::string, const char*>> cases = {
-      {[] {
-         TestScriptDialog({{Action::kSelect, 1}, {Action::kCancel}});
-       },
-       "windows=0", ""},
-      {[] { TestScriptDialog({{Action::kClose}}); }, "windows=0", ""},
-      {[] { d3d9test::FailCall("Direct3DCreate9", D3DERR_NOTAVAILABLE); }, "windows=0",
-       "Could not create D3D object!"},
-      {[] { d3d9test::FailCall("GetDeviceCaps", D3DERR_INVALIDCALL); }, "windows=0",
-       "Could not get graphics card capabilities!"},
-      {[] { d3d9test::SetShaderVersions(0xFFFE0101, 0xFFFF0104); }, "windows=0",
-       "You need at least a shader model 2.0 compatible graphics card!"},
-      {[] { d3d9test::SetAdapterModes({}); }, "windows=0",
-       "Your graphics card doesn't support the X8R8G8B8 format!"},
-      {[&] { fullScreen(), TestWin32FailCall("CreateWindowExA"); }, restored,
-       "Could not create window!"},
-      {[&] { fullScreen(), d3d9test::FailCall("CreateDevice", D3DERR_NOTAVAILABLE); }, restored,
-       "Could not create D3D device!"},
+  const struct {
+    std::function<void()> arrange;
+    const char* box;
+    bool windowed;  // failed after the display mode changed
+  } rows[] = {
+      {[] { d3d9test::FailCall("Direct3DCreate9", D3DERR_NOTAVAILABLE); },
+       "Could not create D3D object!", false},
+      {[] { d3d9test::FailCall("GetDeviceCaps", D3DERR_INVALIDCALL); },
+       "Could not get graphics card capabilities!", false},
+      {[] { d3d9test::SetShaderVersions(0xFFFE0101, 0xFFFF0104); },
+       "You need at least a shader model 2.0 compatible graphics card!", false},
+      {[] { d3d9test::SetAdapterModes({}); },
+       "Your graphics card doesn't support the X8R8G8B8 format!", false},
+      {[] { TestWin32FailCall("CreateWindowExA"); }, "Could not create window!", true},
+      {[] { d3d9test::FailCall("CreateDevice", D3DERR_NOTAVAILABLE); },
+       "Could not create D3D device!", true},
   };
-  for (const auto& [arrange, windows, box] : cases) {
-    SCOPED_TRACE(box);
-    const std::string boxes = *box ? std::string(box) + "\\|" : "";
-    EXPECT_EXIT(RunMainBodyInChild(arrange), ::testing::ExitedWithCode(kExitFailed),
-                windows + " threads=0 pictures=none\nboxes: " + boxes + "\n");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.box);
+    const std::string windows =
+        row.windowed ? "ChangeDisplaySettingsA\\(null, 0\\).*windows=1" : "windows=0";
+    EXPECT_EXIT(RunMainBodyInChild(row.arrange), ::testing::ExitedWithCode(kExitFailed),
+                windows + " threads=0 pictures=none\nboxes: " + row.box + "\\|\n");
   }
 }
 
@@ -113,14 +105,14 @@ bool Within(int limitMs, const std::function<bool()>& done) {
   return true;
 }
 
-// A process started from a path, killed when the record goes.
+// The program started from `path`, killed when the record goes.
 struct Child {
   pid_t pid = -1;
   int code = -2;  // exit code 0..255 once ended; -1 when it did not end normally; -2 running
 
-  bool Start(std::string path) {
+  explicit Child(std::string path) {
     char* argv[] = {path.data(), nullptr};
-    return posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ) == 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ) != 0) pid = -1;
   }
   bool Ended(int milliseconds) {
     return Within(milliseconds, [this] {
@@ -135,77 +127,53 @@ struct Child {
   }
 };
 
-// The visible windows of process `pid` as xdotool lists them (windows of other tests on the
-// same display never match).
-std::vector<unsigned long> VisibleWindows(pid_t pid) {
-  std::vector<unsigned long> windows;
-  const std::string search = "xdotool search --onlyvisible --pid " + std::to_string(pid);
-  FILE* output = popen((search + " 2>/dev/null").c_str(), "r");
-  if (output == nullptr) return windows;
-  for (char line[64]; std::fgets(line, sizeof line, output) != nullptr;)
-    windows.push_back(std::strtoul(line, nullptr, 10));
-  pclose(output);
-  return windows;
+// The visible windows of the program as xdotool lists them, each id between line breaks
+// (windows of other tests on the same display never match); `sync` waits up to 60 s for one.
+std::string Windows(const Child& program, const std::string& sync = "") {
+  const std::string command = "timeout 60 xdotool search " + sync + " --onlyvisible --pid " +
+                              std::to_string(program.pid) + " 2>/dev/null";
+  std::string ids = "\n";
+  FILE* output = popen(command.c_str(), "r");
+  for (char line[64]; output && std::fgets(line, sizeof line, output);) ids += line;
+  if (output) pclose(output);
+  return ids;
 }
 
-// The first visible window of `pid` other than `except` within 60 seconds; 0 when none showed.
-unsigned long FindWindow(pid_t pid, unsigned long except = 0) {
-  unsigned long found = 0;
-  Within(60000, [&] {
-    for (unsigned long window : VisibleWindows(pid))
-      if (window != except) found = window;
-    return found != 0;
-  });
-  return found;
-}
-
-// Gives the window the focus and presses `key` (an xdotool key name) until the window is gone
-// within two seconds, at most ten times: with no window manager, a window of another test that
-// shows meanwhile takes the focus, and the key then goes astray.
-bool PressUntilGone(pid_t pid, unsigned long window, const std::string& key) {
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    const std::string id = std::to_string(window);
+// Gives the window the program shows (one at a time) the focus and presses `key` (an xdotool
+// key name) until the window is gone within two seconds, at most ten times: with no window
+// manager, a window of another test that shows meanwhile takes the focus, and the key then goes
+// astray. False when no window showed within 60 seconds or it did not close.
+bool PressUntilGone(const Child& program, const std::string& key) {
+  const std::string shown = Windows(program, "--sync");
+  const std::string id = shown.substr(1, shown.find('\n', 1) - 1);
+  for (int attempt = 0; !id.empty() && attempt < 10; ++attempt) {
     std::system(("timeout 10 xdotool windowfocus --sync " + id + "; timeout 10 xdotool key " + key)
                     .c_str());
-    if (Within(2000, [&] {
-          const std::vector<unsigned long> windows = VisibleWindows(pid);
-          return std::find(windows.begin(), windows.end(), window) == windows.end();
-        }))
+    if (Within(2000, [&] { return Windows(program).find("\n" + id + "\n") == std::string::npos; }))
       return true;
   }
   return false;
 }
 
-// Starts the program and answers its setup dialog with `key`; the dialog's window, or 0 when
-// no dialog showed or it did not close.
-unsigned long StartAndAnswerDialog(Child& program, const std::string& path, const char* key) {
-  if (!program.Start(path)) return 0;
-  const unsigned long dialog = FindWindow(program.pid);
-  return dialog != 0 && PressUntilGone(program.pid, dialog, key) ? dialog : 0;
-}
-
 // Escape in the dialog ends the program with -1; Enter starts it, and Escape in its window ends
 // the run normally; played to its end, the production shows pictures and ends with 0.
 TEST(Program, CancelEscapeAndTheWholeProduction) {
-  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
-  if (std::system("command -v xdotool > /dev/null") != 0) GTEST_SKIP() << "no xdotool";
+  if (!std::getenv("DISPLAY") || std::system("command -v xdotool > /dev/null") != 0)
+    GTEST_SKIP() << "no display or no xdotool";
   const std::string path =
       std::filesystem::read_symlink("/proc/self/exe").parent_path() / "../halvex";
   ASSERT_EQ(access(path.c_str(), X_OK), 0) << path;
   // Typed dialogs of tests running side by side on one display take turns; the program's own
   // window takes the focus when it shows, so the turn lasts until this test ends.
-  const int lock = open("/tmp/halvex-typed-dialog.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
-  if (lock >= 0) flock(lock, LOCK_EX);
-  Child cancelled, escaped;
-  ASSERT_NE(StartAndAnswerDialog(cancelled, path, "Escape"), 0u);
+  flock(open("/tmp/halvex-typed-dialog.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666), LOCK_EX);
+  Child cancelled(path);
+  ASSERT_TRUE(PressUntilGone(cancelled, "Escape"));
   ASSERT_TRUE(cancelled.Ended(60000));
-  EXPECT_EQ(cancelled.code, 255);
+  EXPECT_EQ(cancelled.code, kExitFailed);
 
-  const unsigned long dialog = StartAndAnswerDialog(escaped, path, "Return");
-  ASSERT_NE(dialog, 0u);
-  const unsigned long window = FindWindow(escaped.pid, dialog);
-  ASSERT_NE(window, 0u) << "no window";
-  ASSERT_TRUE(PressUntilGone(escaped.pid, window, "Escape"));
+  Child escaped(path);
+  ASSERT_TRUE(PressUntilGone(escaped, "Return")) << "no dialog";
+  ASSERT_TRUE(PressUntilGone(escaped, "Escape")) << "no window";
   // The song alone runs for over three minutes: an end within seconds of the press is Escape's.
   ASSERT_TRUE(escaped.Ended(20000));
   EXPECT_EQ(escaped.code, 0);

@@ -7,20 +7,13 @@
 
 namespace testsupport {
 
-namespace {
-LRESULT DefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-}  // namespace
-
 const char* OpenD3D9Window(D3D9Window& out, const char* windowClass, int x, int y, int width,
                            int height, bool show) {
   if (!Win32InitVideo()) return "no display";
   out.windowClass = windowClass;
-  WNDCLASSA c{};
-  c.lpfnWndProc = DefaultProc;
-  c.hInstance = GetModuleHandleA(nullptr);
-  c.lpszClassName = windowClass;
+  const WNDCLASSA c{.lpfnWndProc = DefWindowProcA,
+                    .hInstance = GetModuleHandleA(nullptr),
+                    .lpszClassName = windowClass};
   RegisterClassA(&c);
   out.window = CreateWindowExA(0, windowClass, "", WS_POPUP, x, y, width, height, nullptr, nullptr,
                                c.hInstance, nullptr);
@@ -50,10 +43,7 @@ IDirect3DTexture9* MakeTexture(IDirect3DDevice9* device, UINT w, UINT h, const u
       D3D_OK)
     return nullptr;
   D3DLOCKED_RECT locked;
-  if (texture->LockRect(0, &locked, nullptr, 0) != D3D_OK) {
-    texture->Release();
-    return nullptr;
-  }
+  if (texture->LockRect(0, &locked, nullptr, 0) != D3D_OK) return texture->Release(), nullptr;
   for (UINT y = 0; y < h; ++y)
     std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, texels + y * w, w * 4);
   texture->UnlockRect(0);

@@ -76,8 +76,7 @@ class DeviceTest : public ::testing::Test {
   D3D9Window base_;
   HWND window_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
-  IDirect3DVertexDeclaration9* screenLayout_ = nullptr;
-  IDirect3DVertexDeclaration9* clipLayout_ = nullptr;
+  IDirect3DVertexDeclaration9 *screenLayout_ = nullptr, *clipLayout_ = nullptr;
   IDirect3DVertexShader9* passVs_ = nullptr;
   IDirect3DPixelShader9* colourPs_ = nullptr;
   std::vector<D3D9Object*> owned_;

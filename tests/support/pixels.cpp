@@ -1,7 +1,7 @@
 #include "tests/support/pixels.h"
 
-#include <algorithm>
 #include <cstdlib>
+#include <set>
 
 namespace testsupport {
 
@@ -26,11 +26,9 @@ void ExpectPixels(const std::vector<uint32_t>& image, int width, const std::vect
 }
 
 size_t DistinctColours(const std::vector<uint32_t>& image, size_t limit) {
-  std::vector<uint32_t> seen;
-  for (size_t i = 0; i < image.size() && seen.size() < limit; ++i) {
-    const uint32_t colour = image[i] & 0xFFFFFFu;
-    if (std::find(seen.begin(), seen.end(), colour) == seen.end()) seen.push_back(colour);
-  }
+  std::set<uint32_t> seen;
+  for (size_t i = 0; i < image.size() && seen.size() < limit; ++i)
+    seen.insert(image[i] & 0xFFFFFFu);
   return seen.size();
 }
 

@@ -1,14 +1,13 @@
 #include "tests/support/render_fixture.h"
 
 #include <cstring>
+#include <span>
 
-#include "math/byte_buffer.h"
-#include "mesh/material_run.h"
+#include "mesh/generators.h"
 #include "mesh/mesh.h"
 #include "platform/crt.h"
 #include "platform/sdl_window.h"
-#include "platform/testing.h"
-#include "render/mesh_buffers.h"
+#include "render/mesh_finish.h"
 #include "render/shader.h"
 #include "render/texture_upload.h"
 
@@ -21,14 +20,7 @@ void RenderTest::SetUp() {
   DeviceInit(&device_);
   device_.d3d = Direct3DCreate9(D3D_SDK_VERSION);
   ASSERT_NE(device_.d3d, nullptr);
-  ASSERT_TRUE(DeviceCreateWindow(device_, kSize, kSize, 0));
-  device_.width = kSize;
-  device_.height = kSize;
-  device_.transformState = TransformStateInit(crt::AlignedNew<TransformState>(), &device_);
-  device_.targetManager =
-      TargetManagerInit(crt::AlignedNew<TargetManager>(), device_.device, &device_);
-  device_.renderer = RendererInit(crt::AlignedNew<Renderer>(), &device_, device_.device);
-  DeviceCreateFrameTargets(device_, kSize, kSize);
+  ASSERT_TRUE(DeviceStartUp(device_, kSize, kSize, 0));
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
   DeviceHandleResize(device_);  // lowers the flag of the window's first size
@@ -44,14 +36,7 @@ void RenderTest::TearDown() {
     TextureDestroy(image);
   }
   TargetManagerSelect(targets(), nullptr, 0);
-  DeviceReleaseFrameTargets(device_);
-  RendererCleanup(renderer());
-  crt::AlignedDelete(device_.renderer);
-  TargetManagerCleanup(targets());
-  crt::AlignedDelete(device_.targetManager);
-  TransformStateCleanup(transform());
-  crt::AlignedDelete(device_.transformState);
-  DeviceDestroyWindow(device_, 0);
+  DeviceShutDown(device_);
   ListDestroy(device_.modes);
   ListDestroy(device_.textures);
   TestCaptureMessageBoxes(false);
@@ -62,8 +47,6 @@ void RenderTest::TearDown() {
 std::vector<uint32_t> RenderTest::ReadTarget(const Texture* record) {
   return d3d9test::ReadTextureLevel(static_cast<IDirect3DTexture9*>(record->texture), 0);
 }
-
-std::vector<uint32_t> RenderTest::ReadBack() { return d3d9test::ReadBackBuffer(d3d()); }
 
 Texture* RenderTest::Image(uint16_t w, uint16_t h, const std::vector<uint32_t>& pixels,
                            uint32_t linear) {
@@ -76,30 +59,13 @@ Texture* RenderTest::Image(uint16_t w, uint16_t h, const std::vector<uint32_t>& 
 }
 
 Mesh* RenderTest::HalvesMesh(Material* left, Material* right, Vec3 normal) {
-  // Vertices 0-3 the left half (x -1..0), 4-7 the right half (x 0..1).
-  static const float kX[8] = {-1, 0, -1, 0, 0, 1, 0, 1};
-  static const float kY[8] = {1, 1, -1, -1, 1, 1, -1, -1};
-  static const uint16_t kIndices[12] = {0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7};
-  Mesh* mesh = MeshCreate(&device_, 0, 0);
-  MeshCreateVertexBuffer(8, *mesh, renderer(), 0);
-  MeshCreateIndexBuffer(renderer(), *mesh, 12, 0);
-  auto* vertices = static_cast<Vertex*>(MeshLockVertexBuffer(*mesh, 8));
-  std::memset(vertices, 0, 8 * sizeof(Vertex));
-  for (int i = 0; i < 8; ++i) {
-    vertices[i].position = {kX[i], kY[i], 0.5f};
-    vertices[i].u = (kX[i] + 1.0f) / 2.0f;
-    vertices[i].v = (1.0f - kY[i]) / 2.0f;
-    vertices[i].color = 0xFFFFFFFFu;
-    vertices[i].normal = normal;
-  }
-  MeshUnlockVertexBuffer(*mesh);
-  std::memcpy(MeshLockIndexBuffer(*mesh, 12), kIndices, sizeof kIndices);
-  MeshUnlockIndexBuffer(*mesh);
-  mesh->vertexCount = 8;
-  ByteBufferResize(mesh->runs, 2 * sizeof(MaterialRun));
-  auto* runs = reinterpret_cast<MaterialRun*>(mesh->runs.data);
-  runs[0] = {left, 0, 2};
-  runs[1] = {right, 6, 2};
+  // A 2 x 2 sheet of two quads in the xy plane: face 0 the left half, face 1 the right.
+  Mesh* mesh = MeshCreateSheet(2, 2, 2, 1, 0, 0, left, &device_);
+  mesh->faces[1]->material = right;
+  for (Vertex& v : std::span(mesh->vertices, mesh->vertexCount))
+    v.position.z = 0.5f, v.normal = normal, v.color = 0xFFFFFFFFu;
+  MeshFinish(*mesh, 0, 0.0f);
+  MeshUpload(*mesh, 0);
   meshes_.push_back(mesh);
   return mesh;
 }

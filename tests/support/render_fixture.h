@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/testing.h"
 #include "render/renderer.h"
 #include "render/target_manager.h"
 #include "render/transform_state.h"
@@ -21,11 +22,8 @@ namespace rendertest {
 
 constexpr uint32_t kSize = 64;
 
-constexpr uint32_t kRed = 0xFFFF0000u;
-constexpr uint32_t kGreen = 0xFF00FF00u;
-constexpr uint32_t kBlue = 0xFF0000FFu;
-constexpr uint32_t kYellow = 0xFFFFFF00u;
-constexpr uint32_t kWhite = 0xFFFFFFFFu;
+constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu,
+                   kWhite = 0xFFFFFFFFu;
 
 // One channel of a 0xAARRGGBB word: 0 blue, 1 green, 2 red, 3 alpha.
 inline int Channel(uint32_t word, int channel) { return (word >> (8 * channel)) & 0xFF; }
@@ -44,7 +42,7 @@ class RenderTest : public ::testing::Test {
 
   // The pixels of a render-target record's texture, top row first.
   std::vector<uint32_t> ReadTarget(const Texture* record);
-  std::vector<uint32_t> ReadBack();
+  std::vector<uint32_t> ReadBack() { return d3d9test::ReadBackBuffer(d3d()); }
   uint32_t BackPixel(uint32_t x, uint32_t y) { return ReadBack()[y * kSize + x]; }
   // Checks pixels of the back buffer against their rows (channels within `tolerance`).
   void ExpectBack(const std::vector<testsupport::PixelRow>& rows, int tolerance = 0) {

@@ -11,26 +11,18 @@ namespace testsupport {
 constexpr uint64_t kFnvOffset = 0xcbf29ce484222325ull;
 uint64_t Fnv1a64(const void* bytes, size_t count, uint64_t seed = kFnvOffset);
 
-}  // namespace testsupport
-
-namespace testsupport {
-
 // FNV-1a 64 of an image: its width and height as 32-bit little-endian words, then its pixel
 // words (0xAARRGGBB) in memory order, each little-endian. Golden tests store these.
 uint64_t ImageHash(uint32_t width, uint32_t height, const uint32_t* pixels);
 
-// Writes an 0xAARRGGBB image as an 8-bit RGBA PNG (stored deflate blocks, no compression).
-// Returns false when the file cannot be written.
+// Writes an 0xAARRGGBB image as an 8-bit RGBA PNG. Returns false when the file cannot be
+// written.
 bool WritePng(const char* path, uint32_t width, uint32_t height, const uint32_t* pixels);
 
 // ImageHash, and when the environment variable HALVEX_PNG_DIR names a folder, also writes the
 // image there as <name>.png so a person can look at it.
 uint64_t HashAndMaybeWrite(const char* name, uint32_t width, uint32_t height,
                            const uint32_t* pixels);
-
-}  // namespace testsupport
-
-namespace testsupport {
 
 // The number of crt::rand draws between two generator states (the generator steps
 // state * 214013 + 2531011), or -1 when it takes more than `limit`.

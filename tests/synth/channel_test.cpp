@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/crt.h"
 #include "synth/channel.h"
@@ -14,9 +15,8 @@ namespace {
 // A channel on the aligned heap with helpers to set parameters by plain value and to pull
 // frames.
 struct ChannelRig {
-  Channel* channel;
+  Channel* channel = ChannelInit(crt::AlignedNew<Channel>());
 
-  ChannelRig() { channel = ChannelInit(crt::AlignedNew<Channel>()); }
   ~ChannelRig() {
     ChannelCleanup(channel);
     crt::AlignedDelete(channel);
@@ -45,12 +45,9 @@ struct ChannelRig {
   Voice* voice(int i) const { return channel->voices[i]; }
 };
 
-constexpr int kPolyphony = 2, kGlide = 3, kNoteGate = 94;
-
 TEST(ChannelRenderTest, PullsOfAnySizeGiveTheSameSound) {
-  std::vector<float> renders[3];
-  const int pieces[3] = {100, 256, 7680};
-  for (int k = 0; k < 3; ++k) {
+  std::vector<std::vector<float>> renders;
+  for (int piece : {100, 256, 7680}) {
     ChannelRig rig;
     rig.SineOnOscillator0();
     const std::pair<int, float> effects[] = {{220, 1.0f}, {221, 30.0f}, {223, 0.4f}, {224, 1.0f},
@@ -58,10 +55,10 @@ TEST(ChannelRenderTest, PullsOfAnySizeGiveTheSameSound) {
     for (auto [index, value] : effects) rig.Set(index, value);  // delay and reverb on
     ChannelNoteOn(rig.channel, 57, 100);
     ChannelNoteOn(rig.channel, 64, 80);
-    renders[k] = rig.Pull(3000, pieces[k]);
+    renders.push_back(rig.Pull(3000, piece));
     ChannelNoteOff(rig.channel, 57);
-    const std::vector<float> b = rig.Pull(4700, pieces[k]);
-    renders[k].insert(renders[k].end(), b.begin(), b.end());
+    const std::vector<float> b = rig.Pull(4700, piece);
+    renders.back().insert(renders.back().end(), b.begin(), b.end());
   }
   EXPECT_EQ(renders[0], renders[1]);
   EXPECT_EQ(renders[0], renders[2]);
@@ -100,7 +97,7 @@ TEST(ChannelVoicesTest, PolyphonyOfTwoPointNineFiveStealsTheOldestVoice) {
   EXPECT_EQ(ChannelFindVoiceToSteal(one.channel), -1);  // nothing sounds
   for (ChannelRig* r : {&one, &rig}) {
     r->SineOnOscillator0();
-    PatchParam(r->patch(), kPolyphony)->norm = 0.13f;  // reads 2.95
+    PatchParam(r->patch(), kParamPolyphony)->norm = 0.13f;  // reads 2.95
   }
   // Voices started in one block: the lowest index is stolen.
   for (uint8_t note : {50, 51, 52, 53}) ChannelNoteOn(one.channel, note, 100);
@@ -115,7 +112,7 @@ TEST(ChannelVoicesTest, PolyphonyOfTwoPointNineFiveStealsTheOldestVoice) {
   // A fourth sounding note steals the voice with the greatest age: voice 1, retriggered.
   ChannelNoteOn(rig.channel, 44, 90);
   EXPECT_EQ(rig.voice(1)->note, 44);
-  EXPECT_EQ(rig.voice(1)->velocity, 90 * 0.0078125f);
+  EXPECT_EQ(rig.voice(1)->velocity, 90 / 128.0f);
   EXPECT_EQ(rig.voice(1)->gen->age, 0.0f);
   EXPECT_EQ(rig.voice(2)->note, 42);
   EXPECT_EQ(ChannelCountVoices(rig.channel), 3);
@@ -124,7 +121,7 @@ TEST(ChannelVoicesTest, PolyphonyOfTwoPointNineFiveStealsTheOldestVoice) {
 TEST(ChannelVoicesTest, GlideMovesFromThePreviousNoteMonotonicallyInTheStatedBlocks) {
   ChannelRig rig;
   rig.SineOnOscillator0();
-  rig.Set(kGlide, 0.5f);
+  rig.Set(kParamGlideTime, 0.5f);
   ChannelNoteOn(rig.channel, 57, 100);  // first note on the patch: no glide
   rig.Pull(256, 256);
   EXPECT_EQ(rig.voice(0)->frequency, NoteToFrequency(57));
@@ -142,7 +139,7 @@ TEST(ChannelVoicesTest, GlideMovesFromThePreviousNoteMonotonicallyInTheStatedBlo
   }
   rig.Pull(256, 256);
   EXPECT_EQ(v->frequency, to);
-  rig.Set(kGlide, 0.0f);  // gliding down, glide time 0 jumps at once
+  rig.Set(kParamGlideTime, 0.0f);  // gliding down, glide time 0 jumps at once
   ChannelNoteOn(rig.channel, 45, 100);
   rig.Pull(256, 256);
   EXPECT_EQ(rig.voice(2)->frequency, NoteToFrequency(45));
@@ -161,7 +158,7 @@ TEST(ChannelVoicesTest, NoteOffReleasesOnlyItsNoteAndTheGateBlocksNoteOns) {
   ChannelNoteOn(rig.channel, 120, 100);  // outside the table: ignored altogether
   EXPECT_EQ(rig.channel->silence, kSilenceReleased);
   EXPECT_EQ(ChannelCountVoices(rig.channel), 3);
-  rig.Set(kNoteGate, 1.0f);  // the note gate: a note-on holds the channel, starts no voice
+  rig.Set(kParamNoteGate, 1.0f);  // the note gate: a note-on holds the channel, starts no voice
   ChannelNoteOn(rig.channel, 64, 100);
   EXPECT_EQ(rig.channel->silence, kSilenceHeld);
   EXPECT_EQ(ChannelCountVoices(rig.channel), 3);

@@ -1,33 +1,95 @@
 #pragma once
-// A patch and one voice for rendering the voice path offline, outside any channel.
+// A patch and one voice for rendering the voice path offline, outside any channel, and the
+// measurements of rendered audio (in double precision) the synthesizer tests share.
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <initializer_list>
 #include <utility>
 #include <vector>
 
+#include "synth/block.h"
+#include "synth/effect_chain.h"
+#include "synth/oscillator.h"
 #include "synth/patch.h"
+#include "synth/tables.h"
 #include "synth/voice.h"
-
-namespace synthtest {
+#include "synth/voice_gen.h"
+#include "synth/wavetable.h"
 
 // Builds the shared tables (note frequencies, square roots, wavetable bank, random phases and
 // white noise) once per process and keeps them for its whole life.
-void EnsureSharedTables();
+inline void EnsureSharedTables() {
+  static bool built = false;
+  if (built) return;
+  built = true;
+  NoteFrequencyTableBuild();
+  SqrtTableBuild();
+  WavetableBankBuild();
+  // A patch that lives as long as the process holds a reference to the white-noise table, so
+  // the table built by this first patch (right after the random phases) is never rebuilt.
+  static Patch keeper{};
+  PatchInit(&keeper);
+}
 
 // Runs a fresh patch's effect chain, with the given parameters (index, plain value), over the
 // signal in place in 256-frame blocks (sizes are multiples of 256).
-void RunEffects(std::initializer_list<std::pair<int, float>> params, std::vector<float>* left,
-                std::vector<float>* right);
+inline void RunEffects(std::initializer_list<std::pair<int, float>> params,
+                       std::vector<float>* left, std::vector<float>* right) {
+  Patch patch{};
+  PatchInit(&patch);
+  EffectSettingsCreate(&patch);
+  EffectChain* chain = EffectChainCreate();
+  for (const auto& [index, value] : params) ParamSet(PatchParam(&patch, index), value);
+  for (size_t at = 0; at + kBlockFrames <= left->size(); at += kBlockFrames)
+    EffectChainRun(&patch, chain, {left->data() + at, right->data() + at}, kSampleRate);
+  EffectChainDestroy(chain);
+  EffectSettingsDestroy(&patch);
+  PatchCleanup(&patch);
+}
 
 // Parameter index of oscillator n's parameter `offset`.
-int OscParam(int n, int offset);
+inline int OscParam(int n, int offset) {
+  return kParamOscillatorBase + kOscillatorParamStride * n + offset;
+}
 
-struct RenderedAudio {
-  std::vector<float> left;
-  std::vector<float> right;
-};
+// Frequency in Hz of a steady tone: rising zero crossings, each placed by linear interpolation,
+// counted over the span from the first to the last.
+inline double ToneFrequency(const std::vector<float>& x, double rate) {
+  double first = 0.0, last = 0.0;
+  int cycles = -1;
+  for (size_t i = 1; i < x.size(); ++i) {
+    if (x[i - 1] >= 0.0f || x[i] < 0.0f) continue;
+    last = double(i - 1) + x[i - 1] / (double(x[i - 1]) - x[i]);
+    if (++cycles == 0) first = last;
+  }
+  return cycles * rate / (last - first);
+}
+
+// Root mean square, and the largest magnitude (infinity when a sample is not finite).
+inline double Rms(const std::vector<float>& x) {
+  double sum = 0.0;
+  for (float v : x) sum += static_cast<double>(v) * v;
+  return x.empty() ? 0.0 : std::sqrt(sum / x.size());
+}
+inline double PeakAbs(const std::vector<float>& x) {
+  double m = 0.0;
+  for (float v : x) m = std::isfinite(v) ? std::fmax(m, std::fabs(double(v))) : INFINITY;
+  return m;
+}
+
+// Amplitude of the sinusoid of frequency f (Hz) in x, by correlation with sin and cos over a
+// whole number of its periods.
+inline double ToneAmplitude(const std::vector<float>& x, double f, double rate) {
+  const size_t n = static_cast<size_t>(std::floor(x.size() * f / rate) * rate / f);
+  double re = 0.0, im = 0.0;
+  for (size_t i = 0; i < n; ++i) {
+    re += x[i] * std::cos(2.0 * kPi * f * double(i) / rate);
+    im += x[i] * std::sin(2.0 * kPi * f * double(i) / rate);
+  }
+  return 2.0 * std::hypot(re, im) / static_cast<double>(n);
+}
 
 // A patch built over the shared tables, freed after the test.
 class PatchTest : public ::testing::Test {
@@ -43,36 +105,53 @@ class PatchTest : public ::testing::Test {
   Patch patch_{};
 };
 
-// The patch and one voice.
-struct VoiceCase;
+struct RenderedAudio {
+  std::vector<float> left, right;
+};
 
+// The patch and one voice.
 class VoiceTest : public PatchTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
+  void SetUp() override {
+    PatchTest::SetUp();
+    VoiceInit(&voice_);
+  }
+  void TearDown() override {
+    VoiceCleanup(&voice_);
+    PatchTest::TearDown();
+  }
   // A plain sine on oscillator 0: waveform 1, gain 1, level 1, linear pan 0.5, master 0 dB
   // (x 0.1), one unison copy; octave, semitone and fine tune 0 on all three oscillators.
-  void UseSine();
+  void UseSine() {
+    for (auto [offset, value] :
+         {std::pair{kOscWaveform, 1.0f}, {kOscGain, 1.0f}, {kOscLevel, 1.0f}, {kOscPan, 0.5f}})
+      Set(OscParam(0, offset), value);
+    Set(kParamMasterGain, 0.0f);
+    // These ranges start below 0: a fresh patch plays 8 octaves down, detuned.
+    for (int n = 0; n < 3; ++n)
+      for (int offset : {kOscOctave, kOscSemitone, kOscFineLeft, kOscFineRight})
+        Set(OscParam(n, offset), 0.0f);
+  }
   // Binds the voice, sets its pitch to the note's frequency (no glide), triggers its envelopes
   // and opens the gate, as a channel starts a note on a free voice.
-  void StartNote(int note);
+  void StartNote(int note) {
+    VoiceBindPatch(&voice_, &patch_);
+    voice_.note = static_cast<uint8_t>(note);
+    voice_.frequency = voice_.target = NoteToFrequency(note);
+    VoiceTriggerEnvelopes(&voice_);
+    VoiceGateOn(&voice_);
+  }
   // Renders `blocks` blocks; `sounded` (if given) receives the result of every block's render.
-  RenderedAudio Render(int blocks, std::vector<bool>* sounded = nullptr);
-  // Renders each case on a fresh patch and voice and checks its figures.
-  void RunCases(const std::vector<VoiceCase>& cases);
+  RenderedAudio Render(int blocks, std::vector<bool>* sounded = nullptr) {
+    const std::vector<float> silence(size_t(blocks) * kBlockFrames, 0.0f);
+    RenderedAudio audio{silence, silence};
+    for (int b = 0; b < blocks; ++b) {
+      StereoPair out{&audio.left[b * kBlockFrames], &audio.right[b * kBlockFrames]};
+      const bool r = VoiceGenRender(&patch_, &voice_, out, kSampleRate);
+      if (sounded) sounded->push_back(r);
+    }
+    return audio;
+  }
 
   Voice voice_{};
 };
-
-// One audio case of a voice: parameters (index, plain value) set over the plain sine before a
-// note starts, and the figures its render must show after the first (fading-in) block.
-struct VoiceCase {
-  const char* what;
-  std::vector<std::pair<int, float>> params;
-  int note;
-  double leftHz, rightHz;  // the strongest tone of each side, within 0.5 Hz
-  double rms = 0;          // when not 0: the left side's root mean square, within 1 %
-};
-
-}  // namespace synthtest

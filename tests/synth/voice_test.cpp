@@ -1,47 +1,52 @@
-#include <gtest/gtest.h>
-
 #include <cfloat>
-#include <cmath>
 #include <complex>
-#include <vector>
 
-#include "audio_measure.h"
 #include "synth/biquad.h"
-#include "synth/block.h"
-#include "synth/oscillator.h"
 #include "synth/pad_table.h"
-#include "synth/patch.h"
-#include "synth/tables.h"
-#include "synth/voice_gen.h"
-#include "synth/wavetable.h"
 #include "synth_fixture.h"
 
 namespace {
 
-using synthtest::OscParam;
-using synthtest::RenderedAudio;
-using synthtest::VoiceTest;
-
 // A waveform cycle spans two periods: a voice sounds an octave below its frequency. Semitones
 // add to the octave factor (1 + 7/12, not 2^(7/12)), fine tune detunes each side linearly by
-// 1/768 per step, the master gain scales by a tenth of its decibel power.
+// 1/768 per step, the master gain scales by a tenth of its decibel power. Each case sets its
+// parameters over the plain sine and is measured after the first (fading-in) block.
 TEST_F(VoiceTest, PitchAndLevelOfTheRenderedSine) {
   // Linear pan 0.5 gives amplitude 0.5 per side, master 0 dB x 0.1: rms 0.05 / sqrt 2.
   const double half = NoteToFrequency(57) / 2.0, rms = 0.05 / std::sqrt(2.0);
   const int fineL = OscParam(0, kOscFineLeft), fineR = OscParam(0, kOscFineRight);
   const int copies = kParamUnisonCopies, detune = kParamUnisonDetune,
             spread = kParamUnisonPanSpread;
-  RunCases({
+  const struct {
+    const char* what;
+    std::vector<std::pair<int, float>> params;
+    int note;
+    double leftHz, rightHz, rms;  // within 0.5 Hz; the left side's, within 1 %
+  } cases[] = {
       {"note 57", {}, 57, half, half, rms},
-      {"octave 1", {{OscParam(0, kOscOctave), 1}}, 57, 2 * half, 2 * half},
-      {"semitone 7", {{OscParam(0, kOscSemitone), 7}}, 57, half * 19 / 12, half * 19 / 12},
-      {"fixed 400 Hz", {{OscParam(0, kOscFixedFreq), 20}}, 70, 200, 200},
-      {"fine tune", {{fineL, 1}, {fineR, -0.5f}}, 57, half * 832 / 768, half * 760 / 768},
+      {"octave 1", {{OscParam(0, kOscOctave), 1}}, 57, 2 * half, 2 * half, rms},
+      {"semitone 7", {{OscParam(0, kOscSemitone), 7}}, 57, half * 19 / 12, half * 19 / 12, rms},
+      {"fixed 400 Hz", {{OscParam(0, kOscFixedFreq), 20}}, 70, 200, 200, rms},
+      {"fine tune", {{fineL, 1}, {fineR, -0.5f}}, 57, half * 832 / 768, half * 760 / 768, rms},
       {"-20 dB", {{kParamMasterGain, -20}}, 57, half, half, rms / 100},
       {"+20 dB", {{kParamMasterGain, 20}}, 57, half, half, rms * 100},
       // One unison copy is neither detuned nor panned.
       {"unison of one", {{copies, 1}, {detune, 1}, {spread, 1}}, 57, half, half, rms},
-  });
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    SetUp();
+    UseSine();
+    for (const auto& [index, value] : c.params) Set(index, value);
+    StartNote(c.note);
+    RenderedAudio a = Render(64);
+    for (std::vector<float>* side : {&a.left, &a.right})
+      side->erase(side->begin(), side->begin() + kBlockFrames);
+    EXPECT_NEAR(ToneFrequency(a.left, kSampleRate), c.leftHz, 0.5);
+    EXPECT_NEAR(ToneFrequency(a.right, kSampleRate), c.rightHz, 0.5);
+    EXPECT_NEAR(Rms(a.left), c.rms, c.rms * 0.01);
+  }
 }
 
 TEST_F(VoiceTest, NoteFadesInOverItsFirstBlockAndEndsAfterTheGateCloses) {
@@ -52,7 +57,7 @@ TEST_F(VoiceTest, NoteFadesInOverItsFirstBlockAndEndsAfterTheGateCloses) {
   RenderedAudio a = Render(2, &sounded);
   const double level = 0.1 * std::sqrt(0.5);
   auto peak = [&](int from, int to) {
-    return audiotest::PeakAbs(std::vector<float>(a.left.begin() + from, a.left.begin() + to));
+    return PeakAbs(std::vector<float>(a.left.begin() + from, a.left.begin() + to));
   };
   EXPECT_EQ(a.left[0], 0.0f);
   EXPECT_LT(peak(0, 128), 0.5 * level + 1e-6);
@@ -67,40 +72,25 @@ TEST_F(VoiceTest, NoteFadesInOverItsFirstBlockAndEndsAfterTheGateCloses) {
   EXPECT_EQ(peak(kBlockFrames, 3 * kBlockFrames), 0.0);
 }
 
-class OscillatorTest : public synthtest::PatchTest {
- protected:
-  void SetUp() override {
-    PatchTest::SetUp();
-    osc_ = patch_.oscillators[0];
-    Set(kOscWaveform, 1);
-    Set(kOscGain, 1);
-  }
-  void Set(int offset, float plain) { PatchTest::Set(OscParam(0, offset), plain); }
-  // A state for a steady render at frequency f: amplitude 1 from the start.
-  static OscVoiceState Steady(float frequency) {
-    OscVoiceState st{};
-    st.amplitude = st.rampStart = 1.0f, st.frequency = frequency, st.shape = kPi;
-    return st;
-  }
-
-  Oscillator* osc_ = nullptr;
-};
+// A state for a steady render of oscillator 0 at `frequency` Hz: amplitude 1 from the start.
+OscVoiceState Steady(float frequency) {
+  OscVoiceState st{};
+  st.amplitude = st.rampStart = 1.0f, st.frequency = frequency, st.shape = kPi;
+  return st;
+}
 
 // Waveform off writes nothing and reports silence; a zero frequency and a PAD waveform without
 // a table leave the block as it was in every mode.
-TEST_F(OscillatorTest, SilentCasesLeaveTheBlockAlone) {
+TEST_F(PatchTest, SilentOscillatorCasesLeaveTheBlockAlone) {
   // Waveform, mode, frequency, block fill, whether it reports sound.
-  const float rows[][5] = {{0, 0, 440, 0.25f, 0},
-                           {2, 0, 0, 0.25f, 1},
-                           {6, 0, 440, 0, 1},
-                           {6, 1, 440, 0, 1},
-                           {6, 2, 440, 0, 1}};
+  const float rows[][5] = {{0, 0, 440, 0.25f, 0}, {0, 1, 440, 0.25f, 0}, {2, 0, 0, 0.25f, 1},
+                           {6, 0, 440, 0, 1},     {6, 1, 440, 0, 1},     {6, 2, 440, 0, 1}};
   for (const auto& row : rows) {
-    Set(kOscWaveform, row[0]);
-    Set(kOscMode, row[1]);
+    Set(OscParam(0, kOscWaveform), row[0]);
+    Set(OscParam(0, kOscMode), row[1]);
     OscVoiceState st = Steady(row[2]);
     std::vector<float> out(kBlockFrames, row[3]);
-    EXPECT_EQ(OscillatorRender(osc_, &st, out.data(), kSampleRate), row[4] != 0)
+    EXPECT_EQ(OscillatorRender(patch_.oscillators[0], &st, out.data(), kSampleRate), row[4] != 0)
         << row[0] << " " << row[1];
     EXPECT_EQ(out, std::vector<float>(kBlockFrames, row[3])) << row[0] << " " << row[1];
   }
@@ -110,35 +100,31 @@ TEST_F(OscillatorTest, SilentCasesLeaveTheBlockAlone) {
 // overflow to infinity, and infinity x 0 give NaN); phase modulation at full depth (3, used
 // squared) steps the phase from -8 to +10 increments, also backwards. Every table read must
 // stay inside its table and every sample finite within -1..1.
-TEST_F(OscillatorTest, ExtremeModulationStaysFiniteAndInsideTheTables) {
-  OscillatorUpdatePadTable(osc_, 0.1f, 0.5f, 0.2f);
-  Set(kOscGain, 10);
-  const struct {
-    int mode;
-    float depth, frequency;
-    int blocks;
-    bool fullScale;  // modulation input +-1, else -0.5, 0, 0.5
-  } rows[] = {{1, 0, 15000, 1, false}, {2, 3, 5000, 8, true}};
-  for (const auto& row : rows) {
-    Set(kOscMode, static_cast<float>(row.mode));
-    Set(kOscModDepth, row.depth);
+TEST_F(PatchTest, ExtremeOscillatorModulationStaysFiniteAndInsideTheTables) {
+  Oscillator* osc = patch_.oscillators[0];
+  OscillatorUpdatePadTable(osc, 0.1f, 0.5f, 0.2f);
+  Set(OscParam(0, kOscGain), 10);
+  // Mode, depth, frequency, blocks; multiply mode's input is -0.5, 0, 0.5, modulation's +-1.
+  for (auto [mode, depth, frequency, blocks] :
+       {std::tuple{1, 0.0f, 15000.0f, 1}, {2, 3, 5000, 8}}) {
+    Set(OscParam(0, kOscMode), float(mode));
+    Set(OscParam(0, kOscModDepth), depth);
     for (int waveform = 1; waveform <= 13; ++waveform) {
-      Set(kOscWaveform, static_cast<float>(waveform));
-      OscVoiceState st = Steady(row.frequency);
-      for (int b = 0; b < row.blocks; ++b) {
+      Set(OscParam(0, kOscWaveform), float(waveform));
+      OscVoiceState st = Steady(frequency);
+      for (int b = 0; b < blocks; ++b) {
         std::vector<float> out(kBlockFrames);
         for (int i = 0; i < kBlockFrames; ++i)
-          out[i] = row.fullScale ? (i & 1 ? 1.0f : -1.0f) : (i % 3) * 0.5f - 0.5f;
-        OscillatorRender(osc_, &st, out.data(), kSampleRate);
-        ASSERT_LE(audiotest::PeakAbs(out), 1.0) << row.mode << " " << waveform;
-        ASSERT_GE(st.phase, 0.0f) << waveform;
-        ASSERT_LE(st.phase, kTwoPi) << waveform;
+          out[i] = mode == 2 ? (i & 1 ? 1.0f : -1.0f) : (i % 3) * 0.5f - 0.5f;
+        OscillatorRender(osc, &st, out.data(), kSampleRate);
+        ASSERT_LE(PeakAbs(out), 1.0) << mode << " " << waveform;
+        ASSERT_TRUE(st.phase >= 0.0f && st.phase <= kTwoPi) << waveform << " " << st.phase;
       }
     }
   }
 }
 
-TEST_F(OscillatorTest, TableReadsThatRoundToTheEndReadEntryZero) {
+TEST_F(PatchTest, OscillatorTableReadsThatRoundToTheEndReadEntryZero) {
   const WavetableBank* bank = WavetableBankGet();
   const float justBelow = std::nextafter(kTwoPi, 0.0f);
   EXPECT_EQ(OscillatorWaveValue(OscWave{kWaveSine, 0, bank->sine}, justBelow), bank->sine[0]);
@@ -152,8 +138,7 @@ TEST_F(OscillatorTest, TableReadsThatRoundToTheEndReadEntryZero) {
 
 // |H(e^jw)| of the stored (a0-normalised) coefficients at f Hz.
 double Magnitude(const Biquad& q, double f) {
-  const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * f / kSampleRate);
-  const std::complex<double> z2 = z1 * z1;
+  const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * f / kSampleRate), z2 = z1 * z1;
   const double b0 = q.b0, b1 = q.b1, b2 = q.b2, a1 = q.a1, a2 = q.a2;
   return std::abs((b0 + b1 * z1 + b2 * z2) / (1.0 + a1 * z1 + a2 * z2));
 }
@@ -161,9 +146,8 @@ double Magnitude(const Biquad& q, double f) {
 // Runs the section over x on both sides, in blocks, in place.
 void RunSection(Biquad* q, std::vector<float>& x) {
   std::vector<float> right = x;
-  for (size_t at = 0; at < x.size(); at += kBlockFrames) {
+  for (size_t at = 0; at < x.size(); at += kBlockFrames)
     BiquadRun({&x[at], &right[at]}, {&x[at], &right[at]}, q, 0.0f);
-  }
 }
 
 // Runs a sine of amplitude 0.5 through the section and returns the settled output amplitude.
@@ -172,33 +156,25 @@ double MeasuredGain(Biquad q, double f) {
   for (size_t i = 0; i < x.size(); ++i) x[i] = float(0.5 * std::sin(2 * kPi * f * i / kSampleRate));
   RunSection(&q, x);
   const std::vector<float> settled(x.begin() + 32 * kBlockFrames, x.end());
-  return audiotest::ToneAmplitude(settled, f, kSampleRate) / 0.5;
+  return ToneAmplitude(settled, f, kSampleRate) / 0.5;
 }
 
-class BiquadTest : public VoiceTest {
- protected:
-  void SetUp() override {
-    VoiceTest::SetUp();
-    StartNote(60);
-  }
-  Biquad Design(int filter) {
+TEST_F(VoiceTest, BiquadsRunAsDesignedAndFallToExactZeros) {
+  StartNote(60);
+  auto design = [&](int filter) {
     Biquad q{};
     BiquadDesign(patch_.filters[filter], &q, &voice_, kSampleRate);
     return q;
-  }
-};
-
-TEST_F(BiquadTest, MeasuredGainMatchesTheDesignedResponseForEveryKind) {
+  };
   // Cutoffs are set as square roots: low-pass 1 kHz, high-pass 500 Hz, band-pass 2 kHz at
   // +6 dB, notch 3.1 kHz.
   const std::pair<int, float> params[] = {
       {177, 31.6227766f}, {178, 0.7f}, {184, 22.3606798f}, {185, 0.3f}, {191, 44.7213595f},
       {192, 6.0f},        {193, 0.5f}, {197, 55.6776436f}, {198, 0.6f}};
   for (auto [index, value] : params) Set(index, value);
-  const double freqs[10] = {100, 300, 700, 1000, 1500, 2200, 3000, 4500, 7000, 12000};
   for (int filter = 0; filter < 4; ++filter) {
-    const Biquad q = Design(filter);
-    for (double f : freqs) {
+    const Biquad q = design(filter);
+    for (double f : {100, 300, 700, 1000, 1500, 2200, 3000, 4500, 7000, 12000}) {
       // Within 0.1 dB, or 1e-4 absolute deep in a stop band.
       const double expected = Magnitude(q, f);
       EXPECT_NEAR(MeasuredGain(q, f), expected, std::fmax(1e-4, expected * 0.0116))
@@ -206,39 +182,31 @@ TEST_F(BiquadTest, MeasuredGainMatchesTheDesignedResponseForEveryKind) {
     }
   }
   // The responses have the shape of their kind.
-  EXPECT_NEAR(Magnitude(Design(0), 100), 1.0, 0.02);
-  EXPECT_LT(Magnitude(Design(0), 12000), 0.05);
-  EXPECT_LT(Magnitude(Design(1), 100), 0.1);
-  EXPECT_NEAR(Magnitude(Design(1), 12000), 1.0, 0.02);
-  EXPECT_GT(Magnitude(Design(2), 2000), Magnitude(Design(2), 300));
-  EXPECT_LT(Magnitude(Design(3), 3100), 0.01);
-}
-
-TEST_F(BiquadTest, DesignLimitsCutoffAndResonance) {
+  EXPECT_NEAR(Magnitude(design(0), 100), 1.0, 0.02);
+  EXPECT_LT(Magnitude(design(0), 12000), 0.05);
+  EXPECT_LT(Magnitude(design(1), 100), 0.1);
+  EXPECT_NEAR(Magnitude(design(1), 12000), 1.0, 0.02);
+  EXPECT_GT(Magnitude(design(2), 2000), Magnitude(design(2), 300));
+  EXPECT_LT(Magnitude(design(3), 3100), 0.01);
   Set(177, 4.0f);  // 16 Hz, raised to 20
-  Set(178, 1.0f);
-  const Biquad q = Design(0);
-  EXPECT_EQ(q.cutoff, 20.0f);
-  EXPECT_FLOAT_EQ(q.q, 1.0f - 0.95f);
-}
-
-TEST_F(BiquadTest, OutputFallsToExactZerosAfterTheInputStops) {
+  Set(178, 1.0f);  // resonance held at 0.95
+  EXPECT_EQ(design(0).cutoff, 20.0f);
+  EXPECT_FLOAT_EQ(design(0).q, 1.0f - 0.95f);
+  // A ringing low-pass at 225 Hz after a block of input: never a denormal, exactly zero in time.
   Set(177, 15.0f);
-  Set(178, 0.9f);  // a ringing low-pass at 225 Hz
-  Biquad q = Design(0);
+  Set(178, 0.9f);
+  Biquad q = design(0);
   std::vector<float> x(800 * kBlockFrames, 0.0f);
   for (int i = 0; i < kBlockFrames; ++i) x[i] = (i % 7) * 0.3f - 0.9f;
   RunSection(&q, x);
   size_t last = 0;
   for (size_t i = 0; i < x.size(); ++i) {
-    // Never a denormal: either exactly zero or a normal float.
     ASSERT_TRUE(x[i] == 0.0f || std::fabs(x[i]) >= FLT_MIN) << i;
     if (x[i] != 0.0f) last = i;
   }
   EXPECT_GT(last, size_t(kBlockFrames));
   EXPECT_LT(last, x.size() - kBlockFrames);
-  EXPECT_EQ(q.leftY1, 0.0f);
-  EXPECT_EQ(q.leftY2, 0.0f);
+  EXPECT_TRUE(q.leftY1 == 0.0f && q.leftY2 == 0.0f);
 }
 
 }  // namespace

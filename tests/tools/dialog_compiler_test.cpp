@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -16,70 +17,41 @@ dialog 7 0 0 100 50 "Say \"hi\" \\ bye"   # trailing comment
 end
 )";
 
-struct Parsed {
-  bool ok;
-  std::vector<DialogSource> dialogs;
-  std::string error;
-};
-
-Parsed Parse(const std::string& text) {
-  Parsed parsed;
-  parsed.ok = ParseDialogSource(text, "test.dlg", &parsed.dialogs, &parsed.error);
-  return parsed;
-}
-
-// The source with the line that starts with `prefix` replaced by `line`.
-std::string WithLine(const std::string& prefix, const std::string& line) {
+// kGood with its line `n` (1-based; 8 is after the last) replaced by `line`.
+std::string WithLine(size_t n, const std::string& line) {
   std::string text = kGood;
-  const size_t start = text.find(prefix);
-  const size_t end = text.find('\n', start);
-  return text.replace(start, end - start, line);
+  size_t start = 0;
+  while (--n) start = text.find('\n', start) + 1;
+  return text.replace(start, text.find('\n', start) - start, line);
 }
 
 // Each row breaks one line of a source that parses: the fault names its line and keeps nothing.
 TEST(DialogCompilerParse, FaultsNameTheLineAndWhatIsWrong) {
-  ASSERT_TRUE(Parse(kGood).ok) << Parse(kGood).error;
-  const struct {
-    std::string text;
-    std::string error;
-  } cases[] = {
-      {WithLine("  style", "  style WS_POPUP | WS_NOSUCH"), "test.dlg:3: unknown style WS_NOSUCH"},
-      {WithLine("  style", "  style WS_POPUP WS_CAPTION"),
-       "test.dlg:3: style must be '|' between flags"},
-      {WithLine("  style", "  style WS_POPUP |"), "test.dlg:3: missing style"},
-      {WithLine("  font", "  font 9 700 1 \"Face"), "test.dlg:4: unterminated string"},
-      {WithLine("  font", "  font 9 700 1 \"F\\ace\""), "test.dlg:4: unknown escape in string"},
-      {WithLine("  font", "  font 9 700 1 Face"), "test.dlg:4: face must be a quoted string"},
-      {WithLine("  font", "  font 0 700 1 \"Face\""),
-       "test.dlg:4: point size must be within 1..72"},
-      {WithLine("  control IDOK", "  control IDOK button \"OK\" 10 10 40"),
-       "test.dlg:5: missing height"},
-      {WithLine("  control IDOK", "  control IDOK combo \"OK\" 10 10 40 14 0"),
-       "test.dlg:5: unknown control class combo"},
-      {WithLine("  control IDOK", "  control IDOK button \"OK\" 10 10 40 14 0 extra"),
-       "test.dlg:5: style must be '|' between flags"},
-      {WithLine("  control IDOK", "  control 12 button \"OK\" 10 10 40 14 0"),
-       "test.dlg:6: duplicate control id"},
-      {WithLine("  control IDOK", "  control IDOK button \"OK\" 70 10 40 14 0"),
-       "test.dlg:5: control lies outside its dialog"},
-      {WithLine("  control IDOK", "  control 0x10000 button \"OK\" 1 1 4 4 0"),
-       "test.dlg:5: control id must be within 1..65535"},
-      {WithLine("  control IDOK", "  control 1x button \"OK\" 1 1 4 4 0"),
-       "test.dlg:5: control id must be a number"},
-      {WithLine("dialog", "dialog 7 0 0 100 50 \"T\" more"), "test.dlg:2: extra operand more"},
-      {WithLine("dialog", "frame 7"), "test.dlg:2: statement outside a dialog: frame"},
-      {WithLine("  font", "  # no font"), "test.dlg:7: dialog without font"},
-      {WithLine("end", "dialog 8 0 0 10 10 \"T\""),
-       "test.dlg:7: dialog inside a dialog (missing end)"},
-      {WithLine("end", ""), "test.dlg:8: dialog without end"},
-      {std::string(kGood) + kGood, "test.dlg:9: duplicate dialog id"},
+  std::vector<DialogSource> dialogs;
+  std::string error;
+  ASSERT_TRUE(ParseDialogSource(kGood, "test.dlg", &dialogs, &error)) << error;
+  // {line replaced, its new text, the fault after "test.dlg:"}
+  const std::tuple<size_t, const char*, const char*> cases[] = {
+      {3, "style WS_POPUP | WS_NOSUCH", "3: unknown style WS_NOSUCH"},
+      {3, "style WS_POPUP WS_CAPTION", "3: style must be '|' between flags"},
+      {4, "font 9 700 1 \"Face", "4: unterminated string"},
+      {5, "control IDOK button \"OK\" 10 10 40", "5: missing height"},
+      {5, "control IDOK combo \"OK\" 10 10 40 14 0", "5: unknown control class combo"},
+      {5, "control 12 button \"OK\" 10 10 40 14 0", "6: duplicate control id"},
+      {5, "control IDOK button \"OK\" 70 10 40 14 0", "5: control lies outside its dialog"},
+      {5, "control 0x10000 button \"OK\" 1 1 4 4 0", "5: control id must be within 1..65535"},
+      {2, "dialog 7 0 0 100 50 \"T\" more", "2: extra operand more"},
+      {2, "frame 7", "2: statement outside a dialog: frame"},
+      {4, "# no font", "7: dialog without font"},
+      {7, "dialog 8 0 0 10 10 \"T\"", "7: dialog inside a dialog (missing end)"},
+      {7, "", "8: dialog without end"},
+      {8, kGood, "9: duplicate dialog id"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.error);
-    const Parsed parsed = Parse(c.text);
-    EXPECT_FALSE(parsed.ok);
-    EXPECT_EQ(parsed.error, c.error);
-    EXPECT_TRUE(parsed.dialogs.empty());  // nothing of a faulty source is kept
+  for (const auto& [line, text, want] : cases) {
+    dialogs.clear();
+    EXPECT_FALSE(ParseDialogSource(WithLine(line, text), "test.dlg", &dialogs, &error));
+    EXPECT_EQ(error, std::string("test.dlg:") + want);
+    EXPECT_TRUE(dialogs.empty()) << want;  // nothing of a faulty source is kept
   }
 }
 

@@ -2,17 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include "refusals.h"
+#include "tool_checks.h"
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Case {
-  const char* text;
-  std::vector<uint8_t> code;
-};
+// The code of the lines of `text`, and the assembler's first message ("" when all assemble).
+std::pair<std::vector<uint8_t>, std::string> Assembled(std::string_view text) {
+  std::pair<std::vector<uint8_t>, std::string> out;
+  std::istringstream lines{std::string(text)};
+  for (std::string line; out.second.empty() && std::getline(lines, line);)
+    TransformAssembleLine(line, &out.first, &out.second);
+  return out;
+}
+
+using Case = std::pair<const char*, std::vector<uint8_t>>;  // text, code
 
 // One instruction of every operation, between them every operand form: r without and with a
 // swizzle byte (short and full letters), c, immediates (negative, infinite, -0), type 0.
@@ -45,13 +52,10 @@ const Case kInstructions[] = {
 TEST(TransformAsmTest, EveryOperationRoundTrips) {
   ASSERT_EQ(std::size(kInstructions), TransformOpNames().size());
   for (size_t op = 0; op < std::size(kInstructions); ++op) {
-    const Case& c = kInstructions[op];
-    std::vector<uint8_t> code;
-    std::string error;
-    ASSERT_TRUE(TransformAssembleLine(c.text, &code, &error)) << c.text << ": " << error;
-    EXPECT_EQ(code, c.code) << c.text;
-    EXPECT_EQ(TransformDisassemble(c.code, ""), std::string(c.text) + "\n");
-    EXPECT_EQ(TransformProgramOps(c.code), std::vector<uint8_t>{uint8_t(op)}) << c.text;
+    const auto& [text, code] = kInstructions[op];
+    EXPECT_EQ(Assembled(text), std::pair(code, std::string())) << text;
+    EXPECT_EQ(TransformDisassemble(code, ""), std::string(text) + "\n");
+    EXPECT_EQ(TransformProgramOps(code), std::vector<uint8_t>{uint8_t(op)}) << text;
   }
 }
 
@@ -65,39 +69,23 @@ TEST(TransformAsmTest, UnsayableCodeRoundTripsAsBytes) {
       {"bytes 17 81 c5 0f 81 c5\n", {0x17, 0x81, 0xC5, 0x0F, 0x81, 0xC5}},     // opcode 23
       {"mov r1, c5\nbytes 0f a1\n", {0x0F, 0x81, 0xC5, 0x0F, 0xA1}},           // cut short
   };
-  for (const Case& c : kOdd) {
-    const std::string text = TransformDisassemble(c.code, "");
-    EXPECT_EQ(text, c.text);
-    std::vector<uint8_t> code;
-    std::string error;
-    for (size_t at = 0, eol; (eol = text.find('\n', at)) != std::string::npos; at = eol + 1) {
-      ASSERT_TRUE(TransformAssembleLine(text.substr(at, eol - at), &code, &error)) << error;
-    }
-    EXPECT_EQ(code, c.code) << c.text;
+  for (const auto& [text, code] : kOdd) {
+    EXPECT_EQ(TransformDisassemble(code, ""), text);
+    EXPECT_EQ(Assembled(text), std::pair(code, std::string())) << text;
   }
 }
 
 TEST(TransformAsmTest, MalformedInstructionsAreRefused) {
-  ExpectRefusals(
-      [](const std::string& line) {
-        std::vector<uint8_t> code;
-        std::string error;
-        return TransformAssembleLine(line, &code, &error) ? "" : error;
-      },
-      {{"wobble r1, c5", "unknown transform operation wobble"},
-       {"mov.x r1, c1", "unknown transform operation mov.x"},
-       {"mov r1", "mov takes a destination and a source, or -"},
-       {"mov r1, c5, c6", "mov takes a destination and a source"},
-       {"mov -, c5", "mov takes a destination and a source"},
-       {"mov r32, c5", "bad transform operand r32"},
-       {"mov c64, 1", "bad transform operand c64"},
-       {"mov r1.xq, c1", "bad transform operand r1.xq"},
-       {"mov r1.xyzwx, 1", "bad transform operand r1.xyzwx"},
-       {"mov r1, nan", "bad transform operand nan"},
-       {"mov r1, 1.5x", "bad transform operand 1.5x"},
-       {"mov rr, c1", "bad transform operand rr"},
-       {"bytes", "bytes takes hex bytes 00..ff"},
-       {"bytes 100", "bytes takes hex bytes 00..ff"}});
+  ExpectRefusals([](const std::string& line) { return Assembled(line).second; },
+                 {{"wobble r1, c5", "unknown transform operation wobble"},
+                  {"mov r1", "mov takes a destination and a source, or -"},
+                  {"mov r1, c5, c6", "mov takes a destination and a source"},
+                  {"mov -, c5", "mov takes a destination and a source"},
+                  {"mov r32, c5", "bad transform operand r32"},
+                  {"mov r1.xq, c1", "bad transform operand r1.xq"},
+                  {"mov r1, nan", "bad transform operand nan"},
+                  {"bytes", "bytes takes hex bytes 00..ff"},
+                  {"bytes 100", "bytes takes hex bytes 00..ff"}});
 }
 
 }  // namespace

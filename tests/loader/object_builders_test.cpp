@@ -13,9 +13,8 @@
 
 namespace {
 
-using loadertest::ReaderPtr;
-
 using loadertest::At;
+using loadertest::ReaderPtr;
 using loadertest::RunScript;
 
 const char kMaterial[] = "texture t 8 8 1 0 0\nend\nmaterial m 0 1\n diffuse t\nend\n";

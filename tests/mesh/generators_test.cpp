@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "mesh/generators.h"
@@ -15,40 +16,26 @@ namespace {
 
 using meshtest::ExpectSound;
 
+using meshtest::Make;
+
 TEST(MeshGenerators, EveryGeneratorIsSoundAndKeepsItsHash) {
-  struct Row {
-    const char* name;
-    std::function<Mesh*()> build;
-    uint64_t hash;
+  const std::tuple<const char*, Mesh*, uint64_t> rows[] = {
+      {"flat figure", Make(MeshCreateShapeFromTables, 2, 1.5f, 0.5f), 0x096591adddb92c89ull},
+      {"cylinder", Make(MeshCreateCylinder, 1.25f, 3, 3, 7), 0x079a0f1a0f541deaull},
+      {"cone", Make(MeshCreateCone, 2, 1.5f, 2, 9), 0x3e69ab24578c7889ull},
+      {"sphere", Make(MeshCreateSphere, 1.5f, 7), 0x5c6d5406a8246441ull},
+      {"tapered box", Make(MeshCreateTaperedBox, 1, 2, 3, 0.4f), 0x4bd1186f4d2835b5ull},
+      {"pyramid", Make(MeshCreatePyramid, 1, 2, 1.5f), 0x9d52f9ed48285a50ull},
+      {"helix", Make(MeshCreateHelix, 2, 0.4f, 2, 0.3f, 6, 5), 0x649cc1ff14dce696ull},
+      {"torus", Make(MeshCreateTorus, 3, 0.75f, 10, 6), 0x0c8a4409ad3e83dcull},
+      {"sheet", Make(MeshCreateSheet, 3, 2, 5, 4, 0, 0), 0x685ea2914d70c55full},
+      {"tube", Make(MeshCreateTube, 1.5f, 4, 3, 9, 0), 0xb28fb54816a733c8ull},
+      {"ring", Make(MeshCreateTube, 1, 0.5f, 2, 11, 1), 0x7961b54d991f6587ull},
   };
-  const Row rows[] = {
-      {"flat figure", [] { return MeshCreateShapeFromTables(2, 1.5f, 0.5f, nullptr, nullptr); },
-       0x096591adddb92c89ull},
-      {"cylinder", [] { return MeshCreateCylinder(1.25f, 3, 3, 7, nullptr, nullptr); },
-       0x079a0f1a0f541deaull},
-      {"cone", [] { return MeshCreateCone(2, 1.5f, 2, 9, nullptr, nullptr); },
-       0x3e69ab24578c7889ull},
-      {"sphere", [] { return MeshCreateSphere(1.5f, 7, nullptr, nullptr); }, 0x5c6d5406a8246441ull},
-      {"tapered box", [] { return MeshCreateTaperedBox(1, 2, 3, 0.4f, nullptr, nullptr); },
-       0x4bd1186f4d2835b5ull},
-      {"pyramid", [] { return MeshCreatePyramid(1, 2, 1.5f, nullptr, nullptr); },
-       0x9d52f9ed48285a50ull},
-      {"helix", [] { return MeshCreateHelix(2, 0.4f, 2, 0.3f, 6, 5, nullptr, nullptr); },
-       0x649cc1ff14dce696ull},
-      {"torus", [] { return MeshCreateTorus(3, 0.75f, 10, 6, nullptr, nullptr); },
-       0x0c8a4409ad3e83dcull},
-      {"sheet", [] { return MeshCreateSheet(3, 2, 5, 4, 0, 0, nullptr, nullptr); },
-       0x685ea2914d70c55full},
-      {"tube", [] { return MeshCreateTube(1.5f, 4, 3, 9, 0, nullptr, nullptr); },
-       0xb28fb54816a733c8ull},
-      {"ring", [] { return MeshCreateTube(1, 0.5f, 2, 11, 1, nullptr, nullptr); },
-       0x7961b54d991f6587ull},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    Mesh* mesh = row.build();
+  for (auto [name, mesh, hash] : rows) {
+    SCOPED_TRACE(name);
     ExpectSound(*mesh);
-    meshtest::ExpectHash(*mesh, row.hash);
+    meshtest::ExpectHash(*mesh, hash);
     MeshDestroy(mesh);
   }
 }

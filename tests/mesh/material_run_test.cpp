@@ -77,11 +77,7 @@ TEST_F(RunsFixture, RunsAreKeyedByRecordAndRebuiltAfresh) {
 
 // More than 65,535 triangle indices in a mesh whose vertices fit 16-bit indices: the second
 // run starts beyond 65,535 and the first run's triangle count exceeds 65,535; neither wraps.
-TEST(MaterialRuns, FirstIndexAndTriangleCountDoNotWrapAt16Bits) {
-  Material a, b;
-  MaterialInit(a);
-  MaterialInit(b);
-  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
+TEST_F(RunsFixture, FirstIndexAndTriangleCountDoNotWrapAt16Bits) {
   constexpr uint32_t kTriangles = 70000;
   // One face of 70,000 triangles (a face's index count is not limited to one byte).
   MeshFace* big = MeshFaceCreate(mesh);
@@ -89,35 +85,12 @@ TEST(MaterialRuns, FirstIndexAndTriangleCountDoNotWrapAt16Bits) {
   for (uint32_t i = 0; i < 3 * kTriangles; ++i) big->indices[i] = static_cast<uint16_t>(i % 3);
   MeshFaceSetMaterial(*big, &a);
   MeshAddFace(*mesh, big);
-  MeshFaceSetMaterial(*AddPolygon(*mesh, {2, 1, 0}), &b);
-  MeshBuildRuns(*mesh);
-  MeshFlattenRuns(*mesh);
+  AddFace({2, 1, 0}, &b);
+  BuildAndFlatten();
   ASSERT_EQ(MeshRunCount(*mesh), 2u);
   EXPECT_EQ(MeshRunAt(*mesh, 0).triangleCount, kTriangles);
   EXPECT_EQ(MeshRunAt(*mesh, 1).firstIndex, 3 * kTriangles);
   EXPECT_EQ(mesh->indices[3 * kTriangles], 2);
-  MeshDestroy(mesh);
-}
-
-// A run list grows geometrically: appending face after face to two interleaved lists moves
-// each block only about log2(bytes) times, so building the runs stays linear in the faces.
-TEST(MaterialRuns, AppendingFacesMovesTheListLogarithmically) {
-  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
-  const MeshFace& face = *AddPolygon(*mesh, {0, 1, 2});
-  constexpr uint32_t kFaces = 20000;  // 120,000 bytes per list: 17 doublings
-  ByteBuffer lists[2] = {};
-  uint32_t moves = 0;
-  for (uint32_t i = 0; i < 2 * kFaces; ++i) {
-    ByteBuffer& list = lists[i % 2];
-    const uint8_t* before = list.data;
-    MaterialRunAppendFace(face, list);
-    moves += list.data != before;
-  }
-  EXPECT_EQ(lists[1].size, kFaces * 6);
-  EXPECT_EQ(reinterpret_cast<const uint16_t*>(lists[1].data)[3 * kFaces - 1], 2);
-  EXPECT_LE(moves, 2u * 18u);
-  for (ByteBuffer& list : lists) ByteBufferFree(list);
-  MeshDestroy(mesh);
 }
 
 // Phase = round(|p| / radius x 62830): at the radius a full cycle, halfway half of it, off

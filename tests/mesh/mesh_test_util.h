@@ -18,14 +18,14 @@ namespace meshtest {
 // A mesh of the given vertex positions (u, v from x, y) and no faces.
 inline Mesh* MeshOfPoints(std::initializer_list<Vec3> points) {
   Mesh* mesh = MeshCreate(nullptr, 0, 0);
-  for (const Vec3& p : points) {
-    Vertex vertex{};
-    vertex.position = p;
-    vertex.u = p.x;
-    vertex.v = p.y;
-    MeshAddVertex(*mesh, vertex);
-  }
+  for (const Vec3& p : points) MeshAddVertex(*mesh, Vertex{p, {}, 0, p.x, p.y, {}, {}});
   return mesh;
+}
+
+// The generator's mesh with the given operands, no material and no device.
+template <class F, class... A>
+Mesh* Make(F generator, A... operands) {
+  return generator(operands..., nullptr, nullptr);
 }
 
 // Appends a face with the given corners, fan-triangulated.

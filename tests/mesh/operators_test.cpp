@@ -24,14 +24,6 @@ using meshtest::Indices;
 using meshtest::MeshOfPoints;
 using U16 = std::vector<uint16_t>;
 
-// The unit square in the xy plane facing +z, as one quad.
-Mesh* UnitQuad() {
-  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
-  AddPolygon(*mesh, {0, 1, 2, 3});
-  MeshComputeNormals(*mesh);
-  return mesh;
-}
-
 // An image of w x h whose pixel i is grey with brightness `grey(i)`.
 struct GreyImage {
   Texture image;
@@ -47,12 +39,8 @@ TEST(MeshOperators, EveryOperatorKeepsItsHash) {
     return ((i * 37) & 0xFF) << 16 | ((i * 11) & 0xFF) << 8 | (i & 0xFF);
   });
   const Texture* texture = &pattern.image;
-  struct Row {
-    const char* name;
-    std::function<void(Mesh&)> operate;  // on a sphere of radius 1.5 and 7 bands, rand seed 1234
-    uint64_t hash;
-  };
-  const Row rows[] = {
+  // Each operates on a sphere of radius 1.5 and 7 bands from rand seed 1234.
+  const std::tuple<const char*, std::function<void(Mesh&)>, uint64_t> rows[] = {
       {"rotate", [](Mesh& m) { MeshRotate(m, 30, -45, 60); }, 0x7a8dee78108897baull},
       {"transform",
        [](Mesh& m) {
@@ -74,13 +62,13 @@ TEST(MeshOperators, EveryOperatorKeepsItsHash) {
        },
        0x667f28cc4e830044ull},
   };
-  for (const Row& row : rows) {
+  for (const auto& [name, operate, hash] : rows) {
     Mesh* mesh = MeshCreateSphere(1.5f, 7, nullptr, nullptr);
     crt::srand(1234);
-    row.operate(*mesh);
+    operate(*mesh);
+    SCOPED_TRACE(name);
     ExpectSound(*mesh);
-    SCOPED_TRACE(row.name);
-    meshtest::ExpectHash(*mesh, row.hash);
+    meshtest::ExpectHash(*mesh, hash);
     MeshDestroy(mesh);
   }
   Mesh* box = MeshCreateBox(2, 2, 2, nullptr, nullptr);
@@ -91,7 +79,8 @@ TEST(MeshOperators, EveryOperatorKeepsItsHash) {
 
 // Zero ranges still draw: three per vertex for jitter, three per extrusion and two per corner.
 TEST(MeshOperators, ZeroRangesStillTakeTheirDraws) {
-  Mesh* mesh = UnitQuad();
+  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
+  AddPolygon(*mesh, {0, 1, 2, 3});
   crt::srand(1);
   MeshJitter(*mesh, 0, 0, 0);
   EXPECT_EQ(DrawsSince(1), 12);
@@ -181,13 +170,10 @@ TEST(MeshMerge, AppendsVerticesAndOffsetsTheSourceFaces) {
 TEST(MeshDisplace, TexCoordLookupWrapsAndDegenerateInputMovesNothing) {
   const GreyImage ramp(8, 8, [](uint32_t i) { return (i + 1) * 0x010101u; });
   const auto grey = [](int row, int column) { return (8 * row + column + 1) / 255.0f; };
-  Mesh* mesh = MeshOfPoints({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}});
-  const float texCoords[4][2] = {{0.25f, 0.5f}, {-0.125f, -0.25f}, {1.0f, 9.0f}, {0.5f, 0.5f}};
-  for (uint32_t i = 0; i < 4; ++i) {
-    mesh->vertices[i].u = texCoords[i][0];
-    mesh->vertices[i].v = texCoords[i][1];
+  // Points in the plane z = 0 at their texture coordinates (u, v).
+  Mesh* mesh = MeshOfPoints({{0.25f, 0.5f, 0}, {-0.125f, -0.25f, 0}, {1, 9, 0}, {0.5f, 0.5f, 0}});
+  for (uint32_t i = 0; i < 4; ++i)
     mesh->vertices[i].normal = Vec3{0, 0, i == 3 ? 0.0f : 2.0f};  // not unit; the last zero
-  }
   MeshDisplace(*mesh, &ramp.image, 1, 2.0f);
   EXPECT_FLOAT_EQ(mesh->vertices[0].position.z, 2 * grey(4, 2));
   EXPECT_FLOAT_EQ(mesh->vertices[1].position.z, 2 * grey(6, 7));  // -1 -> 7, -2 -> 6

@@ -2,22 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "math/vec.h"
 #include "render/device.h"
 
 namespace {
 
-Matrix Translation(float x, float y, float z) {
+// Identity but for m[0] = sx (the x scale) and the translation (x, y, z).
+Matrix Affine(float sx, float x = 0, float y = 0, float z = 0) {
   Matrix m;
   MatrixMakeTranslation(m, x, y, z);
+  m.m[0] = sx;
   return m;
 }
 
 class TransformStateTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    device_.width = 1024;
-    device_.height = 768;
+    device_.width = 1024, device_.height = 768;
     TransformStateInit(&state_, &device_);
   }
   void TearDown() override { TransformStateCleanup(state_); }
@@ -28,9 +31,8 @@ class TransformStateTest : public ::testing::Test {
     Matrix m;
     MatrixTranspose(m, transposed);
     MatrixTransformPoint(p, m);
-    EXPECT_NEAR(p.x / p.w, ex, 1e-6f);
-    EXPECT_NEAR(p.y / p.w, ey, 1e-6f);
-    EXPECT_NEAR(p.z / p.w, ez, 1e-6f);
+    EXPECT_LT(std::hypot(p.x / p.w - ex, p.y / p.w - ey, p.z / p.w - ez), 1e-6f)
+        << p.x / p.w << ", " << p.y / p.w << ", " << p.z / p.w;
   }
   void ExpectNdc(Vec4 p, float ex, float ey, float ez) {
     ExpectThrough(TransformStateGetWvpTransposed(state_), p, ex, ey, ez);
@@ -52,7 +54,7 @@ TEST_F(TransformStateTest, ProjectionsAndOverlayMapTheirBoundsOntoTheClipEdges) 
   ExpectNdc({6, 3, 1, 1}, 1, 1, 0);
   // The overlay maps pixels with row zero at the bottom; its end gives back identity view and
   // projection and the slot below it with its matrix.
-  TransformStateLoad(state_, Translation(3, 0, 0));
+  TransformStateLoad(state_, Affine(1, 3, 0, 0));
   TransformStateBeginOverlay(state_);
   ExpectNdc({0, 0, 0, 1}, -1, -1, 0.5f);
   ExpectNdc({1024, 768, 1, 1}, 1, 1, 1);
@@ -65,7 +67,7 @@ TEST_F(TransformStateTest, ProjectionsAndOverlayMapTheirBoundsOntoTheClipEdges) 
 // pops stop at slot 0; a push copies the top and multiply applies before it.
 TEST_F(TransformStateTest, StackStaysInsideItsSlotsAndMultipliesBeforeTheTop) {
   for (int i = 0; i < 31; ++i) TransformStatePush(state_);
-  TransformStateLoad(state_, Translation(7, 8, 9));
+  TransformStateLoad(state_, Affine(1, 7, 8, 9));
   TransformStatePush(state_);
   EXPECT_EQ(state_.index, 31);
   EXPECT_EQ(TransformStateGetTop(state_)->m[12], 7.0f);
@@ -74,46 +76,33 @@ TEST_F(TransformStateTest, StackStaysInsideItsSlotsAndMultipliesBeforeTheTop) {
   for (int i = 0; i < 40; ++i) TransformStatePop(state_);
   EXPECT_EQ(state_.index, 0);
 
-  TransformStateLoad(state_, Translation(10, 0, 0));
+  TransformStateLoad(state_, Affine(1, 10, 0, 0));
   TransformStatePush(state_);
-  Matrix scale;
-  MatrixInit(scale);
-  MatrixScale(scale, 2, 2, 2);
-  TransformStateMultiply(state_, scale);
+  TransformStateMultiply(state_, Affine(2));
   Vec4 p{1, 0, 0, 1};
   MatrixTransformPoint(p, *TransformStateGetTop(state_));
   EXPECT_FLOAT_EQ(p.x, 12.0f);  // scaled first, then translated
-  TransformStatePop(state_);
-  EXPECT_FLOAT_EQ(TransformStateGetTop(state_)->m[0], 1.0f);
 }
 
-TEST_F(TransformStateTest, DerivedMatricesFollowEveryChange) {
+TEST_F(TransformStateTest, DerivedMatricesFollowEveryChangeAndMultiplyLeftToRight) {
   TransformStateSetOrtho2D(state_, 2.0, 2.0);  // identity view and projection
-  TransformStateLoad(state_, Translation(1, 2, 3));
+  TransformStateLoad(state_, Affine(1));
+  // The bias maps clip space -1..1 to texture space 0..1 without flipping.
+  ExpectThrough(TransformStateGetWvpBiasTransposed(state_), {-1, -1, -1, 1}, 0, 0, 0);
+  ExpectThrough(TransformStateGetWvpBiasTransposed(state_), {1, 1, 1, 1}, 1, 1, 1);
+  TransformStateLoad(state_, Affine(1, 1, 2, 3));
   EXPECT_FLOAT_EQ(TransformStateGetWorldInverse(state_).m[14], -3.0f);
   // The inverse transposed carries the inverse translation in its last column.
   EXPECT_FLOAT_EQ(TransformStateGetWvpInverseTransposed(state_).m[3], -1.0f);
   EXPECT_FLOAT_EQ(TransformStateGetWvpInverseTransposed(state_).m[7], -2.0f);
-  TransformStateSetView(state_, Translation(0, 0, 5));
+  TransformStateSetView(state_, Affine(1, 0, 0, 5));
   EXPECT_FLOAT_EQ(TransformStateGetWvpTransposed(state_).m[11], 8.0f);
   EXPECT_FLOAT_EQ(TransformStateGetWorldInverse(state_).m[14], -3.0f);  // ignores the view
-  // The bias maps clip space -1..1 to texture space 0..1 without flipping.
-  TransformStateLoad(state_, Translation(0, 0, 0));
-  TransformStateSetView(state_, Translation(0, 0, 0));
-  ExpectThrough(TransformStateGetWvpBiasTransposed(state_), {-1, -1, -1, 1}, 0, 0, 0);
-  ExpectThrough(TransformStateGetWvpBiasTransposed(state_), {1, 1, 1, 1}, 1, 1, 1);
-}
-
-// top x view x projection multiplies left to right, and the texture matrix is that product x
-// bias: (0.1 x 0.3) x 0.7 and 0.1 x (0.3 x 0.7) differ in the last bit.
-TEST_F(TransformStateTest, ProductsRunLeftToRight) {
-  Matrix top, view;
-  MatrixInit(top), MatrixInit(view);
-  top.m[0] = 0.1f, view.m[0] = 0.3f;
-  TransformStateLoad(state_, top);
-  TransformStateSetView(state_, view);
-  MatrixInit(*state_.projection);
-  state_.projection->m[0] = 0.7f;
+  // top x view x projection multiplies left to right, and the texture matrix is that product
+  // x bias: (0.1 x 0.3) x 0.7 and 0.1 x (0.3 x 0.7) differ in the last bit.
+  TransformStateLoad(state_, Affine(0.1f));
+  TransformStateSetView(state_, Affine(0.3f));
+  *state_.projection = Affine(0.7f);
   const float product = (0.1f * 0.3f) * 0.7f;
   EXPECT_EQ(TransformStateGetWvpTransposed(state_).m[0], product);
   EXPECT_EQ(TransformStateGetWvpBiasTransposed(state_).m[0], product * 0.5f);

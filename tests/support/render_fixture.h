@@ -1,7 +1,7 @@
 #pragma once
-// The fixture of the render and scene suites: a 64 x 64 window and device over the stand-in with
-// the three rendering objects of a Device (transform state, target manager, renderer) and the six
-// frame targets. Skipped without a display.
+// The fixture of the render and scene suites: a 64 x 64 Device over the stand-in, started and
+// shut down as the program does it (window, device, default states, transform state, target
+// manager, renderer, frame targets, trigonometric tables). Skipped without a display.
 
 #include <gtest/gtest.h>
 
@@ -53,8 +53,8 @@ class RenderTest : public ::testing::Test {
 
   // A 2D texture record of w x h pixels (row-major, top row first), uploaded, freed at tear-down.
   Texture* Image(uint16_t w, uint16_t h, const std::vector<uint32_t>& pixels, uint32_t linear = 0);
-  // A quad mesh in clip space (z = 0.5) split into a left and a right half, each its own
-  // material run, every vertex with the normal; buffers created, filled, freed at tear-down.
+  // A white quad mesh over clip space (z = 0.5), its left half's face of `left`, its right half's
+  // of `right`, every vertex with the normal; finished, uploaded, freed at tear-down.
   Mesh* HalvesMesh(Material* left, Material* right, Vec3 normal = {0, 0, 0});
 
   Device device_{};

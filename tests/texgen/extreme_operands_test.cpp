@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
-#include <string>
+#include <tuple>
+#include <vector>
 
 #include "texgen/color_ops.h"
 #include "texgen/drawing.h"
@@ -18,122 +20,89 @@
 
 namespace {
 
-class Operands {
- public:
-  explicit Operands(uint32_t seed) : engine_(seed) {}
-  uint16_t U16() {
-    static const uint16_t values[] = {0, 1, 2, 3, 255, 256, 32767, 32768, 65534, 65535};
-    return values[engine_() % std::size(values)];
+// Operands drawn by parameter type: 16-bit values and lengths at their limits, 8-bit values and
+// modes at theirs, non-negative fixed-point factors, any colour, arrays of those, and the source
+// image (sometimes null).
+struct Operands {
+  auto Pick(auto... v) { return std::array{v...}[engine() % sizeof...(v)]; }
+  uint16_t Next(uint16_t) { return Pick(0, 1, 2, 3, 255, 256, 32767, 32768, 65534, 65535); }
+  int16_t Next(int16_t) { return static_cast<int16_t>(Next(uint16_t{})); }
+  int Next(int) { return Next(uint16_t{}); }
+  uint8_t Next(uint8_t) { return Pick(0, 1, 2, 3, 127, 128, 254, 255); }
+  float Next(float) { return Pick(0.0f, 0.00390625f, 0.5f, 1.0f, 2.0f, 255.99609375f); }
+  uint32_t Next(uint32_t) { return static_cast<uint32_t>(engine()); }
+  bool Next(bool) { return engine() & 1; }
+  const Texture* Next(const Texture*) { return source; }
+  const uint32_t* Next(const uint32_t*) { return Fill(colors); }
+  const uint8_t* Next(const uint8_t*) { return Fill(positions); }
+  const float* Next(const float*) {
+    for (float& w : kernel) w = Next(bool{}) ? Next(w) : -Next(w);
+    return kernel;
   }
-  int16_t S16() { return static_cast<int16_t>(U16()); }
-  uint8_t U8() {
-    static const uint8_t values[] = {0, 1, 2, 3, 127, 128, 254, 255};
-    return values[engine_() % std::size(values)];
+  template <class T, size_t N>
+  T* Fill(T (&values)[N]) {
+    for (T& v : values) v = Next(T{});
+    return values;
   }
-  uint8_t Mode() { return static_cast<uint8_t>(engine_() % 256); }
-  float Fixed() {
-    static const float values[] = {0.0f, 0.00390625f, 0.5f, 1.0f, 2.0f, 255.99609375f};
-    return values[engine_() % std::size(values)];
-  }
-  uint32_t Color() { return static_cast<uint32_t>(engine_()); }
-  bool Flag() { return engine_() & 1; }
 
- private:
-  std::mt19937 engine_;
+  std::mt19937 engine;
+  const Texture* source = nullptr;
+  uint32_t colors[6]{};
+  uint8_t positions[6]{};
+  float kernel[9]{};
 };
 
-using Operation = void (*)(Texture* t, Texture* source, Operands& o);
-
-struct NamedOperation {
-  const char* call;
-  Operation run;
-};
-
-void Cellular(Texture* t, Operands& o) {
-  // Many points on a large image would take minutes: at most 255 points there.
-  const uint32_t pixels = t->pixels ? TexturePixelCount(t) : 0;
-  TextureCellular(t, pixels > 64 ? o.U8() : o.U16(), o.Mode(), o.U8());
+// Calls the operation with each operand drawn for its parameter's type, left to right.
+template <class... P>
+void Call(void (*operation)(Texture*, P...), Texture* t, Operands& o) {
+  std::apply([&](P... operands) { operation(t, operands...); }, std::tuple<P...>{o.Next(P{})...});
 }
 
-void Convolve(Texture* t, Operands& o) {
-  float k[9];
-  for (float& w : k) w = o.Flag() ? o.Fixed() : -o.Fixed();
-  TextureConvolve3x3(t, k, o.Flag());
+using Operation = void (*)(Texture* t, Operands& o);
+using Operations = std::vector<std::pair<const char*, Operation>>;
+Operations Rows(auto... rows) { return {rows...}; }
+template <auto operation>
+std::pair<const char*, Operation> Row(const char* name) {
+  return {name, [](Texture* t, Operands& o) { Call(operation, t, o); }};
+}
+#define OP(name) Row<Texture##name>(#name)
+
+// Many points on a large image would take minutes: at most 255 points there. Modes here are
+// mostly unknown ones, which only draw the points.
+void Cellular(Texture* t, uint16_t count, uint8_t smallCount, uint32_t mode, uint8_t colored) {
+  TextureCellular(t, t->pixels && TexturePixelCount(t) > 64 ? smallCount : count, uint8_t(mode),
+                  colored);
 }
 
-void GradientMap(Texture* t, Operands& o) {
-  uint32_t colors[6];
-  uint8_t positions[6];
-  for (int k = 0; k < 6; ++k) colors[k] = o.Color(), positions[k] = o.U8();
-  TextureGradientMap(t, o.Mode(), colors, positions);
+// Keep the images small enough to stay quick: one side at most 65535, the other tiny, and the
+// modes mostly unknown ones.
+void Resize(Texture* t, bool wide, uint16_t large, uint8_t small, uint32_t mode) {
+  TextureResize(t, wide ? large : small, wide ? small : large, uint8_t(mode));
 }
 
-void Resize(Texture* t, Operands& o) {
-  // Keep the images small enough to stay quick: one side at most 65535, the other tiny.
-  const bool wide = o.Flag();
-  TextureResize(t, wide ? o.U16() : o.U8(), wide ? o.U8() : o.U16(), o.Mode());
+// At most 255 x 255 copies keep the run short.
+void CopyRectGrid(Texture* t, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2, uint16_t stepX,
+                  uint16_t stepY, uint8_t columns, uint8_t rows) {
+  TextureCopyRectGrid(t, x1, y1, x2, y2, stepX, stepY, columns, rows);
 }
 
-// A row of the table: the call as its name, run on the image t with a source s (sometimes
-// null) and operand draws o.
-// clang-format off
-#define CALL(call) \
-  {#call, [](Texture* t, [[maybe_unused]] Texture* s, [[maybe_unused]] Operands& o) { call; }}
-// clang-format on
+// Text with control characters, in a face that may not exist; sizes below 32 keep it quick.
+void Text(Texture* t, uint8_t size, bool italic, uint16_t x, uint16_t y, uint32_t color) {
+  TextureDrawText(t, italic ? "X" : "DejaVu Sans", size % 32, !italic, italic, x, y, color,
+                  "W\n&\x01\xff");
+}
 
-const NamedOperation kOperations[] = {
-    CALL(TexturePutPixel(t, o.S16(), o.S16(), o.Color())),
-    CALL(TextureDrawLine(t, o.S16(), o.S16(), o.S16(), o.S16(), o.Color())),
-    CALL(TextureDrawHLine(t, o.S16(), o.S16(), o.U16(), o.Color())),
-    CALL(TextureDrawVLine(t, o.S16(), o.S16(), o.U16(), o.Color())),
-    CALL(TextureDrawRect(t, o.S16(), o.S16(), o.S16(), o.S16(), o.Color())),
-    CALL(TextureFillRect(t, o.S16(), o.S16(), o.S16(), o.S16(), o.Color())),
-    CALL(TextureDrawCircle(t, o.S16(), o.S16(), o.U16(), o.Color())),
-    CALL(TextureFillCircle(t, o.S16(), o.S16(), o.U16(), o.Color())),
-    CALL(TextureLinearGradient(t, o.U16(), o.U16(), o.U16(), o.U16(), o.Color(), o.Color())),
-    CALL(TextureRadialGradient(t, o.U16(), o.U16(), o.U16(), o.Color(), o.Color())),
-    CALL(TextureDrawBricks(t, o.U8(), o.U8(), o.U8())),
-    CALL(TextureCopyRect(t, o.U16(), o.U16(), o.U16(), o.U16(), o.U16(), o.U16())),
-    CALL(TextureCopyRectLine(t, o.U16(), o.U16(), o.U16(), o.U16(), o.U16(), o.U16(), o.U16())),
-    CALL(TextureCopyRectGrid(t, o.U16(), o.U16(), o.U16(), o.U16(), o.U16(), o.U16(), o.U8(),
-                             o.U8())),
-    CALL(TextureBlend(t, s, o.Mode(), o.U8())),
-    CALL(TextureCombineChannels(t, s, o.Mode())),
-    CALL(TextureAddNoise(t, o.U8(), o.Flag(), o.Flag())),
-    CALL(TextureNoiseLayer(t, o.Flag(), o.U16(), o.U16(), o.Fixed(), o.Fixed(), o.Mode() & 7)),
-    CALL(TextureBlur3x3(t, o.Flag())),
-    CALL(TextureClampToColor(t, o.Color())),
-    CALL(TextureGrayscale(t)),
-    CALL(TextureInvert(t)),
-    CALL(TextureEmboss(t, o.U8())),
-    CALL(TextureOctaveNoise(t)),
-    CALL(TextureRandomBlendColor(t, o.U8(), o.Color())),
-    CALL(TextureRandomAlpha0or255(t)),
-    CALL(TextureRandomAlpha50or200(t)),
-    CALL(TextureAlphaFromLuminance(t)),
-    CALL(TextureSineShiftRows(t, o.U16(), o.U16())),
-    CALL(TextureSineShiftColumns(t, o.U16(), o.U16())),
-    CALL(TextureSineShiftBoth(t, o.U16(), o.U16())),
-    CALL(TextureScatter(t, o.U8())),
-    CALL(TextureAddColor(t, o.Color())),
-    CALL(TextureSubtractColor(t, o.Color())),
-    CALL(TextureScaleChannels(t, o.Fixed(), o.Fixed(), o.Fixed(), o.Fixed())),
-    CALL(TextureVerticalBlur(t, o.U8())),
-    CALL(TextureRotate(t, o.U16(), o.Flag())),
-    CALL(TextureThresholdRecolor(t, o.U8(), o.Color())),
-    CALL(Cellular(t, o)),
-    CALL(TextureNormalMap(t)),
-    CALL(TextureEdgeDetectStrong(t, o.Flag())),
-    CALL(TextureEdgeDetect(t, o.Flag())),
-    CALL(TextureSharpen(t, o.Flag())),
-    CALL(TextureReliefUpLeft(t, o.Flag())),
-    CALL(TextureReliefDownRight(t, o.Flag())),
-    CALL(Convolve(t, o)),
-    CALL(GradientMap(t, o)),
-    CALL(TextureDrawGrid(t, o.U16(), o.U16(), o.U8(), o.Color())),
-    CALL(Resize(t, o)),
-    CALL(TextureMirrorTile(t)),
-};
+const Operations kOperations = Rows(
+    OP(PutPixel), OP(DrawLine), OP(DrawHLine), OP(DrawVLine), OP(DrawRect), OP(FillRect),
+    OP(DrawCircle), OP(FillCircle), OP(DrawGrid), OP(DrawBricks), OP(LinearGradient),
+    OP(RadialGradient), OP(GradientMap), Row<Cellular>("Cellular"), OP(OctaveNoise), OP(NoiseLayer),
+    OP(AddNoise), OP(Blend), OP(CombineChannels), OP(RandomBlendColor), OP(ScaleChannels),
+    OP(ThresholdRecolor), OP(Grayscale), OP(Invert), OP(RandomAlpha0or255), OP(RandomAlpha50or200),
+    OP(AlphaFromLuminance), OP(ClampToColor), OP(AddColor), OP(SubtractColor), OP(Blur3x3),
+    OP(EdgeDetectStrong), OP(EdgeDetect), OP(Sharpen), OP(ReliefUpLeft), OP(ReliefDownRight),
+    OP(Emboss), OP(VerticalBlur), OP(Convolve3x3), OP(NormalMap), OP(CopyRect), OP(CopyRectLine),
+    Row<CopyRectGrid>("CopyRectGrid"), OP(Rotate), OP(SineShiftRows), OP(SineShiftColumns),
+    OP(SineShiftBoth), OP(MirrorTile), OP(Scatter), Row<Resize>("Resize"), Row<Text>("DrawText"));
 
 struct Shape {
   uint16_t width, height;
@@ -148,9 +117,9 @@ const Shape kShapes[] = {{0, 0, 0, false},     {1, 1, 0, false},         {2, 3, 
                          {3, 3, 1, false},     {256, 256, 0, true},      {0, 5, 0, false},
                          {65535, 0, 2, false}, {65535, 65535, 1, false}, {4096, 4097, 0, false}};
 
-Texture* MakeShape(const Shape& shape) {
-  Texture* t = crt::AlignedNew<Texture>();
-  TextureInit(t, shape.kind, shape.width, shape.height, shape.kind == 1 ? 3 : 0, 0,
+Image MakeShape(const Shape& shape) {
+  Image t(crt::AlignedNew<Texture>());
+  TextureInit(t.get(), shape.kind, shape.width, shape.height, shape.kind == 1 ? 3 : 0, 0,
               shape.renderTarget);
   return t;
 }
@@ -158,67 +127,46 @@ Texture* MakeShape(const Shape& shape) {
 // The record stays consistent: without pixels its size is 0; with them the block is exactly a
 // 2D image or a volume, holds at least a cube's first face (the face every operation walks and
 // the upload reads; a resized cube keeps only that face) and stays within the limit.
-void ExpectConsistent(const Texture* t, const std::string& where) {
+void ExpectConsistent(const Texture* t, const char* what, int number) {
   const uint64_t face = uint64_t{t->width} * t->height * 4, size = t->byteSize;
   const bool fits = t->kind == kTextureKind2D       ? size == face
                     : t->kind == kTextureKindVolume ? size == face * t->depth
                                                     : size >= face;
-  ASSERT_TRUE(t->pixels ? fits && size <= kTextureMaxBytes : size == 0) << where << ": " << size;
+  ASSERT_TRUE(t->pixels ? fits && size <= kTextureMaxBytes : size == 0)
+      << what << " " << number << ": " << size;
 }
 
 TEST(ExtremeOperands, EveryOperationOnEveryShape) {
   crt::srand(1);
-  for (const NamedOperation& op : kOperations) {
+  for (auto [call, run] : kOperations) {
     for (const Shape& shape : kShapes) {
-      Operands operands(uint32_t(shape.width * 31 + shape.height + shape.kind));
-      for (int trial = 0; trial < 12; ++trial) {
-        Texture* texture = MakeShape(shape);
-        Texture* source = MakeShape(kShapes[trial % std::size(kShapes)]);
-        op.run(texture, trial % 3 == 0 ? nullptr : source, operands);
-        ExpectConsistent(texture, std::string(op.call) + " " + std::to_string(shape.width) + "x" +
-                                      std::to_string(shape.height));
-        TextureDestroy(source);
-        TextureDestroy(texture);
+      Operands o{std::mt19937(uint32_t(shape.width * 31 + shape.height + shape.kind))};
+      for (size_t trial = 0; trial < std::size(kShapes); ++trial) {
+        const Image texture = MakeShape(shape), source = MakeShape(kShapes[trial]);
+        o.source = trial % 3 == 0 ? nullptr : source.get();
+        run(texture.get(), o);
+        ExpectConsistent(texture.get(), call, int(&shape - kShapes));  // the shape's row
       }
     }
   }
 }
 
+// Blend and channel combination modes are checked pixel by pixel with the colour operations.
 TEST(ExtremeOperands, EveryModeValueAndPreset) {
-  Texture* source = TextureCreateScratch(5, 4);
-  for (int mode = 0; mode < 256; ++mode) {
-    const uint8_t m = uint8_t(mode);
-    Texture* t = TextureCreateScratch(5, 4);
-    TextureBlend(t, source, m, 255);
-    TextureCombineChannels(t, source, m);
-    TextureResize(t, 7, 3, m);
-    TextureNoiseLayer(t, true, 0, 0, 1.0f, 0.5f, m);
-    TextureCellular(t, 3, m, m);
-    const uint32_t keys[6] = {1, 2, 3, 4, 5, 6};
-    const uint8_t positions[6] = {255, 0, 128, 128, 3, 250};
-    TextureGradientMap(t, m, keys, positions);
-    ExpectConsistent(t, "mode " + std::to_string(mode));
-    TextureDestroy(t);
+  const uint32_t keys[6] = {1, 2, 3, 4, 5, 6};
+  const uint8_t positions[6] = {255, 0, 128, 128, 3, 250};
+  for (int m = 0; m < 256; ++m) {
+    const Image t(5, 4);
+    TextureResize(t.get(), 7, 3, m);
+    TextureNoiseLayer(t.get(), true, 0, 0, 1.0f, 0.5f, m);
+    TextureCellular(t.get(), 3, m, m);
+    TextureGradientMap(t.get(), m, keys, positions);
+    ExpectConsistent(t.get(), "mode", m);
     Texture preset{};
-    TextureInitPreset(&preset, mode);
-    ExpectConsistent(&preset, "preset " + std::to_string(mode));
+    TextureInitPreset(&preset, m);
+    ExpectConsistent(&preset, "preset", m);
     TextureFreeImage(&preset);
   }
-  TextureDestroy(source);
-}
-
-TEST(ExtremeOperands, TextAtLimits) {
-  Texture* t = TextureCreateScratch(3, 2);
-  TextureDrawText(t, "DejaVu Sans", 255, true, true, 65535, 0, 0xFFFFFFFFu, "Wg\n\n\nW");
-  TextureDrawText(t, "DejaVu Sans", 1, false, false, 0, 0, 0xFFFFFFFFu, "a");
-  TextureDrawText(t, "X", 40, false, false, 1, 1, 0xFFFFFFFFu, "\r\n&&\x01\xff");
-  for (const Shape& shape : kShapes) {
-    Texture* other = MakeShape(shape);
-    TextureDrawText(other, "DejaVu Sans", 20, false, false, 0, 0, 0xFFFFFFFFu, "W");
-    ExpectConsistent(other, "text");
-    TextureDestroy(other);
-  }
-  TextureDestroy(t);
 }
 
 }  // namespace

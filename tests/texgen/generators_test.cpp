@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "texgen_fixture.h"
 
 namespace {
-
-using texgentest::Image;
 
 // The pattern straight from its definition: every point's wrapped distance, F1 and F2 in point
 // order, the factor of the mode.
@@ -35,24 +34,24 @@ uint32_t ReferenceCell(const std::vector<CellPoint>& points, int x, int y, int w
 
 TEST(Cellular, MatchesTheDefinitionInEveryMode) {
   // 30,000 points cover the 40 columns' distance table in more than one pass; 2 points make
-  // F2 the distance to the first point where the second is nearer.
-  const struct { int w, h, n; } sizes[] = {{40, 3, 30000}, {41, 40, 2}};
-  for (const auto& size : sizes) {
+  // F2 the distance to the first point where the second is nearer. Uncoloured points are white.
+  for (auto [w, h, n, colored] : {std::tuple{40, 3, 30000, 1}, std::tuple{41, 40, 2, 0}}) {
     for (int mode = 0; mode < 4; ++mode) {
       crt::srand(99);
-      std::vector<CellPoint> points(size.n);
+      std::vector<CellPoint> points(n);
       for (CellPoint& p : points) {
-        p.x = crt::rand() % size.w;
-        p.y = crt::rand() % size.h;
-        const int r = crt::rand() & 255, g = crt::rand() & 255, b = crt::rand() & 255;
-        p.color = 0xFF000000u | r << 16 | g << 8 | b;
+        p.x = crt::rand() % w;
+        p.y = crt::rand() % h;
+        p.color = colored ? 0xFF000000u : 0xFFFFFFFFu;
+        for (int shift = 16; colored && shift >= 0; shift -= 8)
+          p.color |= uint32_t(crt::rand() & 255) << shift;
       }
-      Image image(size.w, size.h);
+      Image image(w, h);
       crt::srand(99);
-      TextureCellular(image.get(), size.n, uint8_t(mode), 1);
-      for (int y = 0; y < size.h; ++y) {
-        for (int x = 0; x < size.w; ++x) {
-          ASSERT_EQ(image.at(x, y), ReferenceCell(points, x, y, size.w, size.h, mode))
+      TextureCellular(image.get(), n, uint8_t(mode), colored);
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+          ASSERT_EQ(image.at(x, y), ReferenceCell(points, x, y, w, h, mode))
               << "mode " << mode << " at " << x << "," << y;
         }
       }

@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "texgen_fixture.h"
 
 namespace {
-
-using texgentest::Image;
 
 TEST(Noise, LatticeHashValuesRangeAndInterpolation) {
   EXPECT_FLOAT_EQ(HashLattice2D(0, 0), -0.28179097f);
@@ -60,26 +59,21 @@ uint32_t DirectPixel(uint32_t p, float v, float strength, bool alpha) {
 }
 
 TEST(NoiseLayer, CachedEvaluationMatchesDirectEvaluationInEveryMode) {
-  struct Case {
-    int mode, xOffset, yOffset;
-    float strength, persistence;
-    bool alpha;
-  };
   // Offsets up to 65535 push the upper octaves past the 32-bit cell range (cell INT_MIN).
-  const Case cases[] = {{0, 0, 0, 1.0f, 0.5f, true},          {1, 17, 300, 0.5f, 0.75f, false},
-                        {2, 65535, 65535, 0.25f, 1.0f, true}, {3, 1000, 9, 1.0f, 0.6f, true},
-                        {1, 40000, 123, 2.0f, 255.99f, true}, {2, 5, 5, 0.0f, 0.5f, true}};
-  for (const Case& c : cases) {
+  const std::tuple<int, int, int, float, float, bool> cases[] = {
+      {0, 0, 0, 1.0f, 0.5f, true},          {1, 17, 300, 0.5f, 0.75f, false},
+      {2, 65535, 65535, 0.25f, 1.0f, true}, {3, 1000, 9, 1.0f, 0.6f, true},
+      {1, 40000, 123, 2.0f, 255.99f, true}, {2, 5, 5, 0.0f, 0.5f, true}};
+  for (auto [mode, xOffset, yOffset, strength, persistence, alpha] : cases) {
     Image image(24, 9);
-    texgentest::FillPattern(image);
+    for (uint32_t i = 0; i < 24 * 9; ++i) image->pixels[i] = i * 0x9E3779B1u;  // all channels vary
     const std::vector<uint32_t> before = image.Pixels();
-    TextureNoiseLayer(image.get(), c.alpha, c.xOffset, c.yOffset, c.strength, c.persistence,
-                      c.mode);
+    TextureNoiseLayer(image.get(), alpha, xOffset, yOffset, strength, persistence, mode);
     for (int y = 0; y < 9; ++y) {
       for (int x = 0; x < 24; ++x) {
-        const float v = DirectNoise(c.mode, x, y, c.xOffset, c.yOffset, c.persistence);
-        ASSERT_EQ(image.at(x, y), DirectPixel(before[y * 24 + x], v, c.strength, c.alpha))
-            << "mode " << c.mode << " at " << x << "," << y;
+        const float v = DirectNoise(mode, x, y, xOffset, yOffset, persistence);
+        ASSERT_EQ(image.at(x, y), DirectPixel(before[y * 24 + x], v, strength, alpha))
+            << "mode " << mode << " at " << x << "," << y;
       }
     }
   }

@@ -1,7 +1,10 @@
 #pragma once
-// An owned test image over a Texture record, and small helpers for the texgen suites.
+// An owned test image over a Texture record for the texgen suites: a new scratch image, or a
+// record allocated for TextureDestroy.
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/crt.h"
@@ -9,42 +12,17 @@
 #include "tests/support/pixels.h"
 #include "texgen/texture.h"
 
-namespace texgentest {
-
-class Image {
+class Image : public std::unique_ptr<Texture, void (*)(Texture*)> {
  public:
   Image(uint16_t width, uint16_t height, uint32_t fill = 0xFF000000u)
-      : texture_(TextureCreateScratch(width, height)) {
-    for (uint32_t i = 0; i < TexturePixelCount(texture_); ++i) texture_->pixels[i] = fill;
+      : unique_ptr(TextureCreateScratch(width, height), TextureDestroy) {
+    std::fill_n(get()->pixels, TexturePixelCount(get()), fill);
   }
-  ~Image() { TextureDestroy(texture_); }
-  Image(const Image&) = delete;
-  Image& operator=(const Image&) = delete;
-
-  Texture* operator->() const { return texture_; }
-  Texture* get() const { return texture_; }
-  uint32_t& at(int x, int y) { return texture_->pixels[size_t(y) * texture_->width + x]; }
+  explicit Image(Texture* texture) : unique_ptr(texture, TextureDestroy) {}
+  uint32_t& at(int x, int y) const { return get()->pixels[size_t(y) * get()->width + x]; }
   std::vector<uint32_t> Pixels() const {
-    return std::vector<uint32_t>(texture_->pixels, texture_->pixels + TexturePixelCount(texture_));
+    std::vector<uint32_t> pixels(TexturePixelCount(get()));
+    std::copy_n(get()->pixels, pixels.size(), pixels.data());
+    return pixels;
   }
-  uint64_t Hash(const char* name) const {
-    return testsupport::HashAndMaybeWrite(name, texture_->width, texture_->height,
-                                          texture_->pixels);
-  }
-
- private:
-  Texture* texture_;
 };
-
-// A repeatable pattern with every channel varying: (x * 37 + y * 11 + c * 53) & 255.
-inline void FillPattern(Image& image) {
-  for (int y = 0; y < image->height; ++y) {
-    for (int x = 0; x < image->width; ++x) {
-      uint32_t p = 0;
-      for (int c = 0; c < 4; ++c) p |= uint32_t((x * 37 + y * 11 + c * 53) & 255) << (8 * c);
-      image.at(x, y) = p;
-    }
-  }
-}
-
-}  // namespace texgentest

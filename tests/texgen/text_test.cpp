@@ -9,8 +9,6 @@
 
 namespace {
 
-using texgentest::Image;
-
 constexpr uint32_t kBackground = 0x12345678u;
 
 // Pixels of `image` inside columns x0..x1-1 and rows y0..y1-1 that differ from `paper`.
@@ -20,11 +18,15 @@ int Ink(const Image& image, int x0, int y0, int x1, int y1, uint32_t paper = kBa
   });
 }
 
-TEST(DrawText, RedTextOverUntouchedBackgroundWithSoftEdges) {
+// Each pixel is untouched, solid red, or an edge: red and alpha scaled by one coverage. The text
+// is rendered at twice the size and reduced: its extent in the texture is half the measured
+// extent of a font of em MulDiv(2 size, 96, 72).
+TEST(DrawText, RedTextWithSoftEdgesAtHalfTheRenderedSize) {
   const int objects = GdiLiveObjectCount(), dcs = GdiLiveDcCount();
   Image image(160, 48, kBackground);
-  TextureDrawText(image.get(), "DejaVu Sans", 16, true, false, 4, 4, 0xFFFF0000u, "Halo");
-  // Each pixel is untouched, solid red, or an edge: red and alpha scaled by one coverage.
+  TextureDrawText(image.get(), "Liberation Sans", 12, false, false, 4, 4, 0xFFFF0000u, "Wide");
+  EXPECT_EQ(GdiLiveObjectCount(), objects);  // font and bitmap freed
+  EXPECT_EQ(GdiLiveDcCount(), dcs);
   int solid = 0, edge = 0;
   for (uint32_t p : image.Pixels()) {
     const uint32_t a = p >> 24, r = (p >> 16) & 0xFF;
@@ -33,18 +35,8 @@ TEST(DrawText, RedTextOverUntouchedBackgroundWithSoftEdges) {
     ASSERT_TRUE(p == kBackground || p == 0xFFFF0000u || ((p & 0xFFFF) == 0 && a == r))
         << std::hex << p;
   }
-  EXPECT_GT(solid, 30);
+  EXPECT_GT(solid, 10);
   EXPECT_GT(edge, 10);
-  EXPECT_EQ(Ink(image, 0, 0, 160, 4) + Ink(image, 0, 0, 4, 48), 0);  // above and left of the origin
-  EXPECT_EQ(GdiLiveObjectCount(), objects);                          // font and bitmap freed
-  EXPECT_EQ(GdiLiveDcCount(), dcs);
-}
-
-TEST(DrawText, WhiteOnBlackHalfSizeBoxFilter) {
-  // The text is rendered at twice the size and reduced: its extent in the texture is half the
-  // measured extent of a font of em MulDiv(2 size, 96, 72).
-  Image image(200, 60, 0xFF000000u);
-  TextureDrawText(image.get(), "Liberation Sans", 12, false, false, 0, 0, 0xFFFFFFFFu, "Wide");
   HDC dc = CreateCompatibleDC(nullptr);
   HFONT font = CreateFontA(-32, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
                            ANTIALIASED_QUALITY, VARIABLE_PITCH, "Liberation Sans");
@@ -52,36 +44,30 @@ TEST(DrawText, WhiteOnBlackHalfSizeBoxFilter) {
   const RECT extent = MeasureText(dc, "Wide");
   DeleteObject(SelectObject(dc, old));
   DeleteDC(dc);
-  const uint32_t black = 0xFF000000u;
-  for (uint32_t p : image.Pixels()) {
-    // White text: alpha equals each colour channel (the grey level).
-    ASSERT_TRUE(p == black || (p >> 24 == (p & 0xFF) && ((p >> 8) & 0xFF) == (p & 0xFF)))
-        << std::hex << p;
-  }
-  EXPECT_GT(Ink(image, extent.right / 2 - 8, 0, 200, 60, black), 0);
-  EXPECT_EQ(Ink(image, extent.right / 2, 0, 200, 60, black), 0);
-  EXPECT_EQ(Ink(image, 0, extent.bottom / 2, 200, 60, black), 0);
+  EXPECT_EQ(Ink(image, 0, 0, 160, 4) + Ink(image, 0, 0, 4, 48), 0);  // above and left of the origin
+  EXPECT_GT(Ink(image, 4 + extent.right / 2 - 8, 0, 160, 48), 0);
+  EXPECT_EQ(Ink(image, 4 + extent.right / 2, 0, 160, 48), 0);
+  EXPECT_EQ(Ink(image, 0, 4 + extent.bottom / 2, 160, 48), 0);
 }
 
 TEST(DrawText, CutAtTheEdgesNotWrappedAndNothingOnFailure) {
+  // Origins beyond the image, empty strings and failures draw nothing.
   Image image(64, 32, kBackground);
+  TextureDrawText(image.get(), "DejaVu Sans", 255, true, true, 65535, 0, 0xFFFFFFFFu, "Wg\n\nW");
+  TextureDrawText(image.get(), "DejaVu Sans", 20, false, false, 64, 0, 0xFFFFFFFFu, "M");
+  TextureDrawText(image.get(), "", 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
+  TextureDrawText(image.get(), "DejaVu Sans", 20, false, false, 0, 0, 0xFFFFFFFFu, "");
+  TextureDrawText(image.get(), nullptr, 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
+  GdiFailNextCreateDIBitmap(1);
+  TextureDrawText(image.get(), "DejaVu Sans", 10, false, false, 0, 0, 0xFFFFFFFFu, "Text");
+  EXPECT_EQ(Ink(image, 0, 0, 64, 32), 0);
   TextureDrawText(image.get(), "DejaVu Sans", 20, false, false, 50, 20, 0xFFFFFFFFu, "MMMM");
   EXPECT_EQ(Ink(image, 0, 0, 50, 32), 0);  // a wrapped line would reach the left
   EXPECT_GT(Ink(image, 50, 20, 64, 32), 0);
-  // Origins beyond the image, empty strings and failures draw nothing.
-  Image none(64, 64, kBackground);
-  TextureDrawText(none.get(), "DejaVu Sans", 20, false, false, 65535, 65535, 0xFFFFFFFFu, "M");
-  TextureDrawText(none.get(), "DejaVu Sans", 20, false, false, 64, 0, 0xFFFFFFFFu, "M");
-  TextureDrawText(none.get(), "", 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
-  TextureDrawText(none.get(), "DejaVu Sans", 20, false, false, 0, 0, 0xFFFFFFFFu, "");
-  TextureDrawText(none.get(), nullptr, 20, false, false, 0, 0, 0xFFFFFFFFu, "Text");
-  GdiFailNextCreateDIBitmap(1);
-  TextureDrawText(none.get(), "DejaVu Sans", 10, false, false, 0, 0, 0xFFFFFFFFu, "Text");
-  EXPECT_EQ(Ink(none, 0, 0, 64, 64), 0);
   // Two lines: ink in both.
-  TextureDrawText(none.get(), "DejaVu Sans", 8, false, true, 0, 0, 0xFFFFFFFFu, "ab\ncd");
-  EXPECT_GT(Ink(none, 0, 0, 64, 6), 0);
-  EXPECT_GT(Ink(none, 0, 12, 64, 20), 0);
+  TextureDrawText(image.get(), "DejaVu Sans", 8, false, true, 0, 0, 0xFFFFFFFFu, "ab\ncd");
+  EXPECT_GT(Ink(image, 0, 0, 64, 6), 0);
+  EXPECT_GT(Ink(image, 0, 12, 64, 20), 0);
   // Wider than 65,535 pixels at twice the size: the rendering is cut, the visible part drawn.
   Image wide(512, 512, kBackground);
   TextureDrawText(wide.get(), "DejaVu Sans", 255, false, false, 0, 0, 0xFFFFFFFFu,

@@ -11,9 +11,10 @@ const char* OpenD3D9Window(D3D9Window& out, const char* windowClass, int x, int 
                            int height, bool show) {
   if (!Win32InitVideo()) return "no display";
   out.windowClass = windowClass;
-  const WNDCLASSA c{.lpfnWndProc = DefWindowProcA,
-                    .hInstance = GetModuleHandleA(nullptr),
-                    .lpszClassName = windowClass};
+  WNDCLASSA c{};
+  c.lpfnWndProc = DefWindowProcA;
+  c.hInstance = GetModuleHandleA(nullptr);
+  c.lpszClassName = windowClass;
   RegisterClassA(&c);
   out.window = CreateWindowExA(0, windowClass, "", WS_POPUP, x, y, width, height, nullptr, nullptr,
                                c.hInstance, nullptr);

@@ -108,4 +108,17 @@ TEST(ScriptAsmTest, MalformedTextIsRefusedWithItsLine) {
       });
 }
 
+// A corrupt stream is refused with what is wrong with it, and counts no ticks.
+TEST(ScriptAsmTest, DisassemblerRefusesBrokenStreams) {
+  using namespace std::string_literals;
+  const auto disassemble = [](const std::string& stream) {
+    std::string text, error;
+    return ScriptDisassemble(Bytes(stream.begin(), stream.end()), &text, &error) ? "" : error;
+  };
+  ExpectRefusals(disassemble, {{"\3\0\4\1\x10"s, "stream ends inside a light record"},
+                               {"\1\0\0\7"s, "bytes after the final opcode 0"},
+                               {"\1\0\x08"s, "no final opcode 0"}});
+  EXPECT_EQ(ScriptCountTicks({1, 0, 8}), -1);
+}
+
 }  // namespace

@@ -134,7 +134,8 @@ class ShaderModes : public testsupport::DeviceTest {
     ShaderApplyDeclaration(*shaders_.vertexShaders[mode]);
     ShaderBind(*shaders_.vertexShaders[mode]);
     ShaderBind(*shaders_.pixelShaders[mode]);
-    const ModelVertex c{0, 0, kDepth, kN.x, kN.y, kN.z, kVertexColour, .5f, .5f, kT.x, kT.y, kT.z};
+    const ModelVertex c{0,   0,   kDepth, kN.x, kN.y, kN.z, kVertexColour,
+                        .5f, .5f, kT.x,   kT.y, kT.z, {}};
     ModelVertex quad[4] = {c, c, c, c};
     for (int i = 0; i < 4; ++i) quad[i].x = i % 2 ? 1.0f : -1.0f, quad[i].y = i / 2 ? 1.0f : -1.0f;
     Clear(0xFF000000);

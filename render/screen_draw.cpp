@@ -71,8 +71,8 @@ void DrawWhite(Renderer& renderer, D3DPRIMITIVETYPE type, const int32_t (*corner
 // own rows. The overlay spans the back buffer whatever the viewport's size, so half a viewport
 // pixel is w / (2 x viewport width) overlay units.
 void HalfPixelOrigin(Renderer& renderer, float w, float h, float& x0, float& y0) {
-  D3DVIEWPORT9 viewport{0, 0, DeviceGetWidth(*renderer.owner), DeviceGetHeight(*renderer.owner),
-                        0.0f, 1.0f};
+  D3DVIEWPORT9 viewport{
+      0, 0, DeviceGetWidth(*renderer.owner), DeviceGetHeight(*renderer.owner), 0.0f, 1.0f};
   renderer.device->GetViewport(&viewport);  // a refused call leaves the back buffer's
   x0 = -0.5f * w / static_cast<float>(viewport.Width);
   y0 = 0.5f * h / static_cast<float>(viewport.Height);

@@ -56,7 +56,8 @@ TEST_F(ScreenDrawTest, QuadsShowTheirPartOfTheImageUpright) {
 // zoom 0.5 shows A's own middle rows; the quarter-size G1 averages the middle of each 4 x 4
 // block (red 16i + 6), also in row and column 0. Linear filters and wrap, as the frame has them.
 TEST_F(ScreenDrawTest, TargetQuadsMeetTexelCentresWithoutBlurOrWrap) {
-  for (auto type : {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER}) d3d()->SetSamplerState(0, type, D3DTEXF_LINEAR);
+  for (auto type : {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER})
+    d3d()->SetSamplerState(0, type, D3DTEXF_LINEAR);
   TargetManagerSelect(targets(), device_.FrameTargetA, 0);
   for (uint32_t y = 0; y < kSize; ++y)
     for (uint32_t x = 0; x < kSize; ++x)

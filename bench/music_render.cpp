@@ -26,11 +26,11 @@
 #include "music/song.h"
 #include "music/sound_stream.h"
 #include "platform/crt.h"
+#include "support/test_support.h"
 #include "synth/channel.h"
 #include "synth/fft.h"
 #include "synth/noise.h"
 #include "synth/patch.h"
-#include "support/test_support.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ struct Section {
   const char* name;
   uint32_t tick;
 };
-constexpr Section kSections[] = {{"intro", 0},       {"build", 768},    {"theme_a", 1536},
+constexpr Section kSections[] = {{"intro", 0},        {"build", 768},    {"theme_a", 1536},
                                  {"breakdown", 3072}, {"theme_b", 4224}, {"bridge", 5760},
                                  {"climax", 6528},    {"outro", 8448}};
 
@@ -250,8 +250,9 @@ std::vector<double> SpanSpectrum(const std::vector<int16_t>& s, size_t a, size_t
   for (int k = 0; k <= n / 2; ++k) {
     const int m = (n - k) % n;
     power[k] = double(z[2 * k]) * z[2 * k] + double(z[2 * k + 1]) * z[2 * k + 1];
-    if (m != k) power[k] = 0.5 * (power[k] + double(z[2 * m]) * z[2 * m] +
-                                  double(z[2 * m + 1]) * z[2 * m + 1]);
+    if (m != k)
+      power[k] =
+          0.5 * (power[k] + double(z[2 * m]) * z[2 * m] + double(z[2 * m + 1]) * z[2 * m + 1]);
   }
   return power;
 }
@@ -286,12 +287,12 @@ struct Window {
 };
 
 // A spectrogram of frames [a, b) as a 640 x 256 PNG: columns of 8192-frame spectra, rows
-// 20 Hz (bottom) to 20 kHz on a log scale, power per bin -120..-40 dB of full scale from black through blue,
-// red and yellow to white; dim lines at 40 Hz, 2 kHz and 6 kHz.
+// 20 Hz (bottom) to 20 kHz on a log scale, power per bin -125..-25 dB of full scale from black
+// through blue, red and yellow to white; dim lines at 40 Hz, 2 kHz and 6 kHz.
 void WriteSpectrogram(const std::string& path, const std::vector<int16_t>& s, size_t a, size_t b) {
   constexpr int kW = 640, kH = 256, kN = 8192;
-  const double stops[][3] = {{0, 0, 0}, {20, 0, 100}, {140, 0, 140}, {235, 60, 0}, {255, 220, 0},
-                             {255, 255, 255}};
+  const double stops[][3] = {{0, 0, 0},    {20, 0, 100},  {140, 0, 140},
+                             {235, 60, 0}, {255, 220, 0}, {255, 255, 255}};
   std::vector<uint32_t> pixels(kW * kH);
   const size_t frames = s.size() / 2;
   for (int x = 0; x < kW; ++x) {
@@ -300,13 +301,14 @@ void WriteSpectrogram(const std::string& path, const std::vector<int16_t>& s, si
     const std::vector<double> power = SpanSpectrum(s, from, kN, kN);
     for (int y = 0; y < kH; ++y) {
       const auto bin = [&](double row) {
-        return std::clamp(int(20.0 * std::pow(1000.0, row / kH) * kN / kSoundRate + 0.5), 0, kN / 2);
+        return std::clamp(int(20.0 * std::pow(1000.0, row / kH) * kN / kSoundRate + 0.5), 0,
+                          kN / 2);
       };
       const int lo = bin(kH - 1 - y), hi = std::max(lo + 1, bin(kH - y));
       double sum = 0;
       for (int k = lo; k < hi; ++k) sum += power[k];
       const double db = 10.0 * std::log10(std::max(sum / (hi - lo) / (kN * 0.375 * kN), 1e-30));
-      const double t = std::clamp((db + 120.0) / 80.0, 0.0, 1.0) * 5.0;
+      const double t = std::clamp((db + 125.0) / 100.0, 0.0, 1.0) * 5.0;
       const int i = std::min(int(t), 4);
       uint32_t rgb = 0;
       for (int c = 0; c < 3; ++c)
@@ -356,9 +358,9 @@ void ReportMix(const Render& r) {
         kSections[i].name, double(a) / kSoundRate, sums.RmsDb(), Db(sums.peak / 32768.0),
         sums.SideMidDb(), bands.LowDb(), bands.PresenceDb(), sums.DcDb());
     if (dir)
-      WriteSpectrogram(std::string(dir) + "/spectrogram_" + std::to_string(i) + "_" +
-                           kSections[i].name + ".png",
-                       s, a, b);
+      WriteSpectrogram(
+          std::string(dir) + "/spectrogram_" + std::to_string(i) + "_" + kSections[i].name + ".png",
+          s, a, b);
   }
   std::vector<double> arc;
   for (size_t at = 0; at + 16 * second <= frames; at += second)

@@ -5,7 +5,10 @@
 // block times are the fastest of three renders), the player's start-up set-up time (wavetable
 // bank, noise and phase tables, PAD tables), and the quality of the song's 16-bit render: clipped
 // samples, peak and RMS, the level above 10 kHz where no noise instrument sounds, and the level of
-// the last 100 ms. HALVEX_WAV=<path> also writes the render as a 16-bit stereo WAV file.
+// the last 100 ms; per section its level, width, low and presence shares and DC offset, and the
+// mix line: the arc over 16 s windows and the balance over the loud 4 s windows.
+// HALVEX_WAV=<path> also writes the render as a 16-bit stereo WAV file; HALVEX_PNG_DIR=<folder>
+// writes a spectrogram of every section there.
 
 #include <xmmintrin.h>
 #include <algorithm>
@@ -14,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "music/audio_clock.h"
@@ -22,6 +26,7 @@
 #include "music/song.h"
 #include "music/sound_stream.h"
 #include "platform/crt.h"
+#include "support/test_support.h"
 #include "synth/channel.h"
 #include "synth/fft.h"
 #include "synth/noise.h"
@@ -77,7 +82,17 @@ void Report(const char* name, const Figures& f, double target, double windowTarg
 struct Render {
   std::vector<int16_t> samples;  // interleaved left, right
   std::vector<bool> quiet;
+  std::vector<size_t> sectionFrames;  // first frame of each section of kSections
 };
+
+// The song's sections and their first ticks (data/music/song.txt).
+struct Section {
+  const char* name;
+  uint32_t tick;
+};
+constexpr Section kSections[] = {{"intro", 0},        {"build", 768},    {"theme_a", 1536},
+                                 {"breakdown", 3072}, {"theme_b", 4224}, {"bridge", 5760},
+                                 {"climax", 6528},    {"outro", 8448}};
 
 // Tracks the notes of the instruments with noise (type parameter non-zero).
 struct NoiseNotes {
@@ -105,9 +120,10 @@ void RenderSong(MusicPlayer* player, Render* render, std::vector<double>* times)
   int32_t pos = 0;
   int track = 0;
   const SongEvent* event = nullptr;
-  uint32_t d = 0;
+  uint32_t d = 0, tick = 0;
   while (!player->finished.load() && SequencerNextEvent(player, &track, &event, &d)) {
     const int32_t target = pos + 20 * static_cast<int32_t>(d);
+    tick += d;
     while (pos < target) {
       TimedBlock(player->stream, times);
       const int16_t* out = player->stream->output;
@@ -116,6 +132,9 @@ void RenderSong(MusicPlayer* player, Render* render, std::vector<double>* times)
       pos = SequencerPosition();
     }
     noise.Handle(track, event, render->quiet.size());
+    const size_t section = render->sectionFrames.size();
+    if (section < std::size(kSections) && tick >= kSections[section].tick)
+      render->sectionFrames.push_back(render->samples.size() / 2);
     SequencerHandleEvent(player, track, event);
   }
 }
@@ -185,6 +204,197 @@ void ReportQuality(const Render& r) {
       high, windows, verdict(windows > 0 && high <= -50));
   std::printf("render  last 100 ms peak %.1f dBFS (target < -60: %s)\n", Db(tailPeak / 32768.0),
               verdict(Db(tailPeak / 32768.0) < -60));
+}
+
+// ---- The mix: spans of the render measured in level, width, spectrum shares and DC ----
+
+// Time-domain sums over a span of frames, in 16-bit units.
+struct SpanSums {
+  double left = 0, right = 0;  // sample sums (DC)
+  double power = 0;            // sum of squares, both channels
+  double mid = 0, side = 0;    // sums of squares of (L + R) / 2 and (L - R) / 2
+  int peak = 0;
+  size_t frames = 0;
+  double RmsDb() const { return Db(std::sqrt(power / (2.0 * frames)) / 32768.0); }
+  double DcDb() const { return Db(std::max(std::fabs(left), std::fabs(right)) / frames / 32768.0); }
+  double SideMidDb() const { return 10.0 * std::log10(std::max(side, 1e-9) / std::max(mid, 1e-9)); }
+};
+
+SpanSums Sums(const std::vector<int16_t>& s, size_t a, size_t b) {
+  SpanSums r;
+  r.frames = b - a;
+  for (size_t i = a; i < b; ++i) {
+    const double l = s[2 * i], g = s[2 * i + 1];
+    r.left += l;
+    r.right += g;
+    r.power += l * l + g * g;
+    r.mid += 0.25 * (l + g) * (l + g);
+    r.side += 0.25 * (l - g) * (l - g);
+    r.peak = std::max({r.peak, std::abs(int(l)), std::abs(int(g))});
+  }
+  return r;
+}
+
+// Power per frequency bin 0..n/2 of `len` frames from `a`, both channels summed, Hann-weighted,
+// zero-padded to n (a power of two): one FFT of left + i right, whose bins pair as
+// |L(k)|^2 + |R(k)|^2 = (|Z(k)|^2 + |Z(n - k)|^2) / 2. Bin k is k x 44100 / n Hz.
+std::vector<double> SpanSpectrum(const std::vector<int16_t>& s, size_t a, size_t len, int n) {
+  std::vector<float> z(2 * size_t(n), 0.0f);
+  for (size_t i = 0; i < len; ++i) {
+    const double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * (i + 0.5) / len);
+    z[2 * i] = static_cast<float>(w * s[2 * (a + i)] / 32768.0);
+    z[2 * i + 1] = static_cast<float>(w * s[2 * (a + i) + 1] / 32768.0);
+  }
+  ComplexFft(z.data(), n);
+  std::vector<double> power(n / 2 + 1);
+  for (int k = 0; k <= n / 2; ++k) {
+    const int m = (n - k) % n;
+    power[k] = double(z[2 * k]) * z[2 * k] + double(z[2 * k + 1]) * z[2 * k + 1];
+    if (m != k)
+      power[k] =
+          0.5 * (power[k] + double(z[2 * m]) * z[2 * m] + double(z[2 * m + 1]) * z[2 * m + 1]);
+  }
+  return power;
+}
+
+// Hann-weighted power of a span: all of it, below 40 Hz (the rumble) and at 2-6 kHz (presence).
+struct Bands {
+  double total = 0, low = 0, presence = 0;
+  void Add(const Bands& o) { total += o.total, low += o.low, presence += o.presence; }
+  double LowDb() const { return 10.0 * std::log10(std::max(low, 1e-30) / total); }
+  double PresenceDb() const { return 10.0 * std::log10(std::max(presence, 1e-30) / total); }
+};
+
+Bands SpanBands(const std::vector<int16_t>& s, size_t a, size_t len) {
+  int n = 2;
+  while (size_t(n) < len) n *= 2;
+  const std::vector<double> power = SpanSpectrum(s, a, len, n);
+  Bands b;
+  for (size_t k = 0; k < power.size(); ++k) {
+    const double hz = double(k) * kSoundRate / n;
+    b.total += power[k];
+    b.low += hz < 40 ? power[k] : 0;
+    b.presence += hz >= 2000 && hz < 6000 ? power[k] : 0;
+  }
+  return b;
+}
+
+// A 4 s window, starting on a whole second.
+struct Window {
+  size_t start;
+  SpanSums sums;
+  Bands bands;
+};
+
+// A spectrogram of frames [a, b) as a 640 x 256 PNG: columns of 8192-frame spectra, rows
+// 20 Hz (bottom) to 20 kHz on a log scale, power per bin -125..-25 dB of full scale from black
+// through blue, red and yellow to white; dim lines at 40 Hz, 2 kHz and 6 kHz.
+void WriteSpectrogram(const std::string& path, const std::vector<int16_t>& s, size_t a, size_t b) {
+  constexpr int kW = 640, kH = 256, kN = 8192;
+  const double stops[][3] = {{0, 0, 0},    {20, 0, 100},  {140, 0, 140},
+                             {235, 60, 0}, {255, 220, 0}, {255, 255, 255}};
+  std::vector<uint32_t> pixels(kW * kH);
+  const size_t frames = s.size() / 2;
+  for (int x = 0; x < kW; ++x) {
+    const size_t centre = a + (b - a) * (2 * x + 1) / (2 * kW);
+    const size_t from = std::min(centre - std::min(centre, size_t(kN / 2)), frames - kN);
+    const std::vector<double> power = SpanSpectrum(s, from, kN, kN);
+    for (int y = 0; y < kH; ++y) {
+      const auto bin = [&](double row) {
+        return std::clamp(int(20.0 * std::pow(1000.0, row / kH) * kN / kSoundRate + 0.5), 0,
+                          kN / 2);
+      };
+      const int lo = bin(kH - 1 - y), hi = std::max(lo + 1, bin(kH - y));
+      double sum = 0;
+      for (int k = lo; k < hi; ++k) sum += power[k];
+      const double db = 10.0 * std::log10(std::max(sum / (hi - lo) / (kN * 0.375 * kN), 1e-30));
+      const double t = std::clamp((db + 125.0) / 100.0, 0.0, 1.0) * 5.0;
+      const int i = std::min(int(t), 4);
+      uint32_t rgb = 0;
+      for (int c = 0; c < 3; ++c)
+        rgb = rgb << 8 | uint32_t(stops[i][c] + (stops[i + 1][c] - stops[i][c]) * (t - i));
+      pixels[y * kW + x] = 0xFF000000u | rgb;
+    }
+  }
+  for (double hz : {40.0, 2000.0, 6000.0}) {
+    const int y = kH - 1 - int(kH * std::log(hz / 20.0) / std::log(1000.0));
+    for (int x = 0; x < kW; x += 2) pixels[y * kW + x] = 0xFF606060u;
+  }
+  testsupport::WritePng(path.c_str(), kW, kH, pixels.data());
+}
+
+// The median of `values` (sorted in place).
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
+// Per section: RMS, peak, side/mid, the shares below 40 Hz and at 2-6 kHz (over the 4 s windows
+// inside it) and the DC offset of the worse channel; then the mix line. Arc: the RMS of 16 s
+// windows on whole seconds, the loudest against the median, and the quietest starting within
+// 20-80 % of the song. Balance: the 4 s windows within 10 dB of the song's RMS, their worst
+// share below 40 Hz, at 2-6 kHz, and side/mid.
+void ReportMix(const Render& r) {
+  const std::vector<int16_t>& s = r.samples;
+  const size_t frames = s.size() / 2, second = kSoundRate;
+  const double songDb = Sums(s, 0, frames).RmsDb();
+  std::vector<Window> windows;
+  for (size_t at = 0; at + 4 * second <= frames; at += second)
+    windows.push_back({at, Sums(s, at, at + 4 * second), SpanBands(s, at, 4 * second)});
+  const char* dir = std::getenv("HALVEX_PNG_DIR");
+  double worstDc = -999;
+  for (size_t i = 0; i < r.sectionFrames.size(); ++i) {
+    const size_t a = r.sectionFrames[i];
+    const size_t b = i + 1 < r.sectionFrames.size() ? r.sectionFrames[i + 1] : frames;
+    const SpanSums sums = Sums(s, a, b);
+    Bands bands;
+    for (const Window& w : windows)
+      if (w.start >= a && w.start + 4 * second <= b) bands.Add(w.bands);
+    worstDc = std::max(worstDc, sums.DcDb());
+    std::printf(
+        "section %-9s %6.1f s  RMS %6.1f  peak %5.1f  side/mid %5.1f  below 40 Hz %6.1f  "
+        "2-6 kHz %6.1f  DC %6.1f dBFS\n",
+        kSections[i].name, double(a) / kSoundRate, sums.RmsDb(), Db(sums.peak / 32768.0),
+        sums.SideMidDb(), bands.LowDb(), bands.PresenceDb(), sums.DcDb());
+    if (dir)
+      WriteSpectrogram(
+          std::string(dir) + "/spectrogram_" + std::to_string(i) + "_" + kSections[i].name + ".png",
+          s, a, b);
+  }
+  std::vector<double> arc;
+  for (size_t at = 0; at + 16 * second <= frames; at += second)
+    arc.push_back(Sums(s, at, at + 16 * second).RmsDb());
+  const double median = Median(arc);
+  const size_t loudest = std::max_element(arc.begin(), arc.end()) - arc.begin();
+  size_t quietest = SIZE_MAX;
+  for (size_t w = 0; w < arc.size(); ++w)
+    if (w * second >= frames / 5 && w * second <= frames * 4 / 5 &&
+        (quietest == SIZE_MAX || arc[w] < arc[quietest]))
+      quietest = w;
+  double rumble = -999, presence = 999, width = 999;
+  int loud = 0;
+  for (const Window& w : windows) {
+    if (w.sums.RmsDb() < songDb - 10) continue;
+    ++loud;
+    rumble = std::max(rumble, w.bands.LowDb());
+    presence = std::min(presence, w.bands.PresenceDb());
+    width = std::min(width, w.sums.SideMidDb());
+  }
+  const double climax = arc[loudest] - median, breakdown = median - arc[quietest];
+  std::printf(
+      "mix: climax %+.1f dB over the median, breakdown %+.1f dB, rumble worst %.1f dB, presence "
+      "worst %.1f dB, width worst %.1f dB\n",
+      climax, -breakdown, rumble, presence, width);
+  const bool late = loudest * second > frames * 55 / 100;
+  const auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
+  std::printf(
+      "mix     loudest 16 s from %zu s (%.0f %%: after 55 %% and >= +2 dB %s), quietest from %zu s "
+      "(>= 3 dB below %s); %d loud 4 s windows: rumble <= -12 %s, presence >= -24 %s, width >= "
+      "-10 %s; worst section DC %.1f dBFS (< -60 %s)\n",
+      loudest, 100.0 * loudest * second / frames, verdict(late && climax >= 2), quietest,
+      verdict(breakdown >= 3), loud, verdict(rumble <= -12), verdict(presence >= -24),
+      verdict(width >= -10), worstDc, verdict(worstDc < -60));
 }
 
 void WriteWav(const char* path, const std::vector<int16_t>& samples) {
@@ -289,6 +499,7 @@ int main() {
   }
   Report("song", Summarise(fastest), 30.0, 5.0);
   ReportQuality(render);
+  ReportMix(render);
   if (const char* path = std::getenv("HALVEX_WAV")) WriteWav(path, render.samples);
   MusicPlayer* player = MusicPlayerInit(crt::AlignedNew<MusicPlayer>());
   Report("stress", RenderStress(player), 2.0, 0.0);

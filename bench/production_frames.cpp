@@ -23,10 +23,7 @@
 #include <vector>
 
 #include "loader/scene_reader.h"
-#include "music/audio_clock.h"
-#include "music/embedded_music.h"
 #include "music/music_player.h"
-#include "music/sound_stream.h"
 #include "platform/crt.h"
 #include "platform/sdl_window.h"
 #include "platform/testing_d3d9.h"
@@ -37,6 +34,7 @@
 #include "render/transform_state.h"
 #include "scene/timeline.h"
 #include "shell/device_startup.h"
+#include "support/song_clock.h"
 #include "support/test_support.h"
 #include "texgen/texture.h"
 
@@ -54,50 +52,6 @@ double MsSince(Clock::time_point start) {
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
-}
-
-// ---- The song, sequenced without sound ---------------------------------------------------
-
-// The sequencer thread's loop, stepped by hand: blocks of 100 frames advance the AudioClock
-// (nothing is mixed) and each event is handled once the position reaches it, so the note
-// callback feeds the timeline's sync values as during playback.
-struct SongClock {
-  MusicPlayer* player;
-  int32_t position = 0;  // units of 44 frames
-  int32_t due = 0;
-  int track = 0;
-  const SongEvent* event = nullptr;
-  bool more = false;
-};
-
-void NextEvent(SongClock& clock) {
-  uint32_t d = 0;
-  clock.more = SequencerNextEvent(clock.player, &clock.track, &clock.event, &d);
-  clock.due = clock.position + 20 * static_cast<int32_t>(d);
-}
-
-SongClock SongClockStart(MusicPlayer* player) {
-  MusicPlayerLoadSong(player, kEmbeddedSong, kEmbeddedSongSize);
-  MusicPlayerSetNoteCallback(player, TimelineOnNote, TimelineInstance);
-  AudioClockReset();
-  SongClock clock{player};
-  NextEvent(clock);
-  return clock;
-}
-
-// Handles every event due up to `seconds` of audio and leaves the clock there (rounded up to
-// the next 100-frame block). Time only moves forward.
-void SongClockAdvance(SongClock& clock, double seconds) {
-  const double frames = seconds * kSoundRate;
-  for (;;) {
-    while (clock.more && clock.position >= clock.due) {
-      SequencerHandleEvent(clock.player, clock.track, clock.event);
-      NextEvent(clock);
-    }
-    if (AudioClockGetFrames() >= frames) return;
-    AudioClockAdvance(kSoundBlockFrames);
-    clock.position = SequencerPosition();
-  }
 }
 
 // ---- Frames ------------------------------------------------------------------------------
@@ -174,11 +128,11 @@ std::vector<ClipTimes> RenderFrames(Device& device, const std::vector<Frame>& fr
   for (uint32_t i = 0; i < 256u * 256u; ++i) image.pixels[i] = 0xFF000000u | (i * 2654435761u);
   TextureUpload(&image, device);
   MusicPlayer* player = MusicPlayerInit(crt::AlignedNew<MusicPlayer>());
-  SongClock clock = SongClockStart(player);
+  testsupport::SongClock clock = testsupport::SongClockStart(player);
   TimelineStart();
   std::vector<ClipTimes> clips(ListCount(*TimelineInstance->clips));
   for (const Frame& frame : frames) {
-    SongClockAdvance(clock, frame.t);
+    testsupport::SongClockAdvance(clock, frame.t);
     float acc = 0.0f;
     const int index = TimelineFindClip(*TimelineInstance, frame.t, acc);
     if (index < 0) continue;

@@ -34,21 +34,6 @@ std::vector<uint32_t> ReadPng(const std::string& path, uint32_t width, uint32_t 
   return pixels;
 }
 
-// Writes the colour channels of `pixels` as an 8-bit RGB PNG (alpha is never compared).
-bool WriteRgbPng(const std::string& path, const std::vector<uint32_t>& pixels, uint32_t width,
-                 uint32_t height) {
-  std::vector<uint8_t> bgr;
-  for (uint32_t p : pixels) bgr.insert(bgr.end(), {uint8_t(p), uint8_t(p >> 8), uint8_t(p >> 16)});
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = width;
-  image.height = height;
-  image.format = PNG_FORMAT_BGR;
-  const bool written = png_image_write_to_file(&image, path.c_str(), 0, bgr.data(), 0, nullptr);
-  png_image_free(&image);
-  return written;
-}
-
 int ChannelDifference(uint32_t a, uint32_t b) {
   int most = 0;
   for (int shift = 0; shift < 24; shift += 8)
@@ -74,9 +59,10 @@ void WriteDifference(const std::string& name, const std::vector<uint32_t>& refer
   if (!dir) return;
   std::string stem = std::string(dir) + "/" + name;
   std::replace(stem.begin() + std::string(dir).size() + 1, stem.end(), '/', '_');
-  WriteRgbPng(stem + "_reference.png", reference, width, height);
-  WriteRgbPng(stem + "_actual.png", frame, width, height);
-  WriteRgbPng(stem + "_difference.png", DifferenceImage(reference, frame), width, height);
+  WritePng((stem + "_reference.png").c_str(), width, height, reference.data(), false);
+  WritePng((stem + "_actual.png").c_str(), width, height, frame.data(), false);
+  WritePng((stem + "_difference.png").c_str(), width, height,
+           DifferenceImage(reference, frame).data(), false);
 }
 
 }  // namespace
@@ -86,12 +72,13 @@ void WriteDifference(const std::string& name, const std::vector<uint32_t>& refer
                                                  uint32_t width, uint32_t height,
                                                  ImageTolerance tolerance) {
   const std::string path = DataPath(name + ".png");
-  if (Updating() && !WriteRgbPng(path, frame, width, height))
+  if (Updating() && !WritePng(path.c_str(), width, height, frame.data(), false))
     return ::testing::AssertionFailure() << "could not write " << path;
   const std::vector<uint32_t> reference = ReadPng(path, width, height);
   if (reference.empty())
     return ::testing::AssertionFailure()
-           << what << ": no " << width << " x " << height << " reference " << path;
+           << what << ": no " << width << " x " << height << " reference " << path
+           << " (scripts/update-references makes it)";
   int over = 0, most = 0;
   for (size_t i = 0; i < frame.size(); ++i) {
     const int d = ChannelDifference(frame[i], reference[i]);
@@ -119,15 +106,12 @@ void WriteDifference(const std::string& name, const std::vector<uint32_t>& refer
   if (!in) return ::testing::AssertionFailure() << "no reference " << path;
   std::vector<std::string> stored;
   for (std::string line; std::getline(in, line);) stored.push_back(line);
-  for (size_t i = 0; i < std::max(lines.size(), stored.size()); ++i) {
-    const std::string made = i < lines.size() ? lines[i] : "(none)";
-    const std::string kept = i < stored.size() ? stored[i] : "(none)";
-    if (made != kept)
-      return ::testing::AssertionFailure()
-             << path << " line " << i + 1 << ": made \"" << made << "\", stored \"" << kept
-             << "\"";
-  }
-  return ::testing::AssertionSuccess();
+  if (stored == lines) return ::testing::AssertionSuccess();
+  const size_t i = std::mismatch(lines.begin(), lines.end(), stored.begin(), stored.end()).first -
+                   lines.begin();
+  return ::testing::AssertionFailure()
+         << path << " line " << i + 1 << ": made \"" << (i < lines.size() ? lines[i] : "")
+         << "\", stored \"" << (i < stored.size() ? stored[i] : "") << "\"";
 }
 
 }  // namespace testsupport

@@ -108,8 +108,8 @@ TEST(ProductionTest, LoadsAndEveryClipMatchesItsReferenceFrames) {
       char name[32], what[48];
       std::snprintf(name, sizeof name, "frames/clip%02d_%zu", index, sample);
       std::snprintf(what, sizeof what, "clip %d at %.3f s", index, t);
-      EXPECT_TRUE(testsupport::MatchesReferenceImage(name, what, frame, kWidth, kHeight,
-                                                     kFrameTolerance));
+      EXPECT_TRUE(
+          testsupport::MatchesReferenceImage(name, what, frame, kWidth, kHeight, kFrameTolerance));
     }
     start += clip->duration;
     ++index;

@@ -15,11 +15,11 @@
 #include "music/song.h"
 #include "platform/crt.h"
 #include "platform/testing.h"
-#include "tests/support/references.h"
-#include "tests/support/test_support.h"
 #include "synth/channel.h"
 #include "synth/pad_table.h"
 #include "synth/patch.h"
+#include "tests/support/references.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -106,9 +106,10 @@ const Bytes kEmbedded(kEmbeddedSong, kEmbeddedSong + kEmbeddedSongSize);
 
 class MusicPlayerTest : public ::testing::Test {
  protected:
-  // The noise table is drawn from the generator when a player's first channel makes it, after
-  // the random-phase table (made once per process, at the first oscillator); both from the same
-  // generator states in every test, whatever ran before.
+  // The song's noise table is drawn from the generator whenever a player's first channel makes
+  // it, after the random-phase table, which the first oscillator of the process makes (from the
+  // generator's start value: nothing in this suite draws before): each test draws its noise
+  // table from the same state, whatever ran before.
   void SetUp() override {
     RandomPhaseTableCreate();
     crt::srand(1);

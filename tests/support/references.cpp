@@ -68,9 +68,8 @@ void WriteDifference(const std::string& name, const std::vector<uint32_t>& refer
 }  // namespace
 
 ::testing::AssertionResult MatchesReferenceImage(const std::string& name, const std::string& what,
-                                                 const std::vector<uint32_t>& frame,
-                                                 uint32_t width, uint32_t height,
-                                                 ImageTolerance tolerance) {
+                                                 const std::vector<uint32_t>& frame, uint32_t width,
+                                                 uint32_t height, ImageTolerance tolerance) {
   const std::string path = DataPath(name + ".png");
   if (Updating() && !WritePng(path.c_str(), width, height, frame.data(), false))
     return ::testing::AssertionFailure() << "could not write " << path;
@@ -107,8 +106,8 @@ void WriteDifference(const std::string& name, const std::vector<uint32_t>& refer
   std::vector<std::string> stored;
   for (std::string line; std::getline(in, line);) stored.push_back(line);
   if (stored == lines) return ::testing::AssertionSuccess();
-  const size_t i = std::mismatch(lines.begin(), lines.end(), stored.begin(), stored.end()).first -
-                   lines.begin();
+  const size_t i =
+      std::mismatch(lines.begin(), lines.end(), stored.begin(), stored.end()).first - lines.begin();
   return ::testing::AssertionFailure()
          << path << " line " << i + 1 << ": made \"" << (i < lines.size() ? lines[i] : "")
          << "\", stored \"" << (i < stored.size() ? stored[i] : "") << "\"";

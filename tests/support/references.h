@@ -26,9 +26,8 @@ struct ImageTolerance {
 // the frame and their difference there as <name>_{reference,actual,difference}.png ('/' in the
 // name becomes '_').
 ::testing::AssertionResult MatchesReferenceImage(const std::string& name, const std::string& what,
-                                                 const std::vector<uint32_t>& frame,
-                                                 uint32_t width, uint32_t height,
-                                                 ImageTolerance tolerance);
+                                                 const std::vector<uint32_t>& frame, uint32_t width,
+                                                 uint32_t height, ImageTolerance tolerance);
 
 // Compares `lines` exactly with the text file tests/data/<name>, one line each; a failure
 // names the first line that differs (or the first missing or extra one) with both texts.

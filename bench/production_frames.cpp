@@ -39,10 +39,7 @@
 #include <vector>
 
 #include "loader/scene_reader.h"
-#include "music/audio_clock.h"
-#include "music/embedded_music.h"
 #include "music/music_player.h"
-#include "music/sound_stream.h"
 #include "platform/crt.h"
 #include "platform/sdl_window.h"
 #include "platform/testing_d3d9.h"
@@ -54,6 +51,7 @@
 #include "scene/scene.h"
 #include "scene/timeline.h"
 #include "shell/device_startup.h"
+#include "support/song_clock.h"
 #include "support/test_support.h"
 #include "texgen/texture.h"
 
@@ -72,50 +70,6 @@ double MsSince(Clock::time_point start) {
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
-}
-
-// ---- The song, sequenced without sound ---------------------------------------------------
-
-// The sequencer thread's loop, stepped by hand: blocks of 100 frames advance the AudioClock
-// (nothing is mixed) and each event is handled once the position reaches it, so the note
-// callback feeds the timeline's sync values as during playback.
-struct SongClock {
-  MusicPlayer* player;
-  int32_t position = 0;  // units of 44 frames
-  int32_t due = 0;
-  int track = 0;
-  const SongEvent* event = nullptr;
-  bool more = false;
-};
-
-void NextEvent(SongClock& clock) {
-  uint32_t d = 0;
-  clock.more = SequencerNextEvent(clock.player, &clock.track, &clock.event, &d);
-  clock.due = clock.position + 20 * static_cast<int32_t>(d);
-}
-
-SongClock SongClockStart(MusicPlayer* player) {
-  MusicPlayerLoadSong(player, kEmbeddedSong, kEmbeddedSongSize);
-  MusicPlayerSetNoteCallback(player, TimelineOnNote, TimelineInstance);
-  AudioClockReset();
-  SongClock clock{player};
-  NextEvent(clock);
-  return clock;
-}
-
-// Handles every event due up to `seconds` of audio and leaves the clock there (rounded up to
-// the next 100-frame block). Time only moves forward.
-void SongClockAdvance(SongClock& clock, double seconds) {
-  const double frames = seconds * kSoundRate;
-  for (;;) {
-    while (clock.more && clock.position >= clock.due) {
-      SequencerHandleEvent(clock.player, clock.track, clock.event);
-      NextEvent(clock);
-    }
-    if (AudioClockGetFrames() >= frames) return;
-    AudioClockAdvance(kSoundBlockFrames);
-    clock.position = SequencerPosition();
-  }
 }
 
 // ---- Frames ------------------------------------------------------------------------------
@@ -305,12 +259,12 @@ std::vector<Frame> SpeedFrames() {
 // The song from its start, sequenced without sound, and the timeline started with it.
 struct Song {
   MusicPlayer* player;
-  SongClock clock;
+  testsupport::SongClock clock;
 };
 
 Song SongStart() {
   Song song{MusicPlayerInit(crt::AlignedNew<MusicPlayer>()), {}};
-  song.clock = SongClockStart(song.player);
+  song.clock = testsupport::SongClockStart(song.player);
   TimelineStart();
   return song;
 }
@@ -338,7 +292,7 @@ std::vector<ClipTimes> SpeedPass(Device& device, const std::vector<Frame>& frame
   Song song = SongStart();
   std::vector<ClipTimes> clips(ClipCount());
   for (const Frame& frame : frames) {
-    SongClockAdvance(song.clock, frame.t);
+    testsupport::SongClockAdvance(song.clock, frame.t);
     float acc = 0.0f;
     const int index = ClipAt(frame.t, acc);
     if (index < 0) continue;
@@ -383,9 +337,9 @@ ClipLook LookAtClip(Device& device, Song& song, int index, float start) {
   double still = 0.0;
   for (int i = 0; i < frames; ++i) {
     const float t = start + 0.5f + static_cast<float>(i);
-    SongClockAdvance(song.clock, t - kLeadIn);
+    testsupport::SongClockAdvance(song.clock, t - kLeadIn);
     ProductionFrame();
-    SongClockAdvance(song.clock, t);
+    testsupport::SongClockAdvance(song.clock, t);
     ProductionFrame();
     Image frame = ReadFrame(device);
     WriteFrame(frame, index, t);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 // Hashes and PNG rows take the pixel words' bytes as they lie in memory: B, G, R, A.
 static_assert(std::endian::native == std::endian::little);
@@ -24,13 +25,18 @@ uint64_t ImageHash(uint32_t width, uint32_t height, const uint32_t* pixels) {
   return Fnv1a64(pixels, size_t{width} * height * 4, Fnv1a64(size, sizeof size));
 }
 
-bool WritePng(const char* path, uint32_t width, uint32_t height, const uint32_t* pixels) {
+bool WritePng(const char* path, uint32_t width, uint32_t height, const uint32_t* pixels,
+              bool alpha) {
+  std::vector<uint8_t> bgr;  // the colour bytes alone when alpha is left out
+  for (size_t i = 0; !alpha && i < size_t{width} * height; ++i)
+    bgr.insert(bgr.end(), {uint8_t(pixels[i]), uint8_t(pixels[i] >> 8), uint8_t(pixels[i] >> 16)});
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = width;
   image.height = height;
-  image.format = PNG_FORMAT_BGRA;
-  const bool written = png_image_write_to_file(&image, path, 0, pixels, 0, nullptr) != 0;
+  image.format = alpha ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
+  const void* data = alpha ? static_cast<const void*>(pixels) : bgr.data();
+  const bool written = png_image_write_to_file(&image, path, 0, data, 0, nullptr) != 0;
   png_image_free(&image);
   return written;
 }

@@ -15,9 +15,10 @@ uint64_t Fnv1a64(const void* bytes, size_t count, uint64_t seed = kFnvOffset);
 // words (0xAARRGGBB) in memory order, each little-endian. Golden tests store these.
 uint64_t ImageHash(uint32_t width, uint32_t height, const uint32_t* pixels);
 
-// Writes an 0xAARRGGBB image as an 8-bit RGBA PNG. Returns false when the file cannot be
-// written.
-bool WritePng(const char* path, uint32_t width, uint32_t height, const uint32_t* pixels);
+// Writes an 0xAARRGGBB image as an 8-bit RGBA PNG, or RGB without `alpha`. Returns false when
+// the file cannot be written.
+bool WritePng(const char* path, uint32_t width, uint32_t height, const uint32_t* pixels,
+              bool alpha = true);
 
 // ImageHash, and when the environment variable HALVEX_PNG_DIR names a folder, also writes the
 // image there as <name>.png so a person can look at it.

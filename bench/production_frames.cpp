@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "loader/scene_reader.h"
+#include "music/audio_clock.h"
 #include "music/music_player.h"
 #include "platform/crt.h"
 #include "platform/sdl_window.h"

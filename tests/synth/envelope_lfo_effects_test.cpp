@@ -95,7 +95,7 @@ TEST_F(LfoShapes, ShapesOverOneCycle) {
 }
 
 constexpr int kPhaserOn = 211, kPhaserRate = 213, kPhaserFeedback = 214;
-constexpr int kDistortionOn = 215, kMode = 216, kGain = 217, kBits = 218;
+constexpr int kDistortionOn = 215, kMode = 216, kGain = 217, kBits = 218, kHold = 219;
 constexpr int kDelayOn = 220, kDelayLeft = 221, kDelayRight = 222, kDelayFeedback = 223;
 constexpr int kReverbOn = 224, kRoom = 225, kDamping = 226, kWet = 227, kDry = 228, kWidth = 229;
 constexpr int kEq = 230;  // the switch, then the gains of the five bands
@@ -166,6 +166,22 @@ TEST(Effects, DistortionCurveFollowsTheDrivePowerLaw) {
   EXPECT_FLOAT_EQ(left[1], -std::pow(17.0f * 0.5f, e));
   EXPECT_FLOAT_EQ(left[2], std::pow(17.0f * 32767.0f / 32768.0f, e));
   EXPECT_TRUE(left[3] == 0.0f && right[0] == 0.0f) << left[3] << " " << right[0];
+}
+
+// Clip mode at drive 17 and 2^24 levels passes 17 x in exactly (in < 1/17). Hold 0: the counter
+// reaches 39 at frame 39, so frames 39, 79, ... are taken and 0 is held before; hold 1: every
+// frame.
+TEST(Effects, SampleAndHoldTakesEveryFortiethFrameFromFrame39) {
+  for (float hold : {0.0f, 1.0f}) {
+    std::vector<float> left(256), right(256, 0.0f);
+    for (int i = 0; i < 256; ++i) left[i] = float(i) / 8192;
+    RunEffects({{kDistortionOn, 1}, {kMode, 0}, {kGain, 0}, {kBits, 1}, {kHold, hold}}, &left,
+               &right);
+    for (int i = 0; i < 256; ++i) {
+      const int taken = hold == 1.0f ? i : i < 39 ? 0 : 39 + (i - 39) / 40 * 40;
+      ASSERT_EQ(left[i], 17.0f * float(taken) / 8192) << hold << " " << i;
+    }
+  }
 }
 
 // Settled gain in dB of the equaliser for a sine of `hz`, the 1 kHz band at `boost` dB and the

@@ -134,7 +134,8 @@ TEST(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
 TEST(ObjectBuildersTest, ScenesAndWhatTheyHold) {
   ReaderPtr r = RunScript(
       std::string(kMaterial) +
-      "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\nend\n"
+      "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\n specular 0x00112233\n"
+      " ambient 0x40000080\nend\n"
       "camera c\n fov 200\n height_fraction 0\n viewport 0 0 10 0\nend\ntrack t 0 1\nend\n"
       "scene a 1.5 0xFF102030 0.25\n camera c 1 2 3 0 0 0 1 1 1\n camera c 0 0 0 0 0 0 1 1 1\n"
       " light l 1 4 5 6\n light z 1 0 0 0\n light l 200 0 0 0\n fog 3 3 0xFF00FF00\n"
@@ -150,8 +151,10 @@ TEST(ObjectBuildersTest, ScenesAndWhatTheyHold) {
       " value4 0.5\nend\n");
   const Light* z = At<Light>(r, kListLights, 1);
   EXPECT_TRUE(z->enabled == 1 && z->range > 0.0f);
-  EXPECT_EQ(z->diffuse[0], 128.0f * static_cast<float>(1.0 / 255.0));
+  const float k255 = static_cast<float>(1.0 / 255.0);
+  EXPECT_EQ(z->diffuse[0], 128.0f * k255);
   EXPECT_EQ(z->diffuse[1], 1.0f);
+  EXPECT_TRUE(z->specular[3] == 0x33 * k255 && z->ambient[0] == 0x40 * k255);
   const Camera* c = At<Camera>(r, kListCameras, 0);
   EXPECT_TRUE(c->fieldOfView > 0 && c->fieldOfView < 180 && c->heightFraction > 0);
   EXPECT_EQ(c->viewport->h, 1u);

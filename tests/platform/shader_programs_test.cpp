@@ -57,7 +57,8 @@ TEST(ShaderOps, PixelModelTwoArithmetic) {
        {"mov r0, c0\nmov r0.yw, t1.x", {0, 0.3f, 0.125f, 0.3f}},
        {"texkill t0\nmov r0, c0", kClear},  // t0.y < 0
        {"texkill t1\nmov r0, c0.w", All(0.25f)},
-       {"sub r1, c1, t0\ntexkill r1\nmov r0, c1", kClear},                 // -0.5 in x
+       {"mov r1, c1\ntexkill r1\nmov r0, c0.w", All(0.25f)},  // exactly 0 keeps the pixel
+       {"sub r1, c1, t0\ntexkill r1\nmov r0, c1", kClear},    // -0.5 in x
        {"mov r1, c0\nmov r1.w, -c0.w\ntexkill r1\nmov r0, c1", kClear}});  // w counts too
 }
 

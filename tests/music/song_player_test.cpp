@@ -219,6 +219,9 @@ TEST_F(MusicPlayerTest, OfflineAndPacedPlaybackGiveTheSamePcm) {
   std::vector<int16_t> pcm(paced.size() / 2);
   std::memcpy(pcm.data(), paced.data(), paced.size());
   EXPECT_GT(*std::max_element(pcm.begin(), pcm.end()), 1000);  // a pad, a drone and an impact
+  bool stereo = false;                                         // each side from its own mix
+  for (size_t i = 0; i < pcm.size(); i += 2) stereo |= pcm[i] != pcm[i + 1];
+  EXPECT_TRUE(stereo);
   ChannelCleanup(keeper);
   crt::AlignedDelete(keeper);
 }

@@ -126,21 +126,25 @@ TEST(Effects, DenormalDelayFeedbackIsStoredAsZero) {
   for (size_t i = 1; i < left.size(); ++i) ASSERT_EQ(left[i], 0.0f) << i;
 }
 
-// Root mean square of the left side between 0.5 s and 1 s after an impulse.
-double ReverbTail(float room) {
-  std::vector<float> left(256 * 200, 0.0f), right(256 * 200, 0.0f);
+// Root mean square of the undamped left side over the half second from `from` frames after an
+// impulse.
+double ReverbTail(float room, size_t from) {
+  std::vector<float> left(256 * 260, 0.0f), right(256 * 260, 0.0f);
   left[0] = right[0] = 1.0f;
-  RunEffects(
-      {{kReverbOn, 1}, {kRoom, room}, {kDamping, 0.5f}, {kWet, 0.5f}, {kDry, 0}, {kWidth, 1}},
-      &left, &right);
-  return Rms(std::vector<float>(left.begin() + 22050, left.begin() + 44100));
+  RunEffects({{kReverbOn, 1}, {kRoom, room}, {kDamping, 0}, {kWet, 0.5f}, {kDry, 0}, {kWidth, 1}},
+             &left, &right);
+  return Rms(std::vector<float>(left.begin() + from, left.begin() + from + 22050));
 }
 
 TEST(Effects, LargerReverbRoomRingsLonger) {
   // Comb feedback 0.7 against 0.98: by half a second the small room has died away.
-  const double small = ReverbTail(0.0f), large = ReverbTail(1.0f);
+  const double small = ReverbTail(0.0f, 22050), large = ReverbTail(1.0f, 22050);
   EXPECT_GT(large, 31.6 * small);
-  EXPECT_GT(large, 1e-5);
+  // Undamped, a comb of L frames keeps 0.98 per pass: half a second on, the tail has kept
+  // between 0.98^(22050 / 1116) and 0.98^(22050 / 1617), the shortest and longest left combs.
+  const double kept = ReverbTail(1.0f, 44100) / large;
+  EXPECT_TRUE(kept > std::pow(0.98, 22050.0 / 1116) && kept < std::pow(0.98, 22050.0 / 1617))
+      << kept;
 }
 
 TEST(Effects, FullPhaserFeedbackStaysBounded) {

@@ -137,6 +137,7 @@ TEST(ObjectBuildersTest, ScenesAndWhatTheyHold) {
       "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\n specular 0x00112233\n"
       " ambient 0x40000080\nend\n"
       "camera c\n fov 200\n height_fraction 0\n viewport 0 0 10 0\nend\ntrack t 0 1\nend\n"
+      "camera r\n translate 1 2 3\n rotate 10 20 30\n scale 1 2 0.5\nend\n"
       "scene a 1.5 0xFF102030 0.25\n camera c 1 2 3 0 0 0 1 1 1\n camera c 0 0 0 0 0 0 1 1 1\n"
       " light l 1 4 5 6\n light z 1 0 0 0\n light l 200 0 0 0\n fog 3 3 0xFF00FF00\n"
       " overlay t 1 2 51 3\n overlay t 0.5 0.5 255 5\n background t 2 3 1\n unused8 1 2\nend\n"
@@ -158,6 +159,12 @@ TEST(ObjectBuildersTest, ScenesAndWhatTheyHold) {
   const Camera* c = At<Camera>(r, kListCameras, 0);
   EXPECT_TRUE(c->fieldOfView > 0 && c->fieldOfView < 180 && c->heightFraction > 0);
   EXPECT_EQ(c->viewport->h, 1u);
+  Camera direct;  // the view of the second camera by direct calls
+  CameraInit(&direct, loadertest::RecordDevice());
+  CameraTranslateView(direct, 1, 2, 3), CameraRotateView(direct, 10, 20, 30);
+  CameraScaleView(direct, 1, 2, 0.5f);
+  EXPECT_EQ(std::memcmp(At<Camera>(r, kListCameras, 1)->view, direct.view, sizeof(Matrix)), 0);
+  CameraCleanup(direct);
   const Scene* a = At<Scene>(r, kListScenes, 0);
   EXPECT_TRUE(a->headerValue == 1.5f && a->clearColor == 0xFF102030u && a->glow == 0.25f);
   ASSERT_EQ(ListCount(*a->bindings), 5u);  // two cameras and three lights

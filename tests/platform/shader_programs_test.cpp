@@ -66,7 +66,8 @@ TEST(ShaderOps, PixelModelTwoArithmetic) {
 TEST(ShaderOps, PixelModelOneRange) {
   RunCases("ps_1_1\ndef c0, 0.75, 0.25, 0.5, 1\n%\n",
            {{"add r1, -c0, -c0\nmul r0, -r1, c0.b", {0.5f, 0.25f, 0.5f, 0.5f}},
-            {"mad r0, v0, c0, v0", {0.35f, 0.5f, 0.9f, 1}}});
+            {"mad r0, v0, c0, v0", {0.35f, 0.5f, 0.9f, 1}},
+            {"mul r0, c0_bx2, c0_bx2", {0.25f, 0.25f, 0, 1}}});  // (2 (x - 0.5))^2
 }
 
 float Dot3(F4 a, F4 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }

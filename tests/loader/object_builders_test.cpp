@@ -1,12 +1,9 @@
 // Models, groups, scenes, lights, cameras, tracks, the timeline, fonts and kind-3 nodes as the
 // script builds them (on a device record without Direct3D: nothing is uploaded).
-#include <gtest/gtest.h>
-
 #include <cstring>
 
 #include "loader/builders.h"
 #include "loader_test_util.h"
-#include "math/matrix.h"
 #include "mesh/generators.h"
 #include "mesh/mesh.h"
 #include "scene/deformer.h"

@@ -1,10 +1,7 @@
 // The production's scene script on a real device: it loads behind the loading bar, its
 // timeline lasts as long as the song, and frames of every clip show a picture (the production
 // frames benchmark writes such frames as PNG files to look at).
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <vector>
 
 #include "loader_test_util.h"
 #include "music/audio_clock.h"

@@ -1,7 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <vector>
-
 #include "loader_test_util.h"
 #include "texgen/color_ops.h"
 #include "texgen/drawing.h"

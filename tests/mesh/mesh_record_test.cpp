@@ -1,12 +1,7 @@
 // Mesh records and faces: creation, deep clones, fan triangulation, corner and index writes
 // within their arrays, centroids and planes, normals and tangents.
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <cstring>
-#include <vector>
 
-#include "mesh/mesh.h"
 #include "mesh_test_util.h"
 #include "render/mesh_finish.h"
 

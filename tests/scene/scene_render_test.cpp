@@ -1,13 +1,8 @@
 // Scene rendering and the timeline frame on the Direct3D stand-in: letterbox viewports, the
 // background and model layers reaching the final target, sub-scenes rendered into textures,
 // the light passes and the colour fades.
-#include <gtest/gtest.h>
-
-#include <functional>
-
 #include "mesh/material.h"
 #include "music/audio_clock.h"
-#include "platform/testing.h"
 #include "scene/light.h"
 #include "scene_fixture.h"
 

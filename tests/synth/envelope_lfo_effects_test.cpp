@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "synth/envelope.h"
 #include "synth/lfo.h"
 #include "synth_fixture.h"
 

@@ -1,7 +1,6 @@
 #include <cfloat>
 #include <complex>
 
-#include "synth/biquad.h"
 #include "synth/pad_table.h"
 #include "synth_fixture.h"
 

@@ -1,8 +1,5 @@
 // The shader assembler against decoded reference streams and its refusals, and the shader
 // table text.
-
-#include <gtest/gtest.h>
-
 #include <tuple>
 
 #include "tool_checks.h"

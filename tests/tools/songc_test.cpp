@@ -1,8 +1,4 @@
-#include <gtest/gtest.h>
-
 #include <span>
-#include <string>
-#include <vector>
 
 #include "music/song.h"
 #include "tool_checks.h"

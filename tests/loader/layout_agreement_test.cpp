@@ -2,8 +2,6 @@
 // each kind holds every sub-op of the table, filled with operand bytes, then every code outside
 // the table (a lone byte each), followed by the block's end and two lone opcodes, so a builder
 // that reads one byte too few or too many ends elsewhere with another tick count.
-#include <gtest/gtest.h>
-
 #include "loader_test_util.h"
 #include "tools/scriptasm/script_layout.h"
 

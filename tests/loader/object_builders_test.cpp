@@ -1,12 +1,9 @@
 // Models, groups, scenes, lights, cameras, tracks, the timeline, fonts and kind-3 nodes as the
 // script builds them (on a device record without Direct3D: nothing is uploaded).
-#include <gtest/gtest.h>
-
 #include <cstring>
 
 #include "loader/builders.h"
 #include "loader_test_util.h"
-#include "math/matrix.h"
 #include "mesh/generators.h"
 #include "mesh/mesh.h"
 #include "scene/deformer.h"
@@ -134,8 +131,10 @@ TEST(ObjectBuildersTest, GroupChildrenBindingsAndCopies) {
 TEST(ObjectBuildersTest, ScenesAndWhatTheyHold) {
   ReaderPtr r = RunScript(
       std::string(kMaterial) +
-      "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\nend\n"
+      "light l\n range 5\nend\nlight z\n range 0\n diffuse 0x80FF0000\n specular 0x00112233\n"
+      " ambient 0x40000080\nend\n"
       "camera c\n fov 200\n height_fraction 0\n viewport 0 0 10 0\nend\ntrack t 0 1\nend\n"
+      "camera r\n translate 1 2 3\n rotate 10 20 30\n scale 1 2 0.5\nend\n"
       "scene a 1.5 0xFF102030 0.25\n camera c 1 2 3 0 0 0 1 1 1\n camera c 0 0 0 0 0 0 1 1 1\n"
       " light l 1 4 5 6\n light z 1 0 0 0\n light l 200 0 0 0\n fog 3 3 0xFF00FF00\n"
       " overlay t 1 2 51 3\n overlay t 0.5 0.5 255 5\n background t 2 3 1\n unused8 1 2\nend\n"
@@ -150,11 +149,19 @@ TEST(ObjectBuildersTest, ScenesAndWhatTheyHold) {
       " value4 0.5\nend\n");
   const Light* z = At<Light>(r, kListLights, 1);
   EXPECT_TRUE(z->enabled == 1 && z->range > 0.0f);
-  EXPECT_EQ(z->diffuse[0], 128.0f * static_cast<float>(1.0 / 255.0));
+  const float k255 = static_cast<float>(1.0 / 255.0);
+  EXPECT_EQ(z->diffuse[0], 128.0f * k255);
   EXPECT_EQ(z->diffuse[1], 1.0f);
+  EXPECT_TRUE(z->specular[3] == 0x33 * k255 && z->ambient[0] == 0x40 * k255);
   const Camera* c = At<Camera>(r, kListCameras, 0);
   EXPECT_TRUE(c->fieldOfView > 0 && c->fieldOfView < 180 && c->heightFraction > 0);
   EXPECT_EQ(c->viewport->h, 1u);
+  Camera direct;  // the view of the second camera by direct calls
+  CameraInit(&direct, loadertest::RecordDevice());
+  CameraTranslateView(direct, 1, 2, 3), CameraRotateView(direct, 10, 20, 30);
+  CameraScaleView(direct, 1, 2, 0.5f);
+  EXPECT_EQ(std::memcmp(At<Camera>(r, kListCameras, 1)->view, direct.view, sizeof(Matrix)), 0);
+  CameraCleanup(direct);
   const Scene* a = At<Scene>(r, kListScenes, 0);
   EXPECT_TRUE(a->headerValue == 1.5f && a->clearColor == 0xFF102030u && a->glow == 0.25f);
   ASSERT_EQ(ListCount(*a->bindings), 5u);  // two cameras and three lights

@@ -1,12 +1,9 @@
 // The production's scene script on a real device: it loads behind the loading bar, its
 // timeline lasts as long as the song, and frames of every clip match their stored references
 // (tests/data/frames; scripts/update-references rewrites them after a change on purpose).
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
-#include <vector>
 
 #include "loader_test_util.h"
 #include "music/embedded_music.h"

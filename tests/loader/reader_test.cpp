@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "loader_test_util.h"
 
 namespace {

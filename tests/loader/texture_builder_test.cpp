@@ -1,13 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <vector>
-
 #include "loader_test_util.h"
 #include "texgen/color_ops.h"
 #include "texgen/drawing.h"
 #include "texgen/filters.h"
 #include "texgen/generators.h"
 #include "texgen/noise.h"
+#include "texgen/text.h"
 #include "texgen/transforms.h"
 
 namespace {
@@ -36,7 +33,8 @@ const char kPrologue[] =
     " linear_gradient 0 0 31 7 0xFF102030 0x80F0E0D0\n"
     " fill_rect 3 5 20 9 0xFF00FF00\n";
 
-// Each row's operation line, run after the prologue, draws what the direct call does. Noise
+// Each row's operation line, run after the prologue, draws what the direct call does: every op
+// code reaches its own operation with its operands. Noise
 // layer: only a first byte of 1 turns the alpha write off; rotate: only 1 takes alpha from the
 // source. Sub-ops 12 and 41 read and drop their operands, 43 is 42, 99 and 200 are ignored.
 TEST(TextureBuilderTest, OperandsReachTheOperationsInStreamOrder) {
@@ -68,6 +66,43 @@ TEST(TextureBuilderTest, OperandsReachTheOperationsInStreamOrder) {
        [](auto t) {
          TextureNoiseLayer(t, true, 3, 4, 1.5f, 0.5f, 1), TextureRotate(t, 30, false);
        }},
+      {"pixel 3 4 0xFF00FF00", [](auto t) { TexturePutPixel(t, 3, 4, 0xFF00FF00); }},
+      {"rect 2 3 20 25 0xFFFF00FF", [](auto t) { TextureDrawRect(t, 2, 3, 20, 25, 0xFFFF00FF); }},
+      {"circle 16 16 9 0xFF0000FF", [](auto t) { TextureDrawCircle(t, 16, 16, 9, 0xFF0000FF); }},
+      {"fill_circle 16 16 9 0xFF0000FF",
+       [](auto t) { TextureFillCircle(t, 16, 16, 9, 0xFF0000FF); }},
+      {"bricks 8 40 2\n sine_shift_rows 3 11",
+       [](auto t) { TextureDrawBricks(t, 8, 40, 2), TextureSineShiftRows(t, 3, 11); }},
+      {"copy_rect 0 0 4 3 9 7", [](auto t) { TextureCopyRect(t, 0, 0, 4, 3, 9, 7); }},
+      {"copy_rect_line 0 0 4 3 9 7 3", [](auto t) { TextureCopyRectLine(t, 0, 0, 4, 3, 9, 7, 3); }},
+      {"resize 16 8 1", [](auto t) { TextureResize(t, 16, 8, 1); }},
+      {"add_noise 40 1 0", [](auto t) { TextureAddNoise(t, 40, true, false); }},
+      {"random_alpha_50_200\n blur 1",
+       [](auto t) { TextureRandomAlpha50or200(t), TextureBlur3x3(t, true); }},
+      {"clamp_to_color 0x80808080", [](auto t) { TextureClampToColor(t, 0x80808080); }},
+      {"grayscale\n emboss 3", [](auto t) { TextureGrayscale(t), TextureEmboss(t, 3); }},
+      {"random_alpha_0_255\n invert",
+       [](auto t) { TextureRandomAlpha0or255(t), TextureInvert(t); }},
+      {"octave_noise\n mirror_tile", [](auto t) { TextureOctaveNoise(t), TextureMirrorTile(t); }},
+      {"random_blend_color 100 0xFF00FFFF",
+       [](auto t) { TextureRandomBlendColor(t, 100, 0xFF00FFFF); }},
+      {"alpha_from_luminance\n normal_map",
+       [](auto t) { TextureAlphaFromLuminance(t), TextureNormalMap(t); }},
+      {"sine_shift_both 3 11", [](auto t) { TextureSineShiftBoth(t, 3, 11); }},
+      {"scatter 2\n vertical_blur 2",
+       [](auto t) { TextureScatter(t, 2), TextureVerticalBlur(t, 2); }},
+      {"add_color 0x00102030", [](auto t) { TextureAddColor(t, 0x00102030); }},
+      {"subtract_color 0x00102030", [](auto t) { TextureSubtractColor(t, 0x00102030); }},
+      {"threshold_recolor 100 0xFF00FFFF",
+       [](auto t) { TextureThresholdRecolor(t, 100, 0xFF00FFFF); }},
+      {"cellular 5 1 1", [](auto t) { TextureCellular(t, 5, 1, 1); }},
+      {"text \"Sans\" 12 1 0 2 3 0xFFFF8000 \"Hi\"",
+       [](auto t) { TextureDrawText(t, "Sans", 12, true, false, 2, 3, 0xFFFF8000, "Hi"); }},
+      {"edge_detect_strong 1", [](auto t) { TextureEdgeDetectStrong(t, true); }},
+      {"edge_detect 0", [](auto t) { TextureEdgeDetect(t, false); }},
+      {"sharpen 1", [](auto t) { TextureSharpen(t, true); }},
+      {"relief_up_left 0", [](auto t) { TextureReliefUpLeft(t, false); }},
+      {"relief_down_right 1", [](auto t) { TextureReliefDownRight(t, true); }},
       {"unused12 1 2 3 0x11223344 0x55667788\n unused41 9\n byte 99\n byte 200\n"
        " threshold_recolor_b 100 0xFF00FFFF",
        [](auto t) { TextureThresholdRecolor(t, 100, 0xFF00FFFF); }}};

@@ -102,6 +102,9 @@ TEST(Geometry, FormulasGiveHandComputedValues) {
       // d1 = d2 = (0,0,0,1): a w of 1 becomes 0, so the handle of three identities is zero.
       {Of(Apply(Q{}, QuaternionSquadInner, kIdentity, kIdentity, kIdentity)), {0, 0, 0, 0}},
       {Of(Last<Q>(QuaternionSquad, kIdentity, kAbout90Z, kAbout45Y, s2, 1.f)), Of(kAbout90Z)},
+      // 2 t (1 - t) = 1/2 at t = 1/2: half way from the identity to the inner 90 degrees.
+      {Of(Last<Q>(QuaternionSquad, kIdentity, kIdentity, kAbout90Z, kAbout90Z, .5f)),
+       {0, 0, s22, c22}},
       // Order 0 turns (1,0,0) to (0,1,0), then moves it; order 1 moves it to (2,0,0) first.
       {TurnedByKey(0), {1, 1, 0}},
       {TurnedByKey(1), {0, 2, 0}},

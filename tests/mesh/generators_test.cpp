@@ -1,12 +1,7 @@
 // Every generator as a row: sound (finite, indices in range) and a golden hash of positions,
 // normals and indices; then what the rows cannot show.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstdint>
 #include <functional>
 #include <tuple>
-#include <vector>
 
 #include "mesh/generators.h"
 #include "mesh/operators.h"

@@ -1,10 +1,5 @@
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <vector>
-
-#include "mesh/material.h"
 #include "mesh/material_run.h"
+#include "mesh/material.h"
 #include "mesh_test_util.h"
 #include "render/mesh_finish.h"
 

@@ -1,12 +1,7 @@
 // Mesh records and faces: creation, deep clones, fan triangulation, corner and index writes
 // within their arrays, centroids and planes, normals and tangents.
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <cstring>
-#include <vector>
 
-#include "mesh/mesh.h"
 #include "mesh_test_util.h"
 #include "render/mesh_finish.h"
 
@@ -140,20 +135,25 @@ TEST(MeshFaceOps, PlaneSkipsCoincidentAndCollinearTriples) {
 
 // A quad with u = 1 - y and the sheared v = x / 2 + y / 4: along constant v the position moves
 // by (0.5, -1, 0) per unit of u, so the tangent is that direction normalised. Collinear
-// corners and coinciding texture coordinates (0 / 0 in the formula) add nothing.
+// corners and coinciding texture coordinates (0 / 0 in the formula) add nothing. A flat
+// triangle with u along x under curved normals (0.6, 0, 0.8): the tangent is x made
+// perpendicular to them, (1, 0, 0) - 0.6 (0.6, 0, 0.8) normalised = (0.8, 0, -0.6).
 TEST(MeshTangents, FollowTheUDirectionAndSkipDegenerateTriangles) {
   // x, y, z, u, v of each vertex.
-  const float vertices[10][5] = {{0, 0, 0, 1, 0},      {1, 0, 0, 1, 0.5f},    {1, 1, 0, 0, 0.75f},
-                                 {0, 1, 0, 0, 0.25f},  {0, 0, 1, 0, 0},       {1, 0, 1, 0, 0},
-                                 {2, 0, 1, 0, 1},      {0, 1, 2, 0.5f, 0.5f}, {1, 1, 2, 0.5f, 0.5f},
-                                 {0, 2, 2, 0.5f, 0.5f}};
+  const float vertices[13][5] = {
+      {0, 0, 0, 1, 0},       {1, 0, 0, 1, 0.5f},    {1, 1, 0, 0, 0.75f}, {0, 1, 0, 0, 0.25f},
+      {0, 0, 1, 0, 0},       {1, 0, 1, 0, 0},       {2, 0, 1, 0, 1},     {0, 1, 2, 0.5f, 0.5f},
+      {1, 1, 2, 0.5f, 0.5f}, {0, 2, 2, 0.5f, 0.5f}, {0, 0, 3, 0, 0},     {1, 0, 3, 1, 0},
+      {0, 1, 3, 0, 1}};
   Mesh* mesh = MeshCreate(nullptr, 0, 0);
   for (auto [x, y, z, u, v] : vertices)
     MeshAddVertex(*mesh, Vertex{{x, y, z}, {}, 0, u, v, {}, {}});
   AddPolygon(*mesh, {0, 1, 2, 3});
   AddPolygon(*mesh, {4, 5, 6});
   AddPolygon(*mesh, {7, 8, 9});
+  AddPolygon(*mesh, {10, 11, 12});
   MeshComputeNormals(*mesh);
+  for (uint32_t i = 10; i < 13; ++i) mesh->vertices[i].normal = {0.6f, 0, 0.8f};
   MeshComputeTangents(*mesh);
   for (uint32_t i = 0; i < 4; ++i) {
     EXPECT_NEAR(mesh->vertices[i].tangent.x, 0.5f / std::sqrt(1.25f), 1e-6f);
@@ -161,6 +161,10 @@ TEST(MeshTangents, FollowTheUDirectionAndSkipDegenerateTriangles) {
     EXPECT_EQ(mesh->vertices[i].tangent.z, 0.0f);
   }
   for (uint32_t i = 4; i < 10; ++i) EXPECT_TRUE(IsZero(mesh->vertices[i].tangent)) << i;
+  for (uint32_t i = 10; i < 13; ++i) {
+    const Vec3& t = mesh->vertices[i].tangent;
+    EXPECT_TRUE(std::fabs(t.x - 0.8f) < 1e-6f && t.y == 0 && std::fabs(t.z + 0.6f) < 1e-6f) << i;
+  }
   MeshDestroy(mesh);
 }
 

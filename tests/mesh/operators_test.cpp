@@ -1,13 +1,8 @@
 // Mesh operators: a golden row per operator (which holds each formula), then the boundaries,
 // the random draws the rows cannot show and the degenerate input.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <tuple>
-#include <vector>
 
 #include "mesh/generators.h"
 #include "mesh/operators.h"

@@ -156,17 +156,17 @@ class MusicPlayerTest : public ::testing::Test {
 };
 
 TEST_F(MusicPlayerTest, EventsComeInTimeOrderLowerTrackFirstAndDriftByTheBlock) {
-  // Tracks 0 and 3 start together (5 ticks); track 0 follows 3 ticks later and track 3 ten
+  // Tracks 0 and 3 start together (4 ticks); track 0 follows 3 ticks later and track 3 ten
   // ticks after its first note. The sequencer runs with flush-to-zero on; the test's thread not.
-  const Bytes track0 = {10, 6, 0xFF, 0xFF, 0x90, 0x90, 60, 61, 100, 101},
-              track3 = {10, 20, 0xFF, 0xFF, 0x90, 0x90, 62, 63, 102, 103};
+  const Bytes track0 = {8, 6, 0xFF, 0xFF, 0x90, 0x90, 60, 61, 100, 101},
+              track3 = {8, 20, 0xFF, 0xFF, 0x90, 0x90, 62, 63, 102, 103};
   PlayToTheEnd(DsoundTestBackend::kDrain, SongBlock({track0, {}, {}, track3}, 20));
-  // 5 ticks = 100 units = 4,400 frames; the equal event follows without rendering. 3 ticks more
-  // are due at unit 160: frame 7,100 is the first block end at or past it (7,000 rounds to
-  // 159). Track 3 waits 7 more ticks from the unit actually reached (161), so unit 301: frame
-  // 13,300, a block later than 15 ticks from the start would give.
+  // 4 ticks = 80 units = 3,520 frames: the block end at 3,500 (79.55 units) rounds to 80; the
+  // equal event follows without rendering. 3 ticks more are due at unit 140: frame 6,200 is the
+  // first block end at or past it (6,100 rounds to 139). Track 3 waits 7 more ticks from the
+  // unit actually reached (141), so unit 281: frame 12,400, not 12,320 as 14 ticks would give.
   const std::vector<std::vector<uint32_t>> want = {
-      {0, 60, 100, 4400}, {3, 62, 102, 4400}, {0, 61, 101, 7100}, {3, 63, 103, 13300}};
+      {0, 60, 100, 3500}, {3, 62, 102, 3500}, {0, 61, 101, 6200}, {3, 63, 103, 12400}};
   EXPECT_EQ(notes_, want);
   EXPECT_EQ(player_.eventCounter, 20u);
   EXPECT_TRUE(flushToZero_ && !(_mm_getcsr() & 0x8000));
@@ -256,6 +256,9 @@ TEST_F(MusicPlayerTest, OfflineRenderMatchesTheReferenceStaysCentredAndPacedPlay
   std::vector<int16_t> pcm(paced.size() / 2);
   std::memcpy(pcm.data(), paced.data(), paced.size());
   EXPECT_GT(*std::max_element(pcm.begin(), pcm.end()), 1000);  // a pad, a drone and an impact
+  bool stereo = false;                                         // each side from its own mix
+  for (size_t i = 0; i < pcm.size(); i += 2) stereo |= pcm[i] != pcm[i + 1];
+  EXPECT_TRUE(stereo);
   ChannelCleanup(keeper);
   crt::AlignedDelete(keeper);
 }

@@ -199,6 +199,10 @@ TEST_F(D3D9Draw, DepthWrittenIntoOneTargetRejectsAFartherTriangleInAnother) {
   testsupport::ExpectPixels(
       d3d9test::ReadSurface(surfaces[1]), 128,
       {{100, 10, kGreen}, {100, 50, kBlack}, {100, 80, kRed}, {10, 120, kRed}, {100, 120, kWhite}});
+  // A vertex program's depth 0.45 in the right half lands between the 0.3 and the 0.6 written.
+  DrawClip({{0, 1, 0.45f, kBlue}, {3, 1, 0.45f, kBlue}, {0, -3, 0.45f, kBlue}});
+  testsupport::ExpectPixels(d3d9test::ReadSurface(surfaces[1]), 128,
+                            {{100, 10, kGreen}, {100, 80, kBlue}, {10, 120, kRed}});
 }
 
 // Pixel shaders under pre-transformed rectangles. The creation calls get no length: the stream

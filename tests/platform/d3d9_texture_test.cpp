@@ -62,10 +62,13 @@ TEST_F(D3D9Texture, WrapRepeatsAndClampHoldsTheEdgeAndBothSurviveSetTexture) {
   device_->SetTexture(0, nullptr);
   device_->SetTexture(0, texture);
   DrawRect(0, 1, 8, 2, kWhite, 0.5f, 2.0f);
+  device_->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);  // red green green red
+  DrawRect(0, 2, 8, 3, kWhite, 0.5f, 2.0f);
   std::vector<testsupport::PixelRow> rows;
   for (int x = 0; x < 8; ++x) {
     rows.push_back({x, 0, (x / 2) % 2 ? kGreen : kRed});
     rows.push_back({x, 1, x < 2 ? kRed : kGreen});
+    rows.push_back({x, 2, x < 2 || x > 5 ? kRed : kGreen});
   }
   ExpectPixels(rows);
 }

@@ -70,4 +70,37 @@ TEST(GdiText, MeasureCountsLinesAndBitmapsRoundTripTopDown) {
   EXPECT_TRUE(DeleteDC(dc));
 }
 
+// Text in a colour over a background (COLORREF 0x00BBGGRR, DIB pixel 0x00RRGGBB): every pixel
+// is the blend (back x (255 - c) + text x c + 127) / 255 of each channel for one coverage c.
+TEST(GdiText, ColouredTextBlendsByCoverageRoundedToNearest) {
+  const uint32_t back = 0x204060, text = 0x1080F0;
+  const auto blend = [&](int c) {
+    uint32_t out = 0;
+    for (int s = 0; s < 24; s += 8)
+      out |= (((back >> s) & 0xFF) * (255 - c) + ((text >> s) & 0xFF) * c + 127) / 255 << s;
+    return out;
+  };
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldFont = SelectObject(dc, Font(FW_NORMAL, false, "DejaVu Sans"));
+  BITMAPINFO info{{40, 48, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+  std::vector<uint32_t> pixels(48 * 32, 0xFF000000 | back);
+  HBITMAP bitmap = CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, pixels.data(), &info, 0);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  SetTextColor(dc, 0x00F08010);
+  SetBkColor(dc, 0x00604020);
+  RECT area{0, 0, 48, 32};
+  DrawTextA(dc, "Ag", -1, &area, DT_NOPREFIX);
+  ASSERT_EQ(GetDIBits(dc, bitmap, 0, 32, pixels.data(), &info, DIB_RGB_COLORS), 32);
+  int coverage[3] = {};  // none, partial, full
+  for (uint32_t p : pixels) {
+    int c = 0;
+    while (c < 256 && blend(c) != (p & 0xFFFFFF)) ++c;
+    ASSERT_LT(c, 256) << std::hex << p;
+    ++coverage[c == 0 ? 0 : c < 255 ? 1 : 2];
+  }
+  EXPECT_TRUE(coverage[0] > 0 && coverage[1] > 0 && coverage[2] > 0);
+  SelectObject(dc, oldBitmap);
+  EXPECT_TRUE(DeleteObject(bitmap) && DeleteObject(SelectObject(dc, oldFont)) && DeleteDC(dc));
+}
+
 }  // namespace

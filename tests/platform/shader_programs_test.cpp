@@ -57,7 +57,8 @@ TEST(ShaderOps, PixelModelTwoArithmetic) {
        {"mov r0, c0\nmov r0.yw, t1.x", {0, 0.3f, 0.125f, 0.3f}},
        {"texkill t0\nmov r0, c0", kClear},  // t0.y < 0
        {"texkill t1\nmov r0, c0.w", All(0.25f)},
-       {"sub r1, c1, t0\ntexkill r1\nmov r0, c1", kClear},                 // -0.5 in x
+       {"mov r1, c1\ntexkill r1\nmov r0, c0.w", All(0.25f)},  // exactly 0 keeps the pixel
+       {"sub r1, c1, t0\ntexkill r1\nmov r0, c1", kClear},    // -0.5 in x
        {"mov r1, c0\nmov r1.w, -c0.w\ntexkill r1\nmov r0, c1", kClear}});  // w counts too
 }
 
@@ -65,7 +66,8 @@ TEST(ShaderOps, PixelModelTwoArithmetic) {
 TEST(ShaderOps, PixelModelOneRange) {
   RunCases("ps_1_1\ndef c0, 0.75, 0.25, 0.5, 1\n%\n",
            {{"add r1, -c0, -c0\nmul r0, -r1, c0.b", {0.5f, 0.25f, 0.5f, 0.5f}},
-            {"mad r0, v0, c0, v0", {0.35f, 0.5f, 0.9f, 1}}});
+            {"mad r0, v0, c0, v0", {0.35f, 0.5f, 0.9f, 1}},
+            {"mul r0, c0_bx2, c0_bx2", {0.25f, 0.25f, 0, 1}}});  // (2 (x - 0.5))^2
 }
 
 float Dot3(F4 a, F4 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }

@@ -1,5 +1,3 @@
-#include "render/renderer.h"
-
 #include <tuple>
 #include <utility>
 

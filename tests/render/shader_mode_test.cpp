@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "render/shader.h"
 #include "tests/support/device_fixture.h"

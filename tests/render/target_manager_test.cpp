@@ -1,5 +1,3 @@
-#include "render/target_manager.h"
-
 #include "tests/support/render_fixture.h"
 
 namespace rendertest {

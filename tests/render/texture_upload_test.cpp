@@ -4,7 +4,6 @@
 
 #include "render/screen_draw.h"
 #include "tests/support/render_fixture.h"
-#include "texgen/texture.h"
 
 namespace rendertest {
 namespace {

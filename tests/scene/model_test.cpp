@@ -1,15 +1,10 @@
 // Models: building from meshes (slots, merges, clones, transformed copies),
 // then finishing, uploading and drawing them on the device.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
-#include <functional>
 
 #include "mesh/material_run.h"
 #include "mesh/mesh_test_util.h"
-#include "platform/testing.h"
-#include "render/shader_table.h"
 #include "scene/cull_sphere.h"
 #include "scene/deformer.h"
 #include "scene_fixture.h"

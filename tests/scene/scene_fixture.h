@@ -2,10 +2,8 @@
 // Fixtures of the scene suite. SceneTest is the rendering fixture plus the models and scenes a
 // test makes, freed at tear-down. The view is the identity and the projection the default
 // perspective, so a box placed at z = 5 fills the middle of the 64 x 64 target.
-
 #include <deque>
 #include <tuple>
-#include <vector>
 
 #include "mesh/generators.h"
 #include "platform/crt.h"

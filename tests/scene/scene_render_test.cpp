@@ -1,13 +1,8 @@
 // Scene rendering and the timeline frame on the Direct3D stand-in: letterbox viewports, the
 // background and model layers reaching the final target, sub-scenes rendered into textures,
 // the light passes and the colour fades.
-#include <gtest/gtest.h>
-
-#include <functional>
-
 #include "mesh/material.h"
 #include "music/audio_clock.h"
-#include "platform/testing.h"
 #include "scene/light.h"
 #include "scene_fixture.h"
 
@@ -102,8 +97,9 @@ TEST_F(SceneRenderTest, BackgroundLayersFogAndLightsReachThePicture) {
 // of passes draws it. A model behind the camera draws nothing but turns skipped work back on in
 // the full render: a layer-1 model the layer-1 passes, A's compositions and the glow; a
 // refracting model outside the special passes every copy into C (copies after the last special
-// pass are otherwise skipped), which a refracting special box reads in front of a dark one. A
-// glow too faint to add one step stands for the glow a strength of 0 skips.
+// pass are otherwise skipped), which a refracting special box reads in front of a lit dark one
+// of its layer. C holds another colour before each of the two renders: the first copy must
+// clear it. A glow too faint to add one step stands for the glow a strength of 0 skips.
 TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
   Material glass, dark[2];  // a colour per layer: C left by the other row does not match
   for (Material* m : {&glass, &dark[0], &dark[1]}) MaterialInit(*m);
@@ -124,11 +120,16 @@ TEST_F(SceneRenderTest, SkippedWorkLeavesThePixels) {
     for (int full = 0; full < 2; ++full) {
       Scene& scene = NewScene();
       scene.background = background;
+      AddLight(scene, 0, 0, 100);
       *scene.fog = FogSettings{fog, kRed, 0.5f, 1.0f};
       scene.glow = noGlow ? (full ? 1e-4f : 0.0f) : 0.6f;
       AddLeaf(scene, &visible, special < 0 ? 5.0f : 4.0f);
-      if (special >= 0) AddLeaf(scene, &FinishedBox(0, 0, &dark[special]), 6.0f);
+      if (special >= 0) AddLeaf(scene, &FinishedBox(uint8_t(special), 1, &dark[special]), 6.0f);
       if (full || noGlow) AddLeaf(scene, &hidden, -50.0f);
+      if (device_.FrameTargetC) {  // what another render left in C differs between the two
+        TargetManagerSelect(*device_.targetManager, device_.FrameTargetC, 0);
+        DeviceClear(device_, full ? 0xFF000000u : 0xFF808080u);
+      }
       SceneRender(scene, 0.0f, device_, nullptr);
       pixels[full] = ReadBack();
     }

@@ -1,12 +1,9 @@
 // The scene graph: node dispatch by kind, deep clones with retargeted bindings, animation
 // order, the replicators' placements and random draws; the timeline's clip choice, fades and
 // note input.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <thread>
 
-#include "scene/anim.h"
 #include "scene/kind3_node.h"
 #include "scene/light.h"
 #include "scene_fixture.h"

@@ -3,7 +3,6 @@
 // program, built beside this test, run as a user would run it on the test display (its setup
 // dialog and its window typed into with xdotool).
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
@@ -13,9 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "platform/d3d9.h"
 #include "platform/sdl_window.h"

@@ -1,7 +1,6 @@
 #include "tests/support/device_fixture.h"
 
 #include "platform/sdl_window.h"
-#include "platform/testing_win32.h"
 
 namespace testsupport {
 

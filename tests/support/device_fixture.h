@@ -1,13 +1,6 @@
 #pragma once
 // The Direct3D device fixture of the platform and render suites: a 64 x 64 window with a
 // device, vertex layouts for pre-transformed and pass-through drawing, and owned textures.
-
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <vector>
-
-#include "platform/d3d9.h"
 #include "platform/testing.h"
 #include "tests/support/d3d9_device.h"
 #include "tests/support/pixels.h"

@@ -8,7 +8,6 @@
 #include "platform/crt.h"
 #include "platform/sdl_window.h"
 #include "render/mesh_finish.h"
-#include "render/shader.h"
 #include "render/texture_upload.h"
 
 namespace rendertest {

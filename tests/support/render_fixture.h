@@ -2,12 +2,6 @@
 // The fixture of the render and scene suites: a 64 x 64 Device over the stand-in, started and
 // shut down as the program does it (window, device, default states, transform state, target
 // manager, renderer, frame targets, trigonometric tables). Skipped without a display.
-
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <vector>
-
 #include "platform/testing.h"
 #include "render/renderer.h"
 #include "render/target_manager.h"

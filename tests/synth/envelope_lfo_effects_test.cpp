@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "synth/envelope.h"
 #include "synth/lfo.h"
 #include "synth_fixture.h"
 
@@ -95,7 +94,7 @@ TEST_F(LfoShapes, ShapesOverOneCycle) {
 }
 
 constexpr int kPhaserOn = 211, kPhaserRate = 213, kPhaserFeedback = 214;
-constexpr int kDistortionOn = 215, kMode = 216, kGain = 217, kBits = 218;
+constexpr int kDistortionOn = 215, kMode = 216, kGain = 217, kBits = 218, kHold = 219;
 constexpr int kDelayOn = 220, kDelayLeft = 221, kDelayRight = 222, kDelayFeedback = 223;
 constexpr int kReverbOn = 224, kRoom = 225, kDamping = 226, kWet = 227, kDry = 228, kWidth = 229;
 constexpr int kEq = 230;  // the switch, then the gains of the five bands
@@ -126,21 +125,25 @@ TEST(Effects, DenormalDelayFeedbackIsStoredAsZero) {
   for (size_t i = 1; i < left.size(); ++i) ASSERT_EQ(left[i], 0.0f) << i;
 }
 
-// Root mean square of the left side between 0.5 s and 1 s after an impulse.
-double ReverbTail(float room) {
-  std::vector<float> left(256 * 200, 0.0f), right(256 * 200, 0.0f);
+// Root mean square of the undamped left side over the half second from `from` frames after an
+// impulse.
+double ReverbTail(float room, size_t from) {
+  std::vector<float> left(256 * 260, 0.0f), right(256 * 260, 0.0f);
   left[0] = right[0] = 1.0f;
-  RunEffects(
-      {{kReverbOn, 1}, {kRoom, room}, {kDamping, 0.5f}, {kWet, 0.5f}, {kDry, 0}, {kWidth, 1}},
-      &left, &right);
-  return Rms(std::vector<float>(left.begin() + 22050, left.begin() + 44100));
+  RunEffects({{kReverbOn, 1}, {kRoom, room}, {kDamping, 0}, {kWet, 0.5f}, {kDry, 0}, {kWidth, 1}},
+             &left, &right);
+  return Rms(std::vector<float>(left.begin() + from, left.begin() + from + 22050));
 }
 
 TEST(Effects, LargerReverbRoomRingsLonger) {
   // Comb feedback 0.7 against 0.98: by half a second the small room has died away.
-  const double small = ReverbTail(0.0f), large = ReverbTail(1.0f);
+  const double small = ReverbTail(0.0f, 22050), large = ReverbTail(1.0f, 22050);
   EXPECT_GT(large, 31.6 * small);
-  EXPECT_GT(large, 1e-5);
+  // Undamped, a comb of L frames keeps 0.98 per pass: half a second on, the tail has kept
+  // between 0.98^(22050 / 1116) and 0.98^(22050 / 1617), the shortest and longest left combs.
+  const double kept = ReverbTail(1.0f, 44100) / large;
+  EXPECT_TRUE(kept > std::pow(0.98, 22050.0 / 1116) && kept < std::pow(0.98, 22050.0 / 1617))
+      << kept;
 }
 
 TEST(Effects, FullPhaserFeedbackStaysBounded) {
@@ -166,6 +169,22 @@ TEST(Effects, DistortionCurveFollowsTheDrivePowerLaw) {
   EXPECT_FLOAT_EQ(left[1], -std::pow(17.0f * 0.5f, e));
   EXPECT_FLOAT_EQ(left[2], std::pow(17.0f * 32767.0f / 32768.0f, e));
   EXPECT_TRUE(left[3] == 0.0f && right[0] == 0.0f) << left[3] << " " << right[0];
+}
+
+// Clip mode at drive 17 and 2^24 levels passes 17 x in exactly (in < 1/17). Hold 0: the counter
+// reaches 39 at frame 39, so frames 39, 79, ... are taken and 0 is held before; hold 1: every
+// frame.
+TEST(Effects, SampleAndHoldTakesEveryFortiethFrameFromFrame39) {
+  for (float hold : {0.0f, 1.0f}) {
+    std::vector<float> left(256), right(256, 0.0f);
+    for (int i = 0; i < 256; ++i) left[i] = float(i) / 8192;
+    RunEffects({{kDistortionOn, 1}, {kMode, 0}, {kGain, 0}, {kBits, 1}, {kHold, hold}}, &left,
+               &right);
+    for (int i = 0; i < 256; ++i) {
+      const int taken = hold == 1.0f ? i : i < 39 ? 0 : 39 + (i - 39) / 40 * 40;
+      ASSERT_EQ(left[i], 17.0f * float(taken) / 8192) << hold << " " << i;
+    }
+  }
 }
 
 // Settled gain in dB of the equaliser for a sine of `hz`, the 1 kHz band at `boost` dB and the

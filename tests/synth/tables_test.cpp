@@ -1,13 +1,10 @@
 #include <algorithm>
 #include <complex>
-#include <cstdint>
 #include <numeric>
 #include <random>
 
 #include "synth/fft.h"
-#include "synth/noise.h"
 #include "synth/pad_table.h"
-#include "synth/param.h"
 #include "synth_fixture.h"
 
 namespace {

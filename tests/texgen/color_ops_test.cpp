@@ -1,9 +1,6 @@
 #include "texgen/color_ops.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <functional>
 #include <tuple>
 
 #include "texgen_fixture.h"

@@ -1,13 +1,9 @@
 // Every operation with extreme operands: image sizes 0, 1 and 65535, coordinates and lengths at
 // the 16-bit limits, every mode value. Run under AddressSanitizer, any read or write outside an
 // image fails the test; without it the checks still catch hangs and size corruption.
-
-#include <gtest/gtest.h>
-
 #include <array>
 #include <random>
 #include <tuple>
-#include <vector>
 
 #include "texgen/color_ops.h"
 #include "texgen/drawing.h"

@@ -1,8 +1,5 @@
 #include "texgen/generators.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cmath>
 #include <tuple>
 

@@ -1,9 +1,6 @@
 // Fixed recipes of operations on 256 x 256 images from a known crt::rand state. Each recipe's
 // image hash and the generator state after it are stored, so any change of a result or of the
 // number of random draws shows. HALVEX_PNG_DIR=<folder> writes each image for a look.
-
-#include <gtest/gtest.h>
-
 #include <tuple>
 
 #include "texgen/color_ops.h"

@@ -1,11 +1,8 @@
 #pragma once
 // An owned test image over a Texture record for the texgen suites: a new scratch image, or a
 // record allocated for TextureDestroy.
-
 #include <algorithm>
-#include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "platform/crt.h"
 #include "support/test_support.h"

@@ -1,7 +1,5 @@
 #include "texgen/text.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 
 #include "platform/testing_gdi.h"

@@ -1,8 +1,4 @@
-#include <gtest/gtest.h>
-
 #include "tool_checks.h"
-
-#include <string>
 
 #include "tools/patchc/coverage.h"
 #include "tools/patchc/patchc.h"

@@ -1,9 +1,5 @@
 #include "tools/scriptasm/script_coverage.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "tool_checks.h"
 #include "tools/scriptasm/script_asm.h"
 

@@ -1,8 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "loader/scene_script.h"
 #include "tool_checks.h"

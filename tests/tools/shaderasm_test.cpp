@@ -1,8 +1,5 @@
 // The shader assembler against decoded reference streams and its refusals, and the shader
 // table text.
-
-#include <gtest/gtest.h>
-
 #include <tuple>
 
 #include "tool_checks.h"
@@ -34,6 +31,10 @@ TEST(ShaderAsm, MatchesDecodedReferenceStreams) {
        {0xFFFE0101, 0x0000001F, 0x80000000, 0x900F0000, 0x00000009, 0xC0010000, 0x90E40000,
         0xA0E4000B, 0x00000009, 0xC0080000, 0x90E40000, 0xA0E4000B, 0x00000001, 0xD00F0000,
         0xA0E40008, 0x0000FFFF}},
+      // Controls of the load forms: projective 1, biased 2; short swizzles repeat the last letter.
+      {"ps_2_0\ntexldp r0, t0, s0\ntexldb r1, r0.xyz, s1\nmov oC0, r1.yx",
+       {0xFFFF0200, 0x03010042, 0x800F0000, 0xB0E40000, 0xA0E40800, 0x03020042, 0x800F0001,
+        0x80A40000, 0xA0E40801, 0x02000001, 0x800F0800, 0x80010001, 0x0000FFFF}},
       {"ps_1_1\ntex t0\ntex t1\nmov r0.rgb, t0\n+mov r0.a, t1.a",
        {0xFFFF0101, 0x00000042, 0xB00F0000, 0x00000042, 0xB00F0001, 0x00000001, 0x80070000,
         0xB0E40000, 0x40000001, 0x80080000, 0xB0FF0001, 0x0000FFFF}},

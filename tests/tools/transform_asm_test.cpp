@@ -1,12 +1,8 @@
 #include "tools/scriptasm/transform_asm.h"
 
-#include <gtest/gtest.h>
-
 #include "tool_checks.h"
 
 #include <sstream>
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -442,6 +442,8 @@ struct IDirect3DDevice9 : D3D9Object {
   // Clears the rectangles (none: the whole viewport), always within the viewport.
   HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                 DWORD stencil);
+  // Pixels of the render target; the part past the target's far edges is cut off (so one
+  // larger than the target maps the scene onto the whole target).
   HRESULT SetViewport(const D3DVIEWPORT9* viewport);
   HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
   HRESULT SetMaterial(const D3DMATERIAL9* material);

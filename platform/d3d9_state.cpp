@@ -29,14 +29,21 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport) {
                     viewport ? viewport->Width : 0, viewport ? viewport->Height : 0))
     return fault;
   if (!viewport) return D3DERR_INVALIDCALL;
-  // A viewport may reach past the target (drawing and clears clip to it); its far edges must
-  // stay within the signed 32-bit range, so no field is negative and no sum wraps.
+  // A viewport may reach past the target; its far edges must stay within the signed 32-bit
+  // range, so no field is negative and no sum wraps.
   constexpr uint64_t kLimit = INT32_MAX;
   if (viewport->Width == 0 || viewport->Height == 0 ||
       uint64_t{viewport->X} + viewport->Width > kLimit ||
       uint64_t{viewport->Y} + viewport->Height > kLimit)
     return D3DERR_INVALIDCALL;
-  state->s.viewport = *viewport;
+  // The part past the target's far edges is cut off, so the scene maps onto the visible
+  // rectangle (a viewport larger than the target draws as the whole target). One that starts
+  // beyond the target stays as given: nothing of it shows.
+  D3DVIEWPORT9 v = *viewport;
+  const IDirect3DSurface9& target = *state->s.renderTarget;
+  if (v.X < target.width) v.Width = std::min(v.Width, target.width - v.X);
+  if (v.Y < target.height) v.Height = std::min(v.Height, target.height - v.Y);
+  state->s.viewport = v;
   return D3D_OK;
 }
 

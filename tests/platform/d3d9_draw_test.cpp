@@ -62,6 +62,14 @@ TEST_F(D3D9Draw, ClearOfAViewportAndAPreTransformedRectangleCoverExactlyTheirPix
   DrawClip({{-1, 1, 0.5f, kWhite}, {3, 1, 0.5f, kWhite}, {-1, -3, 0.5f, kWhite}});
   EXPECT_EQ(Other(kWhite, {{48, 40, 64, 64}}), 0);
   EXPECT_EQ(Other(kBlack, {{48, 40, 64, 64}, {10, 4, 30, 12}}, false), 0);
+  // One larger than the target draws as the whole target: +-0.5 lands on the middle half.
+  vp = {0, 0, 3 * kSize, 2 * kSize, 0.0f, 1.0f};
+  ASSERT_EQ(device_->SetViewport(&vp), D3D_OK);
+  Clear(kBlack);
+  DrawClip({At(16, 16, kRed), At(48, 16, kRed), At(16, 48, kRed), At(48, 16, kRed),
+            At(48, 48, kRed), At(16, 48, kRed)});  // clip x and y at -0.5 and 0.5
+  EXPECT_EQ(Other(kRed, {{16, 16, 48, 48}}), 0);
+  EXPECT_EQ(Other(kBlack, {{16, 16, 48, 48}}, false), 0);
 }
 
 TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModes) {

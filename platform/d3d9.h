@@ -439,7 +439,8 @@ struct IDirect3DDevice9 : D3D9Object {
   // Shows the whole back buffer in the device window (upright, stretched to the client area),
   // without waiting for the vertical retrace. The back buffer keeps its content.
   HRESULT Present(const RECT* source, const RECT* dest, HWND window, const RGNDATA* dirty);
-  // Clears the rectangles (none: the whole viewport), always within the viewport.
+  // Clears the `count` rectangles of `rects` (no list: the whole viewport, whatever `count`;
+  // a list with a count of 0: nothing), always within the viewport.
   HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                 DWORD stencil);
   // Pixels of the render target; the part past the target's far edges is cut off (so one

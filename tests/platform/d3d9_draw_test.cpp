@@ -50,6 +50,12 @@ TEST_F(D3D9Draw, ClearOfAViewportAndAPreTransformedRectangleCoverExactlyTheirPix
   EXPECT_EQ(Other(kGreen, {{8, 16, 10, 20}}), 0);
   EXPECT_EQ(Other(0x80FF0000, {{10, 16, 28, 26}, {8, 20, 10, 26}}), 0);
   EXPECT_EQ(Other(0xFF102030, {{8, 16, 28, 26}}, false), 0);
+  // An empty list clears nothing; a count without a list clears the whole viewport.
+  ASSERT_EQ(device_->Clear(0, &rect, D3DCLEAR_TARGET, kBlue, 1.0f, 0), D3D_OK);
+  EXPECT_EQ(Other(kGreen, {{8, 16, 10, 20}}), 0);
+  ASSERT_EQ(device_->Clear(1, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0), D3D_OK);
+  EXPECT_EQ(Other(kBlue, {{8, 16, 28, 26}}), 0);
+  EXPECT_EQ(Other(0xFF102030, {{8, 16, 28, 26}}, false), 0);
   vp = {0, 0, kSize, kSize, 0.0f, 1.0f};
   device_->SetViewport(&vp);
   Clear(kBlack);

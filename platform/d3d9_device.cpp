@@ -121,7 +121,7 @@ bool ProgramResourceAlive(IDirect3DDevice9* device) {
   for (D3D9Object* o = D3D9FirstLive(); o; o = o->nextLive) {
     const bool resource = o->kind >= kKindTexture && o->kind <= kKindIndexBuffer;
     if (o->device == device && resource && !o->implicit && o->pool == D3DPOOL_DEFAULT &&
-        o->refs > o->deviceRefs)
+        o->refs > 0)
       return true;
   }
   return false;

@@ -93,6 +93,16 @@ HRESULT IDirect3DDevice9::GetRenderTarget(DWORD index, IDirect3DSurface9** surfa
   return D3D_OK;
 }
 
+HRESULT IDirect3DDevice9::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
+                                        IDirect3DSurface9** surface) {
+  if (HRESULT fault = D3D9Enter("GetBackBuffer", swapChain, index, type)) return fault;
+  if (!surface || swapChain != 0 || index != 0 || type != D3DBACKBUFFER_TYPE_MONO)
+    return D3DERR_INVALIDCALL;
+  *surface = state->backBuffer;
+  (*surface)->AddRef();
+  return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* surface) {
   if (HRESULT fault = D3D9Enter("SetRenderTarget", index, surface)) return fault;
   if (index != 0 || !surface || !surface->renderTarget || surface->device != this)

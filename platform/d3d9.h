@@ -464,6 +464,9 @@ struct IDirect3DDevice9 : D3D9Object {
                              D3DMULTISAMPLE_TYPE multiSample, DWORD quality, BOOL lockable,
                              IDirect3DSurface9** surface, void** shared);
   // levels 0: the full chain down to 1 x 1. RENDERTARGET usage: one level, default pool.
+  // AUTOGENMIPMAP usage (2D and cube, levels 0 or 1, not in system memory): one level for the
+  // program, the chain below it refilled after every upload into level 0 and whenever the
+  // texture stops being the render target.
   HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                         D3DPOOL pool, IDirect3DTexture9** texture, void** shared);
   HRESULT CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,

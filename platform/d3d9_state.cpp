@@ -107,6 +107,7 @@ HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* surfac
   if (HRESULT fault = D3D9Enter("SetRenderTarget", index, surface)) return fault;
   if (index != 0 || !surface || !surface->renderTarget || surface->device != this)
     return D3DERR_INVALIDCALL;
+  if (state->s.renderTarget != surface) D3D9GenerateLevels(state->s.renderTarget);
   D3D9Rebind(state->s.renderTarget, surface);
   state->s.viewport = {0, 0, surface->width, surface->height, 0.0f, 1.0f};
   return D3D_OK;

@@ -79,6 +79,7 @@ constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
 constexpr DWORD D3DFVF_XYZRHW = 0x004;
 
 enum D3DMULTISAMPLE_TYPE : uint32_t { D3DMULTISAMPLE_NONE = 0 };
+enum D3DBACKBUFFER_TYPE : uint32_t { D3DBACKBUFFER_TYPE_MONO = 0 };
 enum D3DSWAPEFFECT : uint32_t {
   D3DSWAPEFFECT_DISCARD = 1,
   D3DSWAPEFFECT_FLIP = 2,
@@ -328,11 +329,12 @@ struct D3D9DeviceState;  // the device's OpenGL side (stand-in internal)
 struct D3D9Object {
   // One more reference; returns the new count. Surfaces of a texture count on the texture.
   ULONG AddRef();
-  // One reference less; the object is freed when none is left. Returns the new count.
+  // One reference less; returns the new count. The object is freed when neither the program
+  // nor the device's state holds it.
   ULONG Release();
 
-  uint32_t refs;          // references held by the program and by the device
-  uint32_t deviceRefs;    // of which held by the device's Set calls
+  uint32_t refs;          // references held by the program: the count AddRef and Release give
+  uint32_t deviceRefs;    // held by the device's state (Set calls): keep it alive, not counted
   uint32_t serial;        // creation number, for traces
   uint8_t kind;           // D3D9Kind (stand-in internal)
   uint8_t pool;           // D3DPOOL of a resource
@@ -439,9 +441,12 @@ struct IDirect3DDevice9 : D3D9Object {
   // Shows the whole back buffer in the device window (upright, stretched to the client area),
   // without waiting for the vertical retrace. The back buffer keeps its content.
   HRESULT Present(const RECT* source, const RECT* dest, HWND window, const RGNDATA* dirty);
-  // Clears the rectangles (none: the whole viewport), always within the viewport.
+  // Clears the `count` rectangles of `rects` (no list: the whole viewport, whatever `count`;
+  // a list with a count of 0: nothing), always within the viewport.
   HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                 DWORD stencil);
+  // Pixels of the render target; the part past the target's far edges is cut off (so one
+  // larger than the target maps the scene onto the whole target).
   HRESULT SetViewport(const D3DVIEWPORT9* viewport);
   // The viewport now: the last one set, or the whole target after SetRenderTarget and Reset.
   HRESULT GetViewport(D3DVIEWPORT9* viewport);
@@ -450,13 +455,20 @@ struct IDirect3DDevice9 : D3D9Object {
   HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value);
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
   HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture);
-  // Index 0 only. Get adds a reference; Set keeps one and resets the viewport to the target.
+  // Index 0 only. Get adds a reference; Set keeps the target alive (the device's own hold,
+  // not in its count) and resets the viewport to the target.
   HRESULT GetRenderTarget(DWORD index, IDirect3DSurface9** surface);
+  // Swap chain 0, back buffer 0, D3DBACKBUFFER_TYPE_MONO only; adds a reference.
+  HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
+                        IDirect3DSurface9** surface);
   HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface);
   HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
                              D3DMULTISAMPLE_TYPE multiSample, DWORD quality, BOOL lockable,
                              IDirect3DSurface9** surface, void** shared);
   // levels 0: the full chain down to 1 x 1. RENDERTARGET usage: one level, default pool.
+  // AUTOGENMIPMAP usage (2D and cube, levels 0 or 1, not in system memory): one level for the
+  // program, the chain below it refilled after every upload into level 0 and whenever the
+  // texture stops being the render target.
   HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                         D3DPOOL pool, IDirect3DTexture9** texture, void** shared);
   HRESULT CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,

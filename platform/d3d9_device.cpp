@@ -121,7 +121,7 @@ bool ProgramResourceAlive(IDirect3DDevice9* device) {
   for (D3D9Object* o = D3D9FirstLive(); o; o = o->nextLive) {
     const bool resource = o->kind >= kKindTexture && o->kind <= kKindIndexBuffer;
     if (o->device == device && resource && !o->implicit && o->pool == D3DPOOL_DEFAULT &&
-        o->refs > o->deviceRefs)
+        o->refs > 0)
       return true;
   }
   return false;
@@ -337,7 +337,10 @@ bool ClipToViewport(const D3D9DeviceState& st, D3DRECT r, GLint out[4]) {
 HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour,
                                 float z, DWORD stencil) {
   if (HRESULT fault = D3D9Enter("Clear", count, rects, flags, colour, z, stencil)) return fault;
-  if (z < 0.0f || z > 1.0f || (count && !rects)) return D3DERR_INVALIDCALL;
+  if (z < 0.0f || z > 1.0f) return D3DERR_INVALIDCALL;
+  // The list decides: an empty list clears nothing, no list clears the viewport (whatever
+  // the count says).
+  if (rects && count == 0) return D3D_OK;
   D3D9DeviceState& st = *state;
   D3D9MakeCurrent(this);
   D3D9ApplyFramebuffer(st);
@@ -362,9 +365,9 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
   st.applied.scissorOn = true;
   HX_GL(glEnable(GL_SCISSOR_TEST));
   const D3DRECT whole = {0, 0, 0x7FFFFFFF, 0x7FFFFFFF};
-  for (DWORD i = 0; i < std::max<DWORD>(count, 1); ++i) {
+  for (DWORD i = 0; i < (rects ? count : 1); ++i) {
     GLint box[4];
-    if (!ClipToViewport(st, count ? rects[i] : whole, box)) continue;
+    if (!ClipToViewport(st, rects ? rects[i] : whole, box)) continue;
     HX_GL(glScissor(box[0], box[1], box[2], box[3]));
     std::copy(box, box + 4, st.applied.scissor);
     if (mask) HX_GL(glClear(mask));

@@ -219,6 +219,9 @@ GLuint D3D9CreateGlTexture(GLenum target, UINT width, UINT height, UINT depth, U
                            D3DFORMAT format);
 // Grows the shared depth buffer to cover width x height.
 void D3D9CoverDepth(D3D9DeviceState& st, UINT width, UINT height);
+// Refills the levels below level 0 from level 0 when the surface is level 0 of a texture made
+// with D3DUSAGE_AUTOGENMIPMAP (after an upload into it, or after drawing into it); else nothing.
+void D3D9GenerateLevels(const IDirect3DSurface9* surface);
 // Reads a texture level (or cube face) as 0xAARRGGBB words, GL row 0 first.
 void D3D9ReadTexels(GLenum target, GLuint texture, GLenum face, UINT level, uint32_t* out);
 

@@ -43,25 +43,32 @@ D3D9Object* Owner(D3D9Object* object) { return object->container ? object->conta
 
 ULONG D3D9Object::AddRef() { return ++Owner(this)->refs; }
 
+namespace {
+
+// Frees an object that neither the program nor the device's state holds any more.
+void DestroyIfUnheld(D3D9Object* owner) {
+  if (owner->refs == 0 && owner->deviceRefs == 0 && !owner->implicit) Destroy(owner);
+}
+
+}  // namespace
+
 ULONG D3D9Object::Release() {
   D3D9Object* owner = Owner(this);
-  if (owner->refs == 0) return 0;  // an implicit object nobody holds
+  if (owner->refs == 0) return 0;  // an implicit object, or one only the device holds
   const ULONG left = --owner->refs;
-  if (left == 0 && !owner->implicit) Destroy(owner);
+  DestroyIfUnheld(owner);
   return left;
 }
 
 void D3D9BindRef(D3D9Object* object) {
-  if (!object) return;
-  D3D9Object* owner = Owner(object);
-  ++owner->refs;
-  ++owner->deviceRefs;
+  if (object) ++Owner(object)->deviceRefs;
 }
 
 void D3D9UnbindRef(D3D9Object* object) {
   if (!object) return;
-  --Owner(object)->deviceRefs;
-  object->Release();
+  D3D9Object* owner = Owner(object);
+  --owner->deviceRefs;
+  DestroyIfUnheld(owner);
 }
 
 // ---- Live list ------------------------------------------------------------------------------

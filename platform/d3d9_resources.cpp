@@ -75,16 +75,22 @@ HRESULT NewTexture(IDirect3DDevice9* device, D3D9Kind kind, GLenum target, UINT 
     return D3DERR_INVALIDCALL;
   const bool target2d = (usage & D3DUSAGE_RENDERTARGET) != 0;
   if (target2d && (kind != kKindTexture || pool != D3DPOOL_DEFAULT)) return D3DERR_INVALIDCALL;
+  // Generated levels: 2D and cube textures outside system memory, asked for as 0 or 1 levels.
+  const bool generated = (usage & D3DUSAGE_AUTOGENMIPMAP) != 0;
+  if (generated && (kind == kKindVolumeTexture || pool == D3DPOOL_SYSTEMMEM || levels > 1))
+    return D3DERR_INVALIDCALL;
   const UINT chain = FullChain(w, h, d);
   if (levels == 0 || levels > chain) levels = chain;
   D3D9MakeCurrent(device);
   T* texture = new T{};
   D3D9ObjectInit(texture, kind, device, pool);
   texture->glTarget = target;
-  texture->width = w, texture->height = h, texture->depth = d, texture->levels = levels;
+  // The program sees only level 0 of a generated chain; GL holds the whole chain.
+  texture->width = w, texture->height = h, texture->depth = d;
+  texture->levels = generated ? 1 : levels;
   texture->usage = usage;
   texture->format = format;
-  texture->glName = D3D9CreateGlTexture(target, w, h, d, levels, format);
+  texture->glName = D3D9CreateGlTexture(target, w, h, d, generated ? chain : levels, format);
   if (target2d) D3D9CoverDepth(*device->state, w, h);
   *out = texture;
   return D3D_OK;
@@ -129,6 +135,14 @@ void WaitForDraws(IDirect3DSurface9* surface) {
 }  // namespace
 
 // ---- Shared helpers -------------------------------------------------------------------------
+
+void D3D9GenerateLevels(const IDirect3DSurface9* surface) {
+  const IDirect3DBaseTexture9* texture = static_cast<IDirect3DBaseTexture9*>(surface->container);
+  if (!texture || !(texture->usage & D3DUSAGE_AUTOGENMIPMAP) || !texture->device) return;
+  D3D9MakeCurrent(texture->device);
+  BindForUpload(texture->glTarget, texture->glName);
+  HX_GL(glGenerateMipmap(texture->glTarget));
+}
 
 GLuint D3D9CreateGlTexture(GLenum target, UINT width, UINT height, UINT depth, UINT levels,
                            D3DFORMAT format) {
@@ -324,6 +338,7 @@ HRESULT IDirect3DSurface9::UnlockRect() {
   D3D9MakeCurrent(DeviceOf(this));
   BindForUpload(ParentTarget(this), glTexture);
   HX_GL(glTexSubImage2D(glFace, level, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels));
+  D3D9GenerateLevels(this);
   return D3D_OK;
 }
 

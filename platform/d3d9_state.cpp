@@ -29,14 +29,21 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport) {
                     viewport ? viewport->Width : 0, viewport ? viewport->Height : 0))
     return fault;
   if (!viewport) return D3DERR_INVALIDCALL;
-  // A viewport may reach past the target (drawing and clears clip to it); its far edges must
-  // stay within the signed 32-bit range, so no field is negative and no sum wraps.
+  // A viewport may reach past the target; its far edges must stay within the signed 32-bit
+  // range, so no field is negative and no sum wraps.
   constexpr uint64_t kLimit = INT32_MAX;
   if (viewport->Width == 0 || viewport->Height == 0 ||
       uint64_t{viewport->X} + viewport->Width > kLimit ||
       uint64_t{viewport->Y} + viewport->Height > kLimit)
     return D3DERR_INVALIDCALL;
-  state->s.viewport = *viewport;
+  // The part past the target's far edges is cut off, so the scene maps onto the visible
+  // rectangle (a viewport larger than the target draws as the whole target). One that starts
+  // beyond the target stays as given: nothing of it shows.
+  D3DVIEWPORT9 v = *viewport;
+  const IDirect3DSurface9& target = *state->s.renderTarget;
+  if (v.X < target.width) v.Width = std::min(v.Width, target.width - v.X);
+  if (v.Y < target.height) v.Height = std::min(v.Height, target.height - v.Y);
+  state->s.viewport = v;
   return D3D_OK;
 }
 
@@ -93,10 +100,21 @@ HRESULT IDirect3DDevice9::GetRenderTarget(DWORD index, IDirect3DSurface9** surfa
   return D3D_OK;
 }
 
+HRESULT IDirect3DDevice9::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
+                                        IDirect3DSurface9** surface) {
+  if (HRESULT fault = D3D9Enter("GetBackBuffer", swapChain, index, type)) return fault;
+  if (!surface || swapChain != 0 || index != 0 || type != D3DBACKBUFFER_TYPE_MONO)
+    return D3DERR_INVALIDCALL;
+  *surface = state->backBuffer;
+  (*surface)->AddRef();
+  return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* surface) {
   if (HRESULT fault = D3D9Enter("SetRenderTarget", index, surface)) return fault;
   if (index != 0 || !surface || !surface->renderTarget || surface->device != this)
     return D3DERR_INVALIDCALL;
+  if (state->s.renderTarget != surface) D3D9GenerateLevels(state->s.renderTarget);
   D3D9Rebind(state->s.renderTarget, surface);
   state->s.viewport = {0, 0, surface->width, surface->height, 0.0f, 1.0f};
   return D3D_OK;

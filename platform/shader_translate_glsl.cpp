@@ -15,6 +15,11 @@ constexpr const char* kHelpers = R"(float hx_log(float x) {
   float v = abs(x);
   return v == 0.0 ? -3.402823466e38 : log2(v);
 }
+// |x|^y, with any base to the power 0 giving 1 (0^0 included), which GLSL's pow leaves
+// undefined.
+float hx_pow(float x, float y) {
+  return y == 0.0 ? 1.0 : pow(abs(x), y);
+}
 vec4 hx_lit(vec4 s) {
   vec4 d = vec4(1.0, max(s.x, 0.0), 0.0, 1.0);
   if (s.x > 0.0 && s.y > 0.0) d.z = pow(s.y, clamp(s.w, -128.0, 128.0));
@@ -153,7 +158,7 @@ struct Emitter {
         return "vec4(1.0, " + s(0) + ".y * " + s(1) + ".y, " + s(0) + ".z, " + s(1) + ".w)";
       case kLrp: return s(0) + " * (" + s(1) + " - " + s(2) + ") + " + s(2);
       case kFrc: return "fract(" + s(0) + ")";
-      case kPow: return "vec4(pow(abs(" + w(0) + "), " + w(1) + "))";
+      case kPow: return "vec4(hx_pow(" + w(0) + ", " + w(1) + "))";
       case kCrs: return "vec4(cross(" + s(0) + ".xyz, " + s(1) + ".xyz), 0.0)";
       case kAbs: return "abs(" + s(0) + ")";
       case kNrm: return "hx_nrm(" + s(0) + ")";

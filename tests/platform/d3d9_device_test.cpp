@@ -28,29 +28,37 @@ TEST_F(D3D9Device, RefusesTexturesItCannotMakeAndLeavesNothingBehind) {
   EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_MANAGED), before);
 }
 
-TEST_F(D3D9Device, ReferenceCountsReturnToTheirStartAfterATargetRoundTrip) {
+// The counts are the program's own: the device's bindings keep objects alive without showing.
+TEST_F(D3D9Device, ReferenceCountsAreTheProgramsAndBoundObjectsLiveUntilUnbound) {
   IDirect3DTexture9* texture = nullptr;
   ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
                                    D3DPOOL_DEFAULT, &texture, nullptr),
             D3D_OK);
-  IDirect3DSurface9* back = nullptr;
-  ASSERT_EQ(device_->GetRenderTarget(0, &back), D3D_OK);
-  IDirect3DSurface9* level = nullptr;
+  IDirect3DIndexBuffer9* indices = nullptr;
+  ASSERT_EQ(device_->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices, nullptr),
+            D3D_OK);
+  IDirect3DSurface9 *back = nullptr, *target = nullptr, *level = nullptr;
+  ASSERT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+  ASSERT_EQ(device_->GetRenderTarget(0, &target), D3D_OK);
+  ASSERT_EQ(target, back);
   ASSERT_EQ(texture->GetSurfaceLevel(0, &level), D3D_OK);
-  EXPECT_EQ(texture->AddRef(), 3u);  // the surface counts on its texture
-  texture->Release();
-  ASSERT_EQ(device_->SetRenderTarget(0, level), D3D_OK);
-  EXPECT_EQ(level->Release(), 2u);  // the device holds the target
-  ASSERT_EQ(device_->SetRenderTarget(0, back), D3D_OK);
-  EXPECT_EQ(texture->AddRef(), 2u);
-  texture->Release();
-  back->Release();
-  // A texture released while set lives until it is unset.
+  device_->SetIndices(indices);
   device_->SetTexture(3, texture);
-  EXPECT_EQ(texture->Release(), 1u);
-  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), 1);
+  const std::pair<ULONG, ULONG> rows[] = {
+      {back->Release(), 1},  // while it is the render target
+      {target->Release(), 0},
+      {(device_->SetRenderTarget(0, level), level->Release()), 1},  // counts on its texture
+      {texture->Release(), 0},   // while set as render target and as texture
+      {indices->Release(), 0}};  // while set
+  for (const auto& [got, want] : rows) EXPECT_EQ(got, want);
+  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), 2);
+  device_->SetIndices(nullptr);
   device_->SetTexture(3, nullptr);
+  EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), 1);  // still the render target
+  ASSERT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+  device_->SetRenderTarget(0, back);
   EXPECT_EQ(d3d9test::LiveResources(D3DPOOL_DEFAULT), 0);
+  EXPECT_EQ(back->Release(), 0u);
 }
 
 TEST_F(D3D9Device, ResetRefusesWhileADefaultPoolResourceLivesThenRestoresDefaults) {

@@ -50,6 +50,12 @@ TEST_F(D3D9Draw, ClearOfAViewportAndAPreTransformedRectangleCoverExactlyTheirPix
   EXPECT_EQ(Other(kGreen, {{8, 16, 10, 20}}), 0);
   EXPECT_EQ(Other(0x80FF0000, {{10, 16, 28, 26}, {8, 20, 10, 26}}), 0);
   EXPECT_EQ(Other(0xFF102030, {{8, 16, 28, 26}}, false), 0);
+  // An empty list clears nothing; a count without a list clears the whole viewport.
+  ASSERT_EQ(device_->Clear(0, &rect, D3DCLEAR_TARGET, kBlue, 1.0f, 0), D3D_OK);
+  EXPECT_EQ(Other(kGreen, {{8, 16, 10, 20}}), 0);
+  ASSERT_EQ(device_->Clear(1, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0), D3D_OK);
+  EXPECT_EQ(Other(kBlue, {{8, 16, 28, 26}}), 0);
+  EXPECT_EQ(Other(0xFF102030, {{8, 16, 28, 26}}, false), 0);
   vp = {0, 0, kSize, kSize, 0.0f, 1.0f};
   device_->SetViewport(&vp);
   Clear(kBlack);
@@ -62,6 +68,14 @@ TEST_F(D3D9Draw, ClearOfAViewportAndAPreTransformedRectangleCoverExactlyTheirPix
   DrawClip({{-1, 1, 0.5f, kWhite}, {3, 1, 0.5f, kWhite}, {-1, -3, 0.5f, kWhite}});
   EXPECT_EQ(Other(kWhite, {{48, 40, 64, 64}}), 0);
   EXPECT_EQ(Other(kBlack, {{48, 40, 64, 64}, {10, 4, 30, 12}}, false), 0);
+  // One larger than the target draws as the whole target: +-0.5 lands on the middle half.
+  vp = {0, 0, 3 * kSize, 2 * kSize, 0.0f, 1.0f};
+  ASSERT_EQ(device_->SetViewport(&vp), D3D_OK);
+  Clear(kBlack);
+  DrawClip({At(16, 16, kRed), At(48, 16, kRed), At(16, 48, kRed), At(48, 16, kRed),
+            At(48, 48, kRed), At(16, 48, kRed)});  // clip x and y at -0.5 and 0.5
+  EXPECT_EQ(Other(kRed, {{16, 16, 48, 48}}), 0);
+  EXPECT_EQ(Other(kBlack, {{16, 16, 48, 48}}, false), 0);
 }
 
 TEST_F(D3D9Draw, TrianglesInSolidWireframeAndPointModes) {

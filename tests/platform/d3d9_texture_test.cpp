@@ -52,6 +52,64 @@ TEST_F(D3D9Texture, FourByFourMipChainIsSampledAtTheLevelOfTheMinification) {
   ExpectPixels({{1, 1, kRed}, {11, 1, kGreen}, {20, 0, kBlue}, {30, 0, kRed}});
 }
 
+// Textures made with AUTOGENMIPMAP show the program one level and fill the rest from it: after
+// an upload (2D, cube) and after being drawn into. Sampled four texels to a pixel (level 2).
+TEST_F(D3D9Texture, GeneratedLevelsFollowLevelZero) {
+  IDirect3DTexture9 *plain = nullptr, *target = nullptr, *refusedTexture = nullptr;
+  IDirect3DCubeTexture9* cube = nullptr;
+  IDirect3DVolumeTexture9* volume = nullptr;
+  const DWORD usage = D3DUSAGE_AUTOGENMIPMAP;
+  ASSERT_EQ(
+      device_->CreateTexture(4, 4, 0, usage, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &plain, nullptr),
+      D3D_OK);
+  ASSERT_EQ(
+      device_->CreateCubeTexture(4, 0, usage, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr),
+      D3D_OK);
+  ASSERT_EQ(device_->CreateTexture(4, 4, 0, usage | D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                   D3DPOOL_DEFAULT, &target, nullptr),
+            D3D_OK);
+  owned_.insert(owned_.end(), {plain, cube, target});
+  D3DLOCKED_RECT locked;
+  EXPECT_EQ(plain->LockRect(1, &locked, nullptr, 0), D3DERR_INVALIDCALL);  // only level 0 shows
+  for (auto [levels, pool] : {std::pair{2u, D3DPOOL_MANAGED}, {0u, D3DPOOL_SYSTEMMEM}})
+    EXPECT_EQ(device_->CreateTexture(4, 4, levels, usage, D3DFMT_A8R8G8B8, pool, &refusedTexture,
+                                     nullptr),
+              D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateVolumeTexture(4, 4, 4, 0, usage, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                         &volume, nullptr),
+            D3DERR_INVALIDCALL);
+  ASSERT_EQ(plain->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  Fill(locked, 4, kRed);
+  plain->UnlockRect(0);
+  for (uint32_t f = 0; f < 6; ++f) {
+    ASSERT_EQ(cube->LockRect(D3DCUBEMAP_FACES(f), 0, &locked, nullptr, 0), D3D_OK);
+    Fill(locked, 4, kBlue);
+    cube->UnlockRect(D3DCUBEMAP_FACES(f), 0);
+  }
+  IDirect3DSurface9 *back = nullptr, *level = nullptr;
+  ASSERT_EQ(device_->GetRenderTarget(0, &back), D3D_OK);
+  ASSERT_EQ(target->GetSurfaceLevel(0, &level), D3D_OK);
+  device_->SetRenderTarget(0, level);
+  Clear(kGreen);
+  device_->SetRenderTarget(0, back);
+  back->Release(), level->Release();
+  Clear(kBlack);
+  device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+  device_->SetTexture(0, plain);
+  DrawRect(20, 0, 21, 1, kWhite);
+  device_->SetTexture(0, target);
+  DrawRect(30, 0, 31, 1, kWhite);
+  // The cube: +X, the other two coordinates crossing the face's four texels in one pixel.
+  device_->SetTexture(0, cube);
+  const float l = 39.5f, r = 40.5f, t = -0.5f, b = 0.5f;
+  const testsupport::ScreenVertex quad[6] = {
+      {l, t, 0.5f, 1, kWhite, 1, -1, -1}, {r, t, 0.5f, 1, kWhite, 1, 1, -1},
+      {l, b, 0.5f, 1, kWhite, 1, -1, 1},  {r, t, 0.5f, 1, kWhite, 1, 1, -1},
+      {r, b, 0.5f, 1, kWhite, 1, 1, 1},   {l, b, 0.5f, 1, kWhite, 1, -1, 1}};
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof quad[0]), D3D_OK);
+  ExpectPixels({{20, 0, kRed}, {30, 0, kGreen}, {40, 0, kBlue}});
+}
+
 TEST_F(D3D9Texture, WrapRepeatsAndClampHoldsTheEdgeAndBothSurviveSetTexture) {
   IDirect3DTexture9* texture = Texture({kRed, kGreen}, 2, 1);
   Clear(kBlack);

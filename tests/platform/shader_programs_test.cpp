@@ -46,6 +46,10 @@ TEST(ShaderOps, PixelModelTwoArithmetic) {
   RunCases(
       "ps_2_0\ndef c0, 0, 2, 0.125, 0.25\ndef c1, 0, 0, 0, 0\ndcl t0\ndcl t1\n%\nmov oC0, r0\n",
       {{"pow r0, t0.y, c0.y", All(4)},
+       {"frc r1, t0.z\npow r0, r1.x, r1.x", All(1)},  // 0^0, of run-time values
+       {"frc r1, t0.z\npow r0, t0.y, r1.x", All(1)},
+       {"frc r1, t0.z\npow r0, r1.x, c0.y", All(0)},
+       {"pow r0, t0.x, -c0.y", All(4)},
        {"nrm r0, t1", {0.3f / len, 0.6f / len, 0.9f / len, 1.2f / len}},
        {"nrm r0, c1", All(0)},
        {"crs r0.xyz, t0, t1\nmov r0.w, c0.w",

@@ -35,6 +35,14 @@ void BindVertexStage(Renderer& renderer) {
   ShaderSetMatrix(vertex, 0, TransformStateGetWvpTransposed(*renderer.owner->transformState));
 }
 
+// A render target on the stage, clamped: it is never tiled, and with wrap addressing the
+// filter and the glow taps at one edge took texels of the opposite edge.
+void SetClampedTarget(IDirect3DDevice9* device, DWORD stage, Texture* target) {
+  device->SetTexture(stage, target->texture);
+  device->SetSamplerState(stage, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+  device->SetSamplerState(stage, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+}
+
 void BindQuadTexture(Renderer& renderer, Texture* texture, uint8_t bind) {
   Device& device = *renderer.owner;
   if (!texture) {
@@ -43,7 +51,7 @@ void BindQuadTexture(Renderer& renderer, Texture* texture, uint8_t bind) {
   } else if (bind) {
     TextureBind(device, texture, 0);
   } else {
-    renderer.device->SetTexture(0, texture->texture);
+    SetClampedTarget(renderer.device, 0, texture);
   }
 }
 
@@ -61,6 +69,23 @@ void DrawWhite(Renderer& renderer, D3DPRIMITIVETYPE type, const int32_t (*corner
   renderer.device->DrawPrimitiveUP(type, primitives, vertices, kVertexStride);
 }
 
+// The overlay position (x0, y0) of the quad's bottom-left corner, in the overlay's units of a
+// w x h back buffer. The platform puts pixel centres at whole viewport coordinates, so a quad
+// from 0 to w meets every pixel centre at a texel corner: each copy became a 2 x 2 blur shifted
+// half a pixel, and wrap addressing mixed the last row and column into the first. Moved half a
+// viewport pixel left and up (the overlay's y grows upwards), the quad's edges lie on the
+// viewport's pixel edges: a copy onto a target of the same size is exact, a reduction to a
+// quarter averages the middle of each 4 x 4 block, and the letterbox band samples the band's
+// own rows. The overlay spans the back buffer whatever the viewport's size, so half a viewport
+// pixel is w / (2 x viewport width) overlay units.
+void HalfPixelOrigin(Renderer& renderer, float w, float h, float& x0, float& y0) {
+  D3DVIEWPORT9 viewport{
+      0, 0, DeviceGetWidth(*renderer.owner), DeviceGetHeight(*renderer.owner), 0.0f, 1.0f};
+  renderer.device->GetViewport(&viewport);  // a refused call leaves the back buffer's
+  x0 = -0.5f * w / static_cast<float>(viewport.Width);
+  y0 = 0.5f * h / static_cast<float>(viewport.Height);
+}
+
 }  // namespace
 
 void RendererDrawScreenQuad(Renderer& renderer, uint32_t colour, Texture* texture, float uExtent,
@@ -76,12 +101,14 @@ void RendererDrawScreenQuad(Renderer& renderer, uint32_t colour, Texture* textur
   BindQuadTexture(renderer, texture, bind);
   float w = static_cast<float>(DeviceGetWidth(*renderer.owner));
   float h = static_cast<float>(DeviceGetHeight(*renderer.owner));
+  float x0, y0;
+  HalfPixelOrigin(renderer, w, h, x0, y0);
   float margin = (1.0f - zoom) / 2.0f;
   float lo = margin * vScale;
   float hi = (1.0f - margin) * vScale;
-  Vertex vertices[4] = {PixelVertex(0, 0, colour, 0, hi), PixelVertex(0, h, colour, 0, lo),
-                        PixelVertex(w, 0, colour, uExtent, hi),
-                        PixelVertex(w, h, colour, uExtent, lo)};
+  Vertex vertices[4] = {PixelVertex(x0, y0, colour, 0, hi), PixelVertex(x0, h + y0, colour, 0, lo),
+                        PixelVertex(w + x0, y0, colour, uExtent, hi),
+                        PixelVertex(w + x0, h + y0, colour, uExtent, lo)};
   BindVertexStage(renderer);
   Shader& pixel = *renderer.shaders.pixelShaders[renderer.shaders.currentMode];
   ShaderBind(pixel);
@@ -139,7 +166,7 @@ void RendererDrawGlowPass(Renderer& renderer, Texture* source, const float du[4]
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  for (DWORD stage = 0; stage < kGlowTaps; ++stage) device->SetTexture(stage, source->texture);
+  for (DWORD stage = 0; stage < kGlowTaps; ++stage) SetClampedTarget(device, stage, source);
   device->SetFVF(0);
   Shader& vertex = *renderer.shaders.vertexShaders[kShaderModeGlow];
   Shader& pixel = *renderer.shaders.pixelShaders[kShaderModeGlow];

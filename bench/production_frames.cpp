@@ -8,7 +8,7 @@
 // Without times: kFramesPerClip frames through every clip in playing order, evenly spaced
 // from the clip's first frame to its last (one 50 Hz frame before its end). With times (seconds,
 // sorted ascending before the run): exactly those frames. HALVEX_PNG_DIR=<folder> writes the
-// start, middle and end frame of every clip (every frame when times are given) as
+// start, middle and end frame of every clip (every frame when times are given), opaque, as
 // clipNN_tSSS.SSS.png. Prints per clip the median and worst frame time and their ratios to a
 // bare frame (one full-screen textured quad, presented), then one summary line. Bare frames are
 // drawn between the production's frames (kBareFrames after each), so a clip is compared with what
@@ -126,12 +126,21 @@ void BareFrames(Device& device, Texture& image, std::vector<double>& times) {
   }
 }
 
+// The frame as the screen shows it: the back buffer's colours, opaque. The alpha that blending
+// leaves in the back buffer is not shown by the window; written into a PNG it made viewers
+// blend the frame over their own background.
+std::vector<uint32_t> ReadFrame(Device& device) {
+  std::vector<uint32_t> pixels = d3d9test::ReadBackBuffer(device.device);
+  for (uint32_t& pixel : pixels) pixel |= 0xFF000000u;
+  return pixels;
+}
+
 void WriteFrame(Device& device, int clip, float t) {
   const char* dir = std::getenv("HALVEX_PNG_DIR");
   if (!dir) return;
   char name[64];
   std::snprintf(name, sizeof name, "/clip%02d_t%07.3f.png", clip, t);
-  const std::vector<uint32_t> pixels = d3d9test::ReadBackBuffer(device.device);
+  const std::vector<uint32_t> pixels = ReadFrame(device);
   testsupport::WritePng((dir + std::string(name)).c_str(), device.width, device.height,
                         pixels.data());
 }

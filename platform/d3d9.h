@@ -443,6 +443,8 @@ struct IDirect3DDevice9 : D3D9Object {
   HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                 DWORD stencil);
   HRESULT SetViewport(const D3DVIEWPORT9* viewport);
+  // The viewport now: the last one set, or the whole target after SetRenderTarget and Reset.
+  HRESULT GetViewport(D3DVIEWPORT9* viewport);
   HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
   HRESULT SetMaterial(const D3DMATERIAL9* material);
   HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value);

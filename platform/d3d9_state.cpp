@@ -40,6 +40,13 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport) {
   return D3D_OK;
 }
 
+HRESULT IDirect3DDevice9::GetViewport(D3DVIEWPORT9* viewport) {
+  if (HRESULT fault = D3D9Enter("GetViewport")) return fault;
+  if (!viewport) return D3DERR_INVALIDCALL;
+  *viewport = state->s.viewport;
+  return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::SetRenderState(D3DRENDERSTATETYPE type, DWORD value) {
   if (HRESULT fault = D3D9Enter("SetRenderState", type, value)) return fault;
   if (type >= kRenderStates) return D3DERR_INVALIDCALL;

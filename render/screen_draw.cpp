@@ -61,6 +61,23 @@ void DrawWhite(Renderer& renderer, D3DPRIMITIVETYPE type, const int32_t (*corner
   renderer.device->DrawPrimitiveUP(type, primitives, vertices, kVertexStride);
 }
 
+// The overlay position (x0, y0) of the quad's bottom-left corner, in the overlay's units of a
+// w x h back buffer. The platform puts pixel centres at whole viewport coordinates, so a quad
+// from 0 to w meets every pixel centre at a texel corner: each copy became a 2 x 2 blur shifted
+// half a pixel, and wrap addressing mixed the last row and column into the first. Moved half a
+// viewport pixel left and up (the overlay's y grows upwards), the quad's edges lie on the
+// viewport's pixel edges: a copy onto a target of the same size is exact, a reduction to a
+// quarter averages the middle of each 4 x 4 block, and the letterbox band samples the band's
+// own rows. The overlay spans the back buffer whatever the viewport's size, so half a viewport
+// pixel is w / (2 x viewport width) overlay units.
+void HalfPixelOrigin(Renderer& renderer, float w, float h, float& x0, float& y0) {
+  D3DVIEWPORT9 viewport{
+      0, 0, DeviceGetWidth(*renderer.owner), DeviceGetHeight(*renderer.owner), 0.0f, 1.0f};
+  renderer.device->GetViewport(&viewport);  // a refused call leaves the back buffer's
+  x0 = -0.5f * w / static_cast<float>(viewport.Width);
+  y0 = 0.5f * h / static_cast<float>(viewport.Height);
+}
+
 }  // namespace
 
 void RendererDrawScreenQuad(Renderer& renderer, uint32_t colour, Texture* texture, float uExtent,
@@ -76,12 +93,14 @@ void RendererDrawScreenQuad(Renderer& renderer, uint32_t colour, Texture* textur
   BindQuadTexture(renderer, texture, bind);
   float w = static_cast<float>(DeviceGetWidth(*renderer.owner));
   float h = static_cast<float>(DeviceGetHeight(*renderer.owner));
+  float x0, y0;
+  HalfPixelOrigin(renderer, w, h, x0, y0);
   float margin = (1.0f - zoom) / 2.0f;
   float lo = margin * vScale;
   float hi = (1.0f - margin) * vScale;
-  Vertex vertices[4] = {PixelVertex(0, 0, colour, 0, hi), PixelVertex(0, h, colour, 0, lo),
-                        PixelVertex(w, 0, colour, uExtent, hi),
-                        PixelVertex(w, h, colour, uExtent, lo)};
+  Vertex vertices[4] = {PixelVertex(x0, y0, colour, 0, hi), PixelVertex(x0, h + y0, colour, 0, lo),
+                        PixelVertex(w + x0, y0, colour, uExtent, hi),
+                        PixelVertex(w + x0, h + y0, colour, uExtent, lo)};
   BindVertexStage(renderer);
   Shader& pixel = *renderer.shaders.pixelShaders[renderer.shaders.currentMode];
   ShaderBind(pixel);

@@ -14,7 +14,8 @@ struct Texture;
 
 // Four vertices over the back buffer (W x H pixels): (0,0) v = hi, (0,H) v = lo, (W,0) and
 // (W,H) u = uExtent, with lo = (1 - zoom) / 2 x vScale, hi = (1 - (1 - zoom) / 2) x vScale,
-// each carrying `colour`. Without a texture the white image is sampled; with `bind` the record
+// each carrying `colour`, all moved half a pixel of the current viewport left and up so that
+// texel centres meet pixel centres (a same-size copy is exact). Without a texture the white image is sampled; with `bind` the record
 // is bound with its filters (TextureBind), without it only its own Direct3D texture is set.
 // Pixel c0 = (alpha, alpha, alpha, alpha).
 void RendererDrawScreenQuad(Renderer& renderer, uint32_t colour, Texture* texture, float uExtent,

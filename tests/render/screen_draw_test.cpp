@@ -1,5 +1,7 @@
 #include "render/screen_draw.h"
 
+#include <algorithm>
+
 #include "tests/support/render_fixture.h"
 
 namespace rendertest {
@@ -47,6 +49,34 @@ TEST_F(ScreenDrawTest, QuadsShowTheirPartOfTheImageUpright) {
   FillQuadrants(device_.FrameTargetA, {kRed, kGreen, kBlue, kWhite});
   RendererDrawScreenTarget(renderer(), device_.FrameTargetA, 1.0f, 0, 1.0f);
   ExpectBack({{5, 5, kRed}, {60, 5, kGreen}, {5, 60, kBlue}});
+}
+
+// Each pixel of A distinct (red 4x, green 4y): a copy onto C of the same size is texel for
+// texel exact (no blur, no last row or column wrapped into the first); the letterbox band at
+// zoom 0.5 shows A's own middle rows; the quarter-size G1 averages the middle of each 4 x 4
+// block (red 16i + 6), also in row and column 0. Linear filters and wrap, as the frame has them.
+TEST_F(ScreenDrawTest, TargetQuadsMeetTexelCentresWithoutBlurOrWrap) {
+  for (auto type : {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER})
+    d3d()->SetSamplerState(0, type, D3DTEXF_LINEAR);
+  TargetManagerSelect(targets(), device_.FrameTargetA, 0);
+  for (uint32_t y = 0; y < kSize; ++y)
+    for (uint32_t x = 0; x < kSize; ++x)
+      DeviceSetViewport(device_, x, y, 1, 1), Fill(0xFF000000u | x << 18 | y << 10);
+  const std::vector<uint32_t> a = ReadTarget(device_.FrameTargetA);
+  TargetManagerCopyCurrent(targets(), device_.FrameTargetC, 1.0f, 1);
+  EXPECT_EQ(ReadTarget(device_.FrameTargetC), a);
+  TargetManagerSelect(targets(), nullptr, 0);
+  DeviceSetViewport(device_, 0, kSize / 4, kSize, kSize / 2);
+  RendererDrawScreenTarget(renderer(), device_.FrameTargetA, 0.5f, 0, 1.0f);
+  const std::vector<uint32_t> back = ReadBack();
+  EXPECT_TRUE(std::equal(a.begin() + kSize * kSize / 4, a.begin() + kSize * kSize * 3 / 4,
+                         back.begin() + kSize * kSize / 4));
+  TargetManagerSelect(targets(), device_.GlowTarget1, 1);
+  RendererDrawScreenTarget(renderer(), device_.FrameTargetA, 1.0f, 0, 1.0f);
+  const std::vector<uint32_t> g1 = ReadTarget(device_.GlowTarget1);
+  for (uint32_t i = 0; i < kSize / 4; ++i)
+    EXPECT_TRUE(testsupport::Near(g1[i * (kSize / 4 + 1)], 0xFF000000u | (16 * i + 6) * 0x010100u))
+        << i;
 }
 
 TEST_F(ScreenDrawTest, GlowPassAddsWeightedTapsWithTheScreenQuadUpright) {

@@ -23,7 +23,7 @@
 //   black   rows at the top and bottom of the middle frame with no lit pixel (letterbox)
 //   seams   frames whose top row or left column shows the opposite edge (see EdgeSeam)
 // then the line "look: dark clips D, still clips S, glow not visible G, edge seams E": D clips
-// lit below 25%, S clips moving less than 5 levels or held still over 4 s, G glowing clips
+// lit below 25%, S clips moving less than 5 levels or held still for 4 s, G glowing clips
 // whose glow changes less than 5% of the middle frame, E seam frames.
 // With times (seconds, sorted ascending before the run): the speed pass of exactly those frames.
 // HALVEX_PNG_DIR=<folder> writes the look pass's frames (the given frames with times) as opaque
@@ -442,7 +442,8 @@ void ReportSpeed(const std::vector<ClipTimes>& clips) {
       Median(ratios), worstClipRatio, worstOverMedian);
 }
 
-// A still clip moves less than 5 levels (median) or holds a picture for more than 4 s.
+// A still clip moves less than 5 levels (median) or holds a picture for 4 s: four changes in a
+// row, frames 1 s apart, below 1 level.
 void ReportLook(const std::vector<ClipLook>& clips) {
   std::printf("clip  start s  frames  lit %%  motion  held s  glow %%  black  seams\n");
   int dark = 0, still = 0, dim = 0, seams = 0;
@@ -456,7 +457,7 @@ void ReportLook(const std::vector<ClipLook>& clips) {
     std::printf("%4zu  %7.3f  %6zu  %5.1f  %6.1f  %6.0f  %s  %5u  %5d\n", c, clip.start,
                 clip.lit.size(), lit, motion, clip.held, glow, clip.blackRows, clip.seams);
     dark += lit < 25.0;
-    still += (!clip.motion.empty() && motion < 5.0) || clip.held > 4.0;
+    still += (!clip.motion.empty() && motion < 5.0) || clip.held >= 4.0;
     dim += clip.glow >= 0.0 && clip.glow < 0.05;
     seams += clip.seams;
   }

@@ -35,6 +35,14 @@ void BindVertexStage(Renderer& renderer) {
   ShaderSetMatrix(vertex, 0, TransformStateGetWvpTransposed(*renderer.owner->transformState));
 }
 
+// A render target on the stage, clamped: it is never tiled, and with wrap addressing the
+// filter and the glow taps at one edge took texels of the opposite edge.
+void SetClampedTarget(IDirect3DDevice9* device, DWORD stage, Texture* target) {
+  device->SetTexture(stage, target->texture);
+  device->SetSamplerState(stage, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+  device->SetSamplerState(stage, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+}
+
 void BindQuadTexture(Renderer& renderer, Texture* texture, uint8_t bind) {
   Device& device = *renderer.owner;
   if (!texture) {
@@ -43,7 +51,7 @@ void BindQuadTexture(Renderer& renderer, Texture* texture, uint8_t bind) {
   } else if (bind) {
     TextureBind(device, texture, 0);
   } else {
-    renderer.device->SetTexture(0, texture->texture);
+    SetClampedTarget(renderer.device, 0, texture);
   }
 }
 
@@ -158,7 +166,7 @@ void RendererDrawGlowPass(Renderer& renderer, Texture* source, const float du[4]
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  for (DWORD stage = 0; stage < kGlowTaps; ++stage) device->SetTexture(stage, source->texture);
+  for (DWORD stage = 0; stage < kGlowTaps; ++stage) SetClampedTarget(device, stage, source);
   device->SetFVF(0);
   Shader& vertex = *renderer.shaders.vertexShaders[kShaderModeGlow];
   Shader& pixel = *renderer.shaders.pixelShaders[kShaderModeGlow];

@@ -23,6 +23,11 @@ class ScreenDrawTest : public RenderTest {
       DeviceSetViewport(device_, (i % 2) * w, (i / 2) * h, w, h), Fill(colours[i]);
     TargetManagerSelect(targets(), nullptr, 0);
   }
+  // Stage 0 filters linearly, as the frame leaves it for the target quads.
+  void LinearFilters() {
+    for (auto type : {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER})
+      d3d()->SetSamplerState(0, type, D3DTEXF_LINEAR);
+  }
 };
 
 // The zoomed quad shows the middle band, top row at the top, and leaves depth and blending
@@ -54,10 +59,9 @@ TEST_F(ScreenDrawTest, QuadsShowTheirPartOfTheImageUpright) {
 // Each pixel of A distinct (red 4x, green 4y): a copy onto C of the same size is texel for
 // texel exact (no blur, no last row or column wrapped into the first); the letterbox band at
 // zoom 0.5 shows A's own middle rows; the quarter-size G1 averages the middle of each 4 x 4
-// block (red 16i + 6), also in row and column 0. Linear filters and wrap, as the frame has them.
+// block (red 16i + 6), also in row and column 0.
 TEST_F(ScreenDrawTest, TargetQuadsMeetTexelCentresWithoutBlurOrWrap) {
-  for (auto type : {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER})
-    d3d()->SetSamplerState(0, type, D3DTEXF_LINEAR);
+  LinearFilters();
   TargetManagerSelect(targets(), device_.FrameTargetA, 0);
   for (uint32_t y = 0; y < kSize; ++y)
     for (uint32_t x = 0; x < kSize; ++x)
@@ -77,6 +81,27 @@ TEST_F(ScreenDrawTest, TargetQuadsMeetTexelCentresWithoutBlurOrWrap) {
   for (uint32_t i = 0; i < kSize / 4; ++i)
     EXPECT_TRUE(testsupport::Near(g1[i * (kSize / 4 + 1)], 0xFF000000u | (16 * i + 6) * 0x010100u))
         << i;
+}
+
+// G1 black with a white last row and column: neither its quad up to full size nor glow taps
+// up and left from its first row and column take the opposite edge into the back buffer's.
+TEST_F(ScreenDrawTest, TargetQuadsAndGlowTapsTakeNothingFromTheOppositeEdge) {
+  const uint32_t q = kSize / 4;
+  LinearFilters();
+  TargetManagerSelect(targets(), device_.GlowTarget1, 1);
+  DeviceSetViewport(device_, 0, q - 1, q, 1), Fill(kWhite);
+  DeviceSetViewport(device_, q - 1, 0, 1, q), Fill(kWhite);
+  TargetManagerSelect(targets(), nullptr, 0);
+  const auto edges = [](int x, int y) {
+    return (x == 0 || y == 0) && x < int(kSize / 2) && y < int(kSize / 2);
+  };
+  const float back[4] = {0, -1.0f / q, -2.0f / q, -3.0f / q};
+  for (int pass = 0; pass < 2; ++pass) {
+    Fill(0xFF000000u);
+    if (pass == 0) RendererDrawScreenTarget(renderer(), device_.GlowTarget1, 1.0f, 1, 1.0f);
+    if (pass == 1) RendererDrawGlowPass(renderer(), device_.GlowTarget1, back, back);
+    EXPECT_EQ(testsupport::CountOther(ReadBack(), kSize, 0xFF000000u, edges), 0) << pass;
+  }
 }
 
 TEST_F(ScreenDrawTest, GlowPassAddsWeightedTapsWithTheScreenQuadUpright) {

@@ -25,7 +25,7 @@ TEST_F(DeviceStateTest, StateChangesReachTheirRenderStates) {
   }
   // Fill modes 0 solid, 1 wireframe, 2 points of 3 pixels; 3 is none and changes nothing.
   const std::pair<uint32_t, DWORD> fills[] = {
-      {2, D3DFILL_POINT}, {3, D3DFILL_POINT}, {1, D3DFILL_WIREFRAME}, {0, D3DFILL_SOLID}};
+      {1, D3DFILL_WIREFRAME}, {3, D3DFILL_WIREFRAME}, {2, D3DFILL_POINT}, {0, D3DFILL_SOLID}};
   for (auto [mode, fill] : fills) {
     DeviceSetFillMode(device_, mode);
     EXPECT_EQ(d3d9test::RenderState(d3d(), D3DRS_FILLMODE), fill) << mode;

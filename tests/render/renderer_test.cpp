@@ -1,4 +1,5 @@
-#include <tuple>
+// Meshes drawn by the renderer: run textures and defaults, the fog pass, the alternate light
+// constants. Which pixel shader a lit mode takes for a material is held by the production frames.
 #include <utility>
 
 #include "math/byte_buffer.h"
@@ -72,22 +73,6 @@ TEST_F(RendererTest, FogReachesItsPassAndLeavesTheInverseTransposedRows) {
   RendererSetLight(renderer(), light);
   EXPECT_EQ(Draw(10, mesh, 1).first, kGreen);  // (0.75, 0.25): the top-right texel
   EXPECT_EQ(Draw(10, mesh, 0).first & 0x00FFFFFFu, 0u);
-}
-
-// Lit modes pick the pixel shader by the material's maps: specular, normal map only, none.
-TEST_F(RendererTest, LitModesChooseThePixelShaderByTheMaterialsMaps) {
-  Material normalOnly = plain_, specular = plain_;
-  normalOnly.normalMap = Image(1, 1, {0xFF7F7FFEu});
-  specular.specular = Image(1, 1, {kWhite});
-  const std::tuple<uint32_t, Material*, uint32_t> cases[] = {
-      {2, &specular, 2},   {2, &normalOnly, 3}, {2, &plain_, 4},  {7, &specular, 7},
-      {7, &normalOnly, 9}, {7, &plain_, 8},     {5, &specular, 5}};
-  for (auto [mode, material, pixelMode] : cases) {
-    Draw(mode, HalvesMesh(material, material));
-    EXPECT_EQ(ShaderBoundPixel, renderer().shaders.pixelShaders[pixelMode]->pixelShader)
-        << mode << " " << pixelMode;
-    EXPECT_EQ(ShaderBoundVertex, renderer().shaders.vertexShaders[mode]->vertexShader);
-  }
 }
 
 }  // namespace

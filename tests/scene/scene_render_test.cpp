@@ -1,6 +1,6 @@
-// Scene rendering and the timeline frame on the Direct3D stand-in: letterbox viewports, the
-// background and model layers reaching the final target, sub-scenes rendered into textures,
-// the light passes and the colour fades.
+// Scene rendering and the timeline frame on the Direct3D stand-in: letterbox viewports, work
+// skipped without a change to the picture, sub-scenes rendered into textures and the colour
+// fades. What the passes draw is held by the production's reference frames.
 #include "mesh/material.h"
 #include "music/audio_clock.h"
 #include "scene/light.h"
@@ -55,44 +55,6 @@ Light& AddLight(Scene& scene, int slot, float x, float range) {
   MatrixTranslate(*light->matrix, x, 0.0f, 0.0f);
   return *light;
 }
-// A light far from everything with only a red ambient part.
-void AmbientRed(Scene& scene, int slot, float red) {
-  AddLight(scene, slot, 1000, 1).ambient[1] = red;
-}
-
-// One channel of the middle pixel per scene, in a range; where the scene draws only a model
-// the corner stays black. A background also into A is not cleared before the layer-1 passes
-// and is drawn again before the light passes, so the additive composition and the glow
-// brighten it (0x80 + 0.7 x 0x80 and more). Models of both layers reach the final target. Fog
-// passes draw every model again into A: a black (lit, no light) box entirely beyond the fog
-// end takes on the fog colour. A light pass draws the lit models inside its sphere only. The
-// ambient pass lights them with the sum of every slot's ambient colour: 0.25 + 0.5 red is 0xBF.
-TEST_F(SceneRenderTest, BackgroundLayersFogAndLightsReachThePicture) {
-  Texture* green = Solid(0xFF008000u);
-  Model &unlit0 = FinishedBox(0, 0), &unlit1 = FinishedBox(1, 0), &lit = FinishedBox(0, 1);
-  const FogSettings red{1, kRed, 0.5f, 1.0f};
-  // name, set-up, the channel of the middle pixel and its range
-  const std::tuple<const char*, std::function<void(Scene&)>, int, int, int> rows[] = {
-      {"background", [&](Scene& s) { s.background = green; }, 1, 0x80, 0x80},
-      {"also into A", [&](Scene& s) { s.background = green, s.backgroundIntoA = 1; }, 1, 0xD0, 255},
-      {"layer 0", [&](Scene& s) { AddLeaf(s, &unlit0); }, 1, 0x41, 255},
-      {"layer 1", [&](Scene& s) { AddLeaf(s, &unlit1); }, 1, 0x41, 255},
-      {"fog", [&](Scene& s) { AddLeaf(s, &lit), *s.fog = red; }, 2, 61, 255},
-      {"light around", [&](Scene& s) { AddLeaf(s, &lit), AddLight(s, 3, 0, 100); }, 1, 0x21, 255},
-      {"light far", [&](Scene& s) { AddLeaf(s, &lit), AddLight(s, 3, 1000, 10); }, 1, 0, 0},
-      {"ambient",
-       [&](Scene& s) { AddLeaf(s, &lit), AmbientRed(s, 1, 0.25f), AmbientRed(s, 5, 0.5f); }, 2,
-       0xB9, 0xC5}};
-  for (const auto& [name, setup, channel, low, high] : rows) {
-    Scene& scene = NewScene();
-    setup(scene);
-    SceneRender(scene, 0.0f, device_, nullptr);
-    const int middle = Channel(BackPixel(32, 32), channel);
-    EXPECT_TRUE(middle >= low && middle <= high) << name << ": " << middle;
-    EXPECT_TRUE(scene.background || (BackPixel(1, 1) & 0x00FFFFFFu) == 0) << name;
-  }
-}
-
 // Work skipped because its result cannot reach the screen leaves every pixel as the full order
 // of passes draws it. A model behind the camera draws nothing but turns skipped work back on in
 // the full render: a layer-1 model the layer-1 passes, A's compositions and the glow; a

@@ -1,6 +1,4 @@
-#include <algorithm>
 #include <complex>
-#include <numeric>
 #include <random>
 
 #include "synth/fft.h"
@@ -32,30 +30,14 @@ TEST(Param, ReadsAndWritesOfNormalisedValues) {
   for (const auto& h : halves) EXPECT_EQ(RoundHalfUp(h[0]), h[1]) << h[0];
 }
 
-// Notes a running product of semitones; wavetables within -1..1 (bank 3 within 0..1), none
-// flat; noise uniform over -1..1.
-TEST(SharedTables, NotesWavetablesAndNoiseHaveTheirRanges) {
+// Notes a running product of semitones from 16.35 Hz. What the wavetables and the noise table
+// hold is held by the song's reference checksums (the song plays every bank and noise type).
+TEST(SharedTables, NotesAreARunningProductOfSemitones) {
   EnsureSharedTables();
   EXPECT_EQ(NoteToFrequency(0), 16.35f);
   for (int n = 12; n < kNoteCount; ++n)
     EXPECT_NEAR(NoteToFrequency(n) / NoteToFrequency(n - 12), 2.0, 1e-5) << n;
   EXPECT_NEAR(NoteToFrequency(57), 440.0, 0.1);
-  const WavetableBank* bank = WavetableBankGet();
-  for (int t = 0; t < kWavetableCount; ++t) {
-    const std::vector<float> w(bank->tables[t], bank->tables[t] + kWavetableSize);
-    const double peak = PeakAbs(w);
-    ASSERT_LE(peak, 1.0) << t;  // also every entry finite
-    const auto [lo, hi] = std::minmax_element(w.begin(), w.end());
-    EXPECT_GE(*lo, t / 64 == 3 ? 0.0f : -1.0f) << t;               // bank 3 is clamped to [0, 1]
-    EXPECT_GT(*hi - *lo, 0.01f) << t;                              // no table is flat
-    EXPECT_TRUE(t < 4 * 64 || std::fabs(peak - 1.0) < 5e-7) << t;  // shifted banks peak at 1
-  }
-  std::vector<float> noise(kNoiseTableSize);
-  for (int i = 0; i < kNoiseTableSize; ++i) noise[i] = NoiseTableEntry(i);
-  EXPECT_NEAR(std::accumulate(noise.begin(), noise.end(), 0.0) / kNoiseTableSize, 0.0, 0.01);
-  EXPECT_NEAR(Rms(noise), std::sqrt(1.0 / 3.0), 0.01);
-  const auto [lo, hi] = std::minmax_element(noise.begin(), noise.end());
-  EXPECT_TRUE(*lo >= -1.0f && *lo < -0.999f && *hi > 0.999f && *hi <= 1.0001f) << *lo << *hi;
 }
 
 // Against X[k] = sum x[t] e^(+2 pi i k t / n), in double precision.
@@ -91,44 +73,18 @@ TEST_F(PatchTest, PadLoopsAreFiniteAndNormalised) {
   }
 }
 
-// Mean power in dB of x between f0 and f1 Hz: Welch's method over Hann-windowed segments of
-// 4096 samples overlapping by half, transformed by the synthesizer's FFT.
-double BandDb(const std::vector<float>& x, double f0, double f1) {
-  constexpr int n = 4096;
-  const int k0 = int(f0 * n / kSampleRate), k1 = int(f1 * n / kSampleRate);
-  std::vector<float> data(2 * n);
-  double sum = 0.0;
-  for (size_t start = 0; start + n <= x.size(); start += n / 2) {
-    for (int i = 0; i < n; ++i) {
-      data[2 * i] = x[start + i] * float(0.5 - 0.5 * std::cos(2.0 * kPi * i / (n - 1)));
-      data[2 * i + 1] = 0.0f;
-    }
-    ComplexFft(data.data(), n);
-    for (int k = k0; k < k1; ++k)
-      sum += std::norm(std::complex<double>(data[2 * k], data[2 * k + 1]));
-  }
-  return 10.0 * std::log10(sum / (k1 - k0));
-}
-
-// Pink noise falls 3 dB per octave, white noise is flat.
-TEST_F(VoiceTest, PinkAndWhiteSpectraAndOneStreamOfWhiteNoise) {
+// The voice reads one stream of the white-noise table: block b reads entries 512 b on, left
+// from even, right from odd entries. The pink filter's colour is held by the song's checksums.
+TEST_F(VoiceTest, WhiteNoiseReadsOneStreamOfTheTable) {
   Set(kParamNoiseLevel, 1.0f);
   Set(kParamNoisePan, 0.5f);
   Set(kParamMasterGain, 20.0f);  // x 10: the noise level itself
-  for (int type : {2, 1}) {
-    Set(kParamNoiseType, float(type));
-    StartNote(60);
-    const std::vector<float> left = Render(512).left;
-    EXPECT_NEAR(BandDb(left, 3200, 6400) - BandDb(left, 200, 400), type == 2 ? -12.0 : 0.0, 2.0)
-        << type;
-  }
-  VoiceGenClear(voice_.gen, &patch_);
+  Set(kParamNoiseType, 1.0f);
   StartNote(60);
   const RenderedAudio a = Render(256);
   // 256 blocks of 512 entries: twice round the table, back at its start.
   EXPECT_EQ(patch_.noise->position, 0);
-  // Block b reads entries 512 b on: left from even, right from odd entries; linear pan 0.5 and
-  // master x 10 leave a gain of 5, faded in over the first block.
+  // Linear pan 0.5 and master x 10 leave a gain of 5, faded in over the first block.
   for (int i = 0; i < 2 * kBlockFrames; i += 7) {
     const float gain = 5.0f * std::fmin(1.0f, i / 256.0f);
     ASSERT_FLOAT_EQ(a.left[i], NoiseTableEntry(2 * i) * gain) << i;

@@ -95,9 +95,10 @@ void SendCurrentSize(WindowRecord* window, bool always) {
 }
 
 // Key messages: lParam holds the repeat count 1, bit 30 the previous key state and bit 31
-// the transition state (1 for a release).
+// the transition state (1 for a release). SDL holds a window's focus-in back for 200 ms and
+// gives the keys of that time no window; the X server gave them to ours, the topmost.
 void PostKey(const SDL_KeyboardEvent& key) {
-  WindowRecord* window = FindBySdlId(key.windowID);
+  WindowRecord* window = key.windowID != 0 ? FindBySdlId(key.windowID) : GetForegroundWindow();
   const WPARAM virtualKey = Win32VirtualKeyFromSdl(key.keysym.sym);
   if (window == nullptr || virtualKey == 0) return;
   const bool down = key.type == SDL_KEYDOWN;

@@ -29,9 +29,10 @@ ATOM RegisterRecordingClass() {
   return RegisterClassA(&windowClass);
 }
 
-// The close button goes through the default procedure to WM_DESTROY and a quit with code 0;
-// nothing comes after WM_DESTROY, and a second destroy of the handle fails quietly.
-TEST(Win32Window, CloseButtonEndsInDestroyAndQuit) {
+// A key that SDL gives no window (before the focus it holds back) is the window's. The close
+// button goes through the default procedure to WM_DESTROY and a quit with code 0; nothing comes
+// after WM_DESTROY, and a second destroy of the handle fails quietly.
+TEST(Win32Window, EarlyKeyAndCloseButtonEndInDestroyAndQuit) {
   if (!Win32InitVideo()) GTEST_SKIP() << "no display";
   ASSERT_NE(RegisterRecordingClass(), 0);
   const HWND window = CreateWindowExA(0, "w", "", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr,
@@ -39,14 +40,18 @@ TEST(Win32Window, CloseButtonEndsInDestroyAndQuit) {
   ASSERT_NE(window, nullptr);
   ShowWindow(window, SW_SHOWNORMAL);
   g_received.clear();
+  SDL_Event key{};
+  key.type = SDL_KEYDOWN, key.key.keysym.sym = SDLK_ESCAPE;
+  SDL_PushEvent(&key);
   TestInjectClose(window);
   MSG msg{};
   for (int idle = 0; idle < 40 && msg.message != WM_QUIT;)
     PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) ? void(DispatchMessageA(&msg))
                                                  : (++idle, SDL_Delay(5));
   EXPECT_EQ(std::make_pair(msg.message, msg.wParam), std::make_pair(UINT{WM_QUIT}, WPARAM{0}));
-  ASSERT_GE(g_received.size(), 2u);
-  EXPECT_EQ(g_received.front().message, UINT{WM_CLOSE});
+  ASSERT_GE(g_received.size(), 3u);
+  EXPECT_TRUE(g_received[0].message == WM_KEYDOWN && g_received[0].wParam == VK_ESCAPE);
+  EXPECT_EQ(g_received[1].message, UINT{WM_CLOSE});
   EXPECT_EQ(g_received.back().message, UINT{WM_DESTROY});
   EXPECT_EQ(Win32GetSdlWindow(window), nullptr);
   EXPECT_EQ(GetForegroundWindow(), nullptr);

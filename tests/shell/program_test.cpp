@@ -35,12 +35,17 @@ namespace {
 // printing to stderr the win32 calls ("win32: <call>" a line), then "windows=<n> threads=<n>
 // pictures=<some|none>" (a picture: a presented frame of more than 32 colours) and
 // "boxes: <text>|<text>|".
-[[noreturn]] void RunMainBodyInChild(const std::function<void()>& arrange) {
+// atFirstFrame (when given) runs at the first frame presented, the loading bar's first.
+[[noreturn]] void RunMainBodyInChild(const std::function<void()>& arrange,
+                                     void (*atFirstFrame)() = nullptr) {
   if (!Win32InitVideo()) std::exit(100);
   d3d9test::ResetHooks();
   d3d9test::SetAdapterModes({{640, 480, 60, D3DFMT_X8R8G8B8}, {800, 600, 60, D3DFMT_X8R8G8B8}});
-  static int pictures = 0;
+  static int pictures = 0, frames = 0;
+  static void (*firstFrame)() = nullptr;
+  firstFrame = atFirstFrame;
   d3d9test::SetPresentHook([](IDirect3DDevice9* device) {
+    if (frames++ == 0 && firstFrame) firstFrame();
     pictures += testsupport::DistinctColours(d3d9test::ReadBackBuffer(device), 33) > 32;
   });
   DsoundTestSetBackend(DsoundTestBackend::kDrain);
@@ -93,6 +98,18 @@ TEST(MainBody, StartUpFailuresEndWithMinusOne) {
         row.windowed ? "ChangeDisplaySettingsA\\(null, 0\\).*windows=1" : "windows=0";
     EXPECT_EXIT(RunMainBodyInChild(row.arrange), ::testing::ExitedWithCode(kExitFailed),
                 windows + " threads=0 pictures=none\nboxes: " + row.box + "\\|\n");
+  }
+}
+
+// Escape or a close during loading ends the load: no sound thread is started, no frame of the
+// production shown, and the run ends normally.
+TEST(MainBody, EscapeOrCloseDuringLoadingEndsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  if (!Win32InitVideo()) GTEST_SKIP() << "no display";
+  for (void (*press)() : {+[] { TestInjectKey(GetForegroundWindow(), VK_ESCAPE); },
+                          +[] { TestInjectClose(GetForegroundWindow()); }}) {
+    EXPECT_EXIT(RunMainBodyInChild([] {}, press), ::testing::ExitedWithCode(0),
+                "windows=1 threads=0 pictures=none\nboxes: \n$");
   }
 }
 

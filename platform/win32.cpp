@@ -302,7 +302,10 @@ bool Win32InitVideo() {
   static const bool ready = [] {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (DisplayNamed() && OpenVideo()) return true;
+    if (DisplayNamed() && OpenVideo()) {
+      Win32EndOnDisplayLoss();
+      return true;
+    }
     const char* named = SDL_getenv("DISPLAY");
     std::fprintf(stderr,
                  "halvex: no display found (DISPLAY is %s): DISPLAY must name a running X "

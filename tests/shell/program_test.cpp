@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -122,14 +123,21 @@ bool Within(int limitMs, const std::function<bool()>& done) {
   return true;
 }
 
-// The program started from `path`, killed when the record goes.
+// The program started from `path` (with `args`; stderr to the file `errors` when given), killed
+// when the record goes.
 struct Child {
   pid_t pid = -1;
   int code = -2;  // exit code 0..255 once ended; -1 when it did not end normally; -2 running
 
-  explicit Child(std::string path) {
-    char* argv[] = {path.data(), nullptr};
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ) != 0) pid = -1;
+  explicit Child(std::string path, std::vector<std::string> args = {}, const char* errors = "") {
+    std::vector<char*> argv = {path.data()};
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (*errors) posix_spawn_file_actions_addopen(&actions, 2, errors, O_WRONLY | O_CREAT, 0600);
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
   }
   bool Ended(int milliseconds) {
     return Within(milliseconds, [this] {
@@ -202,6 +210,41 @@ TEST(Program, CancelEscapeAndTheWholeProduction) {
                 TestScriptDialog({{TestDialogActionKind::kToggle}, {TestDialogActionKind::kOk}});
               }),
               ::testing::ExitedWithCode(0), "windows=1 threads=1 pictures=some\nboxes: \n$");
+}
+
+// The X server going away while the program runs ends it with -1 and one line that says so.
+// The server is the test's own, so killing it touches no other test.
+TEST(Program, TheDisplayClosingEndsWithMinusOne) {
+  if (std::system("command -v Xvfb > /dev/null && command -v xdotool > /dev/null") != 0)
+    GTEST_SKIP() << "no Xvfb or no xdotool";
+  int pipeFds[2];
+  ASSERT_EQ(pipe(pipeFds), 0);
+  Child server("Xvfb", {"-displayfd", std::to_string(pipeFds[1]), "-nolisten", "tcp"});
+  close(pipeFds[1]);
+  char number[16] = {};
+  ASSERT_GT(read(pipeFds[0], number, sizeof number - 1), 0);
+  close(pipeFds[0]);
+  const char* shared = std::getenv("DISPLAY");
+  struct Restore {  // the shared display again for the tests after this one
+    std::string display;
+    ~Restore() { display.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", display.c_str(), 1); }
+  } restore{shared ? shared : ""};
+  setenv("DISPLAY", (":" + std::string(number, std::strcspn(number, "\n"))).c_str(), 1);
+  const std::string errors = testing::TempDir() + "halvex-display-closed.txt";
+  unlink(errors.c_str());
+  Child program(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "../halvex", {},
+                errors.c_str());
+  ASSERT_TRUE(PressUntilGone(program, "Return")) << "no dialog";
+  ASSERT_TRUE(Within(60000, [&] { return Windows(program) != "\n"; })) << "no window";
+  kill(server.pid, SIGKILL);
+  ASSERT_TRUE(server.Ended(10000));
+  ASSERT_TRUE(program.Ended(60000));
+  EXPECT_EQ(program.code, kExitFailed);
+  std::string text;
+  FILE* file = std::fopen(errors.c_str(), "r");
+  for (char line[256]; file && std::fgets(line, sizeof line, file);) text += line;
+  if (file) std::fclose(file);
+  EXPECT_TRUE(text.ends_with("halvex: the display closed\n")) << text;
 }
 
 }  // namespace

@@ -302,6 +302,9 @@ bool Win32InitVideo() {
   static const bool ready = [] {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // An X display named: only X is tried (SDL_VIDEODRIVER still decides), so a dead one is
+    // not followed by a Wayland attempt that prints its own complaint.
+    if (SDL_getenv("DISPLAY") != nullptr) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (DisplayNamed() && OpenVideo()) {
       Win32EndOnDisplayLoss();
       return true;

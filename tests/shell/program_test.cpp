@@ -71,6 +71,15 @@ namespace {
 
 constexpr int kExitFailed = 255;  // -1 as the process reports it
 
+// This process's turn with the shared display, for as long as the record lives: typed dialogs
+// of tests running side by side take turns, and a program's window takes the focus when it
+// shows.
+struct DisplayTurn {
+  int lock = open("/tmp/halvex-typed-dialog.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+  DisplayTurn() { flock(lock, LOCK_EX); }
+  ~DisplayTurn() { close(lock); }
+};
+
 // Each start-up failure shows its one box and ends the run with -1 before any frame: no
 // sequencer thread, and a failing window or device gives the display mode back.
 TEST(MainBody, StartUpFailuresEndWithMinusOne) {
@@ -112,6 +121,18 @@ TEST(MainBody, EscapeOrCloseDuringLoadingEndsTheRun) {
     EXPECT_EXIT(RunMainBodyInChild([] {}, press), ::testing::ExitedWithCode(0),
                 "windows=1 threads=0 pictures=none\nboxes: \n$");
   }
+}
+
+// Played to its end (windowed), the production shows pictures and ends with 0.
+TEST(MainBody, PlaysToItsEnd) {
+  GTEST_FLAG_SET(death_test_style,
+                 "threadsafe");  // a fresh process: forking this one's threads hangs
+  if (!Win32InitVideo()) GTEST_SKIP() << "no display";
+  EXPECT_EXIT(RunMainBodyInChild([] {
+                static DisplayTurn turn;
+                TestScriptDialog({{TestDialogActionKind::kToggle}, {TestDialogActionKind::kOk}});
+              }),
+              ::testing::ExitedWithCode(0), "windows=1 threads=1 pictures=some\nboxes: \n$");
 }
 
 // Polls `done` every 50 ms for up to `limitMs`; whether it came true.
@@ -182,16 +203,14 @@ bool PressUntilGone(const Child& program, const std::string& key) {
 }
 
 // Escape in the dialog ends the program with -1; Enter starts it, and Escape in its window ends
-// the run normally; played to its end, the production shows pictures and ends with 0.
-TEST(Program, CancelEscapeAndTheWholeProduction) {
+// the run normally.
+TEST(Program, CancelAndEscape) {
   if (!std::getenv("DISPLAY") || std::system("command -v xdotool > /dev/null") != 0)
     GTEST_SKIP() << "no display or no xdotool";
   const std::string path =
       std::filesystem::read_symlink("/proc/self/exe").parent_path() / "../halvex";
   ASSERT_EQ(access(path.c_str(), X_OK), 0) << path;
-  // Typed dialogs of tests running side by side on one display take turns; the program's own
-  // window takes the focus when it shows, so the turn lasts until this test ends.
-  flock(open("/tmp/halvex-typed-dialog.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666), LOCK_EX);
+  DisplayTurn turn;
   Child cancelled(path);
   ASSERT_TRUE(PressUntilGone(cancelled, "Escape"));
   ASSERT_TRUE(cancelled.Ended(60000));
@@ -203,13 +222,6 @@ TEST(Program, CancelEscapeAndTheWholeProduction) {
   // The song alone runs for over three minutes: an end within seconds of the press is Escape's.
   ASSERT_TRUE(escaped.Ended(20000));
   EXPECT_EQ(escaped.code, 0);
-
-  // Forked without a new exec: the child shares this test's turn on the display.
-  GTEST_FLAG_SET(death_test_style, "fast");
-  EXPECT_EXIT(RunMainBodyInChild([] {
-                TestScriptDialog({{TestDialogActionKind::kToggle}, {TestDialogActionKind::kOk}});
-              }),
-              ::testing::ExitedWithCode(0), "windows=1 threads=1 pictures=some\nboxes: \n$");
 }
 
 // The X server going away while the program runs ends it with -1 and one line that says so.

@@ -103,7 +103,7 @@ TEST(RunSceneScriptTest, AStopReadFromTheMessagesEndsTheScript) {
   RunSceneScript(*r);
   EXPECT_EQ(reads, 1);
   EXPECT_LE(r->ticks, 16u);  // the stop at tick 15 at the latest, then the next opcode's
-  EXPECT_EQ(ListCount(*r->lists[kListTextures]), 1u);
+  EXPECT_LE(ListCount(*r->lists[kListTextures]), 1u);  // none when the opcode's tick read
 }
 
 }  // namespace

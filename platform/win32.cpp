@@ -414,6 +414,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, in
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
+  Win32EndOnDisplayLoss();  // the dialog library may have put its own back meanwhile
   WindowRecord* window = Win32NewWindow(WindowKind::kTopLevel);
   window->procedure = windowClass->procedure;
   window->className = windowClass->name;

@@ -463,7 +463,7 @@ int main(int argc, char** argv) {
   // The reader and what it builds live until the process ends, as in the program.
   TimelineInstance = RunSceneScript(*SceneReaderCreate(&device));
   TimelineStoreRest();
-  TimelineWarmUp();  // as the program does before play
+  TimelineWarmUp(nullptr);  // as the program does before play
   const std::vector<Frame> frames = options.times.empty() ? SpeedFrames() : options.times;
   std::printf("%u x %u, %zu frames\n", device.width, device.height, frames.size());
   ReportSpeed(SpeedPass(device, frames));

@@ -55,7 +55,7 @@ double Run(uint32_t width, uint32_t height) {
   TimelineStoreRest();
   const double loadMs = MsSince(start);
   start = Clock::now();
-  TimelineWarmUp();
+  TimelineWarmUp(nullptr);
   const double warmUpMs = MsSince(start);
   TimelineStart();
   FramesPerSecond(device, 10);  // caches warm

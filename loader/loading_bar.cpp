@@ -1,5 +1,6 @@
 // The loading bar: a white frame around the centre of the back buffer and a bar that grows
-// with the ticks the scene script has counted, redrawn on every fifteenth tick.
+// with the ticks the scene script has counted, redrawn on every fifteenth tick; the window's
+// messages are read after each redraw, so that Escape or a close ends the load.
 #include "loader/scene_reader.h"
 #include "platform/crt.h"
 #include "render/device.h"
@@ -44,7 +45,9 @@ bool SceneReaderTickDraws() {
 
 void SceneReaderTick(SceneReader& reader) {
   ++reader.ticks;
-  if (SceneReaderTickDraws() && reader.device && reader.device->renderer) DrawLoadingFrame(reader);
+  if (!SceneReaderTickDraws()) return;
+  if (reader.device && reader.device->renderer) DrawLoadingFrame(reader);
+  if (reader.readMessages && !reader.readMessages()) reader.stopped = 1;
 }
 
 uint32_t LoadingBarPercent(uint32_t ticks, uint32_t expected) {

@@ -54,7 +54,7 @@ Timeline* RunSceneScript(SceneReader& reader) {
   for (;;) {
     uint32_t opcode = ReadByte(reader);
     SceneReaderTick(reader);
-    if (opcode == kOpEnd) return reader.timeline;
+    if (opcode == kOpEnd || reader.stopped) return reader.timeline;
     DispatchOp(reader, opcode);
   }
 }

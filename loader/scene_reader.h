@@ -66,6 +66,10 @@ struct SceneReader {
   uint32_t ticks;           // ticks counted so far
   List* lists[kListCount];  // objects of each kind in creation order (owned nothing)
   List* fonts;              // FontEntry records of the font opcode
+  // Called after every loading-bar redraw to read the window's messages; false ends the load
+  // (null: the load always runs to its end).
+  bool (*readMessages)();
+  uint8_t stopped;  // 1 once readMessages said false: the script stops at its next opcode
 };
 
 // Builds the reader over the embedded script (kSceneScript); see SceneReaderCreateFrom.
@@ -73,8 +77,8 @@ SceneReader* SceneReaderCreate(Device* device);
 // Builds the reader over any script: copy of `size` bytes plus one 0 byte, expected ticks
 // from the first two bytes (little-endian; 0 when the script is shorter), empty lists.
 SceneReader* SceneReaderCreateFrom(Device* device, const uint8_t* script, uint32_t size);
-// Runs the opcode loop from offset 2 until opcode 0 (or the end of the data) and returns the
-// reader's timeline.
+// Runs the opcode loop from offset 2 until opcode 0, the end of the data or a stop (a texture
+// stops at its next operation) and returns the reader's timeline.
 Timeline* RunSceneScript(SceneReader& reader);
 
 // ---- Readers: every read goes through the end test ----------------------------------------
@@ -122,7 +126,7 @@ float* UnpackColor(float out[4], uint32_t color);
 // ---- Loading bar -----------------------------------------------------------------------------
 
 // Counts one tick; the process's first call and every fifteenth after it draw a loading frame
-// (when the reader has a device with a renderer).
+// (when the reader has a device with a renderer) and then read the window's messages.
 void SceneReaderTick(SceneReader& reader);
 
 // Bar geometry for a back buffer of width x height: the frame rectangle and the filled bar,

@@ -270,7 +270,7 @@ void BuildTexture(SceneReader& reader) {
   for (;;) {
     uint32_t op = ReadByte(reader);
     SceneReaderTick(reader);
-    if (op == 0) break;
+    if (op == 0 || reader.stopped) break;
     if (!ApplyDrawOp(reader, texture, op) && !ApplyColorOp(reader, texture, op) &&
         !ApplyFilterOp(reader, texture, op)) {
       ApplyKernelOp(reader, texture, op);  // any other op byte reads nothing

@@ -238,7 +238,10 @@ void StopTestDriver(TestDriver& driver) {
 
 bool DialogGtkReady() {
   static const bool ready = [] {
-    if (gtk_init_check(nullptr, nullptr)) return true;
+    if (gtk_init_check(nullptr, nullptr)) {
+      Win32EndOnDisplayLoss();
+      return true;
+    }
     std::fprintf(stderr, "halvex: no display for dialogs\n");
     return false;
   }();

@@ -1,6 +1,7 @@
 #include "platform/dsound.h"
 
 #include <SDL2/SDL.h>
+#include <alsa/asoundlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -148,9 +149,13 @@ void SdlPull(void* user, Uint8* stream, int length) {
   }
 }
 
+// The sound library's own reports: SDL's error text carries the reason, so they are dropped.
+void DropAlsaReport(const char*, int, const char*, int, const char*, ...) {}
+
 // Opens SDL audio at the system's format; false (with the reason on stderr) when no real
 // device is available.
 bool OpenSdl(SoundDevice* device) {
+  snd_lib_error_set_handler(DropAlsaReport);
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "dsound: no audio (%s); using a silent clock-paced device\n",
                  SDL_GetError());

@@ -95,9 +95,10 @@ void SendCurrentSize(WindowRecord* window, bool always) {
 }
 
 // Key messages: lParam holds the repeat count 1, bit 30 the previous key state and bit 31
-// the transition state (1 for a release).
+// the transition state (1 for a release). SDL holds a window's focus-in back for 200 ms and
+// gives the keys of that time no window; the X server gave them to ours, the topmost.
 void PostKey(const SDL_KeyboardEvent& key) {
-  WindowRecord* window = FindBySdlId(key.windowID);
+  WindowRecord* window = key.windowID != 0 ? FindBySdlId(key.windowID) : GetForegroundWindow();
   const WPARAM virtualKey = Win32VirtualKeyFromSdl(key.keysym.sym);
   if (window == nullptr || virtualKey == 0) return;
   const bool down = key.type == SDL_KEYDOWN;
@@ -301,7 +302,13 @@ bool Win32InitVideo() {
   static const bool ready = [] {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (DisplayNamed() && OpenVideo()) return true;
+    // An X display named: only X is tried (SDL_VIDEODRIVER still decides), so a dead one is
+    // not followed by a Wayland attempt that prints its own complaint.
+    if (SDL_getenv("DISPLAY") != nullptr) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    if (DisplayNamed() && OpenVideo()) {
+      Win32EndOnDisplayLoss();
+      return true;
+    }
     const char* named = SDL_getenv("DISPLAY");
     std::fprintf(stderr,
                  "halvex: no display found (DISPLAY is %s): DISPLAY must name a running X "
@@ -407,6 +414,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, in
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
+  Win32EndOnDisplayLoss();  // the dialog library may have put its own back meanwhile
   WindowRecord* window = Win32NewWindow(WindowKind::kTopLevel);
   window->procedure = windowClass->procedure;
   window->className = windowClass->name;

@@ -38,6 +38,11 @@ struct WindowRecord {
 
 // A new live record in the registry.
 HWND Win32NewWindow(WindowKind kind);
+// Makes a lost X connection end the process with -1 and the line "halvex: the display closed"
+// instead of the display libraries' own exit; each library that opens a connection installs
+// its own handler (the dialog library at times again later), so this follows every opening
+// and every window's creation.
+void Win32EndOnDisplayLoss();
 // True for a handle from the registry that is still alive.
 bool Win32IsAlive(HWND window);
 

@@ -68,8 +68,10 @@ void TimelineDrawFades(const Timeline& timeline, uint32_t index, float t, float 
 // presents the picture already shown, so that the programs and the rasteriser's variants the
 // playback needs are made before it starts. Puts back what playback would see: transform
 // programs restart, dynamic meshes hold their undeformed vertices, every render target is
-// recreated transparent black, the 2D state is closed and the alpha test off.
-void TimelineWarmUp();
+// recreated transparent black, the 2D state is closed and the alpha test off. readMessages
+// (null: none) reads the window's messages after each clip; once it says false no further
+// clip is drawn and the frame ends as above.
+void TimelineWarmUp(bool (*readMessages)());
 // The music player's note callback (sequencer thread): for track 0..15 adds velocity / 128 to
 // that track's sync value. context is the Timeline; null or another track changes nothing.
 void TimelineOnNote(void* context, int32_t track, uint8_t note, uint8_t velocity);

@@ -23,8 +23,9 @@ void CollectScenes(Scene* scene, std::vector<Scene*>& scenes) {
   }
 }
 
-// Renders each clip's scene at the clip's start into `canvas`; returns the scenes reached.
-std::vector<Scene*> DrawClipStarts(Timeline& timeline, Texture* canvas) {
+// Renders each clip's scene at the clip's start into `canvas`, calling readMessages (when
+// given) after each, until it says false; returns the scenes reached.
+std::vector<Scene*> DrawClipStarts(Timeline& timeline, Texture* canvas, bool (*readMessages)()) {
   Device& device = *timeline.device;
   std::vector<Scene*> scenes;
   float acc = 0.0f;
@@ -36,6 +37,7 @@ std::vector<Scene*> DrawClipStarts(Timeline& timeline, Texture* canvas) {
       SceneAnimate(scene, 0.0f, nullptr);
       SceneRender(scene, acc, device, canvas);
       TimelineDrawFades(timeline, i, acc, acc);
+      if (readMessages && !readMessages()) break;
     }
     acc += clip->duration;
     ++i;
@@ -51,7 +53,7 @@ void UploadDynamicMeshes(Renderer& renderer) {
 
 }  // namespace
 
-void TimelineWarmUp() {
+void TimelineWarmUp(bool (*readMessages)()) {
   if (!TimelineInstance) return;
   Timeline& timeline = *TimelineInstance;
   Device& device = *timeline.device;
@@ -62,7 +64,9 @@ void TimelineWarmUp() {
                                               std::max(1u, DeviceGetHeight(device) / 4));
   if (!canvas) return;
   TimelineBeginFrame();
-  for (Scene* scene : DrawClipStarts(timeline, canvas)) SceneReleaseContexts(*scene);
+  for (Scene* scene : DrawClipStarts(timeline, canvas, readMessages)) {
+    SceneReleaseContexts(*scene);
+  }
   TargetManagerSelect(targets, nullptr, 0);
   TargetManagerDestroyTarget(targets, canvas);
   UploadDynamicMeshes(*device.renderer);

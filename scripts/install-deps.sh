@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   # platform stand-in: window, GL, audio, dialog, text
   libsdl2-dev libepoxy-dev libgtk-3-dev libfreetype-dev libfontconfig-dev libx11-dev
+  libasound2-dev
   fonts-dejavu-core fonts-liberation
   # headless display with software OpenGL, and real key events for the dialog test
   xvfb xauth libgl1-mesa-dri libglx-mesa0 xdotool

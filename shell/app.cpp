@@ -25,6 +25,7 @@ struct Application {
   uint32_t height;     // pixels
   uint8_t fullScreen;  // 1 unless "Run windowed" was checked
   MusicPlayer* player;
+  uint8_t quit;  // WM_QUIT was read: the window is gone (Escape or a close)
 };
 
 Application g_app{};
@@ -42,14 +43,31 @@ bool StartDevice() {
   return DeviceStartUp(device, g_app.width, g_app.height, g_app.fullScreen);
 }
 
+// Hands every waiting message to the window procedure. False once WM_QUIT was read (the
+// window procedure posts it when the window goes; Escape destroys it), now or before.
+bool ReadMessages() {
+  MSG message{};
+  while (!g_app.quit && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    if (message.message == WM_QUIT) g_app.quit = 1;
+  }
+  return !g_app.quit;
+}
+
 // Builds every object of the production from the embedded scene script, drawing the loading
 // bar meanwhile, keeps the timeline it returns as the current one and draws every clip's start
-// once off-screen, so that no frame of the playback waits for a program to be made.
-void LoadProduction() {
+// once off-screen, so that no frame of the playback waits for a program to be made. The
+// window's messages are read at every loading-bar redraw and after every clip's start; false
+// when they ended the load.
+bool LoadProduction() {
   g_app.reader = SceneReaderCreate(g_app.device);
+  g_app.reader->readMessages = ReadMessages;
   TimelineInstance = RunSceneScript(*g_app.reader);
+  if (g_app.quit) return false;
   TimelineStoreRest();
-  TimelineWarmUp();
+  TimelineWarmUp(ReadMessages);
+  return !g_app.quit;
 }
 
 // The embedded song and instruments; a sound output that cannot open leaves the player silent
@@ -78,19 +96,9 @@ bool IdlePass() {
 }
 
 // Messages first; a frame only when none is waiting. Ends after the frame in which the
-// timeline or the song ended, or when WM_QUIT was read (the window procedure posts it when
-// the window goes; Escape destroys it).
+// timeline or the song ended, or when WM_QUIT was read.
 void RunMessageLoop() {
-  MSG message{};
-  uint8_t end = 0;
-  while (!end) {
-    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    } else if (!IdlePass()) {
-      end = 1;
-    }
-    if (message.message == WM_QUIT) end = 1;
+  while (ReadMessages() && IdlePass()) {
   }
 }
 
@@ -110,14 +118,16 @@ void ShutDown() {
 int WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunApplication(); }
 
 // A failure before the loop returns at once: the failing step has shown its box and undone
-// its own window and display mode; what was made before it stays until the process ends.
+// its own window and display mode; what was made before it stays until the process ends. A
+// load that Escape or a close ended starts no music and shuts down as a normal end does.
 int32_t RunApplication() {
   if (!StartDevice()) return kExitFailed;
-  LoadProduction();
   timeBeginPeriod(1);
-  StartMusic();
-  TimelineStart();
-  RunMessageLoop();
+  if (LoadProduction()) {
+    StartMusic();
+    TimelineStart();
+    RunMessageLoop();
+  }
   ShutDown();
   return kExitNormal;
 }

@@ -86,7 +86,7 @@ TEST(ProductionTest, LoadsAndEveryClipMatchesItsReferenceFrames) {
   // As the program plays: every clip's start drawn once off-screen, then the song from 0,
   // sequenced here so that each frame has the sync values of playback at its audio time.
   TimelineStoreRest();
-  TimelineWarmUp();
+  TimelineWarmUp(nullptr);
   MusicPlayer* player = MusicPlayerInit(crt::AlignedNew<MusicPlayer>());
   testsupport::SongClock clock = testsupport::SongClockStart(player);
   TimelineStart();

@@ -84,4 +84,24 @@ TEST(RunSceneScriptTest, AStreamWithoutFinalZeroEndsAtTheEndOfTheData) {
   EXPECT_EQ(r->ticks, 4u);                             // opcode, invert, end-of-data 0, final 0
 }
 
+// The window's messages are read after each loading-bar redraw (one in every fifteen ticks);
+// once they say stop, a texture ends at its next operation and the script at its next opcode.
+TEST(RunSceneScriptTest, AStopReadFromTheMessagesEndsTheScript) {
+  std::string text = "texture a 4 4 1 0 0\n";
+  for (int i = 0; i < 40; ++i) text += " invert\n";
+  for (char name : {'b', 'c', 'd', 'e', 'f'})
+    text += "end\ntexture " + std::string(1, name) + " 4 4 1 0 0\n";
+  text += "end\n";
+  ReaderPtr r = ReaderOver(loadertest::Assemble(text));
+  static int reads = 0;
+  r->readMessages = [] {
+    ++reads;
+    return false;
+  };
+  RunSceneScript(*r);
+  EXPECT_EQ(reads, 1);
+  EXPECT_LE(r->ticks, 16u);  // the stop at tick 15 at the latest, then the next opcode's
+  EXPECT_LE(ListCount(*r->lists[kListTextures]), 1u);  // none when the opcode's tick read
+}
+
 }  // namespace

@@ -113,4 +113,19 @@ TEST_F(DsoundTest, ClockDeviceFollowsTheMonotonicClockOnlyWhilePlaying) {
   EXPECT_EQ(PlayCursor(), stopped);
 }
 
+// A sound output that cannot open says so in its one line; the sound library's own complaints
+// stay off the terminal (card 99 does not exist).
+TEST(DsoundNoDevice, OnlyTheStandInsLineShows) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("SDL_AUDIODRIVER", "alsa", 1);
+        setenv("AUDIODEV", "hw:99", 1);
+        IDirectSound8* sound = nullptr;
+        std::exit(DirectSoundCreate8(nullptr, &sound, nullptr));
+      },
+      ::testing::ExitedWithCode(DS_OK),
+      "^dsound: no audio[^\n]*; using a silent clock-paced device\n$");
+}
+
 }  // namespace

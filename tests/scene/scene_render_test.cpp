@@ -176,7 +176,8 @@ TEST_F(TimelineFrameTest, CameralessClipsFadesAndTheEnd) {
 // Drawing every clip's start before play changes nothing that playback shows: the picture on
 // screen stays, the next frame is the one a fresh start draws (A, which the background is drawn
 // into without a clear, is transparent again), the 2D state is closed and the alpha test the
-// light passes leave on is off.
+// light passes leave on is off. The window's messages are read after each clip until they say
+// stop; a stopped warm-up leaves the same.
 TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
   Scene& scene = NewScene();
   scene.background = Solid(0xFF008000u);
@@ -184,12 +185,16 @@ TEST_F(TimelineFrameTest, WarmUpLeavesWhatPlaybackSees) {
   AddLeaf(scene, &FinishedBox(0, 1));
   AddLight(scene, 0, 0, 100.0f);
   Add(&scene, 1.0f, 0.5f, kClipColorFade, 0xFF0000FFu);
+  Add(&scene, 1.0f);
+  static int reads = 0, stopAt = 0;  // stop at the stopAt-th read; 0: never
   std::vector<uint32_t> frames[2];
   for (std::vector<uint32_t>& frame : frames) {
     At(100);
     ASSERT_TRUE(TimelineRenderFrame());
     frame = ReadBack();
-    TimelineWarmUp();
+    reads = 0, stopAt = &frame == frames ? 0 : 1;
+    TimelineWarmUp([] { return ++reads != stopAt; });
+    EXPECT_EQ(reads, 2 - stopAt);  // one read after each of the two clips
     EXPECT_EQ(ReadBack(), frame);
     EXPECT_TRUE(d3d9test::RenderState(d3d(), D3DRS_ALPHATESTENABLE) == 0 && transform().index == 0);
     AudioClockReset();

@@ -81,8 +81,8 @@ class DeviceShell : public ::testing::Test {
 // window's size. Windowed, the window is the client area plus the frame (4 a side, 23 for the
 // caption), and a real resize through the message pump (minimising and restoring do not count)
 // is picked up once: back buffer and frame targets take the new client size. Full screen changes
-// the display mode, hides the cursor and covers the mode it got (on a 1280 x 1024 display no
-// 640 x 480 mode exists: the client area counts). Escape removes the window at once; shutdown
+// the display mode, hides the cursor and covers the mode it got (on a display without a 640 x
+// 480 mode, the one it has: the client area counts). Escape removes the window at once; shutdown
 // frees everything, gives mode and cursor back, and a class that cannot be unregistered shows the
 // shutdown box.
 TEST_F(DeviceShell, StartUpResizeAndShutDown) {
@@ -119,7 +119,9 @@ TEST_F(DeviceShell, StartUpResizeAndShutDown) {
     }
     int width = 0, height = 0;
     SDL_GetWindowSize(Win32GetSdlWindow(device_.window), &width, &height);
-    EXPECT_EQ(width, fullScreen ? 1280 : 400);
+    SDL_DisplayMode shown{};
+    SDL_GetCurrentDisplayMode(0, &shown);
+    EXPECT_EQ(width, fullScreen ? shown.w : 400);
     EXPECT_EQ(d3d9test::Viewport(device_.device).Width, uint32_t(width));
     EXPECT_EQ(device_.height, uint32_t(height));
     EXPECT_EQ(device_.FrameTargetC->width, width);

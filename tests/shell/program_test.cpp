@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -32,12 +33,17 @@ namespace {
 // printing to stderr the win32 calls ("win32: <call>" a line), then "windows=<n> threads=<n>
 // pictures=<some|none>" (a picture: a presented frame of more than 32 colours) and
 // "boxes: <text>|<text>|".
-[[noreturn]] void RunMainBodyInChild(const std::function<void()>& arrange) {
+// atFirstFrame (when given) runs at the first frame presented, the loading bar's first.
+[[noreturn]] void RunMainBodyInChild(const std::function<void()>& arrange,
+                                     void (*atFirstFrame)() = nullptr) {
   if (!Win32InitVideo()) std::exit(100);
   d3d9test::ResetHooks();
   d3d9test::SetAdapterModes({{640, 480, 60, D3DFMT_X8R8G8B8}, {800, 600, 60, D3DFMT_X8R8G8B8}});
-  static int pictures = 0;
+  static int pictures = 0, frames = 0;
+  static void (*firstFrame)() = nullptr;
+  firstFrame = atFirstFrame;
   d3d9test::SetPresentHook([](IDirect3DDevice9* device) {
+    if (frames++ == 0 && firstFrame) firstFrame();
     pictures += testsupport::DistinctColours(d3d9test::ReadBackBuffer(device), 33) > 32;
   });
   DsoundTestSetBackend(DsoundTestBackend::kDrain);
@@ -61,6 +67,15 @@ namespace {
 }
 
 constexpr int kExitFailed = 255;  // -1 as the process reports it
+
+// This process's turn with the shared display, for as long as the record lives: typed dialogs
+// of tests running side by side take turns, and a program's window takes the focus when it
+// shows.
+struct DisplayTurn {
+  int lock = open("/tmp/halvex-typed-dialog.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+  DisplayTurn() { flock(lock, LOCK_EX); }
+  ~DisplayTurn() { close(lock); }
+};
 
 // Each start-up failure shows its one box and ends the run with -1 before any frame: no
 // sequencer thread, and a failing window or device gives the display mode back.
@@ -93,6 +108,30 @@ TEST(MainBody, StartUpFailuresEndWithMinusOne) {
   }
 }
 
+// Escape or a close during loading ends the load: no sound thread is started, no frame of the
+// production shown, and the run ends normally.
+TEST(MainBody, EscapeOrCloseDuringLoadingEndsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  if (!Win32InitVideo()) GTEST_SKIP() << "no display";
+  for (void (*press)() : {+[] { TestInjectKey(GetForegroundWindow(), VK_ESCAPE); },
+                          +[] { TestInjectClose(GetForegroundWindow()); }}) {
+    EXPECT_EXIT(RunMainBodyInChild([] {}, press), ::testing::ExitedWithCode(0),
+                "windows=1 threads=0 pictures=none\nboxes: \n$");
+  }
+}
+
+// Played to its end (windowed), the production shows pictures and ends with 0.
+TEST(MainBody, PlaysToItsEnd) {
+  GTEST_FLAG_SET(death_test_style,
+                 "threadsafe");  // a fresh process: forking this one's threads hangs
+  if (!Win32InitVideo()) GTEST_SKIP() << "no display";
+  EXPECT_EXIT(RunMainBodyInChild([] {
+                static DisplayTurn turn;
+                TestScriptDialog({{TestDialogActionKind::kToggle}, {TestDialogActionKind::kOk}});
+              }),
+              ::testing::ExitedWithCode(0), "windows=1 threads=1 pictures=some\nboxes: \n$");
+}
+
 // Polls `done` every 50 ms for up to `limitMs`; whether it came true.
 bool Within(int limitMs, const std::function<bool()>& done) {
   for (int waited = 0; !done(); waited += 50) {
@@ -102,14 +141,21 @@ bool Within(int limitMs, const std::function<bool()>& done) {
   return true;
 }
 
-// The program started from `path`, killed when the record goes.
+// The program started from `path` (with `args`; stderr to the file `errors` when given), killed
+// when the record goes.
 struct Child {
   pid_t pid = -1;
   int code = -2;  // exit code 0..255 once ended; -1 when it did not end normally; -2 running
 
-  explicit Child(std::string path) {
-    char* argv[] = {path.data(), nullptr};
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ) != 0) pid = -1;
+  explicit Child(std::string path, std::vector<std::string> args = {}, const char* errors = "") {
+    std::vector<char*> argv = {path.data()};
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (*errors) posix_spawn_file_actions_addopen(&actions, 2, errors, O_WRONLY | O_CREAT, 0600);
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
   }
   bool Ended(int milliseconds) {
     return Within(milliseconds, [this] {
@@ -154,16 +200,14 @@ bool PressUntilGone(const Child& program, const std::string& key) {
 }
 
 // Escape in the dialog ends the program with -1; Enter starts it, and Escape in its window ends
-// the run normally; played to its end, the production shows pictures and ends with 0.
-TEST(Program, CancelEscapeAndTheWholeProduction) {
+// the run normally.
+TEST(Program, CancelAndEscape) {
   if (!std::getenv("DISPLAY") || std::system("command -v xdotool > /dev/null") != 0)
     GTEST_SKIP() << "no display or no xdotool";
   const std::string path =
       std::filesystem::read_symlink("/proc/self/exe").parent_path() / "../halvex";
   ASSERT_EQ(access(path.c_str(), X_OK), 0) << path;
-  // Typed dialogs of tests running side by side on one display take turns; the program's own
-  // window takes the focus when it shows, so the turn lasts until this test ends.
-  flock(open("/tmp/halvex-typed-dialog.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666), LOCK_EX);
+  DisplayTurn turn;
   Child cancelled(path);
   ASSERT_TRUE(PressUntilGone(cancelled, "Escape"));
   ASSERT_TRUE(cancelled.Ended(60000));
@@ -175,13 +219,41 @@ TEST(Program, CancelEscapeAndTheWholeProduction) {
   // The song alone runs for over three minutes: an end within seconds of the press is Escape's.
   ASSERT_TRUE(escaped.Ended(20000));
   EXPECT_EQ(escaped.code, 0);
+}
 
-  // Forked without a new exec: the child shares this test's turn on the display.
-  GTEST_FLAG_SET(death_test_style, "fast");
-  EXPECT_EXIT(RunMainBodyInChild([] {
-                TestScriptDialog({{TestDialogActionKind::kToggle}, {TestDialogActionKind::kOk}});
-              }),
-              ::testing::ExitedWithCode(0), "windows=1 threads=1 pictures=some\nboxes: \n$");
+// The X server going away while the program runs ends it with -1 and one line that says so.
+// The server is the test's own, so killing it touches no other test.
+TEST(Program, TheDisplayClosingEndsWithMinusOne) {
+  if (std::system("command -v Xvfb > /dev/null && command -v xdotool > /dev/null") != 0)
+    GTEST_SKIP() << "no Xvfb or no xdotool";
+  int pipeFds[2];
+  ASSERT_EQ(pipe(pipeFds), 0);
+  Child server("Xvfb", {"-displayfd", std::to_string(pipeFds[1]), "-nolisten", "tcp"});
+  close(pipeFds[1]);
+  char number[16] = {};
+  ASSERT_GT(read(pipeFds[0], number, sizeof number - 1), 0);
+  close(pipeFds[0]);
+  const char* shared = std::getenv("DISPLAY");
+  struct Restore {  // the shared display again for the tests after this one
+    std::string display;
+    ~Restore() { display.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", display.c_str(), 1); }
+  } restore{shared ? shared : ""};
+  setenv("DISPLAY", (":" + std::string(number, std::strcspn(number, "\n"))).c_str(), 1);
+  const std::string errors = testing::TempDir() + "halvex-display-closed.txt";
+  unlink(errors.c_str());
+  Child program(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "../halvex", {},
+                errors.c_str());
+  ASSERT_TRUE(PressUntilGone(program, "Return")) << "no dialog";
+  ASSERT_TRUE(Within(60000, [&] { return Windows(program) != "\n"; })) << "no window";
+  kill(server.pid, SIGKILL);
+  ASSERT_TRUE(server.Ended(10000));
+  ASSERT_TRUE(program.Ended(60000));
+  EXPECT_EQ(program.code, kExitFailed);
+  std::string text;
+  FILE* file = std::fopen(errors.c_str(), "r");
+  for (char line[256]; file && std::fgets(line, sizeof line, file);) text += line;
+  if (file) std::fclose(file);
+  EXPECT_TRUE(text.ends_with("halvex: the display closed\n")) << text;
 }
 
 }  // namespace

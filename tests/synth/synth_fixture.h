@@ -54,25 +54,7 @@ inline int OscParam(int n, int offset) {
   return kParamOscillatorBase + kOscillatorParamStride * n + offset;
 }
 
-// Frequency in Hz of a steady tone: rising zero crossings, each placed by linear interpolation,
-// counted over the span from the first to the last.
-inline double ToneFrequency(const std::vector<float>& x, double rate) {
-  double first = 0.0, last = 0.0;
-  int cycles = -1;
-  for (size_t i = 1; i < x.size(); ++i) {
-    if (x[i - 1] >= 0.0f || x[i] < 0.0f) continue;
-    last = double(i - 1) + x[i - 1] / (double(x[i - 1]) - x[i]);
-    if (++cycles == 0) first = last;
-  }
-  return cycles * rate / (last - first);
-}
-
-// Root mean square, and the largest magnitude (infinity when a sample is not finite).
-inline double Rms(const std::vector<float>& x) {
-  double sum = 0.0;
-  for (float v : x) sum += static_cast<double>(v) * v;
-  return x.empty() ? 0.0 : std::sqrt(sum / x.size());
-}
+// The largest magnitude of the samples (infinity when one is not finite).
 inline double PeakAbs(const std::vector<float>& x) {
   double m = 0.0;
   for (float v : x) m = std::isfinite(v) ? std::fmax(m, std::fabs(double(v))) : INFINITY;

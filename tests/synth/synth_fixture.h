@@ -102,18 +102,6 @@ class VoiceTest : public PatchTest {
     VoiceCleanup(&voice_);
     PatchTest::TearDown();
   }
-  // A plain sine on oscillator 0: waveform 1, gain 1, level 1, linear pan 0.5, master 0 dB
-  // (x 0.1), one unison copy; octave, semitone and fine tune 0 on all three oscillators.
-  void UseSine() {
-    for (auto [offset, value] :
-         {std::pair{kOscWaveform, 1.0f}, {kOscGain, 1.0f}, {kOscLevel, 1.0f}, {kOscPan, 0.5f}})
-      Set(OscParam(0, offset), value);
-    Set(kParamMasterGain, 0.0f);
-    // These ranges start below 0: a fresh patch plays 8 octaves down, detuned.
-    for (int n = 0; n < 3; ++n)
-      for (int offset : {kOscOctave, kOscSemitone, kOscFineLeft, kOscFineRight})
-        Set(OscParam(n, offset), 0.0f);
-  }
   // Binds the voice, sets its pitch to the note's frequency (no glide), triggers its envelopes
   // and opens the gate, as a channel starts a note on a free voice.
   void StartNote(int note) {

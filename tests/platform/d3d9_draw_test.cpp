@@ -146,7 +146,6 @@ TEST_F(D3D9Draw, EveryBlendFactorAndOperationOnKnownColours) {
 }
 
 // With the test off the same draws keep every pixel: the programs without the test draw.
-// With the test off the same draws keep every pixel: the programs without the test draw.
 TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
   device_->SetRenderState(D3DRS_ALPHAREF, 8);
   device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
@@ -169,27 +168,6 @@ TEST_F(D3D9Draw, AlphaTestAtEightKeepsEightAndAboveInBothPixelPrograms) {
         rows.push_back({x + 1, y, kept ? colour : kBlack});
     }
     ExpectPixels(rows);
-  }
-}
-
-// Culling drops counter-clockwise triangles on screen (y downwards), clip-space (left half) and
-// pre-transformed (right half) alike: clockwise ones at the top, counter-clockwise below; without
-// culling both draw.
-TEST_F(D3D9Draw, CullingDropsCounterClockwiseOnScreen) {
-  const std::vector<ClipVertex> clip = {At(4, 4, kWhite),  At(28, 4, kWhite), At(4, 28, kWhite),
-                                        At(4, 36, kWhite), At(4, 60, kWhite), At(28, 36, kWhite)};
-  testsupport::ScreenVertex screen[6];
-  for (int i = 0; i < 6; ++i)
-    screen[i] = {
-        (clip[i].x + 1) * 32 + 31.5f, (1 - clip[i].y) * 32 - 0.5f, 0.5f, 1, kWhite, 0, 0, 0};
-  for (DWORD cull : {D3DCULL_CCW, D3DCULL_NONE}) {
-    device_->SetRenderState(D3DRS_CULLMODE, cull);
-    Clear(kBlack);
-    DrawClip(clip);
-    device_->SetVertexDeclaration(screenLayout_);
-    device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, screen, sizeof screen[0]);
-    const uint32_t ccw = cull == D3DCULL_CCW ? kBlack : kWhite;
-    ExpectPixels({{8, 8, kWhite}, {8, 40, ccw}, {40, 8, kWhite}, {40, 40, ccw}});
   }
 }
 

@@ -157,8 +157,8 @@ std::string PixelProbe(const std::string& reg) {
   return "ps_2_0\ndcl " + reg + "\nmov oC0, " + reg + "\n";
 }
 
-void ExpectNear(F4 got, F4 want, const std::string& what, int components) {
+void ExpectNear(F4 got, F4 want, const std::string& what) {
   const float g[4] = {got.x, got.y, got.z, got.w}, w[4] = {want.x, want.y, want.z, want.w};
-  for (int i = 0; i < components; ++i)
+  for (int i = 0; i < 4; ++i)
     EXPECT_NEAR(g[i], w[i], 1e-5f + 1e-5f * std::fabs(w[i])) << what << " [" << i << "]";
 }

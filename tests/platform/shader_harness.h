@@ -52,5 +52,5 @@ F4 HarnessDraw(unsigned program, const HarnessVertex& vertex);
 std::string VertexProbe();
 std::string PixelProbe(const std::string& reg);
 
-// The first `components` of `got` within 1e-5 (relative and absolute) of `want`.
-void ExpectNear(F4 got, F4 want, const std::string& what = "", int components = 4);
+// `got` within 1e-5 (relative and absolute) of `want`.
+void ExpectNear(F4 got, F4 want, const std::string& what = "");

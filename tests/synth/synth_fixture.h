@@ -54,25 +54,7 @@ inline int OscParam(int n, int offset) {
   return kParamOscillatorBase + kOscillatorParamStride * n + offset;
 }
 
-// Frequency in Hz of a steady tone: rising zero crossings, each placed by linear interpolation,
-// counted over the span from the first to the last.
-inline double ToneFrequency(const std::vector<float>& x, double rate) {
-  double first = 0.0, last = 0.0;
-  int cycles = -1;
-  for (size_t i = 1; i < x.size(); ++i) {
-    if (x[i - 1] >= 0.0f || x[i] < 0.0f) continue;
-    last = double(i - 1) + x[i - 1] / (double(x[i - 1]) - x[i]);
-    if (++cycles == 0) first = last;
-  }
-  return cycles * rate / (last - first);
-}
-
-// Root mean square, and the largest magnitude (infinity when a sample is not finite).
-inline double Rms(const std::vector<float>& x) {
-  double sum = 0.0;
-  for (float v : x) sum += static_cast<double>(v) * v;
-  return x.empty() ? 0.0 : std::sqrt(sum / x.size());
-}
+// The largest magnitude of the samples (infinity when one is not finite).
 inline double PeakAbs(const std::vector<float>& x) {
   double m = 0.0;
   for (float v : x) m = std::isfinite(v) ? std::fmax(m, std::fabs(double(v))) : INFINITY;
@@ -119,18 +101,6 @@ class VoiceTest : public PatchTest {
   void TearDown() override {
     VoiceCleanup(&voice_);
     PatchTest::TearDown();
-  }
-  // A plain sine on oscillator 0: waveform 1, gain 1, level 1, linear pan 0.5, master 0 dB
-  // (x 0.1), one unison copy; octave, semitone and fine tune 0 on all three oscillators.
-  void UseSine() {
-    for (auto [offset, value] :
-         {std::pair{kOscWaveform, 1.0f}, {kOscGain, 1.0f}, {kOscLevel, 1.0f}, {kOscPan, 0.5f}})
-      Set(OscParam(0, offset), value);
-    Set(kParamMasterGain, 0.0f);
-    // These ranges start below 0: a fresh patch plays 8 octaves down, detuned.
-    for (int n = 0; n < 3; ++n)
-      for (int offset : {kOscOctave, kOscSemitone, kOscFineLeft, kOscFineRight})
-        Set(OscParam(n, offset), 0.0f);
   }
   // Binds the voice, sets its pitch to the note's frequency (no glide), triggers its envelopes
   // and opens the gate, as a channel starts a note on a free voice.

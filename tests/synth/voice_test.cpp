@@ -6,73 +6,9 @@
 
 namespace {
 
-// A waveform cycle spans two periods: a voice sounds an octave below its frequency. Semitones
-// add to the octave factor (1 + 7/12, not 2^(7/12)), fine tune detunes each side linearly by
-// 1/768 per step, the master gain scales by a tenth of its decibel power. Each case sets its
-// parameters over the plain sine and is measured after the first (fading-in) block.
-TEST_F(VoiceTest, PitchAndLevelOfTheRenderedSine) {
-  // Linear pan 0.5 gives amplitude 0.5 per side, master 0 dB x 0.1: rms 0.05 / sqrt 2.
-  const double half = NoteToFrequency(57) / 2.0, rms = 0.05 / std::sqrt(2.0);
-  const int fineL = OscParam(0, kOscFineLeft), fineR = OscParam(0, kOscFineRight);
-  const int copies = kParamUnisonCopies, detune = kParamUnisonDetune,
-            spread = kParamUnisonPanSpread;
-  const struct {
-    const char* what;
-    std::vector<std::pair<int, float>> params;
-    int note;
-    double leftHz, rightHz, rms;  // within 0.5 Hz; the left side's, within 1 %
-  } cases[] = {
-      {"note 57", {}, 57, half, half, rms},
-      {"octave 1", {{OscParam(0, kOscOctave), 1}}, 57, 2 * half, 2 * half, rms},
-      {"semitone 7", {{OscParam(0, kOscSemitone), 7}}, 57, half * 19 / 12, half * 19 / 12, rms},
-      {"fixed 400 Hz", {{OscParam(0, kOscFixedFreq), 20}}, 70, 200, 200, rms},
-      {"fine tune", {{fineL, 1}, {fineR, -0.5f}}, 57, half * 832 / 768, half * 760 / 768, rms},
-      {"-20 dB", {{kParamMasterGain, -20}}, 57, half, half, rms / 100},
-      {"+20 dB", {{kParamMasterGain, 20}}, 57, half, half, rms * 100},
-      // One unison copy is neither detuned nor panned; of two at detune 0.5, the second is 4/768
-      // up on the left and down on the right: the sums beat (no null in the window) at their
-      // mean pitch (level unchecked).
-      {"unison of one", {{copies, 1}, {detune, 1}, {spread, 1}}, 57, half, half, rms},
-      {"unison of two", {{copies, 2}, {detune, 0.5f}}, 57, half * 770 / 768, half * 766 / 768, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    TearDown();
-    SetUp();
-    UseSine();
-    for (const auto& [index, value] : c.params) Set(index, value);
-    StartNote(c.note);
-    RenderedAudio a = Render(64);
-    for (std::vector<float>* side : {&a.left, &a.right})
-      side->erase(side->begin(), side->begin() + kBlockFrames);
-    EXPECT_NEAR(ToneFrequency(a.left, kSampleRate), c.leftHz, 0.5);
-    EXPECT_NEAR(ToneFrequency(a.right, kSampleRate), c.rightHz, 0.5);
-    if (c.rms > 0) EXPECT_NEAR(Rms(a.left), c.rms, c.rms * 0.01);
-  }
-}
-
-TEST_F(VoiceTest, NoteFadesInOverItsFirstBlockAndEndsAfterTheGateCloses) {
-  UseSine();
-  Set(OscParam(0, kOscPanLaw), 1.0f);  // equal power: sqrt(0.5) per side
-  StartNote(57);
-  std::vector<bool> sounded;
-  RenderedAudio a = Render(2, &sounded);
-  const double level = 0.1 * std::sqrt(0.5);
-  auto peak = [&](int from, int to) {
-    return PeakAbs(std::vector<float>(a.left.begin() + from, a.left.begin() + to));
-  };
-  EXPECT_EQ(a.left[0], 0.0f);
-  EXPECT_LT(peak(0, 128), 0.5 * level + 1e-6);
-  EXPECT_GT(peak(128, 256), 0.5 * level);
-  EXPECT_NEAR(peak(256, 512), level, 1e-3);
-  voice_.gate = 0;  // no level envelope: the gate is the level
-  sounded.clear();
-  a = Render(3, &sounded);
-  EXPECT_TRUE(sounded[0]);   // fades out to 0 over this block
-  EXPECT_FALSE(sounded[1]);  // both saved amplitudes are 0: silent
-  EXPECT_NEAR(a.left[kBlockFrames - 1], 0.0f, 2e-3f);
-  EXPECT_EQ(peak(kBlockFrames, 3 * kBlockFrames), 0.0);
-}
+// The pitch and level of a sounding voice (octave, semitone and fine steps, master gain,
+// unison detune and spread), its fade-in over the first block and its end after the gate
+// closes are held by the song's reference checksums.
 
 // A state for a steady render of oscillator 0 at `frequency` Hz: amplitude 1 from the start.
 OscVoiceState Steady(float frequency) {

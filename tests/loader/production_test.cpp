@@ -2,6 +2,7 @@
 // timeline lasts as long as the song, and frames of every clip match their stored references
 // (tests/data/frames; scripts/update-references rewrites them after a change on purpose).
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <iterator>
 
@@ -50,6 +51,19 @@ float SongSeconds() {
   return static_cast<float>(ticks) * 880.0f / 44100.0f;
 }
 
+// A track without a loop whose keys end before its clip's cut leaves its target at rest for
+// the clip's last frames: the picture snaps back to its opening view unless the last key is
+// the rest pose itself (no offset, no turn).
+bool SnapsBackBeforeCut(const AnimTrack& track, float clipSeconds) {
+  if (track.loop || !track.keys->first) return false;
+  const TrackKey& last = *ListNodeAs<const TrackKey>(*track.keys->last);
+  if (last.time >= clipSeconds) return false;
+  const Vec3& p = *last.pose.position;
+  const Quaternion& q = *last.pose.rotation;
+  return std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.z) > 1e-4f ||
+         std::fabs(std::fabs(q.w) - 1.0f) > 1e-4f;
+}
+
 // Frames presented while loading, and the last one.
 int g_presented = 0;
 std::vector<uint32_t> g_lastFrame;
@@ -95,6 +109,11 @@ TEST(ProductionTest, LoadsAndEveryClipMatchesItsReferenceFrames) {
   for (const Clip* clip : ListItems<Clip>(*reader->timeline->clips)) {
     ASSERT_NE(clip->scene->camera, nullptr) << "clip " << index;
     if (clip->duration == 0.0f) continue;  // the closing fade: never current, only its fade shows
+    for (const AnimBinding* binding : ListItems<AnimBinding>(*clip->scene->bindings)) {
+      for (const BindingEntry* entry : ListItems<BindingEntry>(*binding->entries)) {
+        EXPECT_FALSE(SnapsBackBeforeCut(*entry->track, clip->duration)) << "clip " << index;
+      }
+    }
     for (size_t sample = 0; sample < std::size(kSamples); ++sample) {
       const float t = start + clip->duration * kSamples[sample];
       testsupport::SongClockAdvance(clock, t);

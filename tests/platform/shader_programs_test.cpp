@@ -49,6 +49,9 @@ TEST(ShaderOps, PixelModelTwoArithmetic) {
        {"frc r1, t0.z\npow r0, t0.y, r1.x", All(1)},
        {"frc r1, t0.z\npow r0, r1.x, c0.y", All(0)},
        {"pow r0, t0.x, -c0.y", All(4)},
+       {"frc r1, t0.z\ncmp r0, r1.x, c0, t1", {0, 2, 0.125f, 0.25f}},  // exactly 0 takes src1
+       {"mov r0, c0\nsincos r0.xy, c0.z, c1, c1",
+        {std::cos(0.125f), std::sin(0.125f), 0.125f, 0.25f}},
        {"nrm r0, t1", {0.3f / len, 0.6f / len, 0.9f / len, 1.2f / len}},
        {"nrm r0, c1", All(0)},
        {"crs r0.xyz, t0, t1\nmov r0.w, c0.w",

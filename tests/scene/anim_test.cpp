@@ -39,7 +39,8 @@ TEST(AnimBinding, FirstCoveringEntryPosesTheTargetOverItsRest) {
       cubic{{1, 0, 0.0f, {{0, 0}, {1, 1}, {2, 5}, {3, 6}}, {}}},
       // an empty track covering t = 0 only, then a moving one
       twoTracks{{kTrackLinear, 0, 0.0f, {}, {}}, {kTrackLinear, 0, 0.0f, {{0, 0}, {1, 10}}, {}}},
-      none, flatLoop{{kTrackLinear, 1, 1.0f, {}, {kByTime}}};  // length 0: raw time
+      none, flatLoop{{kTrackLinear, 1, 1.0f, {}, {kByTime}}},  // length 0: raw time
+      endThenMove{linear[0], {kTrackLinear, 0, 0.0f, {{0, 0}, {6, 12}}, {}}};
   // tracks, time, x and y of the target
   const std::tuple<const Tracks*, float, float, float> rows[] = {
       {&linear, 2.0f, 2.0f, 5.0f},      {&linear, 3.0f, 0.0f, 5.0f},
@@ -47,7 +48,7 @@ TEST(AnimBinding, FirstCoveringEntryPosesTheTargetOverItsRest) {
       {&looping, 0.5f, 0.0f, 5.0f},     {&cubic, 1.25f, 1.859375f, 5.0f},
       {&cubic, 0.25f, 0.109375f, 5.0f}, {&twoTracks, 0.0f, 0.0f, 5.0f},
       {&twoTracks, 0.5f, 5.0f, 5.0f},   {&none, 0.5f, 0.0f, 5.0f},
-      {&flatLoop, 7.25f, 6.25f, 11.25f}};
+      {&flatLoop, 7.25f, 6.25f, 11.25f}, {&endThenMove, 3.0f, 0.0f, 5.0f}};
   for (auto [tracks, t, x, y] : rows) {
     SCOPED_TRACE(testing::Message() << "t " << t << ", " << tracks->size() << " tracks");
     scenetest::Tracks owned;

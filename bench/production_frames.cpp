@@ -162,12 +162,8 @@ double MeanChange(const Image& a, const Image& b) {
 // Share of pixels where some channel changes by more than `levels`.
 double ChangedShare(const Image& a, const Image& b, int levels) {
   size_t changed = 0;
-  for (size_t i = 0; i < a.pixels.size(); ++i) {
-    bool moved = false;
-    for (int c = 0; c < 3; ++c)
-      moved = moved || std::abs(Channel(a.pixels[i], c) - Channel(b.pixels[i], c)) > levels;
-    changed += moved;
-  }
+  for (size_t i = 0; i < a.pixels.size(); ++i)
+    changed += testsupport::ColourDifference(a.pixels[i], b.pixels[i]) > levels;
   return static_cast<double>(changed) / static_cast<double>(a.pixels.size());
 }
 

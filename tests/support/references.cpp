@@ -34,13 +34,6 @@ std::vector<uint32_t> ReadPng(const std::string& path, uint32_t width, uint32_t 
   return pixels;
 }
 
-int ChannelDifference(uint32_t a, uint32_t b) {
-  int most = 0;
-  for (int shift = 0; shift < 24; shift += 8)
-    most = std::max(most, std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)));
-  return most;
-}
-
 // The channel differences, four times as bright.
 std::vector<uint32_t> DifferenceImage(const std::vector<uint32_t>& a,
                                       const std::vector<uint32_t>& b) {
@@ -80,7 +73,7 @@ void WriteDifference(const std::string& name, const std::vector<uint32_t>& refer
            << " (scripts/update-references makes it)";
   int over = 0, most = 0;
   for (size_t i = 0; i < frame.size(); ++i) {
-    const int d = ChannelDifference(frame[i], reference[i]);
+    const int d = ColourDifference(frame[i], reference[i]);
     over += d > tolerance.channel;
     most = std::max(most, d);
   }

@@ -1,8 +1,10 @@
 #pragma once
 // Helpers shared by the test suites.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 namespace testsupport {
 
@@ -24,6 +26,14 @@ bool WritePng(const char* path, uint32_t width, uint32_t height, const uint32_t*
 // image there as <name>.png so a person can look at it.
 uint64_t HashAndMaybeWrite(const char* name, uint32_t width, uint32_t height,
                            const uint32_t* pixels);
+
+// The largest difference of red, green or blue between two 0xAARRGGBB words (alpha ignored).
+inline int ColourDifference(uint32_t a, uint32_t b) {
+  int most = 0;
+  for (int shift = 0; shift < 24; shift += 8)
+    most = std::max(most, std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)));
+  return most;
+}
 
 // The number of crt::rand draws between two generator states (the generator steps
 // state * 214013 + 2531011), or -1 when it takes more than `limit`.
